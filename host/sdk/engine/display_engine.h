@@ -1,0 +1,64 @@
+#pragma once
+// The drawing back end of the host's display pipeline.
+//
+// The pipeline (CRhinoDisplayPipeline) decides what is drawn and in which
+// pass; an engine only turns primitives into pixels, or, for the recording
+// engine used by tests, into a list of calls. Everything the pipeline hands
+// over is in world coordinates; the engine applies the model transform, the
+// viewport's projection, the z-bias, face culling and the clipping planes that
+// are current when a primitive arrives.
+//
+// Ownership: the engine never keeps pointers to the meshes it is given beyond
+// the call (the recording engine keeps copies of what it needs).
+
+#include "opennurbs.h"
+
+#include <string>
+
+// How a shaded mesh looks. Colours are ON_Color (red in bits 0-7).
+struct CDisplayEngineMaterial {
+  ON_Color m_diffuse = ON_Color(200, 200, 200);
+  ON_Color m_specular = ON_Color(255, 255, 255);
+  ON_Color m_emission = ON_Color(0, 0, 0);
+  double m_shine = 0.25;        // 0 (dull) to 1 (mirror-like highlight)
+  double m_transparency = 0.0;  // 0 opaque, 1 invisible
+  bool m_bLighting = true;      // false: flat diffuse colour, no shading
+};
+
+// Face culling: 0 none, 1 cull back faces, 2 cull front faces.
+// Z-bias: 0 none, 1 toward the viewer (lines drawn over coplanar surfaces),
+// -1 away from the viewer.
+class CRhinoDisplayEngine {
+public:
+  virtual ~CRhinoDisplayEngine() = default;
+
+  // A frame: the viewport gives camera, projection and the pixel size of the
+  // picture; every primitive between the two calls belongs to that frame.
+  virtual bool BeginFrame(const ON_Viewport& viewport, ON_Color background) = 0;
+  virtual void EndFrame() = 0;
+
+  // State, kept until changed or until the next BeginFrame resets it
+  // (identity transform, z-bias 0, no culling, no clipping planes).
+  virtual void SetModelTransform(const ON_Xform& xform) = 0;
+  virtual void SetZBias(int mode) = 0;
+  virtual void SetCullFaceMode(int mode) = 0;
+  // Each plane keeps the half space where a*x + b*y + c*z + d >= 0 (world
+  // coordinates); at most 6 planes are applied, further ones are ignored.
+  virtual void SetClippingPlanes(const ON_SimpleArray<ON_PlaneEquation>& planes) = 0;
+
+  // Primitives.
+  virtual void DrawShadedMesh(const ON_Mesh& mesh, const CDisplayEngineMaterial& material) = 0;
+  virtual void DrawMeshWires(const ON_Mesh& mesh, ON_Color color, int thickness) = 0;
+  // pattern: 32-bit stipple, bit 0 first, one bit per pixel along the line;
+  // 0xFFFFFFFF (or 0) is a solid line.
+  virtual void DrawLine(const ON_3dPoint& from, const ON_3dPoint& to, ON_Color color, int thickness,
+                        unsigned int pattern) = 0;
+  virtual void DrawPoint(const ON_3dPoint& point, ON_Color color, int size) = 0;
+
+  // The last finished frame as a PNG file (8-bit RGB). Written to a
+  // temporary file and renamed into place; false with the reason in `error`.
+  virtual bool SaveFrameToPng(const std::string& utf8_path, std::string& error) const = 0;
+  // Colour of one pixel of the last finished frame (x right, y down from
+  // the top-left corner); false outside the picture or without a frame.
+  virtual bool FramePixel(int x, int y, ON_Color& color) const = 0;
+};
