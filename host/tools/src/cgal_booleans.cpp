@@ -1,0 +1,174 @@
+// Booleans by corefinement: the surfaces of A and B are cut along their
+// intersection curve, then the pieces are sorted by which side of the other
+// surface they lie on.
+//   Intersection: the parts of A inside B, capped by the parts of B inside A.
+//   Difference:   the parts of A outside B, capped by the parts of B inside A,
+//                 turned over.
+//   Split:        A (open) is only cut; its pieces are sorted into outside
+//                 and inside B, without caps.
+//   Union:        the solids are added one by one into a running union.
+// "Not cut" is read from the cut itself: when the corefinement marks no edge
+// as lying on the intersection curve, the surfaces did not cross, even if one
+// solid lies wholly inside the other. The caller classifies those cases.
+#include <CGAL/Polygon_mesh_processing/connected_components.h>
+#include <CGAL/Polygon_mesh_processing/corefinement.h>
+#include <CGAL/Side_of_triangle_mesh.h>
+
+#include <utility>
+
+#include "cgal_mesh.h"
+#include "mesh_cleanup.h"
+#include "solid_ops.h"
+
+namespace PMP = CGAL::Polygon_mesh_processing;
+namespace params = CGAL::parameters;
+
+namespace meshtools {
+namespace {
+
+using EdgeMarks = SurfaceMesh::Property_map<EdgeIndex, bool>;
+
+bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
+  auto box = [](const TriMesh& m) {
+    CGAL::Bbox_3 bb;
+    for (int c : m.tri) bb += CGAL::Bbox_3(m.xyz[3 * c], m.xyz[3 * c + 1], m.xyz[3 * c + 2], m.xyz[3 * c],
+                                           m.xyz[3 * c + 1], m.xyz[3 * c + 2]);
+    return bb;
+  };
+  return CGAL::do_overlap(box(a), box(b));
+}
+
+std::size_t CountMarked(const SurfaceMesh& sm, EdgeMarks marks) {
+  std::size_t n = 0;
+  for (EdgeIndex e : sm.edges())
+    if (marks[e]) ++n;
+  return n;
+}
+
+}  // namespace
+
+Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance,
+                      TriMesh& result) {
+  if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
+  if (!BoxesMeet(a, b)) return Outcome::kNotCut;
+  SurfaceMesh ma, mb;
+  if (!PrepareSolid(a, tolerance, ma) || !PrepareSolid(b, tolerance, mb)) return Outcome::kRejected;
+  // The result is written over A's surface, which saves copying the parts of
+  // A that the cut does not touch.
+  EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+  bool manifold = false;
+  try {
+    const auto np_a = params::throw_on_self_intersection(true);
+    const auto np_out = params::edge_is_constrained_map(cut);
+    manifold = op == SolidOperation::kIntersection
+                   ? PMP::corefine_and_compute_intersection(ma, mb, ma, np_a, params::default_values(), np_out)
+                   : PMP::corefine_and_compute_difference(ma, mb, ma, np_a, params::default_values(), np_out);
+  } catch (const PMP::Corefinement::Self_intersection_exception&) {
+    return Outcome::kRejected;
+  }
+  if (!manifold) return Outcome::kFailed;
+  if (CountMarked(ma, cut) == 0) return Outcome::kNotCut;
+  ma.remove_property_map(cut);
+  ma.collect_garbage();
+  if (!FinishResult(ma, true)) return Outcome::kFailed;
+  CopyToTriMesh(ma, result);
+  return Outcome::kDone;
+}
+
+Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance, TriMesh& outside,
+                     TriMesh& inside) {
+  if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
+  if (!BoxesMeet(a, b)) return Outcome::kNotCut;
+  SurfaceMesh ma, mb;
+  if (!PrepareSurface(a, tolerance, ma) || !PrepareSolid(b, tolerance, mb)) return Outcome::kRejected;
+  EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+  try {
+    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).throw_on_self_intersection(true),
+                  params::default_values());
+  } catch (const PMP::Corefinement::Self_intersection_exception&) {
+    return Outcome::kRejected;
+  }
+  if (CountMarked(ma, cut) == 0) return Outcome::kNotCut;
+
+  // Pieces of A are the regions between cut edges. Each is sorted by its
+  // largest face, whose centroid lies farthest from the piece's rim.
+  auto piece = ma.add_property_map<FaceIndex, std::size_t>("f:piece", 0).first;
+  const std::size_t n = PMP::connected_components(ma, piece, params::edge_is_constrained_map(cut));
+  std::vector<FaceIndex> probe(n, SurfaceMesh::null_face());
+  std::vector<double> probe_area(n, -1.0);
+  for (FaceIndex f : ma.faces()) {
+    const HalfedgeIndex h = ma.halfedge(f);
+    const double area = CGAL::squared_area(ma.point(ma.source(h)), ma.point(ma.target(h)),
+                                           ma.point(ma.target(ma.next(h))));
+    if (area > probe_area[piece[f]]) {
+      probe_area[piece[f]] = area;
+      probe[piece[f]] = f;
+    }
+  }
+  CGAL::Side_of_triangle_mesh<SurfaceMesh, Kernel> side(mb);
+  std::vector<char> is_inside(n, 0);
+  for (std::size_t c = 0; c < n; ++c) {
+    const HalfedgeIndex h = ma.halfedge(probe[c]);
+    const Point3 centre = CGAL::centroid(ma.point(ma.source(h)), ma.point(ma.target(h)),
+                                         ma.point(ma.target(ma.next(h))));
+    is_inside[c] = side(centre) != CGAL::ON_UNBOUNDED_SIDE;
+  }
+  std::vector<FaceIndex> out_faces, in_faces;
+  for (FaceIndex f : ma.faces()) (is_inside[piece[f]] ? in_faces : out_faces).push_back(f);
+  ma.remove_property_map(piece);
+  ma.remove_property_map(cut);
+  // Open pieces are only rounded: a face that collapses on rounding is
+  // dropped, leaving a crack narrower than the float step.
+  for (auto [faces, target] : {std::pair{&out_faces, &outside}, std::pair{&in_faces, &inside}}) {
+    CopyFaces(ma, *faces, *target);
+    RoundToSinglePrecision(*target);
+  }
+  return Outcome::kDone;
+}
+
+bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
+                 std::vector<TriMesh>& volumes) {
+  bool complete = true;
+  SurfaceMesh running;
+  bool have_running = false;
+  std::vector<SurfaceMesh> apart;  // solids that could not join the running union
+  for (const TriMesh* source : solids) {
+    SurfaceMesh next;
+    if (source == nullptr || !PrepareSolid(*source, tolerance, next)) {
+      complete = false;
+      continue;
+    }
+    if (!have_running) {
+      running = std::move(next);
+      have_running = true;
+      continue;
+    }
+    // A failed step must not lose the union so far; corefinement may have
+    // half-changed its operands by the time it gives up.
+    SurfaceMesh before = running;
+    bool manifold = false;
+    try {
+      manifold = PMP::corefine_and_compute_union(running, next, running,
+                                                 params::throw_on_self_intersection(true));
+    } catch (const PMP::Corefinement::Self_intersection_exception&) {
+      complete = false;  // kept apart below, but its overlap stays unresolved
+    }
+    if (!manifold) {
+      // Also when the union would be non-manifold (solids touching along an
+      // edge or at a vertex): kept as its own closed mesh, which still
+      // describes the union exactly.
+      running = std::move(before);
+      if (!PrepareSolid(*source, tolerance, next)) continue;
+      apart.push_back(std::move(next));
+    }
+  }
+  if (!have_running) return false;
+  running.collect_garbage();
+  if (!FinishResult(running, true)) return false;
+  SplitIntoVolumes(running, volumes);
+  for (SurfaceMesh& s : apart)
+    if (FinishResult(s, true)) SplitIntoVolumes(s, volumes);
+  return complete;
+}
+
+}  // namespace meshtools

@@ -1,0 +1,55 @@
+// Shared by the two CGAL translation units only (cgal_prepare.cpp and
+// cgal_booleans.cpp): the kernel, the surface mesh type, and the steps that
+// turn a plain triangle mesh into a surface CGAL may corefine and back.
+//
+// Kernel choice: exact predicates with inexact (double) constructions. The
+// corefinement decides every predicate on new intersection points exactly,
+// so one operation is robust; the points it constructs are rounded, and the
+// host stores floats anyway, so exact constructions could not survive the
+// return to the caller. Instead every result is rounded to float here and
+// cleaned (degenerate faces removed) before it leaves, and every input is
+// checked again when it comes back for the next operation, which keeps
+// chained operations valid at about half the cost of the exact kernel.
+#pragma once
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Surface_mesh.h>
+
+#include <vector>
+
+#include "tri_mesh.h"
+
+namespace meshtools {
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using Point3 = Kernel::Point_3;
+using SurfaceMesh = CGAL::Surface_mesh<Point3>;
+using VertexIndex = SurfaceMesh::Vertex_index;
+using FaceIndex = SurfaceMesh::Face_index;
+using EdgeIndex = SurfaceMesh::Edge_index;
+using HalfedgeIndex = SurfaceMesh::Halfedge_index;
+
+// A closed, manifold, outward-oriented surface without degenerate faces, made
+// from `in` after welding within WeldDistance(in, tolerance). False (and
+// `out` unspecified) when no such surface can be made.
+bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out);
+
+// A manifold, consistently oriented surface without degenerate faces (it may
+// be open). False when none can be made.
+bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out);
+
+// Rounds every point to float and removes the faces that became degenerate.
+// False when they cannot all be removed or a closed mesh opened.
+bool FinishResult(SurfaceMesh& mesh, bool must_be_closed);
+
+// Copies the (garbage-free or not) surface into plain arrays.
+void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out);
+
+// Copies the given faces of `mesh` into plain arrays, with their vertices.
+void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out);
+
+// One closed mesh per connected volume: each outward shell with the inward
+// (cavity) shells whose box lies inside its box.
+void SplitIntoVolumes(const SurfaceMesh& mesh, std::vector<TriMesh>& volumes);
+
+}  // namespace meshtools

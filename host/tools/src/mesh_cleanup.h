@@ -1,0 +1,50 @@
+// Checks and repairs on plain triangle meshes that need no exact geometry:
+// coordinate sanity, welding of vertices that lie within a distance of each
+// other, and removal of triangles that welding collapsed.
+//
+// Welding is greedy: vertices are visited in index order and each joins the
+// first earlier representative found within the distance (Chebyshev metric,
+// i.e. per coordinate), so a chain of points spaced just under the distance
+// does not collapse into one.
+#pragma once
+
+#include "tri_mesh.h"
+
+namespace meshtools {
+
+// Coordinates beyond this magnitude are refused: products in the geometric
+// predicates would leave the range where their floating-point filters work,
+// and no modelling unit makes such values meaningful.
+inline constexpr double kMaxCoordinate = 1.0e12;
+
+// True when every coordinate is finite and within kMaxCoordinate and every
+// triangle corner indexes an existing vertex.
+bool IsWellFormed(const TriMesh& mesh);
+
+// Largest absolute coordinate of the vertices that triangles use (0 for none).
+double UsedMagnitude(const TriMesh& mesh);
+
+// The distance within which two vertices count as one: the caller's tolerance,
+// but never below two single-precision steps at the mesh's magnitude, because
+// the host stores vertices as floats and a seam computed twice can differ by
+// that much. Non-finite or negative tolerances count as zero.
+double WeldDistance(const TriMesh& mesh, double tolerance);
+
+// Merges vertices within `distance`, then drops collapsed triangles and
+// unused vertices. Returns the number of vertices merged away.
+int WeldVertices(TriMesh& mesh, double distance);
+
+// Like WeldVertices, but only vertices on naked edges (edges used by exactly
+// one triangle) take part; the interior of the surface is never touched.
+int WeldBoundaryVertices(TriMesh& mesh, double distance);
+
+// Drops triangles with a repeated corner index. Returns how many were dropped.
+int DropCollapsedTriangles(TriMesh& mesh);
+
+// Drops vertices no triangle uses and renumbers the rest in order.
+void RemoveUnusedVertices(TriMesh& mesh);
+
+// Rounds every coordinate to single precision, as the host will store it.
+void RoundToSinglePrecision(TriMesh& mesh);
+
+}  // namespace meshtools

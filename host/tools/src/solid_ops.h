@@ -1,0 +1,47 @@
+// The geometric operations of the tools, on plain triangle meshes. This is the
+// only interface to the CGAL translation units; no CGAL type appears here.
+//
+// Every operation first makes its inputs fit for corefinement (see
+// cgal_prepare.cpp) and rounds its results to single precision before
+// checking them, so that what it reports is what the host will store.
+#pragma once
+
+#include <vector>
+
+#include "tri_mesh.h"
+
+namespace meshtools {
+
+enum class Outcome {
+  kDone,      // result written
+  kNotCut,    // the surfaces do not cross; nothing written
+  kRejected,  // an input is unfit (open where it must be closed, non-manifold,
+              // self-intersecting where it matters, non-finite...)
+  kFailed,    // the inputs were fine but no valid result came out
+};
+
+enum class SolidOperation { kIntersection, kDifference };
+
+// A ∩ B or A − B of two closed meshes, closed and outward oriented, with the
+// cut capped on B's surface.
+Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance,
+                      TriMesh& result);
+
+// Splits the surface A along the surface of the closed mesh B. Pieces of A
+// lying on B's surface count as inside.
+Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance, TriMesh& outside,
+                     TriMesh& inside);
+
+// Union of closed meshes. Appends one closed mesh per connected volume (an
+// inner cavity stays with the shell around it). A source that cannot take
+// part is left out; returns false when that happened or nothing came out.
+bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
+                 std::vector<TriMesh>& volumes);
+
+// Closes an open surface: vertices within `snap` are welded, naked vertices
+// within `stitch` are stitched when `stitch_seams`, remaining holes are
+// filled when `fill_holes`. False when the result is not closed.
+bool HealToSolid(const TriMesh& surface, double snap, double stitch, bool stitch_seams,
+                 bool fill_holes, TriMesh& solid);
+
+}  // namespace meshtools

@@ -1,0 +1,193 @@
+// Intersection, difference and split on plain meshes, checked by the
+// geometry of the results: volumes, areas, closedness and orientation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "core_fixtures.h"
+#include "solid_ops.h"
+
+namespace meshtools {
+namespace {
+
+using namespace test;
+constexpr double kTol = 1.490116119385e-07;
+// Results come back in single precision, as the host stores them.
+constexpr double kFloat = 1e-6;
+
+Outcome Intersect(const TriMesh& a, const TriMesh& b, TriMesh& r) {
+  return CombineSolids(a, b, SolidOperation::kIntersection, kTol, r);
+}
+Outcome Subtract(const TriMesh& a, const TriMesh& b, TriMesh& r) {
+  return CombineSolids(a, b, SolidOperation::kDifference, kTol, r);
+}
+
+void ExpectSolid(const TriMesh& m, double volume, double tol) {
+  EXPECT_TRUE(IsClosedAndOriented(m));
+  EXPECT_NEAR(SignedVolume(m), volume, tol);
+}
+
+TEST(SolidBooleans, OverlappingBoxes) {
+  const TriMesh a = MakeBox(0, 0, 0, 2, 2, 2), b = MakeBox(1, 1, 1, 3, 4, 5);
+  TriMesh r;
+  ASSERT_EQ(Intersect(a, b, r), Outcome::kDone);
+  ExpectSolid(r, 1.0, 1e-9);
+  ASSERT_EQ(Subtract(a, b, r), Outcome::kDone);
+  ExpectSolid(r, 7.0, 1e-9);
+  // The cap of the difference is on B's surface, so the result's area is
+  // the box's minus three unit squares plus three unit squares.
+  EXPECT_NEAR(Area(r), 24.0, 1e-9);
+}
+
+TEST(SolidBooleans, SphereAndBoxWithinTessellationError) {
+  const int rings = 24, segs = 48;
+  const TriMesh s = MakeSphere(0, 0, 0, 1, rings, segs);
+  ASSERT_GT(SignedVolume(s), 0);
+  // Keep the half of the sphere above z = 0; the polyhedron is symmetric.
+  const TriMesh box = MakeBox(-2, -2, 0, 2, 2, 2);
+  TriMesh r;
+  ASSERT_EQ(Intersect(s, box, r), Outcome::kDone);
+  ExpectSolid(r, UvSphereVolume(1, rings, segs) / 2, kFloat);
+  EXPECT_NEAR(SignedVolume(r), 2 * std::numbers::pi / 3, 0.02);
+  ASSERT_EQ(Subtract(s, box, r), Outcome::kDone);
+  ExpectSolid(r, UvSphereVolume(1, rings, segs) / 2, kFloat);
+}
+
+TEST(SolidBooleans, CoplanarSharedEdgeAndSharedVertexCutters) {
+  const TriMesh a = MakeBox(0, 0, 0, 1, 1, 1);
+  TriMesh r;
+  // Cutter flush with four faces of A: the difference keeps half the box.
+  ASSERT_EQ(Subtract(a, MakeBox(0.5, 0, 0, 1.5, 1, 1), r), Outcome::kDone);
+  ExpectSolid(r, 0.5, 1e-12);
+  ASSERT_EQ(Intersect(a, MakeBox(0.5, 0, 0, 1.5, 1, 1), r), Outcome::kDone);
+  ExpectSolid(r, 0.5, 1e-12);
+  // A cutter that shares an edge of A and cuts a quarter out of it.
+  ASSERT_EQ(Subtract(a, MakeBox(0.5, 0.5, -1, 1, 1, 2), r), Outcome::kDone);
+  ExpectSolid(r, 0.75, 1e-12);
+  // A cutter with a corner on A's corner and one inside.
+  ASSERT_EQ(Subtract(a, MakeBox(0.5, 0.5, 0.5, 1, 1, 1), r), Outcome::kDone);
+  ExpectSolid(r, 0.875, 1e-12);
+}
+
+TEST(SolidBooleans, SurfacesThatDoNotCrossAreNotCut) {
+  const TriMesh a = MakeBox(0, 0, 0, 4, 4, 4);
+  TriMesh r;
+  EXPECT_EQ(Intersect(a, MakeBox(1, 1, 1, 2, 2, 2), r), Outcome::kNotCut);  // B inside A
+  EXPECT_EQ(Subtract(MakeBox(1, 1, 1, 2, 2, 2), a, r), Outcome::kNotCut);   // A inside B
+  EXPECT_EQ(Subtract(a, MakeBox(10, 0, 0, 11, 1, 1), r), Outcome::kNotCut); // far apart
+  // Boxes overlap but the solids do not.
+  EXPECT_EQ(Intersect(MakeSphere(0, 0, 0, 1, 8, 16), MakeBox(0.9, 0.9, 0.9, 2, 2, 2), r), Outcome::kNotCut);
+  EXPECT_TRUE(r.Empty());
+}
+
+TEST(SolidBooleans, ChainedDifferencesStayValid) {
+  TriMesh w = MakeSphere(0, 0, 0, 1, 16, 32);
+  TriMesh r;
+  // Drill along three axes, then take a slice off: each result feeds the next.
+  const TriMesh cutters[] = {MakeBox(-0.2, -0.2, -2, 0.2, 0.2, 2), MakeBox(-2, -0.2, -0.2, 2, 0.2, 0.2),
+                             MakeBox(-0.2, -2, -0.2, 0.2, 2, 0.2), MakeSphere(0.9, 0, 0.3, 0.35, 12, 24),
+                             MakeBox(0.1, -2, -2, 2, 2, 2)};
+  double last = SignedVolume(w);
+  for (const TriMesh& c : cutters) {
+    ASSERT_EQ(Subtract(w, c, r), Outcome::kDone);
+    EXPECT_TRUE(IsClosedAndOriented(r));
+    EXPECT_LT(SignedVolume(r), last);
+    last = SignedVolume(r);
+    w = r;
+  }
+  EXPECT_GT(last, 0.5);
+}
+
+TEST(SolidBooleans, RepairsOrientationAndSeamsBeforeCutting) {
+  TriMesh inverted = MakeBox(0, 0, 0, 2, 2, 2);
+  FlipAll(inverted);
+  TriMesh r;
+  ASSERT_EQ(Intersect(inverted, MakeBox(1, 1, 1, 3, 3, 3), r), Outcome::kDone);
+  ExpectSolid(r, 1.0, 1e-9);
+  // Sides meshed separately, one of them turned the wrong way.
+  TriMesh unwelded = MakeUnweldedBox(0, 0, 0, 2, 2, 2);
+  std::swap(unwelded.tri[1], unwelded.tri[2]);
+  std::swap(unwelded.tri[4], unwelded.tri[5]);
+  ASSERT_EQ(Subtract(unwelded, MakeBox(1, 1, 1, 3, 3, 3), r), Outcome::kDone);
+  ExpectSolid(r, 7.0, 1e-9);
+}
+
+TEST(SolidBooleans, UnfitInputIsRefused) {
+  const TriMesh cutter = MakeBox(0.5, 0.5, 0.5, 3, 3, 3);
+  TriMesh r;
+  TriMesh open = MakeBox(0, 0, 0, 1, 1, 1);
+  open.tri.resize(open.tri.size() - 6);
+  EXPECT_EQ(Intersect(open, cutter, r), Outcome::kRejected);
+  EXPECT_EQ(Intersect(cutter, open, r), Outcome::kRejected);
+  EXPECT_EQ(Intersect(TriMesh{}, cutter, r), Outcome::kRejected);
+
+  TriMesh nan = MakeBox(0, 0, 0, 1, 1, 1);
+  nan.xyz[0] = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(Subtract(nan, cutter, r), Outcome::kRejected);
+
+  // Two solids sharing one edge in one mesh: non-manifold along that edge.
+  TriMesh pair = MakeBox(0, 0, 0, 1, 1, 1);
+  Append(pair, MakeBox(1, 1, 0, 2, 2, 1));
+  EXPECT_EQ(Subtract(pair, cutter, r), Outcome::kRejected);
+
+  // Two boxes pushed into each other in one mesh: self-intersecting where
+  // the cutter crosses.
+  TriMesh crossing = MakeBox(0, 0, 0, 2, 2, 2);
+  Append(crossing, MakeBox(1, 1, 1, 3, 3, 3));
+  EXPECT_EQ(Intersect(crossing, MakeBox(1.5, -1, -1, 1.7, 4, 4), r), Outcome::kRejected);
+
+  // All corners on one line: nothing left after degenerate faces go.
+  TriMesh flat;
+  for (int i = 0; i < 4; ++i) flat.AddVertex(i, 1, 1);
+  flat.AddTriangle(0, 1, 2);
+  flat.AddTriangle(1, 2, 3);
+  flat.AddTriangle(0, 2, 3);
+  flat.AddTriangle(0, 3, 1);
+  EXPECT_EQ(Intersect(flat, cutter, r), Outcome::kRejected);
+}
+
+TEST(SolidBooleans, LargeOffsetsKeepTheirShape) {
+  const double o = 1e5;
+  const TriMesh a = MakeBox(o, o, o, o + 2, o + 2, o + 2), b = MakeBox(o + 1, o + 1, o + 1, o + 3, o + 3, o + 3);
+  TriMesh r;
+  ASSERT_EQ(Subtract(a, b, r), Outcome::kDone);
+  Translate(r, -o, -o, -o);
+  ExpectSolid(r, 7.0, 1e-6);
+}
+
+TEST(SurfaceSplit, GridByBoxSplitsAreaInsideAndOutside) {
+  const TriMesh grid = MakeGrid(-2, -2, 2, 2, 0.3, 8);
+  const TriMesh box = MakeBox(-1, -0.5, -1, 0.7, 1.25, 1);
+  TriMesh outside, inside;
+  ASSERT_EQ(SplitSurface(grid, box, kTol, outside, inside), Outcome::kDone);
+  EXPECT_NEAR(Area(inside), 1.7 * 1.75, kFloat);
+  EXPECT_NEAR(Area(outside), 16 - 1.7 * 1.75, kFloat);
+  EXPECT_FALSE(IsClosedAndOriented(inside));
+}
+
+TEST(SurfaceSplit, SurfaceThroughSphereSplitsIntoDiskAndRest) {
+  const TriMesh grid = MakeGrid(-2, -2, 2, 2, 0, 4);
+  const TriMesh sphere = MakeSphere(0, 0, 0, 1, 12, 24);
+  TriMesh outside, inside;
+  ASSERT_EQ(SplitSurface(grid, sphere, kTol, outside, inside), Outcome::kDone);
+  // The equator is a regular 24-gon of circumradius 1.
+  const double polygon = 24 * std::sin(2 * std::numbers::pi / 24) / 2;
+  EXPECT_NEAR(Area(inside), polygon, kFloat);
+  EXPECT_NEAR(Area(outside), 16 - polygon, kFloat);
+}
+
+TEST(SurfaceSplit, NotCutWhenSurfaceMissesOrLiesInside) {
+  TriMesh outside, inside;
+  const TriMesh box = MakeBox(-1, -1, -1, 1, 1, 1);
+  EXPECT_EQ(SplitSurface(MakeGrid(-0.5, -0.5, 0.5, 0.5, 0, 2), box, kTol, outside, inside), Outcome::kNotCut);
+  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 5, 2), box, kTol, outside, inside), Outcome::kNotCut);
+  // An open cutter cannot split.
+  TriMesh open = box;
+  open.tri.resize(30);
+  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 0, 2), open, kTol, outside, inside), Outcome::kRejected);
+}
+
+}  // namespace
+}  // namespace meshtools

@@ -1,0 +1,112 @@
+// Union of several solids and healing of open surfaces on plain meshes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core_fixtures.h"
+#include "solid_ops.h"
+
+namespace meshtools {
+namespace {
+
+using namespace test;
+constexpr double kTol = 1.490116119385e-07;
+
+double TotalVolume(const std::vector<TriMesh>& v) {
+  double s = 0;
+  for (const TriMesh& m : v) s += SignedVolume(m);
+  return s;
+}
+
+TEST(SolidUnion, ThreeOverlappingBoxesBecomeOneSolid) {
+  const TriMesh a = MakeBox(0, 0, 0, 2, 2, 2), b = MakeBox(1, 1, 1, 3, 3, 3), c = MakeBox(1.5, -1, 0.5, 2.5, 4, 1.5);
+  std::vector<TriMesh> out;
+  ASSERT_TRUE(UniteSolids({&a, &b, &c}, kTol, out));
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_TRUE(IsClosedAndOriented(out[0]));
+  // |A|+|B|+|C| - |AB| - |AC| - |BC| + |ABC|
+  //  8 + 8 + 5 - 1 - 1.5 - 0.75 + 0.25 = 17.5... computed by hand:
+  // AC: x 1.5-2, y 0-2, z 0.5-1.5 -> 0.5*2*1 = 1; BC: x 1.5-2.5, y 1-3, z 1-1.5 -> 1*2*0.5 = 1;
+  // ABC: x 1.5-2, y 1-2, z 1-1.5 -> 0.25.
+  EXPECT_NEAR(SignedVolume(out[0]), 8 + 8 + 5 - 1 - 1 - 1 + 0.25, 1e-9);
+}
+
+TEST(SolidUnion, DisjointAndTouchingSolidsKeepTheirVolumes) {
+  const TriMesh a = MakeBox(0, 0, 0, 1, 1, 1), far = MakeBox(5, 5, 5, 6, 6, 6);
+  const TriMesh face = MakeBox(1, 0, 0, 2, 1, 1);  // shares A's side x = 1
+  const TriMesh edge = MakeBox(-1, -1, 0, 0, 0, 1);  // shares A's edge x = y = 0
+  std::vector<TriMesh> out;
+  ASSERT_TRUE(UniteSolids({&a, &far, &face, &edge}, kTol, out));
+  // A and its face neighbour merge; the far box and the edge neighbour stay apart.
+  EXPECT_EQ(out.size(), 3u);
+  EXPECT_NEAR(TotalVolume(out), 4.0, 1e-9);
+  for (const TriMesh& m : out) EXPECT_TRUE(IsClosedAndOriented(m));
+  EXPECT_TRUE(std::any_of(out.begin(), out.end(), [](const TriMesh& m) { return std::abs(SignedVolume(m) - 2) < 1e-9; }));
+}
+
+TEST(SolidUnion, HollowShellStaysOneVolumeAndBadSourcesAreSkipped) {
+  TriMesh hollow = MakeBox(0, 0, 0, 4, 4, 4);
+  TriMesh cavity = MakeBox(1, 1, 1, 3, 3, 3);
+  FlipAll(cavity);
+  Append(hollow, cavity);
+  TriMesh open = MakeBox(10, 0, 0, 11, 1, 1);
+  open.tri.resize(30);
+  const TriMesh plug = MakeBox(3.5, 3.5, 3.5, 5, 5, 5);
+  std::vector<TriMesh> out;
+  EXPECT_FALSE(UniteSolids({&hollow, &open, &plug}, kTol, out));  // the open one cannot take part
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(SignedVolume(out[0]), 64 - 8 + 1.5 * 1.5 * 1.5 - 0.125, 1e-9);
+}
+
+TEST(SolidUnion, NothingUsableGivesNothing) {
+  TriMesh open = MakeBox(0, 0, 0, 1, 1, 1);
+  open.tri.resize(30);
+  std::vector<TriMesh> out;
+  EXPECT_FALSE(UniteSolids({&open, nullptr}, kTol, out));
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(Heal, FillsAMissingSide) {
+  TriMesh open = MakeBox(0, 0, 0, 1, 2, 3);
+  open.tri.erase(open.tri.begin() + 6, open.tri.begin() + 12);  // the top
+  TriMesh solid;
+  ASSERT_TRUE(HealToSolid(open, kTol, 0.001, true, true, solid));
+  EXPECT_TRUE(IsClosedAndOriented(solid));
+  EXPECT_NEAR(SignedVolume(solid), 6.0, 1e-6);
+  EXPECT_FALSE(HealToSolid(open, kTol, 0.001, true, false, solid));
+}
+
+TEST(Heal, StitchesSeamsWithinToleranceOnly) {
+  TriMesh box = MakeUnweldedBox(0, 0, 0, 1, 1, 1);
+  // Open a seam gap of 0.0004 by moving one side's corners outward.
+  for (int v = 4; v < 8; ++v) box.xyz[3 * v + 2] += 0.0004;
+  TriMesh solid;
+  ASSERT_TRUE(HealToSolid(box, kTol, 0.001, true, false, solid));
+  EXPECT_TRUE(IsClosedAndOriented(solid));
+  EXPECT_NEAR(SignedVolume(solid), 1.0, 1e-3);
+  // With a tolerance below the gap the seam stays open, and without hole
+  // filling nothing closes it.
+  EXPECT_FALSE(HealToSolid(box, kTol, 0.0001, true, false, solid));
+}
+
+TEST(Heal, InvertedAndClosedInputComesOutOutward) {
+  TriMesh box = MakeBox(0, 0, 0, 2, 2, 2);
+  FlipAll(box);
+  TriMesh solid;
+  ASSERT_TRUE(HealToSolid(box, kTol, 0.001, true, true, solid));
+  EXPECT_NEAR(SignedVolume(solid), 8.0, 1e-9);
+}
+
+TEST(Heal, HopelessInputFails) {
+  TriMesh solid;
+  EXPECT_FALSE(HealToSolid(TriMesh{}, kTol, 0.001, true, true, solid));
+  TriMesh line;
+  for (int i = 0; i < 3; ++i) line.AddVertex(i, 0, 0);
+  line.AddTriangle(0, 1, 2);
+  EXPECT_FALSE(HealToSolid(line, kTol, 0.001, true, true, solid));
+  TriMesh big_hole = MakeGrid(0, 0, 1, 1, 0, 150);  // a flat sheet whose rim has 600 edges
+  EXPECT_FALSE(HealToSolid(big_hole, kTol, 0.001, true, true, solid));
+}
+
+}  // namespace
+}  // namespace meshtools
