@@ -53,7 +53,9 @@ class CRhinoApp {
   std::vector<CRhinoView*> Views(const CRhinoDoc* doc = nullptr) const;
 
   // ---- idle ----
-  // Draws the documents whose redraw was deferred; returns how many.
+  // Idle processing: draws the documents whose redraw was deferred and
+  // frees their deleted objects that no undo record holds; returns how many
+  // documents were drawn.
   int ProcessDeferredRedraws();
 
   // Destroys every view and closes every document.

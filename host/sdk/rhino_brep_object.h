@@ -6,6 +6,7 @@
 // CreateMeshes; MeshCount with parameters answers 0 when the meshes were
 // made with other geometry settings. The object owns its brep and meshes.
 
+#include "rhino_mesh_edges.h"
 #include "rhino_object.h"
 
 class CRhinoBrepObject : public CRhinoObject {
@@ -52,4 +53,7 @@ class CRhinoBrepObject : public CRhinoObject {
 
   ON_Brep* m_brep = nullptr;
   MeshSet m_mesh_sets[3];
+  // Edge segments drawn in wire passes, from the render meshes.
+  mutable rhino_sdk_internal::MeshSetEdges m_edges;
+  mutable bool m_edges_valid = false;
 };

@@ -134,14 +134,11 @@ class CRhinoDisplayPipeline {
 
  private:
   // frame driver (rhino_frame_driver.cpp)
-  struct ObjectContext;
   void Notify(int notification);
-  void RunChannel(unsigned int channel, bool bPerObject);
-  void SizeNearFar(ON_Viewport& vp);
+  void RunChannel(unsigned int channel);
   void DrawPass(CRhinoPipelineState::pass pass);
   void DrawDocumentObject(const CRhinoObject& object, int owner_index, int depth);
-  void DrawObjectShaded(const CRhinoObject& object, const CDisplayPipelineAttributes& attrs);
-  void EnsureDisplayMeshes(const CRhinoObject& object);
+  void DrawWithAttributes(const CRhinoObject& object, const CDisplayPipelineAttributes& attrs);
   void BindConduit(CRhinoDisplayConduit& conduit);
   static void UnbindConduit(CRhinoDisplayConduit& conduit);
 
@@ -152,6 +149,11 @@ class CRhinoDisplayPipeline {
   CRhinoDisplayEngine* m_engine = nullptr;
   std::unique_ptr<CRhinoDisplayEngine> m_sink;
   CDisplayPipelineAttributes m_mode_attrs;
+  // The mode's record as conduits see it during a frame (changes they make
+  // outside an object last for that frame only).
+  CDisplayPipelineAttributes m_frame_attrs;
+  // The viewport of the running frame, near and far sized to the frame's box.
+  std::unique_ptr<CRhinoViewport> m_frame_viewport;
   CRhinoPipelineState m_state;
   CChannelAttributes m_channel;
   // Per-object record of the object whose channels are running, or null.

@@ -3,8 +3,11 @@
 // redraw requests for the views that show it.
 //
 // Ownership: the document owns every object added to it, deleted ones
-// included, until no undo or redo record can bring them back; then they are
-// destroyed (never while an iteration over the document is running).
+// included. A deleted object is destroyed once no undo or redo record can
+// bring it back, and only at a safe point: the end of the outermost command,
+// a change of the undo history, PurgeDeletedObjects (the application's idle
+// time) or the document's end; never while an iteration over the document
+// runs. So a caller may keep reading an object it has just deleted.
 // Objects handed to AddObject / ReplaceObject that belong to no document are
 // owned by the document from the call on, accepted or not: a refused object
 // is destroyed, so callers never keep a pointer to what they handed over.
@@ -44,6 +47,7 @@ class CRhinoCurveObject;
 class CRhinoInstanceObject;
 class CRhinoClippingPlaneObject;
 class CRhinoUndoHistory;
+class CRhinoUndoRecord;
 
 class CRhinoDoc {
  public:
@@ -54,7 +58,7 @@ class CRhinoDoc {
   enum redraw_hint : int { redraw_hint_default = 0, redraw_hint_view = 1, redraw_hint_full = 2 };
 
   CRhinoDoc();
-  ~CRhinoDoc();
+  virtual ~CRhinoDoc();
   CRhinoDoc(const CRhinoDoc&) = delete;
   CRhinoDoc& operator=(const CRhinoDoc&) = delete;
 
@@ -113,6 +117,9 @@ class CRhinoDoc {
   CRhinoObject* LookupObjectByRuntimeSerialNumber(unsigned int serial_number) const;
   // Undeleted objects of the document.
   int ObjectCount() const;
+  // Destroys deleted objects no undo record holds (a safe point, see
+  // above); returns how many. Does nothing inside a command or iteration.
+  int PurgeDeletedObjects();
 
   // Deselects every object; returns how many were selected.
   int UnselectAll(bool bIgnorePersistentSelections = false);
@@ -170,8 +177,9 @@ class CRhinoDoc {
   bool CanUndo() const;
   bool CanRedo() const;
   // Undoes the newest record (UndoEvent begin_undo / end_undo around the
-  // object events that restore the model). False when there is none or a
-  // command is running.
+  // object events that restore the model). False when there is none or an
+  // undo record is open (so the command that calls Undo must run with undo
+  // disabled).
   bool Undo();
   bool Redo();
   int UndoRecordCount() const;
@@ -219,22 +227,26 @@ class CRhinoDoc {
 
  private:
   friend class CRhinoUndoHistory;
+  friend class CRhinoUndoRecord;
   bool AcceptObject(CRhinoObject* object) const;
   void RecordAdd(CRhinoObject* object);
-  void FreeUnreachableObjects() const;
+  int FreeUnreachableObjects();
   void ApplyRedrawHint();
   // Undo/redo primitives (no recording, events fired).
   void RestoreDeleted(CRhinoObject* object);
   void RemoveAdded(CRhinoObject* object);
   void SwapReplaced(CRhinoObject* current, CRhinoObject* previous);
   void SwapAttributes(CRhinoObject* object, ON_3dmObjectAttributes& attributes);
+  bool DetachAttributeUserDataForUndo(CRhinoObject* object, ON_UserData* user_data);
+  bool AttachAttributeUserDataForUndo(CRhinoObject* object, ON_UserData* user_data);
+  void FireModifyAttributes(CRhinoObject& object, const ON_3dmObjectAttributes& old_attributes);
+  CRhinoUndoRecord* RecordingUndo() const;
 
   unsigned int m_serial;
   ON_wString m_file_name;
   bool m_bModified = false;
   mutable std::vector<CRhinoObject*> m_objects;  // owned
   mutable int m_iteration_depth = 0;
-  mutable bool m_bGarbage = false;
   std::atomic<double> m_tolerance{0.001};
   CRhinoDocProperties m_properties;
   CRhinoLayerTable m_layers;

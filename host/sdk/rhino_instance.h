@@ -120,5 +120,6 @@ class CRhinoInstanceObject : public CRhinoObject {
   ON_Xform m_xform;
   // Transformed copies of the member meshes per type, made on demand.
   mutable ON_SimpleArray<ON_Mesh*> m_meshes[3];
-  mutable int m_source_counts[3] = {-1, -1, -1};
+  // The member meshes the copies were made from.
+  mutable ON_SimpleArray<const ON_Mesh*> m_sources[3];
 };

@@ -12,6 +12,9 @@
 // walk are skipped when reached, objects added during the walk are not
 // visited, and no object the walk has handed out is freed while it runs.
 
+#include <optional>
+
+#include "rhino_doc.h"
 #include "rhino_object.h"
 
 class CRhinoObjectIterator {
@@ -61,7 +64,8 @@ class CRhinoObjectIterator {
   size_t m_index = 0;
   size_t m_end = 0;
   bool m_bStarted = false;
-  bool m_bHolding = false;
+  // Holds the document's objects alive while the walk runs.
+  std::optional<CRhinoDoc::IterationGuard> m_guard;
   bool m_bIncludeNoShow = true;
   bool m_bSelectedOnly = false;
 };
