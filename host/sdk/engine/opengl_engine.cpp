@@ -184,7 +184,7 @@ void OpenGLDisplayEngine::SetUpLights() {
   // Headlight: straight from the camera. Its highlight is kept weak because
   // every face that looks at the camera would otherwise wash out to white.
   const GLfloat head_position[4] = {0.0f, 0.0f, 1.0f, 0.0f};
-  const GLfloat head_diffuse[4] = {0.75f, 0.75f, 0.75f, 1.0f};
+  const GLfloat head_diffuse[4] = {0.65f, 0.65f, 0.65f, 1.0f};
   const GLfloat head_specular[4] = {0.15f, 0.15f, 0.15f, 1.0f};
   glLightfv(GL_LIGHT0, GL_POSITION, head_position);
   glLightfv(GL_LIGHT0, GL_AMBIENT, none);
@@ -192,19 +192,22 @@ void OpenGLDisplayEngine::SetUpLights() {
   glLightfv(GL_LIGHT0, GL_SPECULAR, head_specular);
   glEnable(GL_LIGHT0);
 
+  // Ambient, headlight and fill add up to about 1 on a face turned to
+  // both lights, so light materials keep their shading instead of
+  // saturating to white.
   // Soft fill from the upper left behind the camera: it gives curved
   // surfaces their highlight and faces turned away from the headlight some
   // shape.
   const GLfloat fill_position[4] = {-0.5f, 0.8f, 0.6f, 0.0f};
-  const GLfloat fill_diffuse[4] = {0.25f, 0.25f, 0.25f, 1.0f};
-  const GLfloat fill_specular[4] = {0.6f, 0.6f, 0.6f, 1.0f};
+  const GLfloat fill_diffuse[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+  const GLfloat fill_specular[4] = {0.4f, 0.4f, 0.4f, 1.0f};
   glLightfv(GL_LIGHT1, GL_POSITION, fill_position);
   glLightfv(GL_LIGHT1, GL_AMBIENT, none);
   glLightfv(GL_LIGHT1, GL_DIFFUSE, fill_diffuse);
   glLightfv(GL_LIGHT1, GL_SPECULAR, fill_specular);
   glEnable(GL_LIGHT1);
 
-  const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+  const GLfloat ambient[4] = {0.15f, 0.15f, 0.15f, 1.0f};
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
   // Open meshes and cut bodies show their inside: light both sides.
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
