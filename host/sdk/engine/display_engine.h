@@ -34,11 +34,18 @@ public:
 
   // A frame: the viewport gives camera, projection and the pixel size of the
   // picture; every primitive between the two calls belongs to that frame.
+  // False when the viewport cannot be drawn (no usable camera or frustum, a
+  // picture too large) or no drawing context exists; primitives are then
+  // ignored until the next successful BeginFrame, and the last finished
+  // frame stays as it was.
   virtual bool BeginFrame(const ON_Viewport& viewport, ON_Color background) = 0;
   virtual void EndFrame() = 0;
 
   // State, kept until changed or until the next BeginFrame resets it
   // (identity transform, z-bias 0, no culling, no clipping planes).
+  // A model transform that mirrors keeps front faces in front, so culling
+  // a mirrored closed mesh still shows its outside; a transform with
+  // non-finite entries draws nothing.
   virtual void SetModelTransform(const ON_Xform& xform) = 0;
   virtual void SetZBias(int mode) = 0;
   virtual void SetCullFaceMode(int mode) = 0;
@@ -46,7 +53,8 @@ public:
   // coordinates); at most 6 planes are applied, further ones are ignored.
   virtual void SetClippingPlanes(const ON_SimpleArray<ON_PlaneEquation>& planes) = 0;
 
-  // Primitives.
+  // Primitives. Faces whose indices fall outside the vertex array are
+  // skipped; thickness and size below 1 draw 1 pixel wide.
   virtual void DrawShadedMesh(const ON_Mesh& mesh, const CDisplayEngineMaterial& material) = 0;
   virtual void DrawMeshWires(const ON_Mesh& mesh, ON_Color color, int thickness) = 0;
   // pattern: 32-bit stipple, bit 0 first, one bit per pixel along the line;

@@ -27,10 +27,10 @@ namespace glengine {
 namespace {
 
 constexpr int kMaxClippingPlanes = 6;
-// Normalised-depth shift of z-bias: about 250 steps of a 24-bit buffer,
+// Normalised-depth shift of z-bias: about 70 steps of a 24-bit buffer,
 // enough to lift a line off a face it lies on, small enough not to pull
 // it through a face in front of it.
-constexpr double kZBiasShift = 3.0e-5;
+constexpr double kZBiasShift = 8.0e-6;
 constexpr int kMaxLineThickness = 64;
 constexpr int kMaxPointSize = 64;
 
