@@ -10,7 +10,7 @@ bool ON_3dmObjectAttributes::IsValid(ON_TextLog*) const {
 }
 
 void ON_3dmObjectAttributes::Dump(ON_TextLog& log) const {
-  log.Print("name \"%ls\"\n", m_name.Array());
+  log.Print("name \"%s\"\n", m_name.ToUtf8().c_str());
   log.Print("id %ls\n", ON_UuidToString(m_uuid).Array());
   log.Print("layer %d material %d mode %d\n", m_layer_index, m_material_index, static_cast<int>(m_mode));
 }

@@ -55,9 +55,48 @@ char32_t DecodeUtf8(const unsigned char* s, size_t n, size_t& i) {
   return cp;
 }
 
-bool FormatV(std::wstring& out, const wchar_t* format, va_list args) {
+// The library's format strings follow the wide convention where %s and %c
+// take wide arguments (%hs and %hc narrow ones); the C library reads %s in
+// a wide format as narrow. Rewrite the conversions so a wide argument is
+// never read as a narrow string.
+std::wstring WideConventions(const wchar_t* f) {
+  std::wstring r;
+  while (*f) {
+    if (*f != L'%') {
+      r += *f++;
+      continue;
+    }
+    r += *f++;
+    if (*f == L'%') {
+      r += *f++;
+      continue;
+    }
+    // flags, width, precision
+    while (*f && std::wcschr(L"-+ #0123456789.*", *f)) r += *f++;
+    std::wstring length;
+    while (*f && std::wcschr(L"hlLqjzt", *f)) length += *f++;
+    const wchar_t conv = *f;
+    if (conv == L's' || conv == L'c' || conv == L'S' || conv == L'C') {
+      if (length == L"h") {
+        r += static_cast<wchar_t>(conv == L'S' ? L's' : (conv == L'C' ? L'c' : conv));
+      } else {
+        r += L'l';
+        r += static_cast<wchar_t>(conv == L'S' ? L's' : (conv == L'C' ? L'c' : conv));
+      }
+      ++f;
+      continue;
+    }
+    r += length;
+    if (conv) r += *f++;
+  }
+  return r;
+}
+
+bool FormatV(std::wstring& out, const wchar_t* format_in, va_list args) {
   out.clear();
-  if (format == nullptr) return false;
+  if (format_in == nullptr) return false;
+  const std::wstring converted = WideConventions(format_in);
+  const wchar_t* format = converted.c_str();
   // vswprintf reports -1 both for a short buffer and for a bad format, so
   // grow until it fits or the buffer is absurdly large.
   std::vector<wchar_t> buf(256);

@@ -53,8 +53,8 @@ class ON_CLASS ON_wString {
     return r;
   }
 
-  // printf-style formatting into this string (vswprintf conventions:
-  // %d, %u, %x, %04x, %g, %f, %ls or %s for wide strings, %hs for narrow).
+  // printf-style formatting into this string: %d, %u, %x, %04x, %g, %f
+  // as usual; %s, %ls and %c take wide arguments, %hs and %hc narrow ones.
   // Output of any length is supported. Returns false and leaves the string
   // empty when the format is invalid.
   bool Format(const wchar_t* format, ...);

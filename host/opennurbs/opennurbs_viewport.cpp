@@ -150,10 +150,17 @@ bool ON_Viewport::SetCameraLocation(const ON_3dPoint& p) {
 
 bool ON_Viewport::SetCameraDirection(const ON_3dVector& d) {
   if (!d.IsValid() || d.IsZero()) return false;
-  const ON_3dVector old = m_direction;
+  const ON_3dVector old_dir = m_direction, old_up = m_up;
   m_direction = d;
   if (UpdateFrame()) return true;
-  m_direction = old;
+  // The up vector is parallel to the new direction. Keep the view's "up"
+  // as close as possible: the old CameraY, else a world axis.
+  for (const ON_3dVector& up : {m_y, ON_3dVector::ZAxis, ON_3dVector::YAxis}) {
+    m_up = up;
+    if (UpdateFrame()) return true;
+  }
+  m_direction = old_dir;
+  m_up = old_up;
   UpdateFrame();
   return false;
 }

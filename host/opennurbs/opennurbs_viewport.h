@@ -57,7 +57,9 @@ class ON_CLASS ON_Viewport : public ON_Geometry {
 
   // ---- camera ----
   // Each setter refuses (false) invalid input: unset points, zero vectors,
-  // an up vector parallel to the direction.
+  // an up vector parallel to the direction. A new direction parallel to
+  // the current up vector is accepted and the up vector replaced by the
+  // previous CameraY() (or a world axis), so the setters work in any order.
   bool SetCameraLocation(const ON_3dPoint& location);
   bool SetCameraDirection(const ON_3dVector& direction);
   bool SetCameraUp(const ON_3dVector& up);
