@@ -170,6 +170,10 @@ bool CRhinoGet::ChooseOption(CRhinoCommandOption& o, const std::wstring& value_t
         }
         if (t.m_kind == CRhinoMacroToken::pause) continue;
         input.Error(L"\"" + t.m_raw + L"\" is not a number.");
+        if (!input.IsInteractive()) {
+          input.PushFront(t);
+          return false;
+        }
       }
     }
     case CRhinoCommandOption::list_option: {
@@ -209,6 +213,10 @@ bool CRhinoGet::ChooseOption(CRhinoCommandOption& o, const std::wstring& value_t
           }
         }
         input.Error(L"Unknown value \"" + t.m_raw + L"\" for option " + o.m_english_name + L".");
+        if (!input.IsInteractive()) {
+          input.PushFront(t);
+          return false;
+        }
       }
     }
   }
@@ -254,7 +262,7 @@ CRhinoGet::result CRhinoGet::Get() {
         for (auto& o : m_options) {
           if (!SameName(Strip(name), o.m_english_name) && !SameName(Strip(name), o.m_local_name)) continue;
           if (!ChooseOption(o, value, has_value)) {
-            if (has_value) goto next_token;  // bad value: reported, ask again
+            if (has_value && input.IsInteractive()) goto next_token;  // bad value: reported, ask again
             return m_result = cancel;
           }
           m_chosen = o;
@@ -264,11 +272,33 @@ CRhinoGet::result CRhinoGet::Get() {
           m_string = t.m_text;
           return m_result = string;
         }
+        // A value of a list option stands for choosing that value.
+        if (!has_value) {
+          for (auto& o : m_options) {
+            if (o.m_type != CRhinoCommandOption::list_option) continue;
+            bool found = false;
+            for (std::size_t k = 0; k < o.m_list_values.size() && !found; ++k) {
+              if (SameName(Strip(name), o.m_list_values[k].m_english) || SameName(Strip(name), o.m_list_values[k].m_local)) {
+                o.m_list_option_current = static_cast<int>(k);
+                found = true;
+              }
+            }
+            if (found) {
+              m_chosen = o;
+              return m_result = option;
+            }
+          }
+        }
         break;
       }
     }
-    input.Error(m_options.empty() ? L"Unknown input \"" + t.m_raw + L"\"."
-                                  : L"Unknown option \"" + t.m_raw + L"\".");
+    input.Error((m_options.empty() ? L"Unknown input " : L"Unknown option ") + t.m_raw + L" at \"" + m_prompt + L"\".");
+    if (!input.IsInteractive()) {
+      // A script does not get to try again: the command is cancelled and
+      // the token is left for the command line, which may know it.
+      input.PushFront(t);
+      return m_result = cancel;
+    }
   next_token:;
   }
 }

@@ -4,6 +4,7 @@
 // file-write options, with the Windows and MFC stand-ins they build on.
 
 #include "afxwin.h"
+#include "ui/rhino_background_work.h"
 #include "ui/rhino_command.h"
 #include "ui/rhino_command_input.h"
 #include "ui/rhino_dockbar.h"

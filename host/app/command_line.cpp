@@ -1,0 +1,137 @@
+#include "command_line.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "host_session.h"
+#include "macro_tokenizer.h"
+#include "rhino_app.h"
+#include "rhino_doc.h"
+#include "win_messages.h"
+#include "win_strings.h"
+
+namespace kyrel::app {
+
+using kyrel::platform::Utf8ToWide;
+using kyrel::platform::WideToUtf8;
+
+void CommandLine::PushMacro(const std::wstring& macro) {
+  TokenizeResult r = TokenizeMacro(macro);
+  for (const auto& e : r.errors) Error(e);
+  for (auto& t : r.tokens) queue_.push_back(t);
+}
+
+void CommandLine::PushMacroFront(const std::wstring& macro) {
+  TokenizeResult r = TokenizeMacro(macro);
+  for (const auto& e : r.errors) Error(e);
+  for (auto it = r.tokens.rbegin(); it != r.tokens.rend(); ++it) queue_.push_front(*it);
+}
+
+bool CommandLine::Refill(bool may_ask, const std::wstring& prompt) {
+  std::wstring line;
+  while (queue_.empty() && source_) {
+    if (!source_(line)) {
+      source_ = nullptr;
+      break;
+    }
+    PushMacro(line);
+  }
+  if (!queue_.empty()) return true;
+  if (!may_ask || !interactive_) return false;
+  while (queue_.empty()) {
+    std::fputs((WideToUtf8(prompt) + " ").c_str(), stdout);
+    std::fflush(stdout);
+    std::string text;
+    if (!std::getline(std::cin, text)) {
+      std::fputs("\n", stdout);
+      return false;
+    }
+    TokenizeResult r = TokenizeMacro(Utf8ToWide(text));
+    for (const auto& e : r.errors) Error(e);
+    for (auto& t : r.tokens) queue_.push_back(t);
+    if (r.tokens.empty() && r.errors.empty()) {
+      // An empty line is Enter, as on the host's command line.
+      CRhinoMacroToken enter;
+      enter.m_kind = CRhinoMacroToken::enter;
+      enter.m_raw = L"_Enter";
+      queue_.push_back(enter);
+    }
+  }
+  return true;
+}
+
+bool CommandLine::NextToken(const std::wstring& prompt, CRhinoMacroToken& token) {
+  bool had_tokens = !queue_.empty() || source_;
+  if (!Refill(true, prompt)) {
+    if (!prompt.empty()) Print(prompt + L" (no more input: Escape)");
+    return false;
+  }
+  token = queue_.front();
+  queue_.pop_front();
+  // Typed answers are on the terminal already; others are echoed.
+  if (!prompt.empty() && had_tokens) Print(prompt + L" " + token.m_raw);
+  return true;
+}
+
+bool CommandLine::PeekToken(CRhinoMacroToken& token) {
+  if (!Refill(false, L"")) return false;
+  token = queue_.front();
+  return true;
+}
+
+void CommandLine::Print(const std::wstring& line) {
+  std::fputs((WideToUtf8(line) + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void CommandLine::Error(const std::wstring& line) {
+  ++errors_;
+  std::fflush(stdout);
+  std::fputs(("Error: " + WideToUtf8(line) + "\n").c_str(), stderr);
+  std::fflush(stderr);
+}
+
+void CommandLine::RunOne(const CRhinoMacroToken& token) {
+  switch (token.m_kind) {
+    case CRhinoMacroToken::cancel:
+    case CRhinoMacroToken::enter:
+    case CRhinoMacroToken::pause:
+      return;  // nothing is running: nothing to cancel, answer or wait for
+    case CRhinoMacroToken::number:
+    case CRhinoMacroToken::point:
+    case CRhinoMacroToken::string:
+      Error(token.m_raw + L" is not a command.");
+      return;
+    case CRhinoMacroToken::word:
+      break;
+  }
+  CRhinoCommand* command = CRhinoCommandTable::Find(token.m_text.c_str());
+  if (!command) {
+    Error(L"Unknown command: " + token.m_text);
+    return;
+  }
+  CRhinoDoc* doc = HostSession::Instance().EnsureDocument();
+  CRhinoCommand::result rc = RhinoRunCommand(*command, *doc);
+  if (rc == CRhinoCommand::failure) {
+    ++failed_;
+    Print(std::wstring(command->EnglishCommandName()) + L" failed.");
+  }
+  // Between commands the UI thread dispatches what workers posted and
+  // draws what was asked to be drawn later.
+  kyrel::platform::PumpMessages();
+  RhinoApp().ProcessDeferredRedraws();
+}
+
+bool CommandLine::Run() {
+  while (!exit_requested_) {
+    bool typed = queue_.empty() && !source_;
+    if (!Refill(true, L"Command:")) break;
+    CRhinoMacroToken token = queue_.front();
+    queue_.pop_front();
+    if (!typed && token.m_kind == CRhinoMacroToken::word) Print(L"Command: " + token.m_raw);
+    RunOne(token);
+  }
+  return errors_ == 0 && failed_ == 0;
+}
+
+}  // namespace kyrel::app

@@ -1,0 +1,61 @@
+#pragma once
+// The host's command line: macro input for the getters and the loop that
+// runs commands from it.
+//
+// Tokens come from a queue that macros are pushed onto (scripts, -c
+// options, toolbar buttons), refilled on demand from a line source (a
+// script file or standard input); when the queue and the source are
+// exhausted, an interactive line (a terminal) asks the user, anything else
+// answers Escape. Prompts are echoed with the answer taken, so a batch run
+// prints the dialogue as it happened.
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "ui/rhino_command.h"
+#include "ui/rhino_command_input.h"
+
+namespace kyrel::app {
+
+class CommandLine final : public CRhinoCommandInput {
+ public:
+  using LineSource = std::function<bool(std::wstring& line)>;
+
+  // Appends a macro's tokens (reports its bad tokens as errors).
+  void PushMacro(const std::wstring& macro);
+  // Puts a macro's tokens in front of what is queued (toolbar buttons).
+  void PushMacroFront(const std::wstring& macro);
+  void SetLineSource(LineSource source) { source_ = std::move(source); }
+  // Whether the user is asked when the tokens run out.
+  void SetInteractive(bool interactive) { interactive_ = interactive; }
+
+  // Runs commands until the input is used up or Exit is run. Returns false
+  // when a command failed or an input error was reported.
+  bool Run();
+  void RequestExit() { exit_requested_ = true; }
+  int ErrorCount() const { return errors_; }
+  int FailedCommands() const { return failed_; }
+  void CountFailure() { ++failed_; }
+
+  // CRhinoCommandInput
+  bool NextToken(const std::wstring& prompt, CRhinoMacroToken& token) override;
+  bool PeekToken(CRhinoMacroToken& token) override;
+  void PushFront(const CRhinoMacroToken& token) override { queue_.push_front(token); }
+  void Print(const std::wstring& line) override;
+  void Error(const std::wstring& line) override;
+  bool IsInteractive() const override { return interactive_; }
+
+ private:
+  bool Refill(bool may_ask, const std::wstring& prompt);
+  void RunOne(const CRhinoMacroToken& token);
+
+  std::deque<CRhinoMacroToken> queue_;
+  LineSource source_;
+  bool interactive_ = false;
+  bool exit_requested_ = false;
+  int errors_ = 0;
+  int failed_ = 0;
+};
+
+}  // namespace kyrel::app

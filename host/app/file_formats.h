@@ -1,0 +1,24 @@
+#pragma once
+// Files by extension: .kyd is the native model, mesh extensions go through
+// assimp (see mesh_io.h).
+
+#include <string>
+
+class CRhinoDoc;
+
+namespace kyrel::app {
+
+bool IsModelFile(const std::string& path);
+// Replaces the active document with the file's contents; on failure the
+// active document stays as it was.
+bool OpenFile(const std::string& path, std::string& error);
+// Adds the file's objects to doc (a model file's tables too).
+bool ImportFile(const std::string& path, CRhinoDoc& doc, std::string& error, int* added = nullptr);
+// Writes doc (selected objects only when asked) in the extension's format;
+// meshes formats get the objects' render meshes.
+bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_only, std::string& error);
+// The document's save operation: asks for a file name when none is given,
+// writes with the application's file-write options.
+bool SaveDocumentInteractively(CRhinoDoc& doc, const wchar_t* file_name, bool bUseDialog);
+
+}  // namespace kyrel::app

@@ -1,0 +1,167 @@
+// kyrel: the headless host. Loads the plug-ins, opens a model, runs
+// commands from scripts, -c options, standard input or a terminal.
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "file_formats.h"
+#include "host_session.h"
+#include "rhinoSdk.h"
+#include "win_strings.h"
+
+namespace {
+
+const char* kMacroHelp = R"(
+Commands and macros:
+  A macro is a line of tokens; commands read their answers from the tokens
+  that follow them.
+    Name or _Name   a command, option or option value (any case; "_" marks
+                    the English name, as toolbar macros write it)
+    !               cancels the running command
+    _Enter          answers Enter;  _Pause  waits for the user (in a script:
+                    an object prompt takes the current selection)
+    3.5             a number;  1,2,3 or 1,2  a point
+    "some file.kyd" a quoted string (file names, object names)
+    Option=Value    chooses a list option's value in one token
+  Example:
+    kyrel model.kyd -c 'SelName "Cutter" kyClippingObject _Pause _Mode _Difference'
+                    -c 'ViewCaptureToFile "cut.png"'
+  Host commands: Open Import Save SaveAs Export SelAll SelNone SelName SelId
+  SelPoint Hide Show Lock Unlock Delete Move Copy Undo Redo Box Sphere
+  Cylinder PlaneSrf Block Insert ShadedViewport WireframeViewport
+  GhostedViewport SetView Zoom ViewCaptureToFile List Panel PanelClick
+  PanelDoubleClick PanelButton ShowPanel ClosePanel DockPanel Toolbar
+  ToolbarButton Wait Exit. Plug-ins add their own.
+  Without --script or -c, commands come from standard input (a terminal
+  shows a "Command:" prompt). The exit status is 1 when a command failed or
+  input was wrong, 2 when the model or a plug-in could not be loaded.
+)";
+
+std::string ExecutableFolder() {
+  char buffer[4096];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+  if (n <= 0) return ".";
+  std::string path(buffer, static_cast<std::size_t>(n));
+  return path.substr(0, path.find_last_of('/'));
+}
+
+void AddDemoScene(CRhinoDoc& doc) {
+  auto add = [&](ON_Brep* brep, const wchar_t* name) {
+    std::unique_ptr<ON_Brep> owned(brep);
+    ON_3dmObjectAttributes a;
+    a.m_name = name;
+    if (owned) doc.AddBrepObject(*owned, &a);
+  };
+  add(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 10, 10)), L"Block A");
+  add(ON_Brep::CreateBox(ON_3dPoint(8, 2, 2), ON_3dPoint(16, 8, 8)), L"Block B");
+  add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 14), 4), L"Ball");
+  add(ON_Brep::CreateCylinder(ON_Plane(ON_3dPoint(-8, 5, 0), ON_3dVector(0, 0, 1)), 3, 12, true), L"Post");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App cli{"kyrel: a headless modelling host that runs commands and macros on models"};
+  cli.footer(kMacroHelp);
+  std::string model, script, view_size = "640x480", out_dir = ".";
+  std::vector<std::string> macros, plugins;
+  bool no_default_plugins = false, demo = false, no_opengl = false;
+  cli.add_option("MODEL", model, "model file to open (.kyd, or a mesh file to import)");
+  cli.add_option("--script", script, "file of macros, one or more per line ('#' starts a comment line)");
+  cli.add_option("-c,--command", macros, "a macro to run (repeatable; after --script)");
+  cli.add_option("--plugin", plugins, "plug-in module to load (repeatable)");
+  cli.add_flag("--no-default-plugins", no_default_plugins, "do not load Kyrel.rhp from beside the executable");
+  cli.add_option("--view-size", view_size, "size of the view in pixels, WxH")->check([](const std::string& s) {
+    int w = 0, h = 0;
+    char x = 0, extra = 0;
+    if (std::sscanf(s.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') || w < 16 || h < 16 ||
+        w > 8192 || h > 8192)
+      return std::string("expected WxH with sizes from 16 to 8192");
+    return std::string();
+  });
+  cli.add_option("--out", out_dir, "folder for files named without a folder (captures, saves, exports)");
+  cli.add_flag("--demo", demo, "start with a small demo model (when no MODEL is given)");
+  cli.add_flag("--no-opengl", no_opengl, "draw views with the recording engine (no pictures)");
+  CLI11_PARSE(cli, argc, argv);
+
+  kyrel::app::SessionOptions options;
+  std::sscanf(view_size.c_str(), "%dx%d", &options.view_width, &options.view_height);
+  if (view_size.find('X') != std::string::npos) std::sscanf(view_size.c_str(), "%dX%d", &options.view_width, &options.view_height);
+  options.out_dir = out_dir;
+  options.opengl = !no_opengl;
+
+  auto& session = kyrel::app::HostSession::Instance();
+  session.Start(options);
+  int status = 0;
+  std::vector<std::string> to_load;
+  if (!no_default_plugins) {
+    std::string path = ExecutableFolder() + "/Kyrel.rhp";
+    if (access(path.c_str(), F_OK) == 0)
+      to_load.push_back(path);
+    else
+      std::fprintf(stderr, "Note: %s is not there; running without the default plug-in.\n", path.c_str());
+  }
+  for (const auto& p : plugins) to_load.push_back(p);
+  for (const auto& p : to_load) {
+    std::string error;
+    if (!session.LoadPlugIn(p, error)) {
+      std::fprintf(stderr, "Error: %s\n", error.c_str());
+      status = 2;
+    }
+  }
+  if (status == 0 && !model.empty()) {
+    std::string error;
+    if (!kyrel::app::OpenFile(model, error)) {
+      std::fprintf(stderr, "Error: %s\n", error.c_str());
+      status = 2;
+    }
+  } else if (status == 0 && demo) {
+    AddDemoScene(*session.EnsureDocument());
+    if (CRhinoView* view = RhinoApp().ActiveView()) view->ZoomExtents();
+  }
+
+  if (status == 0) {
+    kyrel::app::CommandLine& input = session.Input();
+    std::shared_ptr<std::ifstream> file;
+    if (!script.empty()) {
+      file = std::make_shared<std::ifstream>(script);
+      if (!*file) {
+        std::fprintf(stderr, "Error: cannot read the script %s\n", script.c_str());
+        status = 2;
+      }
+    }
+    if (status == 0) {
+      bool use_stdin = script.empty() && macros.empty();
+      auto next_macro = std::make_shared<std::size_t>(0);
+      input.SetLineSource([file, macros, next_macro, use_stdin](std::wstring& line) {
+        std::string text;
+        while (file && std::getline(*file, text)) {
+          auto first = text.find_first_not_of(" \t\r");
+          if (first != std::string::npos && text[first] == '#') continue;
+          line = kyrel::platform::Utf8ToWide(text);
+          return true;
+        }
+        if (*next_macro < macros.size()) {
+          line = kyrel::platform::Utf8ToWide(macros[(*next_macro)++]);
+          return true;
+        }
+        if (use_stdin && !isatty(STDIN_FILENO) && std::getline(std::cin, text)) {
+          line = kyrel::platform::Utf8ToWide(text);
+          return true;
+        }
+        return false;
+      });
+      input.SetInteractive(use_stdin && isatty(STDIN_FILENO));
+      if (!input.Run()) status = 1;
+    }
+  }
+  session.Stop();
+  return status;
+}
