@@ -48,3 +48,56 @@ inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int se
 }
 
 }  // namespace test_meshes
+
+namespace test_meshes {
+
+// Volume enclosed by a closed, outward mesh (divergence theorem; quads are
+// split along their first diagonal).
+inline double Volume(const ON_Mesh& mesh) {
+  double six_volume = 0.0;
+  auto add = [&](int a, int b, int c) {
+    const ON_3dVector pa = mesh.Vertex(a) - ON_3dPoint(0, 0, 0);
+    const ON_3dVector pb = mesh.Vertex(b) - ON_3dPoint(0, 0, 0);
+    const ON_3dVector pc = mesh.Vertex(c) - ON_3dPoint(0, 0, 0);
+    six_volume += pa * ON_CrossProduct(pb, pc);
+  };
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    const ON_MeshFace& face = mesh.m_F[f];
+    add(face.vi[0], face.vi[1], face.vi[2]);
+    if (face.IsQuad()) add(face.vi[0], face.vi[2], face.vi[3]);
+  }
+  return six_volume / 6.0;
+}
+
+// Total area of the mesh's faces.
+inline double Area(const ON_Mesh& mesh) {
+  double twice_area = 0.0;
+  auto add = [&](int a, int b, int c) {
+    twice_area +=
+        ON_CrossProduct(mesh.Vertex(b) - mesh.Vertex(a), mesh.Vertex(c) - mesh.Vertex(a)).Length();
+  };
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    const ON_MeshFace& face = mesh.m_F[f];
+    add(face.vi[0], face.vi[1], face.vi[2]);
+    if (face.IsQuad()) add(face.vi[0], face.vi[2], face.vi[3]);
+  }
+  return twice_area / 2.0;
+}
+
+// Open square grid in the plane z = height, n x n quads, from min to max in x and y.
+inline ON_Mesh Grid(double min, double max, double height, int n) {
+  ON_Mesh mesh;
+  for (int j = 0; j <= n; ++j)
+    for (int i = 0; i <= n; ++i)
+      mesh.SetVertex(mesh.VertexCount(), ON_3dPoint(min + (max - min) * i / n,
+                                                    min + (max - min) * j / n, height));
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) {
+      const int a = j * (n + 1) + i;
+      mesh.SetQuad(mesh.FaceCount(), a, a + 1, a + n + 2, a + n + 1);
+    }
+  mesh.ComputeFaceNormals();
+  return mesh;
+}
+
+}  // namespace test_meshes
