@@ -1,6 +1,7 @@
 #include "phantom_object.h"
 
 #include "conduit/mesh_types.h"
+#include "section/edge_drawing.h"
 
 namespace {
 
@@ -92,6 +93,29 @@ const CDisplayPipelineAttributes& CKyrelPhantomObject::MeshDisplayAttributes(
 }
 
 void CKyrelPhantomObject::Draw(CRhinoDisplayPipeline& pipeline) const {
-  // Edge drawing of the cut pieces joins with the section drawing.
-  (void)pipeline;
+  if (m_source == nullptr) return;
+  const bool bMeshSource = m_source->ObjectType() == ON::mesh_object;
+  const CDisplayPipelineAttributes& attrs = *pipeline.DisplayAttrs();
+  // Without edges a surface-like source shows no naked edges either.
+  const bool show = bMeshSource ? (attrs.m_mesh_edges.m_bShowEdges ||
+                                   attrs.m_mesh_edges.m_bShowMeshWires)
+                                : attrs.m_surface_edges.m_bShowEdges;
+  if (!show) return;
+  for (int i = 0; i < m_caches.Count(); ++i) {
+    const DS_MeshCache& entry = m_caches[i];
+    if (!IsVisibleEntry(entry)) continue;
+    for (int m = 0; m < entry.m_meshes.Count(); ++m)
+      DrawMeshEdges(pipeline, entry.m_meshes[m], bMeshSource);
+  }
+}
+
+void CKyrelPhantomObject::DrawMeshEdges(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh,
+                                        bool bMeshSource) const {
+  const CDisplayPipelineAttributes& attrs = *pipeline.DisplayAttrs();
+  EdgeColouring colouring;
+  colouring.m_bDrawMeshWires = bMeshSource && attrs.m_mesh_edges.m_bShowMeshWires;
+  colouring.m_wire_color = attrs.m_display_color;
+  colouring.m_blend_color = attrs.m_display_color;
+  colouring.m_bUseColorUsage = true;
+  DrawMeshEdgeLines(pipeline, mesh, attrs, bMeshSource, colouring);
 }

@@ -61,6 +61,10 @@ public:
   ON_Mesh m_empty_mesh;
 
 private:
+  // Edge drawing of one piece with the pipeline's current attributes: mesh
+  // wires only when they are switched on, surface edge colours chosen by
+  // their usage values, edges blended toward the display colour.
+  void DrawMeshEdges(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh, bool bMeshSource) const;
   // The visible entry holding phantom mesh `mesh_index`, or null.
   const DS_MeshCache* VisibleEntryOf(int mesh_index) const;
 };

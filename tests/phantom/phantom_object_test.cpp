@@ -112,6 +112,60 @@ TEST(PhantomObject, DestroyMeshesUnbuildsButKeepsTheSource) {
   for (const auto& mesh : detached) EXPECT_EQ(mesh->FaceCount(), 1);  // let go of, not deleted
 }
 
+// An open square: its four rim edges are naked.
+ON_Mesh* NewSquare(double x) {
+  auto* mesh = new ON_Mesh();
+  mesh->SetVertex(0, ON_3dPoint(x, 0, 0));
+  mesh->SetVertex(1, ON_3dPoint(x + 1, 0, 0));
+  mesh->SetVertex(2, ON_3dPoint(x + 1, 1, 0));
+  mesh->SetVertex(3, ON_3dPoint(x, 1, 0));
+  mesh->SetQuad(0, 0, 1, 2, 3);
+  return mesh;
+}
+
+TEST(PhantomObject, DrawsTheEdgesOfVisiblePiecesAsItsSourceWouldShowThem) {
+  CRhinoRecordingEngine engine;
+  CRhinoDisplayPipeline pipeline(&engine);
+  CDisplayPipelineAttributes mode;
+  mode.m_surface_edges.m_bShowEdges = true;
+  mode.m_surface_edges.m_bShowNakedEdges = true;
+  mode.m_mesh_edges.m_bShowEdges = false;
+  mode.m_mesh_edges.m_bShowMeshWires = true;
+  pipeline.SetDisplayAttributes(mode);
+
+  auto brep_source = BoxSource();
+  CKyrelPhantomObject phantom;
+  phantom.Draw(pipeline);  // no source: nothing
+  EXPECT_TRUE(engine.Calls().empty());
+
+  phantom.m_source = brep_source.get();
+  DS_MeshCache& removed = phantom.m_caches.AppendNew();
+  removed.m_clip_state = -1;
+  removed.m_meshes.Append(NewSquare(10));
+  DS_MeshCache& cut = phantom.m_caches.AppendNew();
+  cut.m_meshes.Append(NewSquare(0));
+  phantom.Draw(pipeline);
+  EXPECT_EQ(engine.CallsOfKind(CRhinoRecordedCall::line).size(), 4u);  // the visible square only
+  EXPECT_TRUE(engine.CallsOfKind(CRhinoRecordedCall::mesh_wires).empty());
+
+  // A mesh source shows mesh wires when they are on, even without edges.
+  engine.Clear();
+  CRhinoMeshObject mesh_source;
+  std::unique_ptr<ON_Mesh> square(NewSquare(0));
+  mesh_source.SetMesh(*square);
+  phantom.m_source = &mesh_source;
+  phantom.Draw(pipeline);
+  EXPECT_EQ(engine.CallsOfKind(CRhinoRecordedCall::mesh_wires).size(), 1u);
+
+  // A surface source with edges off draws nothing, not even naked edges.
+  engine.Clear();
+  mode.m_surface_edges.m_bShowEdges = false;
+  pipeline.SetDisplayAttributes(mode);
+  phantom.m_source = brep_source.get();
+  phantom.Draw(pipeline);
+  EXPECT_TRUE(engine.CallsOfKind(CRhinoRecordedCall::line).empty());
+}
+
 TEST(PhantomObject, ItsOwnMeshIsEmptyAndOutlivesNothing) {
   auto phantom = std::make_unique<CKyrelPhantomObject>();
   ASSERT_NE(phantom->Mesh(), nullptr);
