@@ -9,6 +9,7 @@
 
 #include "engine/opengl_engine.h"
 
+#include "gl_lighting.h"
 #include "line_pattern.h"
 #include "mesh_arrays.h"
 #include "offscreen_context.h"
@@ -50,13 +51,6 @@ void SetGlColor(ON_Color c) {
              static_cast<GLubyte>(c.Blue()), 255);
 }
 
-void ColorToFloats(ON_Color c, float alpha, float out[4]) {
-  out[0] = static_cast<float>(c.FractionRed());
-  out[1] = static_cast<float>(c.FractionGreen());
-  out[2] = static_cast<float>(c.FractionBlue());
-  out[3] = alpha;
-}
-
 double Determinant3(const ON_Xform& x) {
   const auto& m = x.m_xform;
   return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
@@ -88,7 +82,6 @@ public:
 private:
   bool EnsureContext();
   void ResetFrameState(ON_Color background);
-  void SetUpLights();
   // True when a primitive may be drawn now; loads pending matrix, clip and
   // culling state first.
   bool ReadyToDraw();
@@ -171,51 +164,8 @@ void OpenGLDisplayEngine::ResetFrameState(ON_Color background) {
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glPolygonOffset(1.0f, 1.0f);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  SetUpLights();
-}
-
-void OpenGLDisplayEngine::SetUpLights() {
-  // Lights are placed in eye space, so they follow the camera.
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  transforms_dirty_ = true;
-
-  const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  // Headlight: straight from the camera. Its highlight is kept weak because
-  // every face that looks at the camera would otherwise wash out to white.
-  const GLfloat head_position[4] = {0.0f, 0.0f, 1.0f, 0.0f};
-  const GLfloat head_diffuse[4] = {0.65f, 0.65f, 0.65f, 1.0f};
-  const GLfloat head_specular[4] = {0.15f, 0.15f, 0.15f, 1.0f};
-  glLightfv(GL_LIGHT0, GL_POSITION, head_position);
-  glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, head_diffuse);
-  glLightfv(GL_LIGHT0, GL_SPECULAR, head_specular);
-  glEnable(GL_LIGHT0);
-
-  // Ambient, headlight and fill add up to about 1 on a face turned to
-  // both lights, so light materials keep their shading instead of
-  // saturating to white.
-  // Soft fill from the upper left behind the camera: it gives curved
-  // surfaces their highlight and faces turned away from the headlight some
-  // shape.
-  const GLfloat fill_position[4] = {-0.5f, 0.8f, 0.6f, 0.0f};
-  const GLfloat fill_diffuse[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-  const GLfloat fill_specular[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-  glLightfv(GL_LIGHT1, GL_POSITION, fill_position);
-  glLightfv(GL_LIGHT1, GL_AMBIENT, none);
-  glLightfv(GL_LIGHT1, GL_DIFFUSE, fill_diffuse);
-  glLightfv(GL_LIGHT1, GL_SPECULAR, fill_specular);
-  glEnable(GL_LIGHT1);
-
-  const GLfloat ambient[4] = {0.15f, 0.15f, 0.15f, 1.0f};
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  // Open meshes and cut bodies show their inside: light both sides.
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_FALSE);
-  glShadeModel(GL_SMOOTH);
-  // Model transforms may scale; normals are renormalised after them.
-  glEnable(GL_NORMALIZE);
-  glDisable(GL_LIGHTING);
+  SetUpCameraLights();
+  transforms_dirty_ = true;  // the lights were placed with their own modelview
 }
 
 void OpenGLDisplayEngine::EndFrame() {
@@ -326,23 +276,7 @@ void OpenGLDisplayEngine::DrawShadedMesh(const ON_Mesh& mesh, const CDisplayEngi
   if (!BuildShadedMeshArrays(mesh, arrays)) return;
   if (!ReadyToDraw()) return;
 
-  if (material.m_bLighting) {
-    glEnable(GL_LIGHTING);
-    float diffuse[4], specular[4], emission[4];
-    ColorToFloats(material.m_diffuse, alpha, diffuse);
-    ColorToFloats(material.m_specular, alpha, specular);
-    ColorToFloats(material.m_emission, alpha, emission);
-    const double shine = std::isfinite(material.m_shine) ? std::clamp(material.m_shine, 0.0, 1.0) : 0.0;
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, diffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, static_cast<GLfloat>(shine * 128.0));
-  } else {
-    glDisable(GL_LIGHTING);
-    float diffuse[4];
-    ColorToFloats(material.m_diffuse, alpha, diffuse);
-    glColor4fv(diffuse);
-  }
+  ApplyMaterial(material, alpha);
 
   const bool transparent = alpha < 1.0f;
   if (transparent) {
