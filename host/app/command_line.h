@@ -34,6 +34,12 @@ class CommandLine final : public CRhinoCommandInput {
   // when a command failed or an input error was reported.
   bool Run();
   void RequestExit() { exit_requested_ = true; }
+  // Forgets queued tokens, the line source and an exit request.
+  void Reset() {
+    queue_.clear();
+    source_ = nullptr;
+    exit_requested_ = false;
+  }
   int ErrorCount() const { return errors_; }
   int FailedCommands() const { return failed_; }
   void CountFailure() { ++failed_; }

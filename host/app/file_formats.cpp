@@ -67,7 +67,7 @@ bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_on
     return WriteModelFile(path, doc, options, error);
   }
   if (!IsWritableMeshFormat(path)) {
-    error = "cannot write " + path + ": unknown file type (use .kyd or a mesh format: .obj .stl .ply .off .gltf .glb .3mf)";
+    error = "cannot write " + path + ": unknown file type (use .kyd or a mesh format: .obj .stl .ply .off .gltf .glb)";
     return false;
   }
   ON_SimpleArray<const CRhinoObject*> objects;

@@ -38,6 +38,7 @@ void HostSession::Start(const SessionOptions& options) {
   if (started_) return;
   options_ = options;
   started_ = true;
+  input_.Reset();
   SetRhinoCommandInput(&input_);
   RegisterHostCommands();
   CRhinoDoc::SetSaveHandler([](CRhinoDoc& doc, const wchar_t* file_name, bool bUseDialog) {

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "file_util.h"
 #include "win_strings.h"
 
 namespace kyrel::app {
@@ -32,10 +33,9 @@ const char* FormatFor(const std::string& ext) {
   if (ext == "obj") return "objnomtl";
   if (ext == "stl") return "stlb";
   if (ext == "ply") return "plyb";
-  if (ext == "off") return "off";
+  if (ext == "off") return "off";  // written here: assimp reads OFF but has no writer
   if (ext == "gltf") return "gltf2";
   if (ext == "glb") return "glb2";
-  if (ext == "3mf") return "3mf";
   return nullptr;
 }
 
@@ -85,6 +85,33 @@ void RemoveTree(const std::string& dir) {
   rmdir(dir.c_str());
 }
 
+bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes, std::string& error) {
+  std::string vertices, faces;
+  int v_count = 0, f_count = 0;
+  char line[256];
+  for (const ON_Mesh* m : meshes) {
+    for (int i = 0; i < m->m_V.Count(); ++i) {
+      std::snprintf(line, sizeof line, "%.9g %.9g %.9g\n", m->m_V[i].x, m->m_V[i].y, m->m_V[i].z);
+      vertices += line;
+    }
+    for (int i = 0; i < m->m_F.Count(); ++i) {
+      const ON_MeshFace& f = m->m_F[i];
+      if (f.IsQuad())
+        std::snprintf(line, sizeof line, "4 %d %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count, f.vi[2] + v_count,
+                      f.vi[3] + v_count);
+      else
+        std::snprintf(line, sizeof line, "3 %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count, f.vi[2] + v_count);
+      faces += line;
+      ++f_count;
+    }
+    v_count += m->m_V.Count();
+  }
+  std::string text = "OFF\n" + std::to_string(v_count) + " " + std::to_string(f_count) + " 0\n" + vertices + faces;
+  if (kyrel::platform::WriteFileAtomically(path, text, error)) return true;
+  error = "cannot write " + path + ": " + error;
+  return false;
+}
+
 }  // namespace
 
 bool IsWritableMeshFormat(const std::string& path) { return FormatFor(Extension(path)) != nullptr; }
@@ -125,7 +152,7 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
                    const std::vector<std::wstring>& names, std::string& error) {
   const char* format = FormatFor(Extension(path));
   if (!format) {
-    error = "cannot write " + path + ": unknown mesh format (use .obj, .stl, .ply, .off, .gltf, .glb or .3mf)";
+    error = "cannot write " + path + ": unknown mesh format (use .obj, .stl, .ply, .off, .gltf or .glb)";
     return false;
   }
   std::vector<const ON_Mesh*> usable;
@@ -135,6 +162,7 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
     error = "cannot write " + path + ": there are no meshes to write";
     return false;
   }
+  if (Extension(path) == "off") return WriteOff(path, usable, error);
   auto scene = std::make_unique<aiScene>();
   scene->mNumMaterials = 1;
   scene->mMaterials = new aiMaterial*[1];

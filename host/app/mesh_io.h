@@ -1,5 +1,5 @@
 #pragma once
-// Mesh files through assimp: OBJ, STL, PLY, OFF, glTF (.gltf, .glb), 3MF
+// Mesh files through assimp: OBJ, STL, PLY, OFF, glTF (.gltf, .glb)
 // and whatever else assimp reads. The only translation unit that sees
 // assimp.
 
