@@ -112,3 +112,7 @@ void CRhinoApp::Shutdown() {
   m_active_doc = nullptr;
   m_active_view = nullptr;
 }
+
+void CRhinoApp::AppSettingsChanged() {
+  rhino_sdk_internal::ForEachWatcher([](CRhinoEventWatcher& w) { w.OnAppSettingsChanged(); });
+}

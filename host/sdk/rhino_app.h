@@ -7,6 +7,7 @@
 // it while they are destroyed). Documents and views it makes are owned by
 // it until closed or destroyed; Shutdown() closes everything.
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -27,8 +28,10 @@ class CRhinoApp {
   int ExeServiceRelease() const { return 0; }
 
   // ---- documents ----
-  // The active document, or null.
-  CRhinoDoc* ActiveDoc() const { return m_active_doc; }
+  // The active document, or null. May be read from any thread (workers read
+  // its tolerance); the document itself is only safe to use there while the
+  // UI thread keeps it open.
+  CRhinoDoc* ActiveDoc() const { return m_active_doc.load(std::memory_order_acquire); }
   // Makes doc (one of the application's documents, or null) active.
   bool SetActiveDoc(CRhinoDoc* doc);
   // A new empty document that becomes the active one; fires OnNewDocument.
@@ -58,6 +61,9 @@ class CRhinoApp {
   // documents were drawn.
   int ProcessDeferredRedraws();
 
+  // Tells the event watchers that application settings changed.
+  void AppSettingsChanged();
+
   // Destroys every view and closes every document.
   void Shutdown();
 
@@ -70,7 +76,7 @@ class CRhinoApp {
  private:
   std::vector<std::unique_ptr<CRhinoDoc>> m_docs;
   std::vector<std::unique_ptr<CRhinoView>> m_views;
-  CRhinoDoc* m_active_doc = nullptr;
+  std::atomic<CRhinoDoc*> m_active_doc{nullptr};
   CRhinoView* m_active_view = nullptr;
 };
 

@@ -189,6 +189,12 @@ class CRhinoDoc {
   // Most records kept; older ones are dropped (default 50, at least 1).
   void SetMaxUndoRecords(int count);
 
+  // ---- reading ----
+  // The file reader brackets reading a file into the document with these:
+  // OnBeginOpenDocument / OnEndOpenDocument to the event watchers.
+  void BeginOpenDocument(const wchar_t* file_name, bool bMerge, bool bReference);
+  void EndOpenDocument(const wchar_t* file_name, bool bMerge, bool bReference);
+
   // ---- saving ----
   // Writes the document; the application installs the writer (file formats
   // live there). file_name null: the writer asks for the target file and

@@ -1,4 +1,5 @@
-// CRhinoDoc: redraw requests, regeneration, settings and saving.
+// CRhinoDoc: redraw requests, regeneration, settings, reading and saving
+// brackets.
 
 #include <cmath>
 
@@ -121,3 +122,15 @@ bool CRhinoDoc::SaveDocument(const wchar_t* file_name, bool bUseDialog) {
 }
 
 void CRhinoDoc::SetSaveHandler(SaveHandler handler) { SaveHandlerSlot() = std::move(handler); }
+
+void CRhinoDoc::BeginOpenDocument(const wchar_t* file_name, bool bMerge, bool bReference) {
+  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
+    w.OnBeginOpenDocument(*this, file_name, bMerge, bReference);
+  });
+}
+
+void CRhinoDoc::EndOpenDocument(const wchar_t* file_name, bool bMerge, bool bReference) {
+  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
+    w.OnEndOpenDocument(*this, file_name, bMerge, bReference);
+  });
+}

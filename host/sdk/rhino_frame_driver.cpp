@@ -165,8 +165,9 @@ void CRhinoDisplayPipeline::DrawPass(CRhinoPipelineState::pass pass) {
 
 void CRhinoDisplayPipeline::DrawDocumentObject(const CRhinoObject& object, int owner_index,
                                                int depth) {
-  // Document objects are meshed on first display with their own settings.
-  if (object.Document() != nullptr && object.IsMeshable(ON::render_mesh) &&
+  // Document objects and block members (owned by the document's
+  // definitions) are meshed on first display with their own settings.
+  if ((object.Document() != nullptr || owner_index >= 0) && object.IsMeshable(ON::render_mesh) &&
       object.MeshCount(ON::render_mesh, nullptr) == 0) {
     const_cast<CRhinoObject&>(object).CreateMeshes(ON::render_mesh,
                                                    object.GetRenderMeshParameters());

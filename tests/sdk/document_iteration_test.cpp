@@ -243,3 +243,43 @@ TEST(Application, DocumentsViewsAndVersion) {
   EXPECT_EQ(app.ActiveView(), nullptr);
   EXPECT_FALSE(app.CloseDocument(doc));
 }
+
+TEST(DocumentRedraw, HintsDeferredRedrawsAndRegen) {
+  CRhinoDoc doc;
+  CRhinoBrepObject* box = AddBox(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
+  ASSERT_NE(box, nullptr);
+  CRhinoView shaded(&doc, 40, 30);
+  shaded.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
+  CRhinoView wire(&doc, 40, 30);
+
+  // A hint given during a command redraws the views of that mode when it ends.
+  doc.BeginUndoRecord(nullptr, true);
+  doc.SetRedrawDisplayHint(0, CDisplayPipelineAttributes::shaded_display);
+  EXPECT_EQ(shaded.FrameCount(), 0u);
+  doc.EndUndoRecord();
+  EXPECT_EQ(shaded.FrameCount(), 1u);
+  EXPECT_EQ(wire.FrameCount(), 0u);
+
+  // Outside a command it defers; immediate redraws draw every view now.
+  doc.SetRedrawDisplayHint(0, 2);
+  EXPECT_TRUE(doc.IsRedrawPending());
+  doc.Redraw(CRhinoDoc::redraw_hint_full);
+  EXPECT_FALSE(doc.IsRedrawPending());
+  EXPECT_EQ(shaded.FrameCount(), 2u);
+  EXPECT_EQ(wire.FrameCount(), 1u);
+  EXPECT_EQ(doc.RedrawCount(), 3u);
+
+  // Regen remakes only meshes made with other settings, and says so.
+  EventLog log;
+  doc.Regen();
+  EXPECT_TRUE(log.Only("mesh").empty());
+  ON_MeshParameters finer = doc.Properties().RenderMeshSettings();
+  finer.m_grid_min_count += 3;
+  doc.Properties().SetRenderMeshSettings(finer);
+  EXPECT_EQ(log.Only("properties").size(), 1u);
+  EXPECT_EQ(box->MeshCount(ON::render_mesh, &finer), 0);
+  doc.Regen();
+  EXPECT_EQ(log.Only("mesh").size(), 1u);
+  EXPECT_EQ(box->MeshCount(ON::render_mesh, &finer), 6);
+  EXPECT_EQ(shaded.FrameCount(), 4u);  // each Regen redraws every view
+}

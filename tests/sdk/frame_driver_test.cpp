@@ -195,6 +195,9 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
   auto* m = new CRhinoMeshObject();
   m->SetMesh(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   members.Append(m);
+  auto* b = new CRhinoBrepObject();  // a member without meshes yet
+  b->SetBrep(ON_Brep::CreateBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
+  members.Append(b);
   const int idef = s.doc.InstanceDefinitionTable().AddInstanceDefinition(L"blk", members);
   const ON_Xform shift = ON_Xform::TranslationTransformation(ON_3dVector(5, 0, 0));
   CRhinoInstanceObject* ref = s.doc.AddInstanceObject(idef, shift);
@@ -208,15 +211,18 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
     seen.emplace_back(ca->m_pObject, dp.GetObjectOwner(ca->m_object_owner_index));
   };
   ASSERT_TRUE(s.view.Redraw());
-  ASSERT_EQ(seen.size(), 2u);
+  ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0].first, ref);
   EXPECT_EQ(seen[0].second, nullptr);
   EXPECT_EQ(seen[1].first, m);
   EXPECT_EQ(seen[1].second, ref);
+  EXPECT_EQ(seen[2].first, b);
+  EXPECT_EQ(seen[2].second, ref);
   const auto shaded = s.engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh);
-  ASSERT_EQ(shaded.size(), 1u);
+  ASSERT_EQ(shaded.size(), 7u);  // the mesh member and the six faces of the box member
   EXPECT_EQ(shaded[0]->m_mesh_address, m->Mesh());
-  EXPECT_EQ(shaded[0]->m_xform, shift);  // drawn under the instance transform
+  for (const CRhinoRecordedCall* c : shaded)
+    EXPECT_EQ(c->m_xform, shift);  // drawn under the instance transform
   const auto final_xform = s.engine().CallsOfKind(CRhinoRecordedCall::model_transform);
   ASSERT_FALSE(final_xform.empty());
   EXPECT_TRUE(final_xform.back()->m_xform.IsIdentity());  // and put back afterwards
