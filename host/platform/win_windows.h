@@ -101,6 +101,7 @@ HWND SetFocus(HWND hwnd);
 #define IDC_WAIT MAKEINTRESOURCEW(32514)
 #define IDC_APPSTARTING MAKEINTRESOURCEW(32650)
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
+#define LoadCursor LoadCursorW
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 
