@@ -94,6 +94,46 @@ TEST_F(Lines, PatternSpacingStaysEvenInPerspective) {
   }
 }
 
+TEST_F(Lines, PatternRunsOnAcrossThePointsOfAPolyline) {
+  // 47 segments of 3 pixels each along row 59: dashed exactly like one line,
+  // where restarting at each point would draw every segment solid.
+  std::vector<ON_3dPoint> points;
+  for (int i = 0; i <= 47; ++i) points.emplace_back(-7 + 0.3 * i, 0.05, 0);
+  Begin();
+  engine_->DrawPolyline(points.data(), static_cast<int>(points.size()), kWhite, 1, kDashed);
+  engine_->EndFrame();
+  ExpectDashedRuns(RowMask(*engine_, 59, 10, 150, kWhite));
+}
+
+TEST_F(Lines, PatternTurnsCornersOfAPolyline) {
+  // 20.5 pixels along row 59 to the centre of column 30, then down that
+  // column: row 59 + k lies k pixels further on, so it shows bit
+  // (20 + k) mod 32 of the pattern instead of starting over at bit 0.
+  const ON_3dPoint points[3] = {{-7, 0.05, 0}, {-4.95, 0.05, 0}, {-4.95, -5, 0}};
+  Begin();
+  engine_->DrawPolyline(points, 3, kWhite, 1, kDashed);
+  engine_->EndFrame();
+  const std::vector<bool> across = RowMask(*engine_, 59, 10, 29, kWhite);
+  for (std::size_t n = 0; n < across.size(); ++n)
+    EXPECT_EQ(across[n], ((kDashed >> n) & 1u) != 0) << "pixel " << n;
+  const std::vector<bool> down = ColumnMask(*engine_, 30, 60, 105, kWhite);
+  for (std::size_t k = 1; k <= down.size(); ++k)
+    EXPECT_EQ(down[k - 1], ((kDashed >> ((20 + k) % 32)) & 1u) != 0) << "row " << 59 + k;
+}
+
+TEST_F(Lines, SolidPolylineSkipsOnlyTheSegmentsOfABadPoint) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const ON_3dPoint points[5] = {{-7, 0.05, 0}, {-3, 0.05, 0}, {nan, 0, 0}, {3, 0.05, 0}, {7, 0.05, 0}};
+  Begin();
+  engine_->DrawPolyline(points, 5, kWhite, 1, 0);
+  engine_->DrawPolyline(nullptr, 5, kWhite, 1, 0);
+  engine_->DrawPolyline(points, 1, kWhite, 1, 0);
+  engine_->EndFrame();
+  EXPECT_TRUE(Near(Pixel(*engine_, 20, 59), kWhite));
+  EXPECT_TRUE(Near(Pixel(*engine_, 80, 59), kBackground));
+  EXPECT_TRUE(Near(Pixel(*engine_, 140, 59), kWhite));
+}
+
 TEST_F(Lines, ThicknessThreeCoversThreeRows) {
   Begin();
   engine_->DrawLine({-7, 0.05, 0}, {7, 0.05, 0}, kWhite, 3, 0);

@@ -61,6 +61,16 @@ public:
   // 0xFFFFFFFF (or 0) is a solid line.
   virtual void DrawLine(const ON_3dPoint& from, const ON_3dPoint& to, ON_Color color, int thickness,
                         unsigned int pattern) = 0;
+  // A connected run of count - 1 segments through `points` (null or fewer
+  // than two points draw nothing). The pattern runs on across the vertices
+  // instead of restarting at each one, so a curve made of segments a few
+  // pixels long still shows its dashes. Engines that cannot do better draw
+  // it segment by segment.
+  virtual void DrawPolyline(const ON_3dPoint* points, int count, ON_Color color, int thickness,
+                            unsigned int pattern) {
+    if (points == nullptr) return;
+    for (int i = 1; i < count; ++i) DrawLine(points[i - 1], points[i], color, thickness, pattern);
+  }
   virtual void DrawPoint(const ON_3dPoint& point, ON_Color color, int size) = 0;
 
   // The last finished frame as a PNG file (8-bit RGB). Written to a

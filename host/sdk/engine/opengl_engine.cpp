@@ -74,6 +74,8 @@ public:
   void DrawMeshWires(const ON_Mesh& mesh, ON_Color color, int thickness) override;
   void DrawLine(const ON_3dPoint& from, const ON_3dPoint& to, ON_Color color, int thickness,
                 unsigned int pattern) override;
+  void DrawPolyline(const ON_3dPoint* points, int count, ON_Color color, int thickness,
+                    unsigned int pattern) override;
   void DrawPoint(const ON_3dPoint& point, ON_Color color, int size) override;
 
   bool SaveFrameToPng(const std::string& utf8_path, std::string& error) const override;
@@ -89,7 +91,7 @@ private:
   void ApplyClippingPlanes();
   void ApplyCulling();
   void UsePatternTexture(unsigned int pattern);
-  void DrawPatternedLine(const ON_3dPoint& from, const ON_3dPoint& to, unsigned int pattern);
+  void DrawPatternedSegments(const ON_3dPoint* points, int count, unsigned int pattern);
 
   std::unique_ptr<OffscreenContext> context_;
   bool context_failed_ = false;
@@ -321,19 +323,30 @@ void OpenGLDisplayEngine::DrawMeshWires(const ON_Mesh& mesh, ON_Color color, int
 
 void OpenGLDisplayEngine::DrawLine(const ON_3dPoint& from, const ON_3dPoint& to, ON_Color color,
                                    int thickness, unsigned int pattern) {
-  if (!IsFinite(from) || !IsFinite(to)) return;
+  const ON_3dPoint ends[2] = {from, to};
+  DrawPolyline(ends, 2, color, thickness, pattern);
+}
+
+void OpenGLDisplayEngine::DrawPolyline(const ON_3dPoint* points, int count, ON_Color color,
+                                       int thickness, unsigned int pattern) {
+  if (points == nullptr || count < 2) return;
   if (!ReadyToDraw()) return;
   glDisable(GL_LIGHTING);
   SetGlColor(color);
   glLineWidth(static_cast<GLfloat>(std::clamp(thickness, 1, kMaxLineThickness)));
   if (IsSolidLinePattern(pattern)) {
     glBegin(GL_LINES);
-    glVertex3d(from.x, from.y, from.z);
-    glVertex3d(to.x, to.y, to.z);
+    for (int i = 1; i < count; ++i) {
+      const ON_3dPoint& a = points[i - 1];
+      const ON_3dPoint& b = points[i];
+      if (!IsFinite(a) || !IsFinite(b)) continue;
+      glVertex3d(a.x, a.y, a.z);
+      glVertex3d(b.x, b.y, b.z);
+    }
     glEnd();
     return;
   }
-  DrawPatternedLine(from, to, pattern);
+  DrawPatternedSegments(points, count, pattern);
 }
 
 void OpenGLDisplayEngine::UsePatternTexture(unsigned int pattern) {
@@ -352,37 +365,47 @@ void OpenGLDisplayEngine::UsePatternTexture(unsigned int pattern) {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
-void OpenGLDisplayEngine::DrawPatternedLine(const ON_3dPoint& from, const ON_3dPoint& to,
-                                            unsigned int pattern) {
+void OpenGLDisplayEngine::DrawPatternedSegments(const ON_3dPoint* points, int count,
+                                                unsigned int pattern) {
   // The pattern texture repeats every 32 pixels along the line. The
   // texture coordinate carries the pixel distance premultiplied by clip w,
   // with w as q: GL's perspective-correct interpolation then divides the
   // w back out and the distance runs linearly across the screen, as a
-  // stipple does.
+  // stipple does. The distance runs on from one segment into the next, so
+  // a curve made of short segments is dashed like one long line.
   const ON_Xform model_to_clip = view_.eye_to_clip * view_.world_to_eye * model_;
   const auto to_clip = [&model_to_clip](const ON_3dPoint& p) {
     const ON_4dPoint c = model_to_clip * ON_4dPoint(p);
     return ClipPoint{c.x, c.y, c.z, c.w};
   };
-  const ClipPoint a = to_clip(from);
-  const ClipPoint b = to_clip(to);
-  double t0 = 0.0, t1 = 1.0;
-  if (!ClipSegmentToNearPlane(a, b, t0, t1)) return;  // wholly behind the camera
-  const ClipPoint ca = LerpClip(a, b, t0);
-  const ClipPoint cb = LerpClip(a, b, t1);
-  const ON_3dPoint pa = from + (to - from) * t0;
-  const ON_3dPoint pb = from + (to - from) * t1;
-  const double s1 = PixelDistance(ca, cb, view_.width, view_.height) / 32.0;
 
   UsePatternTexture(pattern);
   glEnable(GL_TEXTURE_1D);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
   glBegin(GL_LINES);
-  glTexCoord4d(0.0, 0.0, 0.0, ca.w);
-  glVertex3d(pa.x, pa.y, pa.z);
-  glTexCoord4d(s1 * cb.w, 0.0, 0.0, cb.w);
-  glVertex3d(pb.x, pb.y, pb.z);
+  double travelled = 0.0;  // pixels from the start, kept within one period
+  for (int i = 1; i < count; ++i) {
+    const ON_3dPoint& from = points[i - 1];
+    const ON_3dPoint& to = points[i];
+    if (!IsFinite(from) || !IsFinite(to)) continue;
+    const ClipPoint a = to_clip(from);
+    const ClipPoint b = to_clip(to);
+    double t0 = 0.0, t1 = 1.0;
+    if (!ClipSegmentToNearPlane(a, b, t0, t1)) continue;  // wholly behind the camera
+    const ClipPoint ca = LerpClip(a, b, t0);
+    const ClipPoint cb = LerpClip(a, b, t1);
+    const ON_3dPoint pa = from + (to - from) * t0;
+    const ON_3dPoint pb = from + (to - from) * t1;
+    const double length = PixelDistance(ca, cb, view_.width, view_.height);
+    const double s0 = travelled / 32.0;
+    const double s1 = (travelled + length) / 32.0;
+    glTexCoord4d(s0 * ca.w, 0.0, 0.0, ca.w);
+    glVertex3d(pa.x, pa.y, pa.z);
+    glTexCoord4d(s1 * cb.w, 0.0, 0.0, cb.w);
+    glVertex3d(pb.x, pb.y, pb.z);
+    travelled = std::fmod(travelled + length, 32.0);
+  }
   glEnd();
   glDisable(GL_ALPHA_TEST);
   glDisable(GL_TEXTURE_1D);
