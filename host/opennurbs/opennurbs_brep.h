@@ -53,8 +53,10 @@ class ON_CLASS ON_BrepFace {
   bool m_bRev = false;
 
   // The face's render mesh for the parameters, made on first use and
-  // remade when the parameters change. Owned by the face; null only for
-  // a face that cannot be meshed (degenerate data).
+  // remade when the parameters change (which frees the previous one).
+  // Owned by the face; null only for a face that cannot be meshed
+  // (degenerate data). Meshing changes the face's cache: one brep must not
+  // be meshed from two threads at once.
   const ON_Mesh* Mesh(const ON_MeshParameters& mp) const;
   // The cached mesh (null when none), whatever its parameters.
   const ON_Mesh* CachedMesh() const { return m_mesh.get(); }

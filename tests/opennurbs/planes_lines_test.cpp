@@ -113,4 +113,45 @@ TEST(PlaneEquation, RotationKeepsPointsOnTheirSide) {
   EXPECT_FALSE(e.Transform(ON_Xform::ZeroTransformation));
 }
 
+TEST(Polyline, LengthClosednessAndCurveGeometry) {
+  ON_Polyline p;
+  for (const ON_3dPoint& q : {ON_3dPoint(0, 0, 0), ON_3dPoint(3, 0, 0), ON_3dPoint(3, 4, 0), ON_3dPoint(0, 0, 0)})
+    p.Append(q);
+  EXPECT_TRUE(p.IsValid());
+  EXPECT_TRUE(p.IsClosed());
+  EXPECT_DOUBLE_EQ(p.Length(), 12.0);
+  EXPECT_EQ(p.PointCount(), 4);
+  EXPECT_EQ(p.PointAt(1.5), ON_3dPoint(3, 2, 0));
+  EXPECT_EQ(p.PointAt(-1), ON_3dPoint(0, 0, 0));
+  EXPECT_EQ(p.PointAt(NAN), ON_3dPoint(0, 0, 0));
+
+  ON_PolylineCurve curve(p);
+  EXPECT_EQ(curve.ObjectType(), ON::curve_object);
+  EXPECT_EQ(curve.BoundingBox().m_max, ON_3dPoint(3, 4, 0));
+  ASSERT_TRUE(curve.Transform(ON_Xform::TranslationTransformation(ON_3dVector(0, 0, 2))));
+  EXPECT_EQ(curve.m_pline[2], ON_3dPoint(3, 4, 2));
+  EXPECT_EQ(p[2], ON_3dPoint(3, 4, 0));  // the curve holds its own copy
+
+  ON_BinaryArchive out;
+  ASSERT_TRUE(curve.Write(out));
+  ON_BinaryArchive in(out.Buffer().data(), out.Buffer().size());
+  ON_PolylineCurve back;
+  ASSERT_TRUE(back.Read(in));
+  EXPECT_EQ(back.DataCRC(0), curve.DataCRC(0));
+  const unsigned char huge_count[4] = {0xff, 0xff, 0xff, 0x7f};
+  ON_BinaryArchive lying(huge_count, 4);
+  EXPECT_FALSE(back.Read(lying));  // refuses before allocating
+  EXPECT_EQ(back.PointCount(), 4);
+
+  ON_Polyline repeated;
+  repeated.Append(ON_3dPoint(1, 1, 1));
+  repeated.Append(ON_3dPoint(1, 1, 1));
+  EXPECT_FALSE(repeated.IsValid());
+  auto* owned = new ON_Polyline(p);  // deleted through its owner's list, as caches do
+  ON_SimpleArray<ON_Polyline*> list;
+  list.Append(owned);
+  EXPECT_EQ(list[0]->PointCount(), 4);
+  delete list[0];
+}
+
 }  // namespace
