@@ -33,8 +33,15 @@ bool StillAlive(const CRhinoView* view) {
 
 void CRhinoDoc::Redraw(int hint) {
   m_bRedrawPending = false;
-  for (CRhinoView* v : ViewsOf(this))
-    if (StillAlive(v)) v->Redraw(hint);
+  for (CRhinoView* v : ViewsOf(this)) {
+    if (!StillAlive(v)) continue;
+    // A view asked to redraw while it draws (a conduit reacting to its own
+    // frame) gets its new frame later instead of losing it.
+    if (v->DisplayPipeline()->IsDrawingFrame())
+      m_bRedrawPending = true;
+    else
+      v->Redraw(hint);
+  }
 }
 
 bool CRhinoDoc::FlushDeferredRedraw() {

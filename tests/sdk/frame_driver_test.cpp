@@ -365,3 +365,19 @@ TEST(FrameDriver, ConduitMayDeleteObjectsWhileTheFrameRuns) {
   EXPECT_EQ(s.engine().CallsOfKind(CRhinoRecordedCall::mesh_wires).size(), 1u);
   EXPECT_EQ(s.doc.ObjectCount(), 1);
 }
+
+TEST(FrameDriver, RedrawAskedForDuringAFrameIsDeferredNotLost) {
+  Scene s;
+  s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  Probe conduit(nullptr, 0x200);
+  int asked = 0;
+  conduit.on_channel = [&](CRhinoDisplayPipeline&, unsigned, bool&) {
+    if (asked++ == 0) s.doc.Redraw(CRhinoDoc::redraw_hint_full);
+  };
+  ASSERT_TRUE(s.view.Redraw());
+  EXPECT_EQ(s.view.FrameCount(), 1u);
+  EXPECT_TRUE(s.doc.IsRedrawPending());
+  EXPECT_TRUE(s.doc.FlushDeferredRedraw());
+  EXPECT_EQ(s.view.FrameCount(), 2u);
+  EXPECT_FALSE(s.doc.IsRedrawPending());
+}
