@@ -18,10 +18,10 @@ constexpr double kTol = 1.490116119385e-07;
 constexpr double kFloat = 1e-6;
 
 Outcome Intersect(const TriMesh& a, const TriMesh& b, TriMesh& r) {
-  return CombineSolids(a, b, SolidOperation::kIntersection, kTol, r);
+  return CombineSolids(a, b, SolidOperation::kIntersection, kTol, kTol, r);
 }
 Outcome Subtract(const TriMesh& a, const TriMesh& b, TriMesh& r) {
-  return CombineSolids(a, b, SolidOperation::kDifference, kTol, r);
+  return CombineSolids(a, b, SolidOperation::kDifference, kTol, kTol, r);
 }
 
 void ExpectSolid(const TriMesh& m, double volume, double tol) {
@@ -132,6 +132,15 @@ TEST(SolidBooleans, UnfitInputIsRefused) {
   Append(pair, MakeBox(1, 1, 0, 2, 2, 1));
   EXPECT_EQ(Subtract(pair, cutter, r), Outcome::kRejected);
 
+  // Two boxes sharing one corner vertex: the surface is pinched there.
+  TriMesh pinched = MakeBox(0, 0, 0, 1, 1, 1);
+  TriMesh corner = MakeBox(1, 1, 1, 2, 2, 2);
+  for (int& c : corner.tri) c = c == 0 ? -7 : c + 8;  // its corner 0 is A's corner 7
+  for (int& c : corner.tri) c = c == -7 ? 7 : c;
+  pinched.xyz.insert(pinched.xyz.end(), corner.xyz.begin(), corner.xyz.end());
+  pinched.tri.insert(pinched.tri.end(), corner.tri.begin(), corner.tri.end());
+  EXPECT_EQ(Intersect(pinched, cutter, r), Outcome::kRejected);
+
   // Two boxes pushed into each other in one mesh: self-intersecting where
   // the cutter crosses.
   TriMesh crossing = MakeBox(0, 0, 0, 2, 2, 2);
@@ -161,17 +170,27 @@ TEST(SurfaceSplit, GridByBoxSplitsAreaInsideAndOutside) {
   const TriMesh grid = MakeGrid(-2, -2, 2, 2, 0.3, 8);
   const TriMesh box = MakeBox(-1, -0.5, -1, 0.7, 1.25, 1);
   TriMesh outside, inside;
-  ASSERT_EQ(SplitSurface(grid, box, kTol, outside, inside), Outcome::kDone);
+  ASSERT_EQ(SplitSurface(grid, box, kTol, kTol, outside, inside), Outcome::kDone);
   EXPECT_NEAR(Area(inside), 1.7 * 1.75, kFloat);
   EXPECT_NEAR(Area(outside), 16 - 1.7 * 1.75, kFloat);
   EXPECT_FALSE(IsClosedAndOriented(inside));
+}
+
+TEST(SurfaceSplit, SheetWithAHoleKeepsBothRims) {
+  TriMesh grid = MakeGrid(-2, -2, 2, 2, 0.5, 4);
+  // Drop the cell [0,1]x[0,1]: a second rim inside the box's footprint.
+  grid.tri.erase(grid.tri.begin() + 6 * 10, grid.tri.begin() + 6 * 11);
+  TriMesh outside, inside;
+  ASSERT_EQ(SplitSurface(grid, MakeBox(-1.5, -1.5, 0, 1.5, 1.5, 1), kTol, kTol, outside, inside), Outcome::kDone);
+  EXPECT_NEAR(Area(inside), 9 - 1, kFloat);
+  EXPECT_NEAR(Area(outside), 16 - 9, kFloat);
 }
 
 TEST(SurfaceSplit, SurfaceThroughSphereSplitsIntoDiskAndRest) {
   const TriMesh grid = MakeGrid(-2, -2, 2, 2, 0, 4);
   const TriMesh sphere = MakeSphere(0, 0, 0, 1, 12, 24);
   TriMesh outside, inside;
-  ASSERT_EQ(SplitSurface(grid, sphere, kTol, outside, inside), Outcome::kDone);
+  ASSERT_EQ(SplitSurface(grid, sphere, kTol, kTol, outside, inside), Outcome::kDone);
   // The equator is a regular 24-gon of circumradius 1.
   const double polygon = 24 * std::sin(2 * std::numbers::pi / 24) / 2;
   EXPECT_NEAR(Area(inside), polygon, kFloat);
@@ -181,12 +200,12 @@ TEST(SurfaceSplit, SurfaceThroughSphereSplitsIntoDiskAndRest) {
 TEST(SurfaceSplit, NotCutWhenSurfaceMissesOrLiesInside) {
   TriMesh outside, inside;
   const TriMesh box = MakeBox(-1, -1, -1, 1, 1, 1);
-  EXPECT_EQ(SplitSurface(MakeGrid(-0.5, -0.5, 0.5, 0.5, 0, 2), box, kTol, outside, inside), Outcome::kNotCut);
-  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 5, 2), box, kTol, outside, inside), Outcome::kNotCut);
+  EXPECT_EQ(SplitSurface(MakeGrid(-0.5, -0.5, 0.5, 0.5, 0, 2), box, kTol, kTol, outside, inside), Outcome::kNotCut);
+  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 5, 2), box, kTol, kTol, outside, inside), Outcome::kNotCut);
   // An open cutter cannot split.
   TriMesh open = box;
   open.tri.resize(30);
-  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 0, 2), open, kTol, outside, inside), Outcome::kRejected);
+  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 0, 2), open, kTol, kTol, outside, inside), Outcome::kRejected);
 }
 
 }  // namespace

@@ -38,6 +38,18 @@ bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
   return CGAL::do_overlap(box(a), box(b));
 }
 
+// Counts the intersection points the corefinement finds, so that solids
+// which only touch (and leave no cut edge in an empty result) are told from
+// solids that never met.
+struct MeetingCounter : PMP::Corefinement::Default_visitor<SurfaceMesh> {
+  std::size_t* points;
+  explicit MeetingCounter(std::size_t* p) : points(p) {}
+  void intersection_point_detected(std::size_t, int, HalfedgeIndex, HalfedgeIndex, const SurfaceMesh&,
+                                   const SurfaceMesh&, bool, bool) {
+    ++*points;
+  }
+};
+
 std::size_t CountMarked(const SurfaceMesh& sm, EdgeMarks marks) {
   std::size_t n = 0;
   for (EdgeIndex e : sm.edges())
@@ -47,18 +59,19 @@ std::size_t CountMarked(const SurfaceMesh& sm, EdgeMarks marks) {
 
 }  // namespace
 
-Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance,
-                      TriMesh& result) {
+Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
+                      double tolerance_b, TriMesh& result) {
   if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
-  if (!PrepareSolid(a, tolerance, ma) || !PrepareSolid(b, tolerance, mb)) return Outcome::kRejected;
+  if (!PrepareSolid(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
   // The result is written over A's surface, which saves copying the parts of
   // A that the cut does not touch.
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   bool manifold = false;
+  std::size_t meeting_points = 0;
   try {
-    const auto np_a = params::throw_on_self_intersection(true);
+    const auto np_a = params::throw_on_self_intersection(true).visitor(MeetingCounter(&meeting_points));
     const auto np_out = params::edge_is_constrained_map(cut);
     manifold = op == SolidOperation::kIntersection
                    ? PMP::corefine_and_compute_intersection(ma, mb, ma, np_a, params::default_values(), np_out)
@@ -67,7 +80,12 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
     return Outcome::kRejected;
   }
   if (!manifold) return Outcome::kFailed;
-  if (CountMarked(ma, cut) == 0) return Outcome::kNotCut;
+  // A cut shows as marked edges in the result. Without any, the surfaces
+  // either never met (not cut), or met without crossing and the result is
+  // empty: solids touching from outside along a curve or an area (two or
+  // more intersection points) have an exact, empty intersection. Touching
+  // at one point counts as not meeting.
+  if (CountMarked(ma, cut) == 0 && (meeting_points < 2 || ma.number_of_faces() > 0)) return Outcome::kNotCut;
   ma.remove_property_map(cut);
   ma.collect_garbage();
   if (!FinishResult(ma, true)) return Outcome::kFailed;
@@ -75,12 +93,12 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   return Outcome::kDone;
 }
 
-Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance, TriMesh& outside,
-                     TriMesh& inside) {
+Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, double tolerance_b,
+                     TriMesh& outside, TriMesh& inside) {
   if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
-  if (!PrepareSurface(a, tolerance, ma) || !PrepareSolid(b, tolerance, mb)) return Outcome::kRejected;
+  if (!PrepareSurface(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   try {
     PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).throw_on_self_intersection(true),
@@ -117,11 +135,10 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance, TriMe
   for (FaceIndex f : ma.faces()) (is_inside[piece[f]] ? in_faces : out_faces).push_back(f);
   ma.remove_property_map(piece);
   ma.remove_property_map(cut);
-  // Open pieces are only rounded: a face that collapses on rounding is
-  // dropped, leaving a crack narrower than the float step.
   for (auto [faces, target] : {std::pair{&out_faces, &outside}, std::pair{&in_faces, &inside}}) {
     CopyFaces(ma, *faces, *target);
     RoundToSinglePrecision(*target);
+    CleanRoundedSurface(*target);
   }
   return Outcome::kDone;
 }

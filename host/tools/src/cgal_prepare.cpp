@@ -43,15 +43,108 @@ namespace {
 // table cubic in the hole size, and a hole that large is no seam to repair.
 constexpr int kMaxHoleEdges = 400;
 
-bool BuildByAddFace(const TriMesh& in, SurfaceMesh& sm) {
+// Builds the halfedge structure straight from the triangle arrays, which is
+// several times faster than adding faces one by one (each add_face searches
+// and relinks the neighbourhood). False, with `sm` unspecified, unless the
+// triangles form a consistently oriented manifold surface: every directed
+// edge once, every vertex a single fan (its rim may be open).
+bool BuildDirect(const TriMesh& in, SurfaceMesh& sm) {
+  const int nv = in.VertexCount(), nt = in.TriangleCount(), nh = 3 * nt;
+  const int* tri = in.tri.data();
+  auto next = [](int c) { return c % 3 == 2 ? c - 2 : c + 1; };
+  // Halfedge c runs from corner c to the next corner of its triangle.
+  // Outgoing halfedges per vertex, in compressed rows.
+  std::vector<int> start(static_cast<std::size_t>(nv) + 1, 0);
+  for (int c = 0; c < nh; ++c) ++start[tri[c] + 1];
+  for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
+  std::vector<int> outgoing(static_cast<std::size_t>(nh));
+  {
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (int c = 0; c < nh; ++c) outgoing[fill[tri[c]]++] = c;
+  }
+  std::vector<int> opposite(static_cast<std::size_t>(nh), -1);
+  std::vector<int> naked_into(static_cast<std::size_t>(nv), -1);  // the twinless halfedge ending at v
+  std::vector<int> incoming(static_cast<std::size_t>(nv), 0);    // incoming halfedges, rim ones included
+  for (int c = 0; c < nh; ++c) {
+    const int a = tri[c], b = tri[next(c)];
+    int same = 0;
+    for (int k = start[a]; k < start[a + 1]; ++k) same += tri[next(outgoing[k])] == b;
+    if (same != 1) return false;  // the same directed edge twice
+    ++incoming[b];
+    if (opposite[c] >= 0) continue;
+    int twin = -1, twins = 0;
+    for (int k = start[b]; k < start[b + 1]; ++k)
+      if (tri[next(outgoing[k])] == a) {
+        twin = outgoing[k];
+        ++twins;
+      }
+    if (twins > 1) return false;
+    if (twin >= 0) {
+      opposite[c] = twin;
+      opposite[twin] = c;
+    } else {
+      if (naked_into[b] >= 0) return false;  // two rims through one vertex
+      naked_into[b] = c;
+    }
+  }
+  // All elements are made at once and then linked by index; adding them one
+  // by one costs a property-array push per element and attribute.
+  int edges = 0;
+  std::vector<HalfedgeIndex> he(static_cast<std::size_t>(nh));
+  std::vector<HalfedgeIndex> rim(static_cast<std::size_t>(nh));  // border twin of a twinless halfedge
+  for (int c = 0; c < nh; ++c) {
+    if (opposite[c] >= 0 && opposite[c] < c) continue;
+    const HalfedgeIndex h(static_cast<SurfaceMesh::size_type>(2 * edges));
+    const HalfedgeIndex t(static_cast<SurfaceMesh::size_type>(2 * edges + 1));
+    ++edges;
+    he[c] = h;
+    if (opposite[c] >= 0) {
+      he[opposite[c]] = t;
+    } else {
+      rim[c] = t;
+      ++incoming[tri[c]];
+    }
+  }
   sm.clear();
-  const int nv = in.VertexCount(), nt = in.TriangleCount();
-  sm.reserve(nv, nt * 3 / 2 + 3, nt);
-  for (int v = 0; v < nv; ++v) sm.add_vertex(Point3(in.xyz[3 * v], in.xyz[3 * v + 1], in.xyz[3 * v + 2]));
+  sm.resize(nv, edges, nt);
+  for (int v = 0; v < nv; ++v) sm.point(VertexIndex(v)) = Point3(in.xyz[3 * v], in.xyz[3 * v + 1], in.xyz[3 * v + 2]);
+  for (int c = 0; c < nh; ++c)
+    if (opposite[c] < 0) {
+      sm.set_face(rim[c], SurfaceMesh::null_face());
+      sm.set_target(rim[c], VertexIndex(tri[c]));
+    }
   for (int t = 0; t < nt; ++t) {
-    const FaceIndex f = sm.add_face(VertexIndex(in.tri[3 * t]), VertexIndex(in.tri[3 * t + 1]),
-                                    VertexIndex(in.tri[3 * t + 2]));
-    if (f == SurfaceMesh::null_face()) return false;
+    const FaceIndex f(static_cast<SurfaceMesh::size_type>(t));
+    sm.set_halfedge(f, he[3 * t]);
+    for (int k = 0; k < 3; ++k) {
+      const int c = 3 * t + k;
+      sm.set_target(he[c], VertexIndex(tri[next(c)]));
+      sm.set_face(he[c], f);
+      sm.set_next(he[c], he[next(c)]);
+      sm.set_halfedge(VertexIndex(tri[next(c)]), he[c]);
+    }
+  }
+  // Rims: the border halfedge into vertex a continues with the border
+  // halfedge out of a, the twin of the twinless halfedge into a. Border
+  // vertices point at their incoming border halfedge, as the mesh expects.
+  for (int c = 0; c < nh; ++c) {
+    if (opposite[c] >= 0) continue;
+    const int a = tri[c];
+    if (naked_into[a] < 0) return false;
+    sm.set_next(rim[c], rim[naked_into[a]]);
+    sm.set_halfedge(VertexIndex(a), rim[c]);
+  }
+  // Each vertex must be one fan: walking around it meets every halfedge
+  // that comes in.
+  for (VertexIndex v : sm.vertices()) {
+    const HalfedgeIndex first = sm.halfedge(v);
+    HalfedgeIndex h = first;
+    int count = 0;
+    do {
+      h = sm.opposite(sm.next(h));
+      ++count;
+    } while (h != first && count <= incoming[static_cast<std::size_t>(v)]);
+    if (count != incoming[static_cast<std::size_t>(v)]) return false;
   }
   return true;
 }
@@ -139,66 +232,44 @@ bool RemoveDegenerateFaces(SurfaceMesh& sm) {
   return all && CGAL::is_triangle_mesh(sm) && !HasDegenerateFaces(sm);
 }
 
-struct ShellInfo {
-  double volume = 0.0;
-  CGAL::Bbox_3 box;
-};
-
 // Signed volume and box of every connected shell; `component` gets each
 // face's shell number.
-std::vector<ShellInfo> MeasureShells(const SurfaceMesh& sm,
-                                     SurfaceMesh::Property_map<FaceIndex, std::size_t> component) {
+std::vector<ShellMeasure> MeasureShells(const SurfaceMesh& sm,
+                                        SurfaceMesh::Property_map<FaceIndex, std::size_t> component) {
   const std::size_t n = PMP::connected_components(sm, component);
-  std::vector<ShellInfo> shells(n);
+  std::vector<ShellMeasure> shells(n);
+  for (ShellMeasure& s : shells)
+    for (int k = 0; k < 3; ++k) {
+      s.lo[k] = HUGE_VAL;
+      s.hi[k] = -HUGE_VAL;
+    }
   // Volumes are summed about the mesh's box centre so large offsets from the
   // origin do not swamp the sum.
   CGAL::Bbox_3 all;
   for (VertexIndex v : sm.vertices()) all += sm.point(v).bbox();
-  const double cx = (all.xmin() + all.xmax()) / 2, cy = (all.ymin() + all.ymax()) / 2,
-               cz = (all.zmin() + all.zmax()) / 2;
+  const double centre[3] = {(all.xmin() + all.xmax()) / 2, (all.ymin() + all.ymax()) / 2,
+                            (all.zmin() + all.zmax()) / 2};
   for (FaceIndex f : sm.faces()) {
     const HalfedgeIndex h = sm.halfedge(f);
-    const Point3& p = sm.point(sm.source(h));
-    const Point3& q = sm.point(sm.target(h));
-    const Point3& r = sm.point(sm.target(sm.next(h)));
-    const double ax = p.x() - cx, ay = p.y() - cy, az = p.z() - cz;
-    const double bx = q.x() - cx, by = q.y() - cy, bz = q.z() - cz;
-    const double qx = r.x() - cx, qy = r.y() - cy, qz = r.z() - cz;
-    ShellInfo& s = shells[component[f]];
-    s.volume += (ax * (by * qz - bz * qy) - ay * (bx * qz - bz * qx) + az * (bx * qy - by * qx)) / 6.0;
-    s.box += p.bbox() + q.bbox() + r.bbox();
+    const Point3* q[3] = {&sm.point(sm.source(h)), &sm.point(sm.target(h)), &sm.point(sm.target(sm.next(h)))};
+    ShellMeasure& s = shells[component[f]];
+    double p[3][3];
+    for (int i = 0; i < 3; ++i)
+      for (int k = 0; k < 3; ++k) {
+        const double x = (*q[i])[k];
+        s.lo[k] = std::min(s.lo[k], x);
+        s.hi[k] = std::max(s.hi[k], x);
+        p[i][k] = x - centre[k];
+      }
+    s.volume += (p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) - p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
+                 p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0])) / 6.0;
   }
   return shells;
 }
 
-bool BoxInside(const CGAL::Bbox_3& inner, const CGAL::Bbox_3& outer) {
-  return inner.xmin() >= outer.xmin() && inner.xmax() <= outer.xmax() && inner.ymin() >= outer.ymin() &&
-         inner.ymax() <= outer.ymax() && inner.zmin() >= outer.zmin() && inner.zmax() <= outer.zmax();
-}
-
-// For each shell, the shell it is a cavity of, or -1 for an outer shell. An
-// inward shell counts as a cavity when its box lies in the box of an outward
-// shell (the smallest such); other inward shells are outer shells turned
-// inside out.
-std::vector<int> CavityOwners(const std::vector<ShellInfo>& shells) {
-  std::vector<int> owner(shells.size(), -1);
-  for (std::size_t c = 0; c < shells.size(); ++c) {
-    if (shells[c].volume >= 0.0) continue;
-    double best = 0.0;
-    for (std::size_t d = 0; d < shells.size(); ++d) {
-      if (d == c || shells[d].volume <= 0.0 || !BoxInside(shells[c].box, shells[d].box)) continue;
-      if (owner[c] < 0 || shells[d].volume < best) {
-        owner[c] = static_cast<int>(d);
-        best = shells[d].volume;
-      }
-    }
-  }
-  return owner;
-}
-
 void OrientOutward(SurfaceMesh& sm) {
   auto component = sm.add_property_map<FaceIndex, std::size_t>("f:shell", 0).first;
-  const std::vector<ShellInfo> shells = MeasureShells(sm, component);
+  const std::vector<ShellMeasure> shells = MeasureShells(sm, component);
   const std::vector<int> owner = CavityOwners(shells);
   std::vector<FaceIndex> flip;
   for (FaceIndex f : sm.faces()) {
@@ -209,29 +280,42 @@ void OrientOutward(SurfaceMesh& sm) {
   sm.remove_property_map(component);
 }
 
-// Steps 1-3 of the preparation; `closed` asks for a closed surface.
+// Steps 1-3 of the preparation; `closed` asks for a closed surface, and
+// then also orients its shells outward.
 bool BuildSurface(const TriMesh& in, double tolerance, bool closed, SurfaceMesh& out) {
   if (!IsWellFormed(in) || in.Empty()) return false;
   TriMesh work = in;
   DropCollapsedTriangles(work);
   RemoveUnusedVertices(work);
   if (work.Empty()) return false;
-  if (BuildByAddFace(work, out) && (!closed || CGAL::is_closed(out))) return true;
+  if (BuildDirect(work, out) && (!closed || CGAL::is_closed(out))) {
+    // Faces were made in triangle order, so the plain arrays can decide the
+    // orientation without a pass over the halfedge structure.
+    std::vector<char> flip;
+    if (closed && FindInvertedShells(work, flip)) {
+      std::vector<FaceIndex> faces;
+      for (std::size_t t = 0; t < flip.size(); ++t)
+        if (flip[t]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(t));
+      PMP::reverse_face_orientations(faces, out);
+    }
+    return true;
+  }
   WeldVertices(work, WeldDistance(work, tolerance));
   DropDuplicateTriangles(work);
   RemoveUnusedVertices(work);
   if (work.Empty()) return false;
   if (!BuildFromSoup(work, out, !closed)) return false;
-  return !closed || CGAL::is_closed(out);
+  if (!closed) return true;
+  if (!CGAL::is_closed(out)) return false;
+  OrientOutward(out);
+  return true;
 }
 
 }  // namespace
 
 bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) {
   if (!BuildSurface(in, tolerance, true, out)) return false;
-  if (!RemoveDegenerateFaces(out) || out.number_of_faces() == 0 || !CGAL::is_closed(out)) return false;
-  OrientOutward(out);
-  return true;
+  return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 && CGAL::is_closed(out);
 }
 
 bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out) {
@@ -275,7 +359,7 @@ void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, Tri
 void SplitIntoVolumes(const SurfaceMesh& mesh, std::vector<TriMesh>& volumes) {
   SurfaceMesh& sm = const_cast<SurfaceMesh&>(mesh);  // only a scratch property is added
   auto component = sm.add_property_map<FaceIndex, std::size_t>("f:volume", 0).first;
-  const std::vector<ShellInfo> shells = MeasureShells(sm, component);
+  const std::vector<ShellMeasure> shells = MeasureShells(sm, component);
   const std::vector<int> owner = CavityOwners(shells);
   std::vector<std::vector<FaceIndex>> groups(shells.size());
   for (FaceIndex f : sm.faces()) {

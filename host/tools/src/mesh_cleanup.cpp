@@ -177,4 +177,106 @@ void RoundToSinglePrecision(TriMesh& mesh) {
   for (double& c : mesh.xyz) c = static_cast<double>(static_cast<float>(c));
 }
 
+void CleanRoundedSurface(TriMesh& mesh) {
+  WeldVertices(mesh, 0.0);
+  // Coordinates are floats here, so their differences and the products of
+  // those are exact in double: the cross product is zero exactly when the
+  // corners are collinear.
+  std::size_t out = 0;
+  const double* p = mesh.xyz.data();
+  for (std::size_t i = 0; i + 2 < mesh.tri.size(); i += 3) {
+    const double* a = p + 3 * mesh.tri[i];
+    const double* b = p + 3 * mesh.tri[i + 1];
+    const double* c = p + 3 * mesh.tri[i + 2];
+    const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const double w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    if (u[1] * w[2] == u[2] * w[1] && u[2] * w[0] == u[0] * w[2] && u[0] * w[1] == u[1] * w[0]) continue;
+    for (int k = 0; k < 3; ++k) mesh.tri[out + k] = mesh.tri[i + k];
+    out += 3;
+  }
+  mesh.tri.resize(out);
+  RemoveUnusedVertices(mesh);
+}
+
+namespace {
+bool BoxInside(const ShellMeasure& inner, const ShellMeasure& outer) {
+  for (int k = 0; k < 3; ++k)
+    if (inner.lo[k] < outer.lo[k] || inner.hi[k] > outer.hi[k]) return false;
+  return true;
+}
+}  // namespace
+
+std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells) {
+  std::vector<int> owner(shells.size(), -1);
+  for (std::size_t c = 0; c < shells.size(); ++c) {
+    if (shells[c].volume >= 0.0) continue;
+    double best = 0.0;
+    for (std::size_t d = 0; d < shells.size(); ++d) {
+      if (d == c || shells[d].volume <= 0.0 || !BoxInside(shells[c], shells[d])) continue;
+      if (owner[c] < 0 || shells[d].volume < best) {
+        owner[c] = static_cast<int>(d);
+        best = shells[d].volume;
+      }
+    }
+  }
+  return owner;
+}
+
+bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
+  const int nv = mesh.VertexCount(), nt = mesh.TriangleCount();
+  std::vector<int> parent(static_cast<std::size_t>(nv));
+  for (int v = 0; v < nv; ++v) parent[v] = v;
+  auto find = [&](int v) {
+    while (parent[v] != v) v = parent[v] = parent[parent[v]];
+    return v;
+  };
+  for (int t = 0; t < nt; ++t) {
+    const int a = find(mesh.tri[3 * t]);
+    for (int k = 1; k < 3; ++k) {
+      const int b = find(mesh.tri[3 * t + k]);
+      if (a != b) parent[std::max(a, b)] = std::min(a, b);
+    }
+  }
+  std::vector<int> shell_of_root(static_cast<std::size_t>(nv), -1);
+  std::vector<int> shell(static_cast<std::size_t>(nt));
+  std::vector<ShellMeasure> shells;
+  // Volumes about the mesh's centre, so far offsets do not swamp the sum.
+  double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (int c : mesh.tri)
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], mesh.xyz[3 * c + k]);
+      hi[k] = std::max(hi[k], mesh.xyz[3 * c + k]);
+    }
+  const double centre[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
+  for (int t = 0; t < nt; ++t) {
+    int& s = shell_of_root[find(mesh.tri[3 * t])];
+    if (s < 0) {
+      s = static_cast<int>(shells.size());
+      shells.emplace_back();
+      for (int k = 0; k < 3; ++k) {
+        shells.back().lo[k] = HUGE_VAL;
+        shells.back().hi[k] = -HUGE_VAL;
+      }
+    }
+    shell[t] = s;
+    ShellMeasure& m = shells[s];
+    double p[3][3];
+    for (int i = 0; i < 3; ++i)
+      for (int k = 0; k < 3; ++k) {
+        const double x = mesh.xyz[3 * mesh.tri[3 * t + i] + k];
+        m.lo[k] = std::min(m.lo[k], x);
+        m.hi[k] = std::max(m.hi[k], x);
+        p[i][k] = x - centre[k];
+      }
+    m.volume += (p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) - p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
+                 p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0])) / 6.0;
+  }
+  const std::vector<int> owner = CavityOwners(shells);
+  bool any = false;
+  flip.assign(static_cast<std::size_t>(nt), 0);
+  for (int t = 0; t < nt; ++t)
+    if (shells[shell[t]].volume < 0.0 && owner[shell[t]] < 0) flip[t] = any = true;
+  return any;
+}
+
 }  // namespace meshtools

@@ -47,4 +47,29 @@ void RemoveUnusedVertices(TriMesh& mesh);
 // Rounds every coordinate to single precision, as the host will store it.
 void RoundToSinglePrecision(TriMesh& mesh);
 
+// For open results after rounding: vertices that rounding put on the same
+// point are merged, and triangles left without area are dropped. A dropped
+// triangle's corners are on one line, so its neighbours still meet without
+// a gap.
+void CleanRoundedSurface(TriMesh& mesh);
+
+// A closed shell's signed volume and box. A shell with negative volume is
+// either a cavity (its box inside an outward shell's box) or a solid turned
+// inside out.
+struct ShellMeasure {
+  double volume = 0.0;
+  double lo[3] = {0, 0, 0};
+  double hi[3] = {0, 0, 0};
+};
+
+// For each shell the shell it is a cavity of (the smallest outward shell
+// whose box holds its box), or -1 for an outer shell.
+std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells);
+
+// Flags the triangles of the shells that are turned inside out (inward and
+// no cavity), for a mesh whose shells are each consistently oriented and
+// closed. Shells are the vertex-connected parts. Returns false when none
+// needs turning.
+bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip);
+
 }  // namespace meshtools

@@ -22,15 +22,17 @@ enum class Outcome {
 
 enum class SolidOperation { kIntersection, kDifference };
 
+// Each input is welded within its own tolerance (see WeldDistance).
+
 // A ∩ B or A − B of two closed meshes, closed and outward oriented, with the
 // cut capped on B's surface.
-Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance,
-                      TriMesh& result);
+Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
+                      double tolerance_b, TriMesh& result);
 
 // Splits the surface A along the surface of the closed mesh B. Pieces of A
 // lying on B's surface count as inside.
-Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance, TriMesh& outside,
-                     TriMesh& inside);
+Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, double tolerance_b,
+                     TriMesh& outside, TriMesh& inside);
 
 // Union of closed meshes. Appends one closed mesh per connected volume (an
 // inner cavity stays with the shell around it). A source that cannot take

@@ -1,0 +1,64 @@
+#include "on_mesh_bridge.h"
+
+namespace meshtools {
+namespace {
+
+double SquaredDistance(const ON_3fPoint& p, const ON_3fPoint& q) {
+  const double dx = static_cast<double>(p.x) - q.x, dy = static_cast<double>(p.y) - q.y,
+               dz = static_cast<double>(p.z) - q.z;
+  return dx * dx + dy * dy + dz * dz;
+}
+
+}  // namespace
+
+bool ToTriMesh(const ON_Mesh& mesh, TriMesh& out) {
+  out.Clear();
+  const int nv = mesh.m_V.Count(), nf = mesh.m_F.Count();
+  out.xyz.resize(3 * static_cast<std::size_t>(nv));
+  const ON_3fPoint* v = mesh.m_V.Array();
+  for (int i = 0; i < nv; ++i) {
+    out.xyz[3 * i] = v[i].x;
+    out.xyz[3 * i + 1] = v[i].y;
+    out.xyz[3 * i + 2] = v[i].z;
+  }
+  out.tri.reserve(6 * static_cast<std::size_t>(nf));
+  const ON_MeshFace* f = mesh.m_F.Array();
+  for (int i = 0; i < nf; ++i) {
+    const int* c = f[i].vi;
+    for (int k = 0; k < 4; ++k)
+      if (c[k] < 0 || c[k] >= nv) return false;
+    if (f[i].IsTriangle()) {
+      out.AddTriangle(c[0], c[1], c[2]);
+    } else if (SquaredDistance(v[c[0]], v[c[2]]) <= SquaredDistance(v[c[1]], v[c[3]])) {
+      out.AddTriangle(c[0], c[1], c[2]);
+      out.AddTriangle(c[0], c[2], c[3]);
+    } else {
+      out.AddTriangle(c[0], c[1], c[3]);
+      out.AddTriangle(c[1], c[2], c[3]);
+    }
+  }
+  return true;
+}
+
+void ToONMesh(const TriMesh& in, ON_Mesh& out) {
+  // Emptied in place rather than replaced, so the mesh keeps its user data
+  // (healing in place must not strip what hangs off the mesh).
+  out.Destroy();
+  const int nv = in.VertexCount(), nt = in.TriangleCount();
+  out.m_V.Reserve(nv);
+  out.m_F.Reserve(nt);
+  for (int i = 0; i < nv; ++i)
+    out.m_V.Append(ON_3fPoint(static_cast<float>(in.xyz[3 * i]), static_cast<float>(in.xyz[3 * i + 1]),
+                              static_cast<float>(in.xyz[3 * i + 2])));
+  for (int t = 0; t < nt; ++t) {
+    ON_MeshFace face;
+    face.vi[0] = in.tri[3 * t];
+    face.vi[1] = in.tri[3 * t + 1];
+    face.vi[2] = face.vi[3] = in.tri[3 * t + 2];
+    out.m_F.Append(face);
+  }
+  out.DestroyRuntimeCache();
+  if (nt > 0) out.ComputeFaceNormals();
+}
+
+}  // namespace meshtools

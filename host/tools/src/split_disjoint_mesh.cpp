@@ -1,0 +1,131 @@
+// RhinoSplitDisjointMesh: pieces are the classes of a union-find over the
+// vertices, joining the corners of every face and every group of vertices at
+// the same single-precision point. No exact geometry is needed, so this file
+// stays free of CGAL.
+#include "rhino_split_disjoint_mesh.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+class DisjointSets {
+ public:
+  explicit DisjointSets(int n) : parent_(static_cast<std::size_t>(n)) {
+    std::iota(parent_.begin(), parent_.end(), 0);
+  }
+  int Find(int v) {
+    while (parent_[v] != v) {
+      parent_[v] = parent_[parent_[v]];
+      v = parent_[v];
+    }
+    return v;
+  }
+  void Join(int a, int b) {
+    a = Find(a);
+    b = Find(b);
+    if (a != b) parent_[std::max(a, b)] = std::min(a, b);
+  }
+
+ private:
+  std::vector<int> parent_;
+};
+
+struct PointKey {
+  std::uint32_t x, y, z;
+  bool operator==(const PointKey&) const = default;
+};
+
+struct PointKeyHash {
+  std::size_t operator()(const PointKey& k) const {
+    return (static_cast<std::size_t>(k.x) * 73856093u) ^ (static_cast<std::size_t>(k.y) * 19349663u) ^
+           (static_cast<std::size_t>(k.z) * 83492791u);
+  }
+};
+
+std::uint32_t Bits(float f) {
+  if (f == 0.0f) f = 0.0f;  // -0 and +0 are the same place
+  std::uint32_t u;
+  std::memcpy(&u, &f, sizeof u);
+  return u;
+}
+
+// Piece number of every face, numbered in order of first appearance; -1 when
+// the mesh cannot be split.
+int LabelFaces(const ON_Mesh& mesh, std::vector<int>& piece_of_face) {
+  const int nv = mesh.m_V.Count(), nf = mesh.m_F.Count();
+  if (nf == 0) return -1;
+  for (const ON_MeshFace& f : mesh.m_F)
+    for (int k = 0; k < 4; ++k)
+      if (f.vi[k] < 0 || f.vi[k] >= nv) return -1;
+  DisjointSets sets(nv);
+  for (const ON_MeshFace& f : mesh.m_F)
+    for (int k = 1; k < 4; ++k) sets.Join(f.vi[0], f.vi[k]);
+  std::unordered_map<PointKey, int, PointKeyHash> first_at;
+  first_at.reserve(static_cast<std::size_t>(nv));
+  for (int v = 0; v < nv; ++v) {
+    const ON_3fPoint& p = mesh.m_V[v];
+    auto [it, fresh] = first_at.try_emplace(PointKey{Bits(p.x), Bits(p.y), Bits(p.z)}, v);
+    if (!fresh) sets.Join(it->second, v);
+  }
+  std::vector<int> number(static_cast<std::size_t>(nv), -1);
+  piece_of_face.resize(static_cast<std::size_t>(nf));
+  int pieces = 0;
+  for (int i = 0; i < nf; ++i) {
+    int& n = number[sets.Find(mesh.m_F[i].vi[0])];
+    if (n < 0) n = pieces++;
+    piece_of_face[i] = n;
+  }
+  return pieces;
+}
+
+}  // namespace
+
+int RhinoSplitDisjointMesh(const ON_Mesh& mesh, ON_SimpleArray<ON_Mesh*>& pieces, bool bCountOnly) {
+  try {
+    std::vector<int> piece_of_face;
+    const int count = LabelFaces(mesh, piece_of_face);
+    if (count <= 0) return 0;
+    if (bCountOnly) return count;
+
+    const int nv = mesh.m_V.Count(), nf = mesh.m_F.Count();
+    const bool normals = mesh.HasVertexNormals(), texture = mesh.HasTextureCoordinates(),
+               face_normals = mesh.HasFaceNormals();
+    std::vector<std::unique_ptr<ON_Mesh>> made(static_cast<std::size_t>(count));
+    for (auto& m : made) m = std::make_unique<ON_Mesh>();
+    std::vector<int> new_index(static_cast<std::size_t>(nv), -1);
+    std::vector<int> owner(static_cast<std::size_t>(nv), -1);  // piece that numbered the vertex
+    for (int i = 0; i < nf; ++i) {
+      ON_Mesh& piece = *made[piece_of_face[i]];
+      ON_MeshFace face = mesh.m_F[i];
+      for (int k = 0; k < 4; ++k) {
+        const int v = face.vi[k];
+        // A vertex shared by index lies in one piece only; the check guards
+        // against ever reusing a number from another piece.
+        if (new_index[v] < 0 || owner[v] != piece_of_face[i]) {
+          new_index[v] = piece.m_V.Count();
+          owner[v] = piece_of_face[i];
+          piece.m_V.Append(mesh.m_V[v]);
+          if (normals) piece.m_N.Append(mesh.m_N[v]);
+          if (texture) piece.m_T.Append(mesh.m_T[v]);
+        }
+        face.vi[k] = new_index[v];
+      }
+      piece.m_F.Append(face);
+      if (face_normals) piece.m_FN.Append(mesh.m_FN[i]);
+    }
+    for (auto& m : made) {
+      m->DestroyRuntimeCache();
+      if (!face_normals) m->ComputeFaceNormals();
+    }
+    pieces.Reserve(pieces.Count() + count);
+    for (auto& m : made) pieces.Append(m.release());
+    return count;
+  } catch (...) {
+    return 0;
+  }
+}

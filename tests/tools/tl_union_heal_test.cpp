@@ -1,0 +1,133 @@
+// TL_MeshBooleanUnion and TL_HealMesh: what lands in the caller's list and
+// target, and the geometry of it.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "on_fixtures.h"
+#include "tl_heal_mesh.h"
+#include "tl_mesh_union.h"
+
+namespace {
+
+using namespace meshtools::test;
+constexpr double kTol = 1.490116119385e-07;
+
+struct OwnedList {
+  ON_SimpleArray<ON_Mesh*> meshes;
+  ~OwnedList() {
+    for (ON_Mesh* m : meshes) delete m;
+  }
+  double TotalVolume() const {
+    double v = 0;
+    for (const ON_Mesh* m : meshes) v += Volume(*m);
+    return v;
+  }
+};
+
+TEST(MeshUnion, ThreeOverlappingBoxesAppendOneClosedMesh) {
+  const ON_Mesh a = OnBox(0, 0, 0, 2, 2, 2), b = OnBox(1, 1, 1, 3, 3, 3), c = OnBox(1.5, -1, 0.5, 2.5, 4, 1.5);
+  ON_SimpleArray<const ON_Mesh*> sources;
+  sources.Append(&a);
+  sources.Append(&b);
+  sources.Append(&c);
+  OwnedList out;
+  ON_Mesh* already = new ON_Mesh(OnBox(50, 50, 50, 51, 51, 51));
+  out.meshes.Append(already);
+  bool flag = false;
+  EXPECT_TRUE(TL_MeshBooleanUnion(sources, kTol, kTol, &flag, out.meshes));
+  EXPECT_TRUE(flag);
+  ASSERT_EQ(out.meshes.Count(), 2);
+  EXPECT_EQ(out.meshes[0], already);
+  EXPECT_TRUE(ClosedAndOriented(*out.meshes[1]));
+  EXPECT_TRUE(HasUnitFaceNormals(*out.meshes[1]));
+  EXPECT_NEAR(Volume(*out.meshes[1]), 8 + 8 + 5 - 1 - 1 - 1 + 0.25, 1e-9);
+}
+
+TEST(MeshUnion, TouchingAndDisjointSpheresAndBoxes) {
+  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1), face = OnUnweldedBox(1, 0, 0, 2, 1, 1);
+  const ON_Mesh s = OnSphere(5, 0, 0, 1, 8, 16), t = OnSphere(5.5, 0, 0, 1, 8, 16);
+  ON_SimpleArray<const ON_Mesh*> sources;
+  for (const ON_Mesh* m : {&a, &face, &s, &t}) sources.Append(m);
+  OwnedList out;
+  EXPECT_TRUE(TL_MeshBooleanUnion(sources, kTol, kTol, nullptr, out.meshes));
+  ASSERT_EQ(out.meshes.Count(), 2);
+  for (const ON_Mesh* m : out.meshes) EXPECT_TRUE(ClosedAndOriented(*m));
+  const double spheres = out.TotalVolume() - 2.0;
+  EXPECT_GT(spheres, Volume(s));
+  EXPECT_LT(spheres, 2 * Volume(s));
+}
+
+TEST(MeshUnion, UnusableSourcesAreLeftOutAndFlagged) {
+  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh open = OnBox(0.5, 0.5, 0.5, 2, 2, 2);
+  open.m_F.Remove();
+  open.DestroyRuntimeCache();
+  ON_SimpleArray<const ON_Mesh*> sources;
+  sources.Append(&a);
+  sources.Append(nullptr);
+  sources.Append(&open);
+  OwnedList out;
+  bool flag = true;
+  EXPECT_TRUE(TL_MeshBooleanUnion(sources, kTol, kTol, &flag, out.meshes));
+  EXPECT_FALSE(flag);
+  ASSERT_EQ(out.meshes.Count(), 1);
+  EXPECT_NEAR(Volume(*out.meshes[0]), 1.0, 1e-12);
+
+  ON_SimpleArray<const ON_Mesh*> none;
+  none.Append(&open);
+  EXPECT_FALSE(TL_MeshBooleanUnion(none, kTol, kTol, &flag, out.meshes));
+  EXPECT_EQ(out.meshes.Count(), 1);
+}
+
+TEST(MeshUnion, AttributeListsGetOneCopyPerMesh) {
+  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1), b = OnBox(3, 0, 0, 4, 1, 1);
+  ON_SimpleArray<const ON_Mesh*> sources;
+  sources.Append(&a);
+  sources.Append(&b);
+  ON_3dmObjectAttributes attr;
+  ON_SimpleArray<const ON_3dmObjectAttributes*> in_attr;
+  in_attr.Append(&attr);
+  ON_SimpleArray<ON_3dmObjectAttributes*> out_attr;
+  OwnedList out;
+  EXPECT_TRUE(TL_MeshBooleanUnion(sources, kTol, kTol, nullptr, out.meshes, &in_attr, &out_attr));
+  EXPECT_EQ(out.meshes.Count(), 2);
+  ASSERT_EQ(out_attr.Count(), 2);
+  EXPECT_NE(out_attr[0], out_attr[1]);
+  for (ON_3dmObjectAttributes* p : out_attr) delete p;
+}
+
+TEST(MeshHeal, FillsAHoleIntoANewTarget) {
+  ON_Mesh open = OnBox(0, 0, 0, 1, 2, 3);
+  open.m_F.Remove(1);  // the top
+  open.DestroyRuntimeCache();
+  ON_Mesh target;
+  ASSERT_TRUE(TL_HealMesh(open, target, 0.001, true, true));
+  EXPECT_TRUE(ClosedAndOriented(target));
+  EXPECT_TRUE(HasUnitFaceNormals(target));
+  EXPECT_NEAR(Volume(target), 6.0, 1e-6);
+  EXPECT_EQ(open.FaceCount(), 5);  // the source is untouched
+}
+
+TEST(MeshHeal, StitchesABrepMeshInPlace) {
+  // Sides meshed apart, one side drawn 0.0005 away: a seam within tolerance.
+  ON_Mesh m = OnUnweldedBox(0, 0, 0, 1, 1, 1);
+  for (int v = 4; v < 8; ++v) m.m_V[v].z += 0.0005f;
+  m.DestroyRuntimeCache();
+  ASSERT_TRUE(TL_HealMesh(m, m, 0.001, true, false));
+  EXPECT_TRUE(ClosedAndOriented(m));
+  EXPECT_NEAR(Volume(m), 1.0, 1e-3);
+}
+
+TEST(MeshHeal, FailureLeavesTheTargetAlone) {
+  ON_Mesh sheet = OnGrid(0, 0, 1, 1, 0, 120);  // rim of 480 edges: too big a hole
+  ON_Mesh target = OnBox(0, 0, 0, 1, 1, 1);
+  EXPECT_FALSE(TL_HealMesh(sheet, target, 0.001, true, true));
+  EXPECT_EQ(target.FaceCount(), 6);
+  ON_Mesh empty;
+  EXPECT_FALSE(TL_HealMesh(empty, target, 0.001, true, true));
+  EXPECT_FALSE(TL_HealMesh(empty, empty, 0.001, true, true));
+  EXPECT_EQ(target.FaceCount(), 6);
+}
+
+}  // namespace
