@@ -96,30 +96,27 @@ void CRhinoBrepObject::Draw(CRhinoDisplayPipeline& pipeline) const {
     m_edges_valid = meshes.Count() > 0;
   }
   using rhino_sdk_internal::ReduceColor;
+  const auto pick = [&](int usage, ON_Color own) {
+    return usage != CDisplayPipelineAttributes::edge_color_from_display ? own : attrs->m_display_color;
+  };
   if (bEdges) {
-    const ON_Color base = set.m_edge_color_usage != CDisplayPipelineAttributes::edge_color_from_display
-                              ? set.m_edge_color
-                              : attrs->m_display_color;
-    const ON_Color c = ReduceColor(base, set.m_edge_color_reduction);
+    const ON_Color c = ReduceColor(pick(set.m_edge_color_usage, set.m_edge_color),
+                                   set.m_edge_color_reduction);
     for (const ON_Line& l : m_edges.seams)
       pipeline.DrawLine(l.from, l.to, c, set.m_edge_thickness, set.m_edge_pattern);
   }
-  // Naked edges of a brep are its outline; with the naked switch off they
-  // are still edges and drawn as such.
-  if (bNaked || bEdges) {
-    const bool bAsNaked = bNaked;
-    const ON_Color base =
-        bAsNaked ? (set.m_naked_edge_color_usage != CDisplayPipelineAttributes::edge_color_from_display
-                        ? set.m_naked_edge_color
-                        : attrs->m_display_color)
-                 : (set.m_edge_color_usage != CDisplayPipelineAttributes::edge_color_from_display
-                        ? set.m_edge_color
-                        : attrs->m_display_color);
-    const ON_Color c = ReduceColor(
-        base, bAsNaked ? set.m_naked_edge_color_reduction : set.m_edge_color_reduction);
-    const int thickness = bAsNaked ? set.m_naked_edge_thickness : set.m_edge_thickness;
-    const unsigned int pattern = bAsNaked ? attrs->m_naked_edge_pattern : set.m_edge_pattern;
-    for (const ON_Line& l : m_edges.naked) pipeline.DrawLine(l.from, l.to, c, thickness, pattern);
+  // The naked edges are the brep's outline: drawn with the naked settings
+  // when those are on, otherwise as ordinary edges.
+  if (bNaked) {
+    const ON_Color c = ReduceColor(pick(set.m_naked_edge_color_usage, set.m_naked_edge_color),
+                                   set.m_naked_edge_color_reduction);
+    for (const ON_Line& l : m_edges.naked)
+      pipeline.DrawLine(l.from, l.to, c, set.m_naked_edge_thickness, attrs->m_naked_edge_pattern);
+  } else if (bEdges) {
+    const ON_Color c = ReduceColor(pick(set.m_edge_color_usage, set.m_edge_color),
+                                   set.m_edge_color_reduction);
+    for (const ON_Line& l : m_edges.naked)
+      pipeline.DrawLine(l.from, l.to, c, set.m_edge_thickness, set.m_edge_pattern);
   }
 }
 

@@ -163,3 +163,34 @@ TEST(Framing, DollyExtentsPutsTheBoxInView) {
   EXPECT_EQ(rvp.VP().CameraDirection(), vp.CameraDirection());
   EXPECT_FALSE(rvp.SetTarget(ON_3dPoint::UnsetPoint, true));
 }
+
+TEST(ObjectDrawing, OpenSurfaceOutlineUsesNakedSettingsWhenOn) {
+  CRhinoDoc doc;
+  std::unique_ptr<ON_Brep> plane(ON_Brep::CreatePlanarSurface(ON_Plane::World_xy, 2, 1));
+  ASSERT_NE(doc.AddBrepObject(*plane), nullptr);
+  CRhinoView view(&doc, 100, 100);
+  auto& engine = static_cast<CRhinoRecordingEngine&>(view.Engine());
+  CDisplayPipelineAttributes attrs = *CRhinoDisplayAttrsMgr::StdWireframeAttrs();
+  CDisplayEdgeSettings& set = attrs.m_surface_edges;
+  set.m_edge_color_usage = set.m_naked_edge_color_usage =
+      CDisplayPipelineAttributes::edge_color_from_settings;
+  set.m_edge_color = ON_Color(10, 10, 10);
+  set.m_naked_edge_color = ON_Color(200, 0, 0);
+  set.m_naked_edge_thickness = 2;
+  set.m_bShowNakedEdges = true;
+  view.SetDisplayMode(attrs);
+  view.Redraw();
+  auto lines = engine.CallsOfKind(CRhinoRecordedCall::line);
+  ASSERT_EQ(lines.size(), 4u);
+  for (const CRhinoRecordedCall* l : lines) {
+    EXPECT_EQ(l->m_color, ON_Color(200, 0, 0));
+    EXPECT_EQ(l->m_thickness, 2);
+  }
+  set.m_bShowNakedEdges = false;  // the outline is still an edge
+  view.SetDisplayMode(attrs);
+  engine.Clear();
+  view.Redraw();
+  lines = engine.CallsOfKind(CRhinoRecordedCall::line);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0]->m_color, ON_Color(10, 10, 10));
+}
