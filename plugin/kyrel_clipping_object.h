@@ -1,0 +1,25 @@
+#pragma once
+// "kyClippingObject": makes chosen closed objects cutting objects, changes
+// how they cut, or makes them ordinary objects again. It only writes the
+// cutting records (TV_SectionGeometry) on the objects' attributes; the
+// display service finds them at its next update and does the cutting.
+
+#include "rhinoSdk.h"
+
+class CKyrelPlugIn;
+
+class CKyrelClippingObject : public CRhinoCommand {
+ public:
+  // The owning plug-in ties the command to it in the host.
+  explicit CKyrelClippingObject(const CKyrelPlugIn* plugin);
+  ~CKyrelClippingObject() override;
+
+  ON_UUID CommandUUID() override;
+  const wchar_t* EnglishName() override;
+  const wchar_t* LocalCommandName() override;
+  result RunCommand(const CRhinoCommandContext& context) override;
+};
+
+// The cutting modes the command offers, as kept in TV_SectionGeometry::m_mode
+// (Varies only appears at the prompt, for a mixed selection).
+enum class CuttingMode : int { None = 0, Intersection = 1, Difference = 2, Varies = 3 };
