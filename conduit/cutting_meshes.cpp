@@ -11,14 +11,8 @@
 
 #include "conduit/kyrel_conduit.h"
 #include "conduit/mesh_types.h"
-#include "userdata/section_geometry.h"
-
-// The host's mesh tools may be missing from a partial build of the host
-// layer; the union then behaves as a union that failed (nothing appended).
-#if __has_include("tl_mesh_union.h")
 #include "tl_mesh_union.h"
-#define KYREL_HAS_MESH_UNION 1
-#endif
+#include "userdata/section_geometry.h"
 
 namespace {
 
@@ -52,11 +46,7 @@ void CombineSources(const ON_SimpleArray<const ON_Mesh*>& sources, ON_SimpleArra
     // Whatever the union manages to append still cuts; whether every
     // source took part is not used.
     bool all_joined = false;
-#ifdef KYREL_HAS_MESH_UNION
     TL_MeshBooleanUnion(sources, kBooleanTolerance, kBooleanTolerance, &all_joined, output);
-#else
-    (void)all_joined;
-#endif
   } else if (sources.Count() == 1) {
     output.Append(new ON_Mesh(*sources[0]));
   }
