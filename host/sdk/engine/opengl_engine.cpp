@@ -1,6 +1,7 @@
 // The OpenGL engine draws with the fixed-function pipeline of a
 // compatibility context: lighting, user clip planes and polygon offset come
-// for free and the whole engine stays one small file of state handling.
+// for free, and what is left here is mostly state handling. Lights and
+// materials live in gl_lighting.cpp, mesh arrays in mesh_arrays.cpp.
 //
 // Depth conventions: shaded meshes are always pushed back by one slope and
 // one depth unit (polygon offset), so wires and edges drawn at the same
