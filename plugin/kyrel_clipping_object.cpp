@@ -4,6 +4,7 @@
 #include "kyrel_clipping_object.h"
 
 #include "kyrel_plugin.h"
+#include "userdata/section_cache.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -16,14 +17,6 @@ constexpr unsigned int kCutterAttributeFilter = 0xA0200;
 // Redraw hint and the display mode (shaded) whose views show the change.
 constexpr unsigned int kRedrawHint = 0;
 constexpr int kShadedDisplayMode = 2;
-
-// Section caches carry their class id as their user-data id; a cache left
-// on a new cutter's attributes would outlive the object's role as a cut
-// object.
-const ON_UUID& SectionCacheId() {
-  static const ON_UUID id = ON_UuidFromString(L"131A4B0B-AD24-4254-A92D-F616E3957029");
-  return id;
-}
 
 // English and local values alike; the index of each is its mode.
 const CRhinoCommandOptionValue kModeValues[] = {L"None", L"Intersection", L"Difference", L"Varies"};
@@ -64,7 +57,7 @@ void ApplyMode(CRhinoObject& object, int mode) {
   }
   TV_SectionGeometry* record = CuttingRecord(object);
   if (!record) {
-    object.DeleteAttributeUserData(SectionCacheId());
+    object.DeleteAttributeUserData(TV_SectionCache::UUID());
     auto* created = new TV_SectionGeometry();
     created->m_mode = mode;
     if (!object.AttachAttributeUserData(created)) {

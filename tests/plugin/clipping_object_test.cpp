@@ -3,6 +3,7 @@
 #include <string>
 
 #include "plugin_fixture.h"
+#include "userdata/section_cache.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -48,6 +49,15 @@ TEST_F(ClippingObject, OneObjectWithoutRecordBecomesAnIntersectionCutter) {
   EXPECT_EQ(record->m_mode, 1);
   EXPECT_EQ(Record(L"b"), nullptr);
   EXPECT_GT(Doc().RedrawCount(), frames);  // the display was regenerated
+}
+
+TEST_F(ClippingObject, ANewCutterLosesACacheRecordOnItsAttributes) {
+  CRhinoObject* a = Named(L"a");
+  ASSERT_NE(a, nullptr);
+  ASSERT_TRUE(a->AttachAttributeUserData(new TV_SectionCache()));
+  EXPECT_EQ(Cut(L"\"a\" _Mode _Difference"), CRhinoCommand::success);
+  EXPECT_EQ(a->GetAttributeUserData(TV_SectionCache::UUID()), nullptr);
+  EXPECT_EQ(Mode(L"a"), 2);
 }
 
 TEST_F(ClippingObject, ModeValueCanBeGivenInOneToken) {
