@@ -31,6 +31,14 @@
 //   - the result would be non-manifold (e.g. two pieces of a difference
 //     touching along one edge).
 //
+// Inside: CGAL corefinement on a kernel with exact predicates and double
+// constructions. Results are rounded to float (as stored) and cleaned of the
+// faces rounding flattened before they are returned, and every input is
+// checked again on the way in, so a result fed into the next operation
+// (chained differences) stays valid. The exact-construction kernel would
+// cost several times more and its exactness would be lost at the float
+// boundary anyway (see src/cgal_mesh.h).
+//
 // Thread safety: the object holds no shared state; different objects may run
 // on different threads at the same time, also over the same input meshes as
 // long as nobody changes them.

@@ -65,17 +65,21 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
   if (!PrepareSolid(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
-  // The result is written over A's surface, which saves copying the parts of
-  // A that the cut does not touch.
-  EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+  // A difference keeps most of A, so it is written over A's surface, which
+  // saves copying the untouched part; an intersection keeps little of A and
+  // goes to a fresh mesh rather than deleting most of A.
+  const bool in_place = op == SolidOperation::kDifference;
+  SurfaceMesh fresh;
+  SurfaceMesh& out = in_place ? ma : fresh;
+  EdgeMarks cut = out.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   bool manifold = false;
   std::size_t meeting_points = 0;
   try {
     const auto np_a = params::throw_on_self_intersection(true).visitor(MeetingCounter(&meeting_points));
     const auto np_out = params::edge_is_constrained_map(cut);
-    manifold = op == SolidOperation::kIntersection
-                   ? PMP::corefine_and_compute_intersection(ma, mb, ma, np_a, params::default_values(), np_out)
-                   : PMP::corefine_and_compute_difference(ma, mb, ma, np_a, params::default_values(), np_out);
+    manifold = in_place
+                   ? PMP::corefine_and_compute_difference(ma, mb, out, np_a, params::default_values(), np_out)
+                   : PMP::corefine_and_compute_intersection(ma, mb, out, np_a, params::default_values(), np_out);
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
     return Outcome::kRejected;
   }
@@ -85,11 +89,11 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   // empty: solids touching from outside along a curve or an area (two or
   // more intersection points) have an exact, empty intersection. Touching
   // at one point counts as not meeting.
-  if (CountMarked(ma, cut) == 0 && (meeting_points < 2 || ma.number_of_faces() > 0)) return Outcome::kNotCut;
-  ma.remove_property_map(cut);
-  ma.collect_garbage();
-  if (!FinishResult(ma, true)) return Outcome::kFailed;
-  CopyToTriMesh(ma, result);
+  if (CountMarked(out, cut) == 0 && (meeting_points < 2 || out.number_of_faces() > 0)) return Outcome::kNotCut;
+  out.remove_property_map(cut);
+  out.collect_garbage();
+  if (!FinishResult(out, true)) return Outcome::kFailed;
+  CopyToTriMesh(out, result);
   return Outcome::kDone;
 }
 

@@ -178,19 +178,25 @@ void RoundToSinglePrecision(TriMesh& mesh) {
 }
 
 void CleanRoundedSurface(TriMesh& mesh) {
-  WeldVertices(mesh, 0.0);
   // Coordinates are floats here, so their differences and the products of
   // those are exact in double: the cross product is zero exactly when the
-  // corners are collinear.
-  std::size_t out = 0;
-  const double* p = mesh.xyz.data();
-  for (std::size_t i = 0; i + 2 < mesh.tri.size(); i += 3) {
+  // corners are collinear (or two of them coincide).
+  auto flat = [&](std::size_t i) {
+    const double* p = mesh.xyz.data();
     const double* a = p + 3 * mesh.tri[i];
     const double* b = p + 3 * mesh.tri[i + 1];
     const double* c = p + 3 * mesh.tri[i + 2];
     const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
     const double w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    if (u[1] * w[2] == u[2] * w[1] && u[2] * w[0] == u[0] * w[2] && u[0] * w[1] == u[1] * w[0]) continue;
+    return u[1] * w[2] == u[2] * w[1] && u[2] * w[0] == u[0] * w[2] && u[0] * w[1] == u[1] * w[0];
+  };
+  bool any = false;
+  for (std::size_t i = 0; i + 2 < mesh.tri.size() && !any; i += 3) any = flat(i);
+  if (!any) return;  // the usual case: nothing collapsed, no weld needed
+  WeldVertices(mesh, 0.0);
+  std::size_t out = 0;
+  for (std::size_t i = 0; i + 2 < mesh.tri.size(); i += 3) {
+    if (flat(i)) continue;
     for (int k = 0; k < 3; ++k) mesh.tri[out + k] = mesh.tri[i + k];
     out += 3;
   }
