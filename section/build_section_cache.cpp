@@ -1,0 +1,246 @@
+// The section builder. It gathers the object's source meshes into parts
+// (see section_builder.h for the vocabulary), then cuts every part: first
+// by the Intersection cutters, then the result by the Difference cutters,
+// recording per part whether it was removed (-1), cut (0) or kept whole (1).
+
+#include "boolean_tolerance.h"
+#include "conduit/mesh_types.h"
+#include "meshtools.h"
+#include "section_builder.h"
+
+namespace {
+
+// The document's tolerance when the object has no document and no document
+// is active (document-less objects in tests or tools).
+constexpr double kFallbackAbsoluteTolerance = 0.001;
+
+}  // namespace
+
+// One source mesh to cut. The mesh belongs to the part when bOwned.
+struct ObjectPart {
+  ObjectPart(const CRhinoObject* object, const ON_Mesh* mesh, int mesh_index, bool bOwned)
+      : m_object(object), m_mesh(mesh), m_mesh_index(mesh_index), m_bOwned(bOwned) {}
+  ~ObjectPart() {
+    if (m_bOwned) delete m_mesh;
+  }
+  ObjectPart(const ObjectPart&) = delete;
+  ObjectPart& operator=(const ObjectPart&) = delete;
+
+  const CRhinoObject* m_object;  // always the object being cut
+  const ON_Mesh* m_mesh;
+  int m_mesh_index;
+  bool m_bOwned;
+};
+
+namespace {
+
+bool IsDisjointFromAll(const ON_BoundingBox& box, const ON_SimpleArray<ON_Mesh*>& cutters) {
+  for (int i = 0; i < cutters.Count(); ++i) {
+    if (cutters[i] == nullptr) continue;
+    ON_BoundingBox overlap;
+    if (overlap.Intersection(box, cutters[i]->BoundingBox())) return false;
+  }
+  return true;
+}
+
+// The object itself, or the members of an instance reference that are
+// meshable for the type. Entries other than the object are owned by the
+// caller.
+void CollectSources(const CRhinoObject& object, const CRhinoDisplayPipeline& pipeline,
+                    ON::mesh_type type, ON_SimpleArray<const CRhinoObject*>& sources) {
+  ON_SimpleArray<CRhinoObject*> members;
+  if (object.ObjectType() == ON::instance_reference &&
+      object.GetSubObjects(members, pipeline.GetRhinoVP()) != 0) {
+    for (int i = 0; i < members.Count(); ++i) {
+      if (members[i] != nullptr && !members[i]->IsMeshable(type)) {
+        delete members[i];
+        members[i] = nullptr;
+      }
+      sources.Append(members[i]);
+    }
+    return;
+  }
+  sources.Append(&object);
+}
+
+// Replaces every brep source by one new brep object per connected
+// component (a brep of one lump gives one copy).
+void SplitBrepComponents(const CRhinoObject& object, ON_SimpleArray<const CRhinoObject*>& sources) {
+  const int initial_count = sources.Count();
+  for (int i = 0; i < initial_count; ++i) {
+    const auto* brep_object = dynamic_cast<const CRhinoBrepObject*>(sources[i]);
+    if (brep_object == nullptr || brep_object->ObjectType() != ON::brep_object ||
+        brep_object->Brep() == nullptr)
+      continue;
+    ON_SimpleArray<ON_Brep*> components;
+    if (brep_object->Brep()->GetConnectedComponents(components, true) == 0) continue;
+    for (int c = 0; c < components.Count(); ++c) {
+      auto* component = new CRhinoBrepObject(brep_object->Attributes());
+      component->SetBrep(components[c]);
+      sources.Append(component);
+    }
+    sources[i] = nullptr;
+    if (brep_object != &object) delete brep_object;
+  }
+}
+
+// The source's meshes of the type, made first when it has none.
+int SourceMeshes(const CRhinoObject& source, ON::mesh_type type,
+                 ON_SimpleArray<const ON_Mesh*>& meshes) {
+  if (source.GetMeshes(type, meshes) > 0) return meshes.Count();
+  const ON_MeshParameters parameters = ObjectMeshParameters(source, type);
+  // Display meshes are a cache of the object's geometry: making them does
+  // not change the object as its document sees it.
+  if (const_cast<CRhinoObject&>(source).CreateMeshes(type, parameters, false) != 0)
+    source.GetMeshes(type, meshes);
+  return meshes.Count();
+}
+
+// A closed repair of an open mesh of a solid, owned by the caller. When the
+// repair fails the mesh is cut as it is (split without caps) rather than
+// dropped, so the object does not vanish from the view.
+ObjectPart* HealedOrPlainPart(const CRhinoObject& object, const ON_Mesh* mesh, int index,
+                              double tolerance) {
+  auto* healed = new ON_Mesh();
+  if (TL_HealMesh(*mesh, *healed, tolerance, true, true))
+    return new ObjectPart(&object, healed, index, true);
+  delete healed;
+  return new ObjectPart(&object, mesh, index, false);
+}
+
+void CollectParts(const CRhinoObject& object, const CRhinoObject& source, ON::mesh_type type,
+                  double tolerance, ON_SimpleArray<ObjectPart*>& parts) {
+  ON_SimpleArray<const ON_Mesh*> meshes;
+  if (SourceMeshes(source, type, meshes) == 0) return;
+  const bool solid = object.IsSolid();
+
+  if (object.ObjectType() != ON::brep_object) {
+    for (int i = 0; i < meshes.Count(); ++i) {
+      const ON_Mesh* mesh = meshes[i];
+      if (mesh == nullptr || mesh->FaceCount() == 0) continue;
+      ON_SimpleArray<ON_Mesh*> pieces;
+      if (RhinoSplitDisjointMesh(*mesh, pieces, true) >= 2) {
+        RhinoSplitDisjointMesh(*mesh, pieces, false);
+        for (int p = 0; p < pieces.Count(); ++p) {
+          if (pieces[p] != nullptr && pieces[p]->FaceCount() > 0)
+            parts.Append(new ObjectPart(&object, pieces[p], i, true));
+          else
+            delete pieces[p];
+        }
+      } else if (solid && !mesh->IsClosed()) {
+        parts.Append(HealedOrPlainPart(object, mesh, i, tolerance));
+      } else {
+        parts.Append(new ObjectPart(&object, mesh, i, false));
+      }
+    }
+    return;
+  }
+
+  if (meshes.Count() >= 2) {
+    auto* joined = new ON_Mesh();
+    AppendMeshes(*joined, meshes.Count(), meshes.Array());
+    if (joined->FaceCount() == 0) {
+      delete joined;
+      return;
+    }
+    if (solid && !joined->IsClosed()) TL_HealMesh(*joined, *joined, tolerance, true, true);
+    parts.Append(new ObjectPart(&object, joined, 0, true));
+  } else if (meshes[0] != nullptr) {
+    if (solid && !meshes[0]->IsClosed())
+      parts.Append(HealedOrPlainPart(object, meshes[0], 0, tolerance));
+    else
+      parts.Append(new ObjectPart(&object, meshes[0], 0, false));
+  }
+}
+
+// Cuts one part into its entry.
+void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
+              const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+              const ON_SimpleArray<ON_Mesh*>& difference_cutters, DS_MeshCache& entry) {
+  ON_Mesh M(*part.m_mesh);
+  ON_BoundingBox B = object_box;
+  if (!M.HasFaceNormals()) M.ComputeFaceNormals();
+  ON_SimpleArray<ON_Mesh*> output;
+
+  if (intersection_cutters.Count() > 0 && B.IsValid()) {
+    entry.m_bComputed = true;
+    if (IsDisjointFromAll(B, intersection_cutters)) {
+      entry.m_clip_state = -1;
+    } else {
+      bool bCut = false;
+      ClipIntersection(M, intersection_cutters, output, bCut);
+      entry.m_clip_state = ClassifyUncut(M, output, intersection_cutters, bCut ? 0 : +1);
+    }
+  }
+
+  if (difference_cutters.Count() > 0 && !(entry.m_bComputed && entry.m_clip_state < 0)) {
+    if (entry.m_bComputed) {
+      B = ON_BoundingBox();
+      for (int i = 0; i < output.Count(); ++i)
+        if (output[i] != nullptr) B.Union(output[i]->BoundingBox());
+    }
+    if (B.IsValid()) {
+      const bool disjoint = IsDisjointFromAll(B, difference_cutters);
+      if (!disjoint && entry.m_bComputed) {
+        // Cut the Intersection result as one mesh.
+        M.Destroy();
+        AppendMeshes(M, output.Count(), output.Array());
+        for (int i = 0; i < output.Count(); ++i) delete output[i];
+        output.Empty();
+      }
+      if (disjoint) {
+        if (!entry.m_bComputed) {
+          entry.m_bComputed = true;
+          entry.m_clip_state = 1;
+          M.CombineIdenticalVertices(false, false);
+          output.Append(new ON_Mesh(M));
+        }
+      } else {
+        bool bCut = false;
+        ClipDifference(M, difference_cutters, output, bCut);
+        entry.m_bComputed = true;
+        const int state = ClassifyUncut(M, output, difference_cutters, bCut ? 0 : -1);
+        if (state <= 0) entry.m_clip_state = state;
+      }
+    }
+  }
+
+  entry.m_object = part.m_object;
+  entry.m_mesh_index = part.m_mesh_index;
+  for (int i = 0; i < output.Count(); ++i) entry.m_meshes.Append(output[i]);
+}
+
+}  // namespace
+
+bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline& pipeline,
+                       const CRhinoObject& object, ON::mesh_type mesh_type,
+                       const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                       const ON_SimpleArray<ON_Mesh*>& difference_cutters) {
+  if (phantom.m_bBuilt) return true;
+
+  const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
+  const double tolerance = document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance;
+
+  phantom.m_source = &object;
+  phantom.m_bBuilt = true;
+
+  ON_SimpleArray<const CRhinoObject*> sources;
+  CollectSources(object, pipeline, mesh_type, sources);
+  SplitBrepComponents(object, sources);
+
+  ON_SimpleArray<ObjectPart*> parts;
+  for (int i = 0; i < sources.Count(); ++i)
+    if (sources[i] != nullptr) CollectParts(object, *sources[i], mesh_type, tolerance, parts);
+
+  const ON_BoundingBox object_box = object.BoundingBox();
+  for (int k = 0; k < parts.Count(); ++k) {
+    DS_MeshCache& entry = k < phantom.m_caches.Count() ? phantom.m_caches[k]
+                                                       : phantom.m_caches.AppendNew();
+    ClipPart(*parts[k], object_box, intersection_cutters, difference_cutters, entry);
+    delete parts[k];
+  }
+
+  for (int i = 0; i < sources.Count(); ++i)
+    if (sources[i] != &object) delete sources[i];
+  return true;
+}

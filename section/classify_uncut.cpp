@@ -1,0 +1,28 @@
+// Classification of a part that no boolean cut: it lies wholly inside the
+// cutters or wholly outside them, so one of its points decides.
+
+#include "point_in_mesh.h"
+#include "section_builder.h"
+
+int ClassifyUncut(const ON_Mesh& M, ON_SimpleArray<ON_Mesh*>& output,
+                  const ON_SimpleArray<ON_Mesh*>& cutters, int mode) {
+  for (int i = 0; i < output.Count(); ++i)
+    if (output[i] != nullptr && !output[i]->HasFaceNormals()) output[i]->ComputeFaceNormals();
+  if (mode == 0) return 0;
+
+  bool contained = false;
+  if (M.FaceCount() > 0) {
+    const ON_3dPoint P = M.Vertex(M.m_F[0].vi[0]);
+    for (int i = 0; i < cutters.Count() && !contained; ++i)
+      contained = cutters[i] != nullptr && IsPointInsideMesh(*cutters[i], P);
+  }
+  const bool keep = contained ? (mode > 0) : (mode < 0);
+  if (!keep) return -1;
+  output.Append(new ON_Mesh(M));
+  return 1;
+}
+
+void AppendMeshes(ON_Mesh& target, int count, const ON_Mesh* const* meshes) {
+  for (int i = 0; i < count; ++i)
+    if (meshes[i] != nullptr) target.Append(*meshes[i]);
+}

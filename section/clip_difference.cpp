@@ -1,0 +1,40 @@
+// Difference cut: W starts as a copy of the working mesh M and every
+// Difference cutter in turn is subtracted from it; the remainder is kept.
+
+#include "boolean_tolerance.h"
+#include "meshtools.h"
+#include "section_builder.h"
+
+void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
+                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut) {
+  auto* W = new ON_Mesh(M);
+  for (int i = 0; i < cutters.Count(); ++i) {
+    const ON_Mesh* cutter = cutters[i];
+    if (cutter == nullptr) continue;
+    TL_MeshBoolean boolean(W, cutter);
+    boolean.SetTolerances(kSectionBooleanTolerance, kSectionBooleanTolerance);
+    auto* result = new ON_Mesh();
+    bool ok = false;
+    if (W->IsClosed()) {
+      ok = boolean.GetBooleanDifference(*result);
+    } else {
+      ON_Mesh inside;
+      ok = boolean.GetMeshASplit(*result, inside);
+    }
+    if (ok) {
+      bCut = true;
+      delete W;
+      W = result;
+    } else {
+      delete result;
+    }
+  }
+  if (!bCut) {
+    delete W;
+    return;
+  }
+  W->CullUnusedVertices();
+  W->CullDegenerateFaces();
+  W->DestroyTopology();
+  output.Append(W);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Cutting one document object by the cutting meshes.
+//
+// Vocabulary: the *object* is the document object being drawn; its
+// *source list* is the object itself, or the members of an instance
+// reference, with breps split into their connected components; a *part*
+// is one source mesh (a disjoint piece of a mesh, a healed copy of an open
+// mesh of a solid, or a brep component's face meshes joined into one). Each
+// part gets one cache entry, in part order.
+//
+// Intersection cutters keep what lies inside them, Difference cutters
+// remove it. The Intersection cut runs first and the Difference cut runs on
+// its result. A closed part is cut with a capped mesh boolean; an open part
+// is only split along the cutter's surface. Whole objects are decided by
+// bounding boxes before any boolean, and a part that no boolean cut is
+// classified by one point test.
+//
+// Cutters are the conduit's closed meshes; the builder may give them face
+// normals but otherwise only reads them. Result meshes move into the
+// entries, which own them.
+
+#include "phantom/phantom_object.h"
+#include "rhinoSdk.h"
+
+// Builds the phantom's entries for the object unless it is built already.
+// Marks the phantom built and records the object as its source before any
+// other work, so a build runs at most once until the cache is invalidated.
+// Only the pipeline's viewport is used (to expand instance references).
+// The object's meshes of the type are made when it has none. Returns true.
+bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline& pipeline,
+                       const CRhinoObject& object, ON::mesh_type mesh_type,
+                       const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                       const ON_SimpleArray<ON_Mesh*>& difference_cutters);
+
+// Appends to `output` one piece of M per cutter that cuts it (the capped
+// intersection of a closed M, the inside part of an open M), in cutter
+// order; sets bCut when any did. M is not changed beyond its face normals
+// and caches.
+void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
+                      ON_SimpleArray<ON_Mesh*>& output, bool& bCut);
+
+// Subtracts the cutters from a copy of M one after another (the capped
+// difference of a closed remainder, the outside part of an open one) and
+// appends the remainder when any cutter cut; sets bCut then.
+void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
+                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut);
+
+// Clip state of M when no boolean decided it. mode +1 keeps what is inside
+// the cutters, -1 what is outside, 0 means the booleans decided (returns 0).
+// One point of M is tested against the cutters: a kept M is copied into
+// `output` and 1 returned; a removed one gives -1. Every mesh in `output`
+// gets face normals.
+int ClassifyUncut(const ON_Mesh& M, ON_SimpleArray<ON_Mesh*>& output,
+                  const ON_SimpleArray<ON_Mesh*>& cutters, int mode);
+
+// Appends each non-null mesh to target, in order.
+void AppendMeshes(ON_Mesh& target, int count, const ON_Mesh* const* meshes);
