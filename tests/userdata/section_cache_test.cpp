@@ -109,7 +109,7 @@ TEST(SectionCacheCopies, CopyConstructionSharesNoMesh) {
 
 TEST(SectionCacheCopies, CopyingTheObjectLeavesTheCacheBehind) {
   CRhinoMeshObject object;
-  object.SetMesh(*NewTriangle());
+  object.SetMesh(NewTriangle());
   auto* cache = new TV_SectionCache();
   Fill(*cache, &object, 1);
   ASSERT_TRUE(object.AttachUserData(cache));
