@@ -36,8 +36,8 @@
 // faces rounding flattened before they are returned, and every input is
 // checked again on the way in, so a result fed into the next operation
 // (chained differences) stays valid. The exact-construction kernel would
-// cost several times more and its exactness would be lost at the float
-// boundary anyway (see src/cgal_mesh.h).
+// carry lazy exact numbers in every point, and that exactness would be lost
+// at the float boundary anyway (see src/cgal_mesh.h).
 //
 // Thread safety: the object holds no shared state; different objects may run
 // on different threads at the same time, also over the same input meshes as

@@ -9,7 +9,8 @@
 // return to the caller. Instead every result is rounded to float here and
 // cleaned (degenerate faces removed) before it leaves, and every input is
 // checked again when it comes back for the next operation, which keeps
-// chained operations valid at about half the cost of the exact kernel.
+// chained operations valid without carrying lazy exact numbers in every
+// point of every mesh.
 #pragma once
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
