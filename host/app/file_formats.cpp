@@ -67,7 +67,9 @@ bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_on
     return WriteModelFile(path, doc, options, error);
   }
   if (!IsWritableMeshFormat(path)) {
-    error = "cannot write " + path + ": unknown file type (use .kyd or a mesh format: .obj .stl .ply .off .gltf .glb)";
+    std::string reason = RefusedMeshFormatReason(path);
+    error = "cannot write " + path + ": " +
+            (reason.empty() ? "unknown file type (use .kyd or a mesh format: .obj .stl .ply .off .gltf .glb)" : reason);
     return false;
   }
   ON_SimpleArray<const CRhinoObject*> objects;

@@ -39,7 +39,22 @@ const char* FormatFor(const std::string& ext) {
   return nullptr;
 }
 
+// Formats assimp names but that this host turns away with a reason, so a
+// user learns why instead of getting a half-read model or an unreadable file.
+// 3MF: the assimp here writes 3MF files that it cannot read back, and reads
+// others only in part.
+const char* RefusedFormatReason(const std::string& ext) {
+  if (ext == "3mf")
+    return "3MF files are not supported: the mesh library of this host cannot read back the 3MF files it writes. "
+           "Use .obj, .stl, .ply, .off, .gltf or .glb";
+  return nullptr;
+}
+
 const aiScene* Import(Assimp::Importer& importer, const std::string& path, std::string& error) {
+  if (const char* reason = RefusedFormatReason(Extension(path))) {
+    error = "cannot read " + path + ": " + reason;
+    return nullptr;
+  }
   // Normals differ per face in STL files; without them identical positions
   // weld, so closed solids come back closed.
   importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, aiComponent_NORMALS | aiComponent_TANGENTS_AND_BITANGENTS |
@@ -116,6 +131,11 @@ bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes
 
 bool IsWritableMeshFormat(const std::string& path) { return FormatFor(Extension(path)) != nullptr; }
 
+std::string RefusedMeshFormatReason(const std::string& path) {
+  const char* reason = RefusedFormatReason(Extension(path));
+  return reason ? reason : std::string();
+}
+
 bool ReadMeshFileParts(const std::string& path, std::vector<ON_Mesh*>& meshes, std::vector<std::wstring>& names,
                        std::string& error) {
   Assimp::Importer importer;
@@ -152,7 +172,9 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
                    const std::vector<std::wstring>& names, std::string& error) {
   const char* format = FormatFor(Extension(path));
   if (!format) {
-    error = "cannot write " + path + ": unknown mesh format (use .obj, .stl, .ply, .off, .gltf or .glb)";
+    const char* reason = RefusedFormatReason(Extension(path));
+    error = "cannot write " + path + ": " +
+            (reason ? std::string(reason) : "unknown mesh format (use .obj, .stl, .ply, .off, .gltf or .glb)");
     return false;
   }
   std::vector<const ON_Mesh*> usable;

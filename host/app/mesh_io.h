@@ -1,6 +1,6 @@
 #pragma once
 // Mesh files through assimp: OBJ, STL, PLY, OFF, glTF (.gltf, .glb)
-// and whatever else assimp reads. The only translation unit that sees
+// and whatever else assimp reads, except 3MF (refused with a reason). The only translation unit that sees
 // assimp.
 
 #include <string>
@@ -24,5 +24,8 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
                    const std::vector<std::wstring>& names, std::string& error);
 // Whether the extension names a mesh format this host writes.
 bool IsWritableMeshFormat(const std::string& path);
+// Why this host turns the extension's format away (3MF), or empty when it
+// does not. Reading and writing such a file fail with this reason.
+std::string RefusedMeshFormatReason(const std::string& path);
 
 }  // namespace kyrel::app

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "app_fixture.h"
@@ -28,7 +29,7 @@ TEST_F(MeshFiles, ClosedBoxSurvivesEveryFormat) {
 }
 
 TEST_F(MeshFiles, ExportWritesOnlyTheSelectionAndImportAddsObjects) {
-  ASSERT_TRUE(Run(L"Box 0,0,0 1,1,1 \"small\" Box 5,5,5 7,7,7 \"big\" Export \"big\" _Enter \"big.stl\""));
+  ASSERT_TRUE(Run(L"Box 0,0,0 1,1,1 \"small\" Box 5,5,5 7,7,7 \"big\" Export \"big\" \"big.stl\""));
   ON_Mesh mesh;
   std::string error;
   ASSERT_TRUE(kyrel::app::ReadMeshFile(temp.path + "/big.stl", mesh, error)) << error;
@@ -50,6 +51,31 @@ TEST_F(MeshFiles, BadFilesAndFormatsAreRefused) {
   EXPECT_FALSE(kyrel::app::IsWritableMeshFormat("x.docx"));
   int before = Doc().ObjectCount();
   EXPECT_FALSE(Run(L"Import \"/nonexistent/file.obj\""));
+  EXPECT_EQ(Doc().ObjectCount(), before);
+}
+
+// 3MF is turned away on both sides with the same reason, before assimp
+// sees the file, and nothing is written or added.
+TEST_F(MeshFiles, ThreeMfIsRefusedWithAReason) {
+  const std::string reason = "3MF files are not supported";
+  EXPECT_NE(kyrel::app::RefusedMeshFormatReason("model.3MF").find(reason), std::string::npos);
+  EXPECT_TRUE(kyrel::app::RefusedMeshFormatReason("model.stl").empty());
+  EXPECT_FALSE(kyrel::app::IsWritableMeshFormat("model.3mf"));
+
+  ASSERT_TRUE(Run(L"Box 0,0,0 1,1,1 \"box\""));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Run(L"Export \"box\" \"box.3mf\""));
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find(reason), std::string::npos) << said;
+  EXPECT_FALSE(std::filesystem::exists(temp.path + "/box.3mf"));
+
+  // A file that is there and is a zip archive still gets the reason, not a parse error.
+  std::ofstream(temp.path + "/given.3mf") << "PK\x03\x04 not really a package";
+  int before = Doc().ObjectCount();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Run(L"Import \"" + std::wstring(temp.path.begin(), temp.path.end()) + L"/given.3mf\""));
+  said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find(reason), std::string::npos) << said;
   EXPECT_EQ(Doc().ObjectCount(), before);
 }
 
