@@ -112,9 +112,11 @@ TEST_F(Getters, ObjectFiltersAdmitOnlyClosedSolidsAndMeshes) {
   // Preselected objects are taken at once; the _Pause of the macro is used up.
   ASSERT_TRUE(Run(L"SelNone SelName \"ball\" TestPick _Pause"));
   EXPECT_EQ(names, (std::vector<std::wstring>{L"ball"}));
-  // Named objects; a name the filter refuses is wrong input.
-  ASSERT_TRUE(Run(L"SelNone TestPick \"box\" _Enter"));
+  // Named objects, one token each; a name the filter refuses is wrong input.
+  ASSERT_TRUE(Run(L"SelNone TestPick \"box\""));
   EXPECT_EQ(names, (std::vector<std::wstring>{L"box"}));
+  ASSERT_TRUE(Run(L"TestPick \"ball\" \"box\""));
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"ball", L"box"}));
   EXPECT_FALSE(Run(L"TestPick \"plane\""));
   EXPECT_TRUE(names.empty());
   // Nothing selected: _Pause in a script cancels.

@@ -98,6 +98,25 @@ ToolbarButton "Shade and list" right
   EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode Difference, enabled Off"));
 }
 
+// One _Enter is one answer: after objects picked by name it answers the
+// command's next prompt, not the object prompt again.
+TEST_F(KyrelRun, EnterAfterObjectNamesAnswersTheNextPrompt) {
+  RunResult r = Kyrel("--plugin '" TEST_PLUGIN "' " + Script(R"(Box 0,0,0 1,1,1 "box"
+Sphere 5,0,0 1 "ball"
+TestGetters "box" _Enter
+TestGetters "ball" "box" _Mode _Intersection _Enter
+List
+)"));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(Has(r, "Select closed solids: \"box\"")) << r.output;
+  EXPECT_TRUE(Has(r, "Test options ( Mode=None  Enabled=Off  Position ): _Enter")) << r.output;
+  EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode None, enabled Off")) << r.output;
+  EXPECT_TRUE(Has(r, "TestGetters: object \"ball\"")) << r.output;
+  EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode Intersection, enabled Off")) << r.output;
+  EXPECT_TRUE(Has(r, "Command: List")) << r.output;  // the next line still runs as a command
+  EXPECT_FALSE(Has(r, "no more input")) << r.output;
+}
+
 TEST_F(KyrelRun, ProfileEntriesPersistBetweenRuns) {
   std::string plugin = "--plugin '" TEST_PLUGIN "' -c List";
   EXPECT_EQ(Kyrel(plugin).status, 0);

@@ -438,7 +438,8 @@ bool CRhinoGetObject::HandleToken(const CRhinoMacroToken& t, result* r) {
     for (const auto& o : m_options)
       if (SameName(Strip(t.m_text.substr(0, t.m_text.find(L'='))), o.m_english_name)) return false;
   }
-  // Names and ids pick objects; more may follow, Enter or anything else ends.
+  // Names and ids pick objects; more names may follow, anything else ends
+  // the picking and is left for the next prompt.
   std::vector<const CRhinoObject*> picked;
   ON_UUID id = ON_nil_uuid;
   bool is_id = ON_UuidFromString(t.m_text.c_str(), id) && ON_UuidIsNotNil(id);
@@ -463,9 +464,9 @@ bool CRhinoGetObject::HandleToken(const CRhinoMacroToken& t, result* r) {
       input.NextToken(L"", next);
       return HandleToken(next, r);
     }
-  } else if (input.PeekToken(next) && next.m_kind == CRhinoMacroToken::enter) {
-    input.NextToken(L"", next);
   }
+  // A following Enter is not taken as the end of the picking: it answers
+  // whatever the command asks next, so one Enter in a macro is one answer.
   if (static_cast<int>(m_objects.size()) < m_min) {
     *r = cancel;
     return true;

@@ -214,8 +214,10 @@ class CRhinoGetObject : public CRhinoGet {
 
   // Selected objects that pass the filters are taken at once (a "_Pause"
   // waiting for them is used up); otherwise the user answers: "_Pause" or
-  // Enter take the current selection, names or ids pick objects. max 0:
-  // no upper limit. object, option, nothing or cancel.
+  // Enter take the current selection, names or ids pick objects (one token
+  // or several in a row; the token after them, an Enter included, is left
+  // for the next prompt). max 0: no upper limit. object, option, nothing or
+  // cancel.
   result GetObjects(int min_count = 1, int max_count = 1);
   int ObjectCount() const { return static_cast<int>(m_objects.size()); }
   // The i-th chosen object; an empty reference when i is out of range.
