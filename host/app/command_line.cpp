@@ -27,7 +27,8 @@ void CommandLine::PushMacroFront(const std::wstring& macro) {
   for (auto it = r.tokens.rbegin(); it != r.tokens.rend(); ++it) queue_.push_front(*it);
 }
 
-bool CommandLine::Refill(bool may_ask, const std::wstring& prompt) {
+bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) {
+  if (typed) *typed = false;
   std::wstring line;
   while (queue_.empty() && source_) {
     if (!source_(line)) {
@@ -38,6 +39,7 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt) {
   }
   if (!queue_.empty()) return true;
   if (!may_ask || !interactive_) return false;
+  if (typed) *typed = true;
   while (queue_.empty()) {
     std::fputs((WideToUtf8(prompt) + " ").c_str(), stdout);
     std::fflush(stdout);
@@ -61,20 +63,21 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt) {
 }
 
 bool CommandLine::NextToken(const std::wstring& prompt, CRhinoMacroToken& token) {
-  bool had_tokens = !queue_.empty() || source_;
-  if (!Refill(true, prompt)) {
+  bool typed = false;
+  if (!Refill(true, prompt, &typed)) {
     if (!prompt.empty()) Print(prompt + L" (no more input: Escape)");
     return false;
   }
   token = queue_.front();
   queue_.pop_front();
-  // Typed answers are on the terminal already; others are echoed.
-  if (!prompt.empty() && had_tokens) Print(prompt + L" " + token.m_raw);
+  // An answer typed at this prompt is on the terminal already; answers
+  // queued before (scripts, the rest of a typed line) are echoed.
+  if (!prompt.empty() && !typed) Print(prompt + L" " + token.m_raw);
   return true;
 }
 
 bool CommandLine::PeekToken(CRhinoMacroToken& token) {
-  if (!Refill(false, L"")) return false;
+  if (!Refill(false, L"", nullptr)) return false;
   token = queue_.front();
   return true;
 }
@@ -124,8 +127,8 @@ void CommandLine::RunOne(const CRhinoMacroToken& token) {
 
 bool CommandLine::Run() {
   while (!exit_requested_) {
-    bool typed = queue_.empty() && !source_;
-    if (!Refill(true, L"Command:")) break;
+    bool typed = false;
+    if (!Refill(true, L"Command:", &typed)) break;
     CRhinoMacroToken token = queue_.front();
     queue_.pop_front();
     if (!typed && token.m_kind == CRhinoMacroToken::word) Print(L"Command: " + token.m_raw);

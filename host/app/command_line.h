@@ -53,7 +53,9 @@ class CommandLine final : public CRhinoCommandInput {
   bool IsInteractive() const override { return interactive_; }
 
  private:
-  bool Refill(bool may_ask, const std::wstring& prompt);
+  // Fills the queue from the line source, or else (when may_ask) from the
+  // terminal; *typed (may be null) tells whether the terminal was asked.
+  bool Refill(bool may_ask, const std::wstring& prompt, bool* typed);
   void RunOne(const CRhinoMacroToken& token);
 
   std::deque<CRhinoMacroToken> queue_;
