@@ -32,6 +32,9 @@ class NullDisplayEngine : public CRhinoDisplayEngine {
 
 bool IsSolidPattern(unsigned int pattern) { return pattern == 0u || pattern == 0xFFFFFFFFu; }
 
+// Shade of surfaces whose colour is only the default layer's black.
+constexpr ON_Color kDefaultShadeColor(200, 200, 200);
+
 }  // namespace
 
 CRhinoDisplayPipeline::CRhinoDisplayPipeline(CRhinoDisplayEngine* engine)
@@ -130,6 +133,16 @@ void CRhinoDisplayPipeline::MakeObjectDisplayAttributes(const CRhinoObject& obje
     color = doc->MaterialTable()[a.m_material_index].Diffuse();
   color = ON_Color(color.Red(), color.Green(), color.Blue());
 
+  // Shaded surfaces in the default layer's black show only a silhouette, so
+  // objects that merely inherit that default shade in a neutral light grey;
+  // their wires and edges keep the black. Colours someone chose (the
+  // object's own, a material's, a layer's other than the default) shade as
+  // they are.
+  const bool inherits_default_black =
+      (a.ColorSource() == ON::color_from_layer || a.ColorSource() == ON::color_from_parent) &&
+      color == ON_Color(ON_Layer().Color().Red(), ON_Layer().Color().Green(), ON_Layer().Color().Blue());
+  const ON_Color shade_color = inherits_default_black ? kDefaultShadeColor : color;
+
   // Render material: the object's own or its layer's.
   const ON_Material* material = nullptr;
   if (doc != nullptr) {
@@ -149,7 +162,7 @@ void CRhinoDisplayPipeline::MakeObjectDisplayAttributes(const CRhinoObject& obje
   CDisplayEngineMaterial& m = attrs.m_material;
   if (m_mode_attrs.m_display_mode == CDisplayPipelineAttributes::ghosted_display) {
     // Ghosted: the object's colour, see-through.
-    m.m_diffuse = color;
+    m.m_diffuse = shade_color;
     m.m_transparency = m_mode_attrs.m_surface_transparency;
   } else if (m_mode_attrs.m_bUseObjectMaterial && material != nullptr) {
     m.m_diffuse = material->Diffuse();
@@ -158,7 +171,7 @@ void CRhinoDisplayPipeline::MakeObjectDisplayAttributes(const CRhinoObject& obje
     m.m_shine = material->Shine() / ON_Material::MaxShine;
     m.m_transparency = material->Transparency();
   } else {
-    m.m_diffuse = color;
+    m.m_diffuse = shade_color;
     m.m_transparency = m_mode_attrs.m_surface_transparency;
   }
   if (object.IsSelected() && m_mode_attrs.m_bShadeSurface) m.m_diffuse = m_mode_attrs.m_selection_color;

@@ -129,7 +129,9 @@ class CRhinoDisplayPipeline {
   CChannelAttributes& ChannelAttributes() { return m_channel; }
 
   // Fills attrs with the display mode's record adjusted for object (colour,
-  // material, selection and lock highlighting).
+  // material, selection and lock highlighting). An object whose colour is
+  // only the default layer's black is shaded light grey (200,200,200); its
+  // display colour, used for wires and edges, stays black.
   void MakeObjectDisplayAttributes(const CRhinoObject& object, CDisplayPipelineAttributes& attrs) const;
 
  private:
