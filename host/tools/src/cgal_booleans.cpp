@@ -14,6 +14,8 @@
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
 #include <CGAL/Side_of_triangle_mesh.h>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "cgal_mesh.h"
@@ -28,12 +30,17 @@ namespace {
 
 using EdgeMarks = SurfaceMesh::Property_map<EdgeIndex, bool>;
 
+// A quick refusal before any preparation. The boxes hold every vertex, used
+// or not, which can only let more pairs through to the exact test.
 bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
   auto box = [](const TriMesh& m) {
-    CGAL::Bbox_3 bb;
-    for (int c : m.tri) bb += CGAL::Bbox_3(m.xyz[3 * c], m.xyz[3 * c + 1], m.xyz[3 * c + 2], m.xyz[3 * c],
-                                           m.xyz[3 * c + 1], m.xyz[3 * c + 2]);
-    return bb;
+    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (std::size_t i = 0; i + 2 < m.xyz.size(); i += 3)
+      for (int k = 0; k < 3; ++k) {
+        lo[k] = std::min(lo[k], m.xyz[i + k]);
+        hi[k] = std::max(hi[k], m.xyz[i + k]);
+      }
+    return CGAL::Bbox_3(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
   };
   return CGAL::do_overlap(box(a), box(b));
 }

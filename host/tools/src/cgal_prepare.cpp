@@ -9,7 +9,9 @@
 //   2. the fast road: the triangles as given, if they form a manifold surface
 //      (closed, for a solid);
 //   3. otherwise the slow road: weld within the weld distance, drop collapsed
-//      and duplicate triangles, orient the soup, rebuild;
+//      and duplicate triangles, and build again, straight from the arrays
+//      when the welded triangles agree in orientation, or else by orienting
+//      them as a soup;
 //   4. degenerate faces removed, and solids oriented outward shell by shell.
 // Self-intersections near the cut are caught by the corefinement itself
 // (cgal_booleans.cpp asks it to throw), which is far cheaper than testing the
@@ -47,38 +49,49 @@ constexpr int kMaxHoleEdges = 400;
 // several times faster than adding faces one by one (each add_face searches
 // and relinks the neighbourhood). False, with `sm` unspecified, unless the
 // triangles form a consistently oriented manifold surface: every directed
-// edge once, every vertex a single fan (its rim may be open).
-bool BuildDirect(const TriMesh& in, SurfaceMesh& sm) {
+// edge once, every vertex a single fan (its rim may be open). Every vertex
+// must be used by a triangle. `closed` tells whether the surface has no rim,
+// which spares a walk over the finished mesh.
+bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
   const int nv = in.VertexCount(), nt = in.TriangleCount(), nh = 3 * nt;
   const int* tri = in.tri.data();
   auto next = [](int c) { return c % 3 == 2 ? c - 2 : c + 1; };
-  // Halfedge c runs from corner c to the next corner of its triangle.
-  // Outgoing halfedges per vertex, in compressed rows.
+  auto prev = [](int c) { return c % 3 == 0 ? c + 2 : c - 1; };
+  // Halfedge c runs from corner c to the next corner of its triangle. The
+  // halfedges leaving each vertex are kept in one row per vertex, each with
+  // the vertex it runs to beside it, so a search stays inside the row.
   std::vector<int> start(static_cast<std::size_t>(nv) + 1, 0);
   for (int c = 0; c < nh; ++c) ++start[tri[c] + 1];
   for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
-  std::vector<int> outgoing(static_cast<std::size_t>(nh));
+  std::vector<int> out_he(static_cast<std::size_t>(nh)), out_to(static_cast<std::size_t>(nh));
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
-    for (int c = 0; c < nh; ++c) outgoing[fill[tri[c]]++] = c;
+    for (int c = 0; c < nh; ++c) {
+      const int k = fill[tri[c]]++;
+      out_he[k] = c;
+      out_to[k] = tri[next(c)];
+    }
   }
+  for (int v = 0; v < nv; ++v) {
+    if (start[v] == start[v + 1]) return false;  // unused vertex
+    for (int k = start[v]; k < start[v + 1]; ++k)
+      for (int l = k + 1; l < start[v + 1]; ++l)
+        if (out_to[k] == out_to[l]) return false;  // the same directed edge twice
+  }
+  // Twins; with no directed edge repeated there is at most one each.
   std::vector<int> opposite(static_cast<std::size_t>(nh), -1);
   std::vector<int> naked_into(static_cast<std::size_t>(nv), -1);  // the twinless halfedge ending at v
-  std::vector<int> incoming(static_cast<std::size_t>(nv), 0);    // incoming halfedges, rim ones included
+  int edges = 0;
   for (int c = 0; c < nh; ++c) {
-    const int a = tri[c], b = tri[next(c)];
-    int same = 0;
-    for (int k = start[a]; k < start[a + 1]; ++k) same += tri[next(outgoing[k])] == b;
-    if (same != 1) return false;  // the same directed edge twice
-    ++incoming[b];
     if (opposite[c] >= 0) continue;
-    int twin = -1, twins = 0;
+    ++edges;
+    const int a = tri[c], b = tri[next(c)];
+    int twin = -1;
     for (int k = start[b]; k < start[b + 1]; ++k)
-      if (tri[next(outgoing[k])] == a) {
-        twin = outgoing[k];
-        ++twins;
+      if (out_to[k] == a) {
+        twin = out_he[k];
+        break;
       }
-    if (twins > 1) return false;
     if (twin >= 0) {
       opposite[c] = twin;
       opposite[twin] = c;
@@ -87,65 +100,66 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm) {
       naked_into[b] = c;
     }
   }
+  // Each vertex must be one fan: turning from face to face across the edges
+  // leaving it meets all of its faces. A vertex on the rim is turned from
+  // its rim, so the turn ends at the other rim edge rather than midway.
+  // Turning is one-to-one, so it cannot run in a circle that misses its
+  // start; the bound is for safety only.
+  bool rimless = true;
+  for (int v = 0; v < nv; ++v) {
+    const int faces = start[v + 1] - start[v];
+    const int first = naked_into[v] >= 0 ? naked_into[v] : prev(out_he[start[v]]);
+    rimless = rimless && naked_into[v] < 0;
+    int h = first, met = 0;
+    do {
+      ++met;
+      h = opposite[next(h)];
+    } while (h >= 0 && h != first && met <= faces);
+    if (met != faces) return false;
+  }
   // All elements are made at once and then linked by index; adding them one
-  // by one costs a property-array push per element and attribute.
-  int edges = 0;
+  // by one costs a property-array push per element and attribute. Edge e is
+  // halfedges 2e and 2e + 1; a twinless halfedge's twin is the rim's.
   std::vector<HalfedgeIndex> he(static_cast<std::size_t>(nh));
-  std::vector<HalfedgeIndex> rim(static_cast<std::size_t>(nh));  // border twin of a twinless halfedge
-  for (int c = 0; c < nh; ++c) {
-    if (opposite[c] >= 0 && opposite[c] < c) continue;
-    const HalfedgeIndex h(static_cast<SurfaceMesh::size_type>(2 * edges));
-    const HalfedgeIndex t(static_cast<SurfaceMesh::size_type>(2 * edges + 1));
-    ++edges;
-    he[c] = h;
-    if (opposite[c] >= 0) {
-      he[opposite[c]] = t;
-    } else {
-      rim[c] = t;
-      ++incoming[tri[c]];
+  std::vector<HalfedgeIndex> rim(static_cast<std::size_t>(nh));
+  {
+    int e = 0;
+    for (int c = 0; c < nh; ++c) {
+      if (opposite[c] >= 0 && opposite[c] < c) continue;
+      he[c] = HalfedgeIndex(static_cast<SurfaceMesh::size_type>(2 * e));
+      const HalfedgeIndex t(static_cast<SurfaceMesh::size_type>(2 * e + 1));
+      ++e;
+      if (opposite[c] >= 0) he[opposite[c]] = t;
+      else rim[c] = t;
     }
   }
   sm.clear();
   sm.resize(nv, edges, nt);
-  for (int v = 0; v < nv; ++v) sm.point(VertexIndex(v)) = Point3(in.xyz[3 * v], in.xyz[3 * v + 1], in.xyz[3 * v + 2]);
-  for (int c = 0; c < nh; ++c)
-    if (opposite[c] < 0) {
-      sm.set_face(rim[c], SurfaceMesh::null_face());
-      sm.set_target(rim[c], VertexIndex(tri[c]));
-    }
+  const double* xyz = in.xyz.data();
+  for (int v = 0; v < nv; ++v) sm.point(VertexIndex(v)) = Point3(xyz[3 * v], xyz[3 * v + 1], xyz[3 * v + 2]);
   for (int t = 0; t < nt; ++t) {
     const FaceIndex f(static_cast<SurfaceMesh::size_type>(t));
     sm.set_halfedge(f, he[3 * t]);
-    for (int k = 0; k < 3; ++k) {
-      const int c = 3 * t + k;
+    for (int c = 3 * t; c < 3 * t + 3; ++c) {
       sm.set_target(he[c], VertexIndex(tri[next(c)]));
       sm.set_face(he[c], f);
       sm.set_next(he[c], he[next(c)]);
-      sm.set_halfedge(VertexIndex(tri[next(c)]), he[c]);
     }
   }
-  // Rims: the border halfedge into vertex a continues with the border
-  // halfedge out of a, the twin of the twinless halfedge into a. Border
-  // vertices point at their incoming border halfedge, as the mesh expects.
-  for (int c = 0; c < nh; ++c) {
-    if (opposite[c] >= 0) continue;
-    const int a = tri[c];
-    if (naked_into[a] < 0) return false;
-    sm.set_next(rim[c], rim[naked_into[a]]);
-    sm.set_halfedge(VertexIndex(a), rim[c]);
-  }
-  // Each vertex must be one fan: walking around it meets every halfedge
-  // that comes in.
-  for (VertexIndex v : sm.vertices()) {
-    const HalfedgeIndex first = sm.halfedge(v);
-    HalfedgeIndex h = first;
-    int count = 0;
-    do {
-      h = sm.opposite(sm.next(h));
-      ++count;
-    } while (h != first && count <= incoming[static_cast<std::size_t>(v)]);
-    if (count != incoming[static_cast<std::size_t>(v)]) return false;
-  }
+  for (int v = 0; v < nv; ++v) sm.set_halfedge(VertexIndex(v), he[prev(out_he[start[v]])]);
+  // Rims: the rim halfedge into vertex a continues with the rim halfedge out
+  // of a, the twin of the twinless halfedge into a. Rim vertices point at
+  // their incoming rim halfedge, as the mesh expects.
+  if (!rimless)
+    for (int c = 0; c < nh; ++c) {
+      if (opposite[c] >= 0) continue;
+      const int a = tri[c];
+      sm.set_face(rim[c], SurfaceMesh::null_face());
+      sm.set_target(rim[c], VertexIndex(a));
+      sm.set_next(rim[c], rim[naked_into[a]]);
+      sm.set_halfedge(VertexIndex(a), rim[c]);
+    }
+  closed = rimless;
   return true;
 }
 
@@ -280,47 +294,82 @@ void OrientOutward(SurfaceMesh& sm) {
   sm.remove_property_map(component);
 }
 
-// Steps 1-3 of the preparation; `closed` asks for a closed surface, and
-// then also orients its shells outward.
-bool BuildSurface(const TriMesh& in, double tolerance, bool closed, SurfaceMesh& out) {
-  if (!IsWellFormed(in) || in.Empty()) return false;
-  TriMesh work = in;
-  DropCollapsedTriangles(work);
-  RemoveUnusedVertices(work);
-  if (work.Empty()) return false;
-  if (BuildDirect(work, out) && (!closed || CGAL::is_closed(out))) {
-    // Faces were made in triangle order, so the plain arrays can decide the
-    // orientation without a pass over the halfedge structure.
-    std::vector<char> flip;
-    if (closed && FindInvertedShells(work, flip)) {
-      std::vector<FaceIndex> faces;
-      for (std::size_t t = 0; t < flip.size(); ++t)
-        if (flip[t]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(t));
-      PMP::reverse_face_orientations(faces, out);
-    }
-    return true;
+// True when no triangle repeats a corner and every vertex is used: the
+// usual input, which then needs no cleaned copy.
+bool IsTidy(const TriMesh& in) {
+  std::vector<char> used(static_cast<std::size_t>(in.VertexCount()), 0);
+  const int* t = in.tri.data();
+  for (std::size_t i = 0; i + 2 < in.tri.size(); i += 3) {
+    if (t[i] == t[i + 1] || t[i + 1] == t[i + 2] || t[i] == t[i + 2]) return false;
+    used[t[i]] = used[t[i + 1]] = used[t[i + 2]] = 1;
   }
-  WeldVertices(work, WeldDistance(work, tolerance));
-  DropDuplicateTriangles(work);
-  RemoveUnusedVertices(work);
-  if (work.Empty()) return false;
-  if (!BuildFromSoup(work, out, !closed)) return false;
-  if (!closed) return true;
-  if (!CGAL::is_closed(out)) return false;
-  OrientOutward(out);
-  return true;
+  return std::find(used.begin(), used.end(), 0) == used.end();
+}
+
+// Straight from the arrays, without walking the halfedge structure.
+bool HasDegenerateTriangles(const TriMesh& in) {
+  const double* p = in.xyz.data();
+  const int* t = in.tri.data();
+  auto point = [p](int v) { return Point3(p[3 * v], p[3 * v + 1], p[3 * v + 2]); };
+  for (std::size_t i = 0; i + 2 < in.tri.size(); i += 3)
+    if (CGAL::collinear(point(t[i]), point(t[i + 1]), point(t[i + 2]))) return true;
+  return false;
+}
+
+void TurnInvertedShells(const TriMesh& in, SurfaceMesh& sm) {
+  std::vector<char> flip;
+  if (!FindInvertedShells(in, flip)) return;
+  std::vector<FaceIndex> faces;
+  for (std::size_t t = 0; t < flip.size(); ++t)
+    if (flip[t]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(t));
+  PMP::reverse_face_orientations(faces, sm);
+}
+
+// The whole preparation; `solid` asks for a closed surface with its shells
+// oriented outward.
+bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out) {
+  if (!IsWellFormed(in) || in.Empty()) return false;
+  TriMesh work;
+  const TriMesh* built_from = &in;
+  if (!IsTidy(in)) {
+    work = in;
+    DropCollapsedTriangles(work);
+    RemoveUnusedVertices(work);
+    if (work.Empty()) return false;
+    built_from = &work;
+  }
+  bool closed = false;
+  if (!BuildDirect(*built_from, out, closed) || (solid && !closed)) {
+    if (built_from != &work) work = in;
+    WeldVertices(work, WeldDistance(work, tolerance));
+    DropDuplicateTriangles(work);
+    RemoveUnusedVertices(work);
+    if (work.Empty()) return false;
+    built_from = &work;
+    // Render meshes welded at their seams are usually oriented consistently
+    // already; only a soup that is not needs CGAL to orient it.
+    if (!BuildDirect(work, out, closed) || (solid && !closed)) {
+      if (!BuildFromSoup(work, out, !solid)) return false;
+      if (solid) {
+        if (!CGAL::is_closed(out)) return false;
+        OrientOutward(out);
+      }
+      return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 && (!solid || CGAL::is_closed(out));
+    }
+  }
+  // Built directly: face t is triangle t of the arrays, so they can decide
+  // orientation and degeneracy without a pass over the halfedge structure.
+  if (solid) TurnInvertedShells(*built_from, out);
+  if (!HasDegenerateTriangles(*built_from)) return true;
+  return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 && (!solid || CGAL::is_closed(out));
 }
 
 }  // namespace
 
-bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) {
-  if (!BuildSurface(in, tolerance, true, out)) return false;
-  return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 && CGAL::is_closed(out);
-}
+bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) { return Prepare(in, tolerance, true, out); }
 
 bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out) {
-  if (!BuildSurface(in, tolerance, false, out)) return false;
-  return RemoveDegenerateFaces(out) && out.number_of_faces() > 0;
+  return Prepare(in, tolerance, false, out);
 }
 
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed) {

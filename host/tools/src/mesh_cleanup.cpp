@@ -236,12 +236,32 @@ bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
     while (parent[v] != v) v = parent[v] = parent[parent[v]];
     return v;
   };
+  int parts = nv;
   for (int t = 0; t < nt; ++t) {
-    const int a = find(mesh.tri[3 * t]);
     for (int k = 1; k < 3; ++k) {
-      const int b = find(mesh.tri[3 * t + k]);
-      if (a != b) parent[std::max(a, b)] = std::min(a, b);
+      const int a = find(mesh.tri[3 * t]), b = find(mesh.tri[3 * t + k]);
+      if (a == b) continue;
+      parent[std::max(a, b)] = std::min(a, b);
+      --parts;
     }
+  }
+  if (parts == 1 && nt > 0) {
+    // One shell, the usual case: no cavities to tell apart, so its volume
+    // alone decides, summed about one of its own corners for precision.
+    const double* o = mesh.xyz.data() + 3 * mesh.tri[0];
+    double volume = 0.0;
+    for (int t = 0; t < nt; ++t) {
+      const double* a = mesh.xyz.data() + 3 * mesh.tri[3 * t];
+      const double* b = mesh.xyz.data() + 3 * mesh.tri[3 * t + 1];
+      const double* c = mesh.xyz.data() + 3 * mesh.tri[3 * t + 2];
+      const double p[3] = {a[0] - o[0], a[1] - o[1], a[2] - o[2]};
+      const double q[3] = {b[0] - o[0], b[1] - o[1], b[2] - o[2]};
+      const double r[3] = {c[0] - o[0], c[1] - o[1], c[2] - o[2]};
+      volume += p[0] * (q[1] * r[2] - q[2] * r[1]) - p[1] * (q[0] * r[2] - q[2] * r[0]) +
+                p[2] * (q[0] * r[1] - q[1] * r[0]);
+    }
+    flip.assign(static_cast<std::size_t>(nt), volume < 0.0 ? 1 : 0);
+    return volume < 0.0;
   }
   std::vector<int> shell_of_root(static_cast<std::size_t>(nv), -1);
   std::vector<int> shell(static_cast<std::size_t>(nt));
