@@ -12,6 +12,7 @@
 // solid lies wholly inside the other. The caller classifies those cases.
 #include <CGAL/Polygon_mesh_processing/connected_components.h>
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
+#include <CGAL/Polygon_mesh_processing/self_intersections.h>
 #include <CGAL/Side_of_triangle_mesh.h>
 
 #include <algorithm>
@@ -45,15 +46,85 @@ bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
   return CGAL::do_overlap(box(a), box(b));
 }
 
-// Counts the intersection points the corefinement finds, so that solids
-// which only touch (and leave no cut edge in an empty result) are told from
-// solids that never met.
-struct MeetingCounter : PMP::Corefinement::Default_visitor<SurfaceMesh> {
-  std::size_t* points;
-  explicit MeetingCounter(std::size_t* p) : points(p) {}
-  void intersection_point_detected(std::size_t, int, HalfedgeIndex, HalfedgeIndex, const SurfaceMesh&,
-                                   const SurfaceMesh&, bool, bool) {
-    ++*points;
+// Watches the corefinement find the points where the surfaces meet. It
+// counts them, so that solids which only touch (and leave no cut edge in an
+// empty result) are told from solids that never met, and it flags on each
+// mesh the faces around them: the faces that are about to be cut. Once all
+// points are found, and before anything is cut, those faces are checked for
+// self-intersections, which would make the cutting assert or loop.
+//
+// Checking only the faces the cut runs through is much cheaper than CGAL's
+// own check (every face whose box meets the other surface's, collected in
+// ordered sets), and is what the cut depends on: faces elsewhere are never
+// changed. Degenerate faces, which CGAL's check also refuses, are removed
+// by the preparation. The visitor is copied into the corefinement, so its
+// state lives outside it.
+struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
+  struct Side {
+    const SurfaceMesh* mesh = nullptr;
+    std::vector<char> cut;  // per face
+  };
+  struct State {
+    Side side[2];
+    std::size_t points = 0;
+    int searches = 0;  // the corefinement searches edges of each mesh once
+  };
+  State* state;
+  explicit CutWatch(State* s) : state(s) {}
+
+  std::vector<char>& FlagsOf(const SurfaceMesh& m) const {
+    for (Side& s : state->side)
+      if (s.mesh == &m) return s.cut;
+    Side& s = state->side[state->side[0].mesh == nullptr ? 0 : 1];
+    s.mesh = &m;
+    s.cut.assign(m.num_faces(), 0);  // removed faces keep their indices
+    return s.cut;
+  }
+  static void FlagFace(std::vector<char>& flags, const SurfaceMesh& m, HalfedgeIndex h) {
+    const FaceIndex f = m.face(h);
+    if (f != SurfaceMesh::null_face() && static_cast<std::size_t>(f) < flags.size()) flags[f] = 1;
+  }
+  static void FlagAroundTarget(std::vector<char>& flags, const SurfaceMesh& m, HalfedgeIndex h) {
+    for (HalfedgeIndex g : CGAL::halfedges_around_target(h, m)) FlagFace(flags, m, g);
+  }
+
+  static void FlagAroundEdge(std::vector<char>& flags, const SurfaceMesh& m, HalfedgeIndex h) {
+    FlagFace(flags, m, h);
+    FlagFace(flags, m, m.opposite(h));
+  }
+
+  // h1: the edge of tm1 that meets tm2, at its target or source when the
+  // flag says so. h2: the face, edge or vertex (its target) of tm2 it meets.
+  void intersection_point_detected(std::size_t, int type, HalfedgeIndex h1, HalfedgeIndex h2,
+                                   const SurfaceMesh& tm1, const SurfaceMesh& tm2, bool at_target,
+                                   bool at_source) {
+    ++state->points;
+    std::vector<char>& f1 = FlagsOf(tm1);
+    if (at_target) FlagAroundTarget(f1, tm1, h1);
+    if (at_source) FlagAroundTarget(f1, tm1, tm1.opposite(h1));
+    if (!at_target && !at_source) FlagAroundEdge(f1, tm1, h1);
+    std::vector<char>& f2 = FlagsOf(tm2);
+    switch (type) {
+      case PMP::Corefinement::ON_FACE:
+        FlagFace(f2, tm2, h2);
+        break;
+      case PMP::Corefinement::ON_EDGE:
+        FlagAroundEdge(f2, tm2, h2);
+        break;
+      default:
+        FlagAroundTarget(f2, tm2, h2);
+    }
+  }
+
+  void end_handling_edge_face_intersections() const {
+    if (++state->searches < 2) return;
+    for (const Side& s : state->side) {
+      if (s.mesh == nullptr) continue;
+      std::vector<FaceIndex> faces;
+      for (std::size_t f = 0; f < s.cut.size(); ++f)
+        if (s.cut[f]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(f));
+      if (PMP::does_self_intersect(faces, *s.mesh)) throw PMP::Corefinement::Self_intersection_exception();
+    }
   }
 };
 
@@ -80,9 +151,9 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   SurfaceMesh& out = in_place ? ma : fresh;
   EdgeMarks cut = out.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   bool manifold = false;
-  std::size_t meeting_points = 0;
+  CutWatch::State watch;
   try {
-    const auto np_a = params::throw_on_self_intersection(true).visitor(MeetingCounter(&meeting_points));
+    const auto np_a = params::visitor(CutWatch(&watch));
     const auto np_out = params::edge_is_constrained_map(cut);
     manifold = in_place
                    ? PMP::corefine_and_compute_difference(ma, mb, out, np_a, params::default_values(), np_out)
@@ -96,7 +167,7 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   // empty: solids touching from outside along a curve or an area (two or
   // more intersection points) have an exact, empty intersection. Touching
   // at one point counts as not meeting.
-  if (CountMarked(out, cut) == 0 && (meeting_points < 2 || out.number_of_faces() > 0)) return Outcome::kNotCut;
+  if (CountMarked(out, cut) == 0 && (watch.points < 2 || out.number_of_faces() > 0)) return Outcome::kNotCut;
   out.remove_property_map(cut);
   out.collect_garbage();
   if (!FinishResult(out, true)) return Outcome::kFailed;
@@ -111,9 +182,9 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   SurfaceMesh ma, mb;
   if (!PrepareSurface(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+  CutWatch::State watch;
   try {
-    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).throw_on_self_intersection(true),
-                  params::default_values());
+    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).visitor(CutWatch(&watch)), params::default_values());
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
     return Outcome::kRejected;
   }
@@ -175,9 +246,9 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
     // half-changed its operands by the time it gives up.
     SurfaceMesh before = running;
     bool manifold = false;
+    CutWatch::State watch;
     try {
-      manifold = PMP::corefine_and_compute_union(running, next, running,
-                                                 params::throw_on_self_intersection(true));
+      manifold = PMP::corefine_and_compute_union(running, next, running, params::visitor(CutWatch(&watch)));
     } catch (const PMP::Corefinement::Self_intersection_exception&) {
       complete = false;  // kept apart below, but its overlap stays unresolved
     }

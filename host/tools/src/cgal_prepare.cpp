@@ -13,9 +13,10 @@
 //      when the welded triangles agree in orientation, or else by orienting
 //      them as a soup;
 //   4. degenerate faces removed, and solids oriented outward shell by shell.
-// Self-intersections near the cut are caught by the corefinement itself
-// (cgal_booleans.cpp asks it to throw), which is far cheaper than testing the
-// whole surface first.
+// Self-intersections are looked for only among the faces the cut runs
+// through, once the corefinement has found them and before it cuts (see
+// CutWatch in cgal_booleans.cpp), which is far cheaper than testing the whole
+// surface first.
 #include <CGAL/Polygon_mesh_processing/border.h>
 #include <CGAL/Polygon_mesh_processing/connected_components.h>
 #include <CGAL/Polygon_mesh_processing/orient_polygon_soup.h>
