@@ -1,21 +1,40 @@
-// The section cache of an object, as the drawing channels ask for it.
-//
-// A cache that is already built for the current cutting meshes is handed
-// out as it is. Building a cache (cutting the object's meshes) is the
-// section builder's job, which joins here; until it does, an object
-// without a built cache gets none and is drawn whole.
+// The section cache of an object, as the drawing channels ask for it: the
+// cut of the object is computed once per state of the cutting meshes and
+// kept in the object's own user data until the next rebuild invalidates it.
 
 #include "conduit/kyrel_conduit.h"
 #include "conduit/mesh_types.h"
+#include "section/section_builder.h"
 #include "userdata/section_cache.h"
 
 TV_SectionCache* CKyrelConduit::ObjectCache(CRhinoDisplayPipeline& pipeline,
                                             const CRhinoObject& object) {
-  (void)pipeline;
   const ON::mesh_type type = ObjectMeshType(object);
   if (m_intersection_meshes.Count() == 0 && m_difference_meshes.Count() == 0) return nullptr;
   if (!HasFacedMeshes(object, type)) return nullptr;
+
+  // The cache is user data of the object; attaching or dropping it leaves
+  // the object itself as its document sees it.
+  auto& owner = const_cast<CRhinoObject&>(object);
   TV_SectionCache* cache = TV_SectionCache::Cast(object.GetUserData(TV_SectionCache::UUID()));
-  if (cache != nullptr && cache->m_phantom.m_bBuilt) return cache;
-  return nullptr;
+  if (cache == nullptr) cache = new TV_SectionCache();
+  if (cache->m_phantom.m_bBuilt) return cache;
+
+  const bool built = BuildSectionCache(cache->m_phantom, pipeline, object, type,
+                                       m_intersection_meshes, m_difference_meshes);
+  if (!built) {
+    if (cache->Owner() == &object) {
+      auto* attached = TV_SectionCache::Cast(object.GetUserData(TV_SectionCache::UUID()));
+      if (attached != nullptr && owner.DetachUserData(attached)) delete attached;
+    } else if (cache->Owner() == nullptr) {
+      delete cache;
+    }
+    return nullptr;
+  }
+  if (cache->Owner() == nullptr && !owner.AttachUserData(cache)) {
+    // The object refused it: nothing can keep the cut, so draw it whole.
+    delete cache;
+    return nullptr;
+  }
+  return cache;
 }

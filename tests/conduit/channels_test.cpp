@@ -55,10 +55,11 @@ int ShadedDrawsOf(Scene& s, const ON_Mesh* mesh) {
   return n;
 }
 
+// The last shaded draw of a given mesh, or of any mesh when it is null.
 const CRhinoRecordedCall* LastShadedDrawOf(Scene& s, const ON_Mesh* mesh) {
   const CRhinoRecordedCall* last = nullptr;
   for (const CRhinoRecordedCall* call : s.Engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh))
-    if (call->m_mesh_address == mesh) last = call;
+    if (mesh == nullptr || call->m_mesh_address == mesh) last = call;
   return last;
 }
 
@@ -89,9 +90,10 @@ TEST(ClippingPlaneChannel, AddsOneEnabledFarPlaneFacingTheCamera) {
   Scene s;
   TopView(s);
   s.AddCutter(MeshBox(ON_3dPoint(-1, -1, -1), ON_3dPoint(1, 1, 1)), 1);
-  CRhinoMeshObject* box = s.AddBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2));
+  ASSERT_NE(s.AddBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), nullptr);
   ASSERT_TRUE(s.Frame());
-  const CRhinoRecordedCall* call = LastShadedDrawOf(s, box->Mesh());
+  // The box is drawn cut, as its section cache's mesh.
+  const CRhinoRecordedCall* call = LastShadedDrawOf(s, nullptr);
   ASSERT_NE(call, nullptr);
   ASSERT_EQ(call->m_clipping_planes.size(), 1u);
   const ON_PlaneEquation& plane = call->m_clipping_planes[0];
@@ -119,16 +121,15 @@ TEST(ClippingPlaneChannel, RenderMeshesLoseJaggedSeamsWhileCutting) {
 TEST(ClippingPlaneChannel, NoPlaneWithOnlyDifferenceCuttersWhileClashesShow) {
   Scene s;
   s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
-  CRhinoMeshObject* box = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
+  ASSERT_NE(s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1)), nullptr);
   ASSERT_TRUE(s.Frame());
-  ASSERT_EQ(LastShadedDrawOf(s, box->Mesh())->m_clipping_planes.size(), 1u);
+  ASSERT_EQ(LastShadedDrawOf(s, nullptr)->m_clipping_planes.size(), 1u);
   Conduit().m_interfere.m_bEnabled = true;
   s.Engine().Clear();
   ASSERT_TRUE(s.Frame());
-  const CRhinoRecordedCall* call = LastShadedDrawOf(s, box->Mesh());
   Conduit().m_interfere.m_bEnabled = false;
-  ASSERT_NE(call, nullptr);
-  EXPECT_TRUE(call->m_clipping_planes.empty());
+  ASSERT_FALSE(s.Engine().Calls().empty());
+  for (const CRhinoRecordedCall& call : s.Engine().Calls()) EXPECT_TRUE(call.m_clipping_planes.empty());
 }
 
 TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
@@ -138,14 +139,17 @@ TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
   CRhinoMeshObject* partly = s.AddBox(ON_3dPoint(6, 0, 0), ON_3dPoint(7, 1, 1));
   ASSERT_TRUE(s.Frame());  // builds the cutting meshes (and unbuilds caches)
   ASSERT_NE(AttachBuiltCache(*gone, {-1, -1}), nullptr);
-  ASSERT_NE(AttachBuiltCache(*partly, {-1, 0}), nullptr);
+  TV_SectionCache* partly_cut = AttachBuiltCache(*partly, {-1, 0});
+  ASSERT_NE(partly_cut, nullptr);
   Probe probe;
   s.Engine().Clear();
   ASSERT_TRUE(s.Frame());
   EXPECT_EQ(ShadedDrawsOf(s, gone->Mesh()), 0);
   EXPECT_EQ(probe.culling_heard[gone], 0);  // later conduits are spared it
   EXPECT_EQ(probe.drawing_heard[gone], 0);
-  EXPECT_EQ(ShadedDrawsOf(s, partly->Mesh()), 1);
+  // The part left is drawn in the object's place.
+  EXPECT_EQ(ShadedDrawsOf(s, partly->Mesh()), 0);
+  EXPECT_EQ(ShadedDrawsOf(s, partly_cut->m_phantom.m_caches[1].m_meshes[0]), 1);
   EXPECT_EQ(probe.culling_heard[partly], 2);  // surface and wire pass
 }
 
@@ -158,7 +162,8 @@ TEST(CullingChannel, CuttingObjectsAndEmptyCachesAreNeverCulled) {
   ASSERT_NE(AttachBuiltCache(*empty, {}), nullptr);
   s.Engine().Clear();
   ASSERT_TRUE(s.Frame());
-  EXPECT_EQ(ShadedDrawsOf(s, cutter->Mesh()), 1);
+  // A cutting object is drawn as its cutting mesh.
+  EXPECT_EQ(ShadedDrawsOf(s, &GeometryOf(cutter)->m_mesh), 1);
   EXPECT_EQ(ShadedDrawsOf(s, empty->Mesh()), 1);
 }
 
@@ -223,10 +228,14 @@ TEST(DisplayAttributesChannel, CuttingObjectsAreGhostedAndOthersShowTheirInside)
   EXPECT_FALSE(probe.attrs[other].m_bCullBackfaces);
   EXPECT_FALSE(SameMaterial(probe.attrs[other].m_material, ghosted->m_material));
   // What the channel changed is what got drawn.
-  const CRhinoRecordedCall* cutter_draw = LastShadedDrawOf(s, cutter->Mesh());
+  const CRhinoRecordedCall* cutter_draw = LastShadedDrawOf(s, &GeometryOf(cutter)->m_mesh);
   ASSERT_NE(cutter_draw, nullptr);
   EXPECT_TRUE(SameMaterial(cutter_draw->m_material, ghosted->m_material));
-  const CRhinoRecordedCall* other_draw = LastShadedDrawOf(s, other->Mesh());
+  const TV_SectionCache* other_cut = CacheOf(other);
+  ASSERT_NE(other_cut, nullptr);
+  ASSERT_EQ(other_cut->m_phantom.m_caches.Count(), 1);
+  ASSERT_EQ(other_cut->m_phantom.m_caches[0].m_meshes.Count(), 1);
+  const CRhinoRecordedCall* other_draw = LastShadedDrawOf(s, other_cut->m_phantom.m_caches[0].m_meshes[0]);
   ASSERT_NE(other_draw, nullptr);
   EXPECT_EQ(other_draw->m_cull, 0);
 }

@@ -17,7 +17,9 @@ void Touch(Scene& s) {
 }
 
 // A plain object with a cache that looks built, to see rebuilds: every
-// rebuild unbuilds it.
+// rebuild unbuilds it. The object is hidden, so no frame draws it and builds
+// its cache again behind the test's back; hidden objects' caches are still
+// invalidated.
 struct Witness {
   CRhinoMeshObject* object = nullptr;
   TV_SectionCache* cache = nullptr;
@@ -30,7 +32,11 @@ struct Witness {
 Witness AddWitness(Scene& s) {
   Witness w;
   w.object = s.AddBox(ON_3dPoint(5, 5, 5), ON_3dPoint(6, 6, 6));
-  if (w.object != nullptr) w.cache = AttachBuiltCache(*w.object, {0});
+  if (w.object == nullptr) return w;
+  ON_3dmObjectAttributes hidden = w.object->Attributes();
+  hidden.SetMode(ON::hidden_object);
+  if (!s.doc.ModifyObjectAttributes(CRhinoObjRef(w.object), hidden)) return w;
+  w.cache = AttachBuiltCache(*w.object, {0});
   return w;
 }
 

@@ -142,6 +142,11 @@ inline TV_SectionCache* CacheOf(const CRhinoObject* object) {
 // Attaches a section cache that looks built, with one entry per clip
 // state given; returns it (owned by the object).
 inline TV_SectionCache* AttachBuiltCache(CRhinoObject& object, std::initializer_list<int> states) {
+  // A frame may have built the object's real cache already: this one takes its place.
+  if (auto* built = TV_SectionCache::Cast(object.GetUserData(TV_SectionCache::UUID()))) {
+    if (!object.DetachUserData(built)) return nullptr;
+    delete built;
+  }
   auto* cache = new TV_SectionCache();
   cache->m_phantom.m_source = &object;
   for (int state : states) {
