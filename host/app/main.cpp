@@ -29,6 +29,9 @@ Commands and macros:
                     an object prompt takes the current selection)
     3.5             a number;  1,2,3 or 1,2  a point
     "some file.kyd" a quoted string (file names, object names)
+    "Box" "Ball"    at an object prompt: objects by name or id, one after
+                    another; the next token (an _Enter too) answers the
+                    command's next prompt
     Option=Value    chooses a list option's value in one token
   Example:
     kyrel model.kyd -c 'SelName "Cutter" kyClippingObject _Pause _Mode _Difference'
@@ -52,17 +55,38 @@ std::string ExecutableFolder() {
   return path.substr(0, path.find_last_of('/'));
 }
 
+// The demo model: two blocks with a ball over the first one's top, a post,
+// an open sheet through the ball, and a crate placed twice as a block.
+// Which of them cut what is left to the commands run on it.
 void AddDemoScene(CRhinoDoc& doc) {
-  auto add = [&](ON_Brep* brep, const wchar_t* name) {
-    std::unique_ptr<ON_Brep> owned(brep);
+  auto named = [](const wchar_t* name) {
     ON_3dmObjectAttributes a;
     a.m_name = name;
+    return a;
+  };
+  auto add = [&](ON_Brep* brep, const wchar_t* name) {
+    std::unique_ptr<ON_Brep> owned(brep);
+    ON_3dmObjectAttributes a = named(name);
     if (owned) doc.AddBrepObject(*owned, &a);
   };
   add(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 10, 10)), L"Block A");
   add(ON_Brep::CreateBox(ON_3dPoint(8, 2, 2), ON_3dPoint(16, 8, 8)), L"Block B");
-  add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 14), 4), L"Ball");
+  add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 10), 4.5), L"Ball");
   add(ON_Brep::CreateCylinder(ON_Plane(ON_3dPoint(-8, 5, 0), ON_3dVector(0, 0, 1)), 3, 12, true), L"Post");
+  add(ON_Brep::CreatePlanarSurface(ON_Plane(ON_3dPoint(-2, -3, 12), ON_3dVector(0, 0, 1)), 14, 16), L"Sheet");
+
+  std::unique_ptr<ON_Brep> crate(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 4, 4)));
+  if (!crate) return;
+  ON_SimpleArray<CRhinoObject*> members;
+  auto* member = new CRhinoBrepObject();
+  member->SetBrep(crate.release());
+  members.Append(member);
+  const int crate_index = doc.InstanceDefinitionTable().AddInstanceDefinition(L"Crate", members);
+  if (crate_index < 0) return;
+  for (double y : {0.0, 6.0}) {
+    ON_3dmObjectAttributes a = named(L"Crate");
+    doc.AddInstanceObject(crate_index, ON_Xform::TranslationTransformation(ON_3dVector(18, y, 0)), &a);
+  }
 }
 
 }  // namespace
@@ -73,7 +97,7 @@ int main(int argc, char** argv) {
   std::string model, script, view_size = "640x480", out_dir = ".";
   std::vector<std::string> macros, plugins;
   bool no_default_plugins = false, demo = false, no_opengl = false;
-  cli.add_option("MODEL", model, "model file to open (.kyd, or a mesh file to import)");
+  cli.add_option("MODEL", model, "model file to open (.kyd, or a mesh file to import: .obj .stl .ply .off .gltf .glb; 3MF is not supported)");
   cli.add_option("--script", script, "file of macros, one or more per line ('#' starts a comment line)");
   cli.add_option("-c,--command", macros, "a macro to run (repeatable; after --script)");
   cli.add_option("--plugin", plugins, "plug-in module to load (repeatable)");
