@@ -184,7 +184,9 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   CutWatch::State watch;
   try {
-    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).visitor(CutWatch(&watch)), params::default_values());
+    // B only sorts A's pieces, so it is left whole: no cutting of its faces,
+    // and a smaller surface for the inside test below.
+    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).visitor(CutWatch(&watch)), params::do_not_modify(true));
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
     return Outcome::kRejected;
   }
