@@ -76,8 +76,10 @@ void AddCreateCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
       return CRhinoCommand::failure;
     }
     ON_3dPoint origin(std::min(a->x, b->x), std::min(a->y, b->y), a->z);
-    return AddBrep(c.m_doc, ON_Brep::CreatePlanarSurface(ON_Plane(origin, ON_3dVector(0, 0, 1)), w, h),
-                   L"planar surface");
+    // Width along x and height along y, as the corners were given; a plane
+    // made from its normal alone would choose its own axes.
+    const ON_Plane plane(origin, origin + ON_3dVector(1, 0, 0), origin + ON_3dVector(0, 1, 0));
+    return AddBrep(c.m_doc, ON_Brep::CreatePlanarSurface(plane, w, h), L"planar surface");
   }));
   out.push_back(std::make_unique<HostCommand>(L"Block", true, [](const CRhinoCommandContext& c) {
     auto objects = AskObjects(L"Select objects to define block");

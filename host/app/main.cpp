@@ -73,7 +73,9 @@ void AddDemoScene(CRhinoDoc& doc) {
   add(ON_Brep::CreateBox(ON_3dPoint(8, 2, 2), ON_3dPoint(16, 8, 8)), L"Block B");
   add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 10), 4.5), L"Ball");
   add(ON_Brep::CreateCylinder(ON_Plane(ON_3dPoint(-8, 5, 0), ON_3dVector(0, 0, 1)), 3, 12, true), L"Post");
-  add(ON_Brep::CreatePlanarSurface(ON_Plane(ON_3dPoint(-2, -3, 12), ON_3dVector(0, 0, 1)), 14, 16), L"Sheet");
+  const ON_3dPoint sheet_corner(-2, -3, 12);
+  const ON_Plane sheet_plane(sheet_corner, sheet_corner + ON_3dVector(1, 0, 0), sheet_corner + ON_3dVector(0, 1, 0));
+  add(ON_Brep::CreatePlanarSurface(sheet_plane, 14, 16), L"Sheet");
 
   std::unique_ptr<ON_Brep> crate(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 4, 4)));
   if (!crate) return;

@@ -174,18 +174,11 @@ bool CRhinoInstanceObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBo
   return true;
 }
 
-bool CRhinoInstanceObject::IsSolid() const {
-  const CRhinoInstanceDefinition* def = InstanceDefinition();
-  if (def == nullptr) return false;
-  int solids = 0;
-  for (int i = 0; i < def->ObjectCount(); ++i) {
-    const CRhinoObject* m = def->Object(i);
-    if (!m->IsMeshable(ON::render_mesh)) continue;
-    if (!m->IsSolid()) return false;
-    ++solids;
-  }
-  return solids > 0;
-}
+// A reference is a placement of other objects, not a solid of its own, even
+// when every member is closed: its meshes are the members' meshes side by
+// side (a brep member's faces unjoined), so nothing made from them as a
+// whole may be taken for a closed body.
+bool CRhinoInstanceObject::IsSolid() const { return false; }
 
 int CRhinoInstanceObject::SlotOf(ON::mesh_type mesh_type) {
   switch (mesh_type) {

@@ -94,7 +94,7 @@ class CRhinoInstanceObject : public CRhinoObject {
   ON_BoundingBox BoundingBox() const override;
   bool GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox = false,
                            const ON_Xform* xform = nullptr) const override;
-  // Every meshable member is solid, and there is at least one.
+  // Never: a reference places its members, it is not a body of its own.
   bool IsSolid() const override;
 
   // Meshable when any member is; meshes are the members' meshes of the type

@@ -135,7 +135,7 @@ TEST(InstanceReferences, SubObjectsAreTransformedCopiesTheCallerOwns) {
   EXPECT_DOUBLE_EQ(doc.InstanceDefinitionTable().InstanceDefinition(idef)->Object(0)->BoundingBox().m_min.x, 0.0);
 
   EXPECT_TRUE(ref->IsMeshable(ON::render_mesh));
-  EXPECT_TRUE(ref->IsSolid());
+  EXPECT_FALSE(ref->IsSolid());  // a placement of members, not a body of its own
   EXPECT_GT(ref->CreateMeshes(ON::render_mesh, ON_MeshParameters()), 0);
   ON_SimpleArray<const ON_Mesh*> meshes;
   const int n = ref->GetMeshes(ON::render_mesh, meshes);
