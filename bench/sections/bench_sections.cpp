@@ -1,0 +1,157 @@
+// Live-section costs on a model of 1,000 sphere meshes (~1M triangles) on a
+// 10 x 10 x 10 grid. A slab-shaped cutter crosses one column of the grid,
+// a tenth of the objects. Measured in the same run:
+//   Frame/NoCutter           a frame of the plain model (the baseline)
+//   Build/Difference         the frame that builds every section cache with
+//                            one Difference cutter
+//   Build/Intersection       the same with one Intersection cutter
+//   Frame/CachedDifference   a frame drawn from built caches
+// Frames run through the host's pipeline on the recording engine, so the
+// figures are the display service's work, not rasterisation. After the run
+// a table gives each case's time over the baseline frame.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "conduit/kyrel_conduit.h"
+#include "rhinoSdk.h"
+#include "userdata/section_geometry.h"
+
+namespace {
+
+constexpr int kGrid = 10;
+constexpr int kRings = 20;
+constexpr int kSegments = 26;
+
+ON_Mesh SphereMesh(const ON_3dPoint& c, double r) {
+  ON_Mesh mesh;
+  mesh.AppendVertex(ON_3dPoint(c.x, c.y, c.z - r));
+  for (int i = 1; i < kRings; ++i) {
+    const double phi = -M_PI / 2 + M_PI * i / kRings;
+    for (int s = 0; s < kSegments; ++s) {
+      const double theta = 2 * M_PI * s / kSegments;
+      mesh.AppendVertex(ON_3dPoint(c.x + r * std::cos(phi) * std::cos(theta),
+                                   c.y + r * std::cos(phi) * std::sin(theta), c.z + r * std::sin(phi)));
+    }
+  }
+  const int north = mesh.AppendVertex(ON_3dPoint(c.x, c.y, c.z + r));
+  auto ring = [](int i, int s) { return 1 + (i - 1) * kSegments + (s % kSegments); };
+  for (int s = 0; s < kSegments; ++s) mesh.AppendTriangle(0, ring(1, s + 1), ring(1, s));
+  for (int i = 1; i + 1 < kRings; ++i)
+    for (int s = 0; s < kSegments; ++s) {
+      mesh.AppendTriangle(ring(i, s), ring(i, s + 1), ring(i + 1, s + 1));
+      mesh.AppendTriangle(ring(i, s), ring(i + 1, s + 1), ring(i + 1, s));
+    }
+  for (int s = 0; s < kSegments; ++s) mesh.AppendTriangle(north, ring(kRings - 1, s), ring(kRings - 1, s + 1));
+  mesh.ComputeFaceNormals();
+  return mesh;
+}
+
+ON_Mesh SlabMesh() {
+  // Crosses the column of spheres at x = 5 (centres at 0..9, radius 0.4).
+  ON_Mesh mesh;
+  const ON_3dPoint lo(4.9, -1.0, -1.0), hi(5.6, 10.0, 10.0);
+  for (int i = 0; i < 8; ++i)
+    mesh.AppendVertex(ON_3dPoint((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z));
+  const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  for (const auto& q : quads) mesh.AppendQuad(q[0], q[1], q[2], q[3]);
+  mesh.ComputeFaceNormals();
+  return mesh;
+}
+
+// One document with the grid and a cutter whose mode the cases set.
+struct Model {
+  CRhinoDoc* doc = nullptr;
+  CRhinoView* view = nullptr;
+  CRhinoObject* cutter = nullptr;
+
+  Model() {
+    doc = RhinoApp().NewDocument();
+    for (int i = 0; i < kGrid; ++i)
+      for (int j = 0; j < kGrid; ++j)
+        for (int k = 0; k < kGrid; ++k) doc->AddMeshObject(SphereMesh(ON_3dPoint(i, j, k), 0.4));
+    cutter = doc->AddMeshObject(SlabMesh());
+    view = RhinoApp().CreateView(doc, 320, 240);
+    view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
+  }
+
+  // mode 0 removes the cutting record.
+  void SetCutterMode(int mode) {
+    cutter->DeleteAttributeUserData(TV_SectionGeometry::UUID());
+    if (mode != 0) {
+      auto* record = new TV_SectionGeometry();
+      record->m_mode = mode;
+      cutter->AttachAttributeUserData(record);
+    }
+    Frame();  // the rebuild after the change, and the caches of that state
+  }
+  void Frame() { view->DisplayPipeline()->DrawFrame(); }
+};
+
+Model& TheModel() {
+  static Model model;
+  return model;
+}
+
+void BM_FrameNoCutter(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(0);
+  for (auto _ : state) m.Frame();
+}
+
+void BuildCaches(benchmark::State& state, int mode) {
+  Model& m = TheModel();
+  m.SetCutterMode(mode);
+  for (auto _ : state) {
+    state.PauseTiming();
+    CKyrelConduit::InvalidateCaches(*m.doc);
+    state.ResumeTiming();
+    m.Frame();
+  }
+}
+void BM_BuildDifference(benchmark::State& state) { BuildCaches(state, 2); }
+void BM_BuildIntersection(benchmark::State& state) { BuildCaches(state, 1); }
+
+void BM_FrameCachedDifference(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  for (auto _ : state) m.Frame();
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs)
+      if (!r.error_occurred) times_[r.run_name.function_name] = r.GetAdjustedRealTime();
+  }
+  void PrintRatios() const {
+    const auto base = times_.find("Frame/NoCutter");
+    if (base == times_.end() || base->second <= 0) return;
+    std::printf("\nTime over a frame of the uncut model (%.1f ms):\n", base->second);
+    for (const auto& [name, time] : times_)
+      std::printf("  %-26s %10.1f ms  %8.2fx\n", name.c_str(), time, time / base->second);
+  }
+
+private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  using benchmark::RegisterBenchmark;
+  RegisterBenchmark("Frame/NoCutter", BM_FrameNoCutter)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+  RegisterBenchmark("Build/Difference", BM_BuildDifference)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+  RegisterBenchmark("Build/Intersection", BM_BuildIntersection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+  RegisterBenchmark("Frame/CachedDifference", BM_FrameCachedDifference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  return 0;
+}
