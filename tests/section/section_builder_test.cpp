@@ -166,6 +166,18 @@ TEST_F(SectionBuilder, DifferenceCutsTheJoinedIntersectionPieces) {
   EXPECT_NEAR(EntryVolume(entry), 2.0 - 0.5, 1e-5);
 }
 
+TEST_F(SectionBuilder, DifferenceBitesAnObjectKeptWholeByTheIntersection) {
+  const auto* bar = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 1, 1)));
+  intersection_.Append(NewBox(ON_3dPoint(-10, -10, -10), ON_3dPoint(10, 10, 10)));
+  difference_.Append(NewBox(ON_3dPoint(1.5, -1, -1), ON_3dPoint(2.5, 0.5, 2)));
+  Build(*bar);
+  ASSERT_EQ(phantom_.m_caches.Count(), 1);
+  const DS_MeshCache& entry = phantom_.m_caches[0];
+  EXPECT_EQ(entry.m_clip_state, 0);
+  ASSERT_EQ(entry.m_meshes.Count(), 1);
+  EXPECT_NEAR(EntryVolume(entry), 4.0 - 0.5, 1e-5);
+}
+
 TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 2), 1.0));
 
@@ -202,6 +214,18 @@ TEST_F(SectionBuilder, OpenSurfacesAreSplitWithoutCaps) {
   ASSERT_EQ(entry.m_meshes.Count(), 1);
   EXPECT_FALSE(entry.m_meshes[0]->IsClosed());
   // The square less the disc the sphere cuts out (within tessellation).
+  EXPECT_NEAR(test_meshes::Area(*entry.m_meshes[0]), 16.0 - M_PI, 0.05);
+}
+
+TEST_F(SectionBuilder, DifferenceSplitsASurfaceKeptWholeByTheIntersection) {
+  const auto* sheet = AddMesh(test_meshes::Grid(-2, 2, 0.0, 8));
+  intersection_.Append(NewBox(ON_3dPoint(-10, -10, -10), ON_3dPoint(10, 10, 10)));
+  difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
+  Build(*sheet);
+  ASSERT_EQ(phantom_.m_caches.Count(), 1);
+  const DS_MeshCache& entry = phantom_.m_caches[0];
+  EXPECT_EQ(entry.m_clip_state, 0);
+  ASSERT_EQ(entry.m_meshes.Count(), 1);
   EXPECT_NEAR(test_meshes::Area(*entry.m_meshes[0]), 16.0 - M_PI, 0.05);
 }
 
