@@ -90,7 +90,11 @@ inline void ResetService() {
 
 // A document and a shaded view of it on the recording engine.
 struct Scene {
-  Scene() {
+  // A document of the test's own, or `app_document` (one the application
+  // owns, so that it can be the active document).
+  explicit Scene(CRhinoDoc* app_document = nullptr)
+      : owned(app_document ? nullptr : std::make_unique<CRhinoDoc>()),
+        doc(app_document ? *app_document : *owned) {
     ResetService();
     Shaded();
   }
@@ -100,7 +104,8 @@ struct Scene {
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;
 
-  CRhinoDoc doc;
+  std::unique_ptr<CRhinoDoc> owned;
+  CRhinoDoc& doc;
   CRhinoView view{&doc, 200, 150};
   std::vector<TestClipper*> registered;
 
