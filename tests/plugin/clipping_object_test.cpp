@@ -74,9 +74,9 @@ TEST_F(ClippingObject, SeveralObjectsShareThePluralPrompt) {
 
 TEST_F(ClippingObject, CurrentModeIsShownForObjectsThatAgree) {
   ASSERT_EQ(Cut(L"\"a\" \"b\" _Mode _Difference"), CRhinoCommand::success);
-  EXPECT_EQ(Cut(L"\"a\" _Enter _Enter"), CRhinoCommand::success);
+  EXPECT_EQ(Cut(L"\"a\" _Enter"), CRhinoCommand::success);
   EXPECT_TRUE(Printed("Cutting object mode ( Mode=Difference ):")) << output;
-  EXPECT_EQ(Cut(L"\"a\" \"b\" _Enter _Enter"), CRhinoCommand::success);
+  EXPECT_EQ(Cut(L"\"a\" \"b\" _Enter"), CRhinoCommand::success);
   EXPECT_TRUE(Printed("Cutting objects mode ( Mode=Difference ):")) << output;
   EXPECT_FALSE(Printed("Varies")) << output;
 }
@@ -145,7 +145,7 @@ TEST_F(ClippingObject, AnObjectWithoutRecordJoinsOthersInTheChosenMode) {
 
 TEST_F(ClippingObject, EnterOrEscapeAtTheModePromptEndSuccessfullyWithoutChange) {
   unsigned int frames = Doc().RedrawCount();
-  EXPECT_EQ(Cut(L"\"a\" _Enter _Enter"), CRhinoCommand::success);
+  EXPECT_EQ(Cut(L"\"a\" _Enter"), CRhinoCommand::success);
   EXPECT_EQ(Record(L"a"), nullptr);
   EXPECT_EQ(Cut(L"\"a\" !"), CRhinoCommand::success);
   EXPECT_EQ(Record(L"a"), nullptr);
