@@ -18,6 +18,7 @@
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
+#include "test_meshes.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -26,41 +27,9 @@ constexpr int kGrid = 10;
 constexpr int kRings = 20;
 constexpr int kSegments = 26;
 
-ON_Mesh SphereMesh(const ON_3dPoint& c, double r) {
-  ON_Mesh mesh;
-  mesh.AppendVertex(ON_3dPoint(c.x, c.y, c.z - r));
-  for (int i = 1; i < kRings; ++i) {
-    const double phi = -M_PI / 2 + M_PI * i / kRings;
-    for (int s = 0; s < kSegments; ++s) {
-      const double theta = 2 * M_PI * s / kSegments;
-      mesh.AppendVertex(ON_3dPoint(c.x + r * std::cos(phi) * std::cos(theta),
-                                   c.y + r * std::cos(phi) * std::sin(theta), c.z + r * std::sin(phi)));
-    }
-  }
-  const int north = mesh.AppendVertex(ON_3dPoint(c.x, c.y, c.z + r));
-  auto ring = [](int i, int s) { return 1 + (i - 1) * kSegments + (s % kSegments); };
-  for (int s = 0; s < kSegments; ++s) mesh.AppendTriangle(0, ring(1, s + 1), ring(1, s));
-  for (int i = 1; i + 1 < kRings; ++i)
-    for (int s = 0; s < kSegments; ++s) {
-      mesh.AppendTriangle(ring(i, s), ring(i, s + 1), ring(i + 1, s + 1));
-      mesh.AppendTriangle(ring(i, s), ring(i + 1, s + 1), ring(i + 1, s));
-    }
-  for (int s = 0; s < kSegments; ++s) mesh.AppendTriangle(north, ring(kRings - 1, s), ring(kRings - 1, s + 1));
-  mesh.ComputeFaceNormals();
-  return mesh;
-}
-
-ON_Mesh SlabMesh() {
-  // Crosses the column of spheres at x = 5 (centres at 0..9, radius 0.4).
-  ON_Mesh mesh;
-  const ON_3dPoint lo(4.9, -1.0, -1.0), hi(5.6, 10.0, 10.0);
-  for (int i = 0; i < 8; ++i)
-    mesh.AppendVertex(ON_3dPoint((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z));
-  const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  for (const auto& q : quads) mesh.AppendQuad(q[0], q[1], q[2], q[3]);
-  mesh.ComputeFaceNormals();
-  return mesh;
-}
+// The cutter: a slab crossing the column of spheres at x = 5 (centres at
+// 0..9, radius 0.4).
+ON_Mesh SlabMesh() { return test_meshes::Box(ON_3dPoint(4.9, -1.0, -1.0), ON_3dPoint(5.6, 10.0, 10.0)); }
 
 // One document with the grid and a cutter whose mode the cases set.
 struct Model {
@@ -72,7 +41,7 @@ struct Model {
     doc = RhinoApp().NewDocument();
     for (int i = 0; i < kGrid; ++i)
       for (int j = 0; j < kGrid; ++j)
-        for (int k = 0; k < kGrid; ++k) doc->AddMeshObject(SphereMesh(ON_3dPoint(i, j, k), 0.4));
+        for (int k = 0; k < kGrid; ++k) doc->AddMeshObject(test_meshes::Sphere(ON_3dPoint(i, j, k), 0.4, kRings, kSegments));
     cutter = doc->AddMeshObject(SlabMesh());
     view = RhinoApp().CreateView(doc, 320, 240);
     view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
