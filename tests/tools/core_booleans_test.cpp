@@ -2,9 +2,11 @@
 // geometry of the results: volumes, areas, closedness and orientation.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <set>
 
 #include "core_fixtures.h"
 #include "solid_ops.h"
@@ -195,6 +197,22 @@ TEST(SurfaceSplit, SurfaceThroughSphereSplitsIntoDiskAndRest) {
   const double polygon = 24 * std::sin(2 * std::numbers::pi / 24) / 2;
   EXPECT_NEAR(Area(inside), polygon, kFloat);
   EXPECT_NEAR(Area(outside), 16 - polygon, kFloat);
+}
+
+TEST(SurfaceSplit, LargeSheetBySmallCutterComesBackInOnePiece) {
+  // Most of the sheet is far from the cutter and skips the cut; the outside
+  // must still be one sheet, joined where the cut part was taken out, not
+  // two meshes with a seam of doubled vertices.
+  const TriMesh grid = MakeGrid(-4, -4, 4, 4, 0.1, 32);
+  const TriMesh box = MakeBox(-0.6, -0.45, -1, 0.55, 0.7, 1);
+  TriMesh outside, inside;
+  ASSERT_EQ(SplitSurface(grid, box, kTol, kTol, outside, inside), Outcome::kDone);
+  EXPECT_NEAR(Area(inside), 1.15 * 1.15, kFloat);
+  EXPECT_NEAR(Area(outside), 64 - 1.15 * 1.15, 1e-5);
+  std::set<std::array<double, 3>> positions;
+  for (int v = 0; v < outside.VertexCount(); ++v)
+    positions.insert({outside.xyz[3 * v], outside.xyz[3 * v + 1], outside.xyz[3 * v + 2]});
+  EXPECT_EQ(static_cast<int>(positions.size()), outside.VertexCount());
 }
 
 TEST(SurfaceSplit, NotCutWhenSurfaceMissesOrLiesInside) {

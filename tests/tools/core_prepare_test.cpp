@@ -91,26 +91,21 @@ TEST(Orientation, InsideOutInputsComeOutRight) {
 }
 
 TEST(SurfacePreparation, SurfacePinchedAtOneVertexStillSplits) {
-  // Two squares of a sheet meeting only at the corner (1, 1): not one fan
-  // around that corner, so the direct build must refuse and the soup road
-  // take the two apart. The cut stays away from the pinch: through it, the
-  // two corners at one point would be the surface touching itself.
-  TriMesh sheet;
-  sheet.AddVertex(0, 0, 0);
-  sheet.AddVertex(1, 0, 0);
-  sheet.AddVertex(1, 1, 0);
-  sheet.AddVertex(0, 1, 0);
-  sheet.AddVertex(2, 1, 0);
-  sheet.AddVertex(2, 2, 0);
-  sheet.AddVertex(1, 2, 0);
-  sheet.AddTriangle(0, 1, 2);
-  sheet.AddTriangle(0, 2, 3);
-  sheet.AddTriangle(2, 4, 5);
-  sheet.AddTriangle(2, 5, 6);
+  // Two square sheets meeting only at the corner (1, 1): not one fan around
+  // that corner, so the direct build must refuse and the soup road take the
+  // two apart. The cutter reaches most of both squares, so neither is left
+  // out of the cut as too far away, and holds the pinch inside: a cut
+  // through it, where two corners are at one point, would be the surface
+  // touching itself.
+  TriMesh sheet = MakeGrid(0, 0, 1, 1, 0, 4);
+  const int corner = sheet.VertexCount() - 1;  // (1, 1)
+  Append(sheet, MakeGrid(1, 1, 2, 2, 0, 4));
+  for (int& v : sheet.tri)
+    if (v == corner + 1) v = corner;  // the second sheet's (1, 1)
   TriMesh outside, inside;
-  ASSERT_EQ(SplitSurface(sheet, MakeBox(0.2, 0.2, -1, 0.6, 0.6, 1), kTol, kTol, outside, inside), Outcome::kDone);
-  EXPECT_NEAR(Area(inside), 0.16, 1e-6);
-  EXPECT_NEAR(Area(outside), 1.84, 1e-6);
+  ASSERT_EQ(SplitSurface(sheet, MakeBox(0.3, 0.3, -1, 1.6, 1.6, 1), kTol, kTol, outside, inside), Outcome::kDone);
+  EXPECT_NEAR(Area(inside), 0.7 * 0.7 + 0.6 * 0.6, 1e-6);
+  EXPECT_NEAR(Area(outside), 2 - 0.7 * 0.7 - 0.6 * 0.6, 1e-6);
 }
 
 TEST(SelfIntersection, RefusedWhereTheCutRunsThroughIt) {

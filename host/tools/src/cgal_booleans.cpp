@@ -10,13 +10,13 @@
 // "Not cut" is read from the cut itself: when the corefinement marks no edge
 // as lying on the intersection curve, the surfaces did not cross, even if one
 // solid lies wholly inside the other. The caller classifies those cases.
-#include <CGAL/Polygon_mesh_processing/connected_components.h>
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
 #include <CGAL/Polygon_mesh_processing/self_intersections.h>
 #include <CGAL/Side_of_triangle_mesh.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "cgal_mesh.h"
@@ -135,6 +135,256 @@ std::size_t CountMarked(const SurfaceMesh& sm, EdgeMarks marks) {
   return n;
 }
 
+CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
+  CGAL::Bbox_3 box;
+  for (VertexIndex v : sm.vertices()) box += sm.point(v).bbox();
+  return box;
+}
+
+// The regions of a cut surface between its cut edges, found by joining the
+// faces on either side of every uncut edge. Faces are visited in index
+// order, which reads the mesh's arrays front to back rather than hopping
+// around them as a flood would. Each piece keeps its largest face, whose
+// centroid lies farthest from the piece's rim and so is the safest point to
+// classify.
+struct Pieces {
+  std::vector<std::uint32_t> of_face;  // by face index
+  std::vector<FaceIndex> largest;      // by piece
+};
+
+Pieces FindPieces(const SurfaceMesh& sm, EdgeMarks cut) {
+  std::vector<std::uint32_t> root(sm.num_faces());  // num_faces counts removed faces too
+  for (std::uint32_t f = 0; f < root.size(); ++f) root[f] = f;
+  auto find = [&root](std::uint32_t f) {
+    while (root[f] != f) f = root[f] = root[root[f]];
+    return f;
+  };
+  for (FaceIndex f : sm.faces())
+    for (HalfedgeIndex h : CGAL::halfedges_around_face(sm.halfedge(f), sm)) {
+      const FaceIndex n = sm.face(sm.opposite(h));
+      if (n == SurfaceMesh::null_face() || n > f || cut[sm.edge(h)]) continue;
+      const std::uint32_t a = find(static_cast<std::uint32_t>(f)), b = find(static_cast<std::uint32_t>(n));
+      root[std::max(a, b)] = std::min(a, b);
+    }
+  constexpr std::uint32_t kNone = UINT32_MAX;
+  Pieces pieces;
+  pieces.of_face.assign(root.size(), kNone);
+  std::vector<double> largest_area;
+  for (FaceIndex f : sm.faces()) {
+    // Every root is the smallest face of its piece, so it is numbered first.
+    const std::uint32_t r = find(static_cast<std::uint32_t>(f));
+    std::uint32_t& id = pieces.of_face[f];
+    if (r == static_cast<std::uint32_t>(f)) {
+      id = static_cast<std::uint32_t>(pieces.largest.size());
+      pieces.largest.push_back(f);
+      largest_area.push_back(-1.0);
+    } else {
+      id = pieces.of_face[r];
+    }
+    const HalfedgeIndex h = sm.halfedge(f);
+    const double area =
+        CGAL::squared_area(sm.point(sm.source(h)), sm.point(sm.target(h)), sm.point(sm.target(sm.next(h))));
+    if (area > largest_area[id]) {
+      largest_area[id] = area;
+      pieces.largest[id] = f;
+    }
+  }
+  return pieces;
+}
+
+std::vector<Point3> ProbePoints(const SurfaceMesh& sm, const Pieces& pieces) {
+  std::vector<Point3> probes;
+  probes.reserve(pieces.largest.size());
+  for (FaceIndex f : pieces.largest) {
+    const HalfedgeIndex h = sm.halfedge(f);
+    probes.push_back(CGAL::centroid(sm.point(sm.source(h)), sm.point(sm.target(h)), sm.point(sm.target(sm.next(h)))));
+  }
+  return probes;
+}
+
+enum class Crossing { kNone, kThrough, kOnSurface, kDegenerate };
+
+// How the segment pq meets triangle abc, decided exactly. Touching an edge
+// or a vertex, or running in the triangle's plane, is degenerate: the
+// caller tries another segment.
+Crossing Cross(const Point3& p, const Point3& q, const Point3& a, const Point3& b, const Point3& c) {
+  const CGAL::Orientation op = CGAL::orientation(a, b, c, p), oq = CGAL::orientation(a, b, c, q);
+  if (op == CGAL::COPLANAR) {
+    if (Kernel::Triangle_3(a, b, c).has_on(p)) return Crossing::kOnSurface;
+    return oq == CGAL::COPLANAR ? Crossing::kDegenerate : Crossing::kNone;
+  }
+  if (oq == CGAL::COPLANAR) return Crossing::kDegenerate;
+  if (op == oq) return Crossing::kNone;
+  const CGAL::Orientation s[3] = {CGAL::orientation(p, q, a, b), CGAL::orientation(p, q, b, c),
+                                  CGAL::orientation(p, q, c, a)};
+  bool positive = false, negative = false, zero = false;
+  for (CGAL::Orientation o : s) {
+    positive |= o == CGAL::POSITIVE;
+    negative |= o == CGAL::NEGATIVE;
+    zero |= o == CGAL::COPLANAR;
+  }
+  if (positive && negative) return Crossing::kNone;
+  return zero ? Crossing::kDegenerate : Crossing::kThrough;
+}
+
+// Whether p lies inside the closed surface (or on it), from the parity of
+// the crossings of a segment from p to beyond the surface's box. The
+// segments run close to an axis but on none, so their boxes are thin and
+// reject nearly every triangle by box alone, and a segment along a CAD
+// model's edges or faces is unlikely; when one still meets an edge, the
+// next direction is tried. False when every direction was degenerate.
+bool InsideByParity(const SurfaceMesh& solid, const CGAL::Bbox_3& box, const Point3& p, bool& inside) {
+  static constexpr double kDirections[][3] = {{1, 0.01234, 0.00711},   {-0.00893, 1, 0.01317},
+                                              {0.01071, -0.01429, 1},  {-1, 0.00977, -0.01153},
+                                              {0.01361, -1, -0.00823}, {-0.01019, 0.00631, -1}};
+  const double reach = 2.0 * (std::abs(box.xmax() - box.xmin()) + std::abs(box.ymax() - box.ymin()) +
+                              std::abs(box.zmax() - box.zmin()) + std::abs(p.x() - box.xmin()) +
+                              std::abs(p.y() - box.ymin()) + std::abs(p.z() - box.zmin())) + 1.0;
+  for (const auto& d : kDirections) {
+    const Point3 q(p.x() + reach * d[0], p.y() + reach * d[1], p.z() + reach * d[2]);
+    const CGAL::Bbox_3 span = p.bbox() + q.bbox();
+    int crossings = 0;
+    bool degenerate = false;
+    for (FaceIndex f : solid.faces()) {
+      const HalfedgeIndex h = solid.halfedge(f);
+      const Point3& a = solid.point(solid.source(h));
+      const Point3& b = solid.point(solid.target(h));
+      const Point3& c = solid.point(solid.target(solid.next(h)));
+      if (!CGAL::do_overlap(span, a.bbox() + b.bbox() + c.bbox())) continue;
+      const Crossing x = Cross(p, q, a, b, c);
+      if (x == Crossing::kOnSurface) {
+        inside = true;
+        return true;
+      }
+      if (x == Crossing::kDegenerate) {
+        degenerate = true;
+        break;
+      }
+      if (x == Crossing::kThrough) ++crossings;
+    }
+    if (!degenerate) {
+      inside = crossings % 2 == 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Per point: inside or on the closed surface `solid`. A few points are
+// tested against every face, which costs far less than a search tree; many
+// points (or a point every segment meets degenerately) use the tree.
+std::vector<char> InsideFlags(const SurfaceMesh& solid, const std::vector<Point3>& points) {
+  constexpr std::size_t kMostPointsWithoutTree = 32;
+  std::vector<char> inside(points.size(), 0);
+  std::vector<std::size_t> undecided;
+  if (points.size() <= kMostPointsWithoutTree) {
+    const CGAL::Bbox_3 box = BoxOf(solid);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      bool in = false;
+      if (InsideByParity(solid, box, points[i], in)) inside[i] = in;
+      else undecided.push_back(i);
+    }
+  } else {
+    for (std::size_t i = 0; i < points.size(); ++i) undecided.push_back(i);
+  }
+  if (undecided.empty()) return inside;
+  const CGAL::Side_of_triangle_mesh<SurfaceMesh, Kernel> side(solid);
+  for (std::size_t i : undecided) inside[i] = side(points[i]) != CGAL::ON_UNBOUNDED_SIDE;
+  return inside;
+}
+
+// The triangles of a surface whose boxes meet the cutter's box: the only
+// ones a cut can reach. The others lie outside the cutter whole and go to
+// the result untouched, which spares building and searching them when a
+// large surface meets a small cutter, the usual case for a section.
+struct NearPart {
+  TriMesh mesh;                    // the near triangles, on their own vertices
+  std::vector<int> vertex_of;      // mesh vertex -> surface vertex
+  std::vector<int> far_triangles;  // the surface's triangles left out
+};
+
+// False, leaving `part` empty, when too few triangles are far for the split
+// to be worth it.
+bool SelectNearPart(const TriMesh& surface, const CGAL::Bbox_3& reach, NearPart& part) {
+  const int nt = surface.TriangleCount();
+  const double* p = surface.xyz.data();
+  auto corner = [p](int v) {
+    const double* q = p + 3 * v;
+    return CGAL::Bbox_3(q[0], q[1], q[2], q[0], q[1], q[2]);
+  };
+  std::vector<int> near_triangles;
+  for (int t = 0; t < nt; ++t) {
+    const int* c = &surface.tri[3 * t];
+    const bool near = CGAL::do_overlap(corner(c[0]) + corner(c[1]) + corner(c[2]), reach);
+    (near ? near_triangles : part.far_triangles).push_back(t);
+  }
+  if (part.far_triangles.size() * 4 < static_cast<std::size_t>(nt)) {
+    part = NearPart{};
+    return false;
+  }
+  std::vector<int> local(static_cast<std::size_t>(surface.VertexCount()), -1);
+  part.mesh.tri.reserve(near_triangles.size() * 3);
+  for (int t : near_triangles)
+    for (int k = 0; k < 3; ++k) {
+      const int v = surface.tri[3 * t + k];
+      if (local[v] < 0) {
+        local[v] = part.mesh.VertexCount();
+        part.mesh.AddVertex(p[3 * v], p[3 * v + 1], p[3 * v + 2]);
+        part.vertex_of.push_back(v);
+      }
+      part.mesh.tri.push_back(local[v]);
+    }
+  return true;
+}
+
+// Collects one side of a split into plain arrays. The cut surface's
+// vertices that came from the original surface and the far triangles'
+// vertices are the same vertices, so the two halves of a piece join again
+// where the near part was taken out.
+class SplitWriter {
+ public:
+  SplitWriter(const TriMesh& surface, const SurfaceMesh& cut_surface, const NearPart& near, TriMesh& out)
+      : surface_(surface), cut_(cut_surface), near_(near), out_(out) {
+    // Keys: the surface's own vertices first, then the vertices the cut made.
+    mapped_ = near.vertex_of.size();
+    base_ = mapped_ > 0 ? static_cast<std::size_t>(surface.VertexCount()) : 0;
+    index_.assign(base_ + cut_surface.num_vertices() - mapped_, -1);
+  }
+
+  void AddFace(FaceIndex f) {
+    for (HalfedgeIndex h : CGAL::halfedges_around_face(cut_.halfedge(f), cut_)) {
+      const auto v = static_cast<std::size_t>(cut_.target(h));
+      const std::size_t key = v < mapped_ ? static_cast<std::size_t>(near_.vertex_of[v]) : base_ + v - mapped_;
+      const Point3& p = cut_.point(cut_.target(h));
+      out_.tri.push_back(Vertex(key, p.x(), p.y(), p.z()));
+    }
+  }
+
+  void AddTriangleOfA(int t) {
+    for (int k = 0; k < 3; ++k) {
+      const int v = surface_.tri[3 * t + k];
+      const double* p = &surface_.xyz[3 * v];
+      out_.tri.push_back(Vertex(static_cast<std::size_t>(v), p[0], p[1], p[2]));
+    }
+  }
+
+ private:
+  int Vertex(std::size_t key, double x, double y, double z) {
+    int& i = index_[key];
+    if (i < 0) {
+      i = out_.VertexCount();
+      out_.AddVertex(x, y, z);
+    }
+    return i;
+  }
+
+  const TriMesh& surface_;
+  const SurfaceMesh& cut_;
+  const NearPart& near_;
+  TriMesh& out_;
+  std::size_t mapped_ = 0, base_ = 0;
+  std::vector<int> index_;
+};
 }  // namespace
 
 Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
@@ -180,7 +430,13 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
-  if (!PrepareSurface(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
+  if (!PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
+  NearPart near;
+  if (SelectNearPart(a, BoxOf(mb), near)) {
+    if (near.mesh.Empty()) return Outcome::kNotCut;
+    if (!BuildAsGiven(near.mesh, ma)) near = NearPart{};  // needs repair: prepare the whole of A instead
+  }
+  if (near.vertex_of.empty() && !PrepareSurface(a, tolerance_a, ma)) return Outcome::kRejected;
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   CutWatch::State watch;
   try {
@@ -192,38 +448,20 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   }
   if (CountMarked(ma, cut) == 0) return Outcome::kNotCut;
 
-  // Pieces of A are the regions between cut edges. Each is sorted by its
-  // largest face, whose centroid lies farthest from the piece's rim.
-  auto piece = ma.add_property_map<FaceIndex, std::size_t>("f:piece", 0).first;
-  const std::size_t n = PMP::connected_components(ma, piece, params::edge_is_constrained_map(cut));
-  std::vector<FaceIndex> probe(n, SurfaceMesh::null_face());
-  std::vector<double> probe_area(n, -1.0);
-  for (FaceIndex f : ma.faces()) {
-    const HalfedgeIndex h = ma.halfedge(f);
-    const double area = CGAL::squared_area(ma.point(ma.source(h)), ma.point(ma.target(h)),
-                                           ma.point(ma.target(ma.next(h))));
-    if (area > probe_area[piece[f]]) {
-      probe_area[piece[f]] = area;
-      probe[piece[f]] = f;
-    }
-  }
-  CGAL::Side_of_triangle_mesh<SurfaceMesh, Kernel> side(mb);
-  std::vector<char> is_inside(n, 0);
-  for (std::size_t c = 0; c < n; ++c) {
-    const HalfedgeIndex h = ma.halfedge(probe[c]);
-    const Point3 centre = CGAL::centroid(ma.point(ma.source(h)), ma.point(ma.target(h)),
-                                         ma.point(ma.target(ma.next(h))));
-    is_inside[c] = side(centre) != CGAL::ON_UNBOUNDED_SIDE;
-  }
-  std::vector<FaceIndex> out_faces, in_faces;
-  for (FaceIndex f : ma.faces()) (is_inside[piece[f]] ? in_faces : out_faces).push_back(f);
-  ma.remove_property_map(piece);
+  // Each piece lies wholly on one side of B; a point on it tells which.
+  const Pieces pieces = FindPieces(ma, cut);
   ma.remove_property_map(cut);
-  for (auto [faces, target] : {std::pair{&out_faces, &outside}, std::pair{&in_faces, &inside}}) {
-    CopyFaces(ma, *faces, *target);
-    RoundToSinglePrecision(*target);
-    CleanRoundedSurface(*target);
+  const std::vector<char> is_inside = InsideFlags(mb, ProbePoints(ma, pieces));
+  TriMesh out_part, in_part;  // not written in place: a result may be A itself
+  SplitWriter out_writer(a, ma, near, out_part), in_writer(a, ma, near, in_part);
+  for (FaceIndex f : ma.faces()) (is_inside[pieces.of_face[f]] ? in_writer : out_writer).AddFace(f);
+  for (int t : near.far_triangles) out_writer.AddTriangleOfA(t);
+  for (TriMesh* part : {&out_part, &in_part}) {
+    RoundToSinglePrecision(*part);
+    CleanRoundedSurface(*part);
   }
+  outside = std::move(out_part);
+  inside = std::move(in_part);
   return Outcome::kDone;
 }
 

@@ -39,6 +39,12 @@ bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out);
 // be open). False when none can be made.
 bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out);
 
+// The triangles exactly as given, vertex i as vertex i and face t as
+// triangle t, when they already form a manifold, consistently oriented
+// surface with every vertex used and no degenerate triangle. False
+// otherwise; nothing is repaired.
+bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out);
+
 // Rounds every point to float and removes the faces that became degenerate.
 // False when they cannot all be removed or a closed mesh opened.
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed);

@@ -61,17 +61,17 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
   // Halfedge c runs from corner c to the next corner of its triangle. The
   // halfedges leaving each vertex are kept in one row per vertex, each with
   // the vertex it runs to beside it, so a search stays inside the row.
+  // Fresh memory is expensive (every page faults on first touch), so the
+  // scratch arrays are few and reused once their first job is done.
   std::vector<int> start(static_cast<std::size_t>(nv) + 1, 0);
   for (int c = 0; c < nh; ++c) ++start[tri[c] + 1];
   for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
   std::vector<int> out_he(static_cast<std::size_t>(nh)), out_to(static_cast<std::size_t>(nh));
-  {
-    std::vector<int> fill(start.begin(), start.end() - 1);
-    for (int c = 0; c < nh; ++c) {
-      const int k = fill[tri[c]]++;
-      out_he[k] = c;
-      out_to[k] = tri[next(c)];
-    }
+  std::vector<int> per_vertex(start.begin(), start.end() - 1);  // first the fill cursor of each row
+  for (int c = 0; c < nh; ++c) {
+    const int k = per_vertex[tri[c]]++;
+    out_he[k] = c;
+    out_to[k] = tri[next(c)];
   }
   for (int v = 0; v < nv; ++v) {
     if (start[v] == start[v + 1]) return false;  // unused vertex
@@ -81,7 +81,8 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
   }
   // Twins; with no directed edge repeated there is at most one each.
   std::vector<int> opposite(static_cast<std::size_t>(nh), -1);
-  std::vector<int> naked_into(static_cast<std::size_t>(nv), -1);  // the twinless halfedge ending at v
+  std::vector<int>& naked_into = per_vertex;  // the twinless halfedge ending at v
+  std::fill(naked_into.begin(), naked_into.end(), -1);
   int edges = 0;
   for (int c = 0; c < nh; ++c) {
     if (opposite[c] >= 0) continue;
@@ -120,34 +121,34 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
   }
   // All elements are made at once and then linked by index; adding them one
   // by one costs a property-array push per element and attribute. Edge e is
-  // halfedges 2e and 2e + 1; a twinless halfedge's twin is the rim's.
-  std::vector<HalfedgeIndex> he(static_cast<std::size_t>(nh));
-  std::vector<HalfedgeIndex> rim(static_cast<std::size_t>(nh));
+  // halfedges 2e and 2e + 1, and a twinless halfedge, always the first of
+  // its edge, has the rim's halfedge as its twin.
+  std::vector<int>& he = out_to;  // the rows' targets are no longer needed
   {
     int e = 0;
     for (int c = 0; c < nh; ++c) {
       if (opposite[c] >= 0 && opposite[c] < c) continue;
-      he[c] = HalfedgeIndex(static_cast<SurfaceMesh::size_type>(2 * e));
-      const HalfedgeIndex t(static_cast<SurfaceMesh::size_type>(2 * e + 1));
+      he[c] = 2 * e;
+      if (opposite[c] >= 0) he[opposite[c]] = 2 * e + 1;
       ++e;
-      if (opposite[c] >= 0) he[opposite[c]] = t;
-      else rim[c] = t;
     }
   }
+  auto halfedge = [&he](int c) { return HalfedgeIndex(static_cast<SurfaceMesh::size_type>(he[c])); };
+  auto rim = [&he](int c) { return HalfedgeIndex(static_cast<SurfaceMesh::size_type>(he[c] + 1)); };
   sm.clear();
   sm.resize(nv, edges, nt);
   const double* xyz = in.xyz.data();
   for (int v = 0; v < nv; ++v) sm.point(VertexIndex(v)) = Point3(xyz[3 * v], xyz[3 * v + 1], xyz[3 * v + 2]);
   for (int t = 0; t < nt; ++t) {
     const FaceIndex f(static_cast<SurfaceMesh::size_type>(t));
-    sm.set_halfedge(f, he[3 * t]);
+    sm.set_halfedge(f, halfedge(3 * t));
     for (int c = 3 * t; c < 3 * t + 3; ++c) {
-      sm.set_target(he[c], VertexIndex(tri[next(c)]));
-      sm.set_face(he[c], f);
-      sm.set_next(he[c], he[next(c)]);
+      sm.set_target(halfedge(c), VertexIndex(tri[next(c)]));
+      sm.set_face(halfedge(c), f);
+      sm.set_next(halfedge(c), halfedge(next(c)));
     }
   }
-  for (int v = 0; v < nv; ++v) sm.set_halfedge(VertexIndex(v), he[prev(out_he[start[v]])]);
+  for (int v = 0; v < nv; ++v) sm.set_halfedge(VertexIndex(v), halfedge(prev(out_he[start[v]])));
   // Rims: the rim halfedge into vertex a continues with the rim halfedge out
   // of a, the twin of the twinless halfedge into a. Rim vertices point at
   // their incoming rim halfedge, as the mesh expects.
@@ -155,10 +156,10 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
     for (int c = 0; c < nh; ++c) {
       if (opposite[c] >= 0) continue;
       const int a = tri[c];
-      sm.set_face(rim[c], SurfaceMesh::null_face());
-      sm.set_target(rim[c], VertexIndex(a));
-      sm.set_next(rim[c], rim[naked_into[a]]);
-      sm.set_halfedge(VertexIndex(a), rim[c]);
+      sm.set_face(rim(c), SurfaceMesh::null_face());
+      sm.set_target(rim(c), VertexIndex(a));
+      sm.set_next(rim(c), rim(naked_into[a]));
+      sm.set_halfedge(VertexIndex(a), rim(c));
     }
   closed = rimless;
   return true;
@@ -371,6 +372,11 @@ bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) { retur
 
 bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out) {
   return Prepare(in, tolerance, false, out);
+}
+
+bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out) {
+  bool closed = false;
+  return IsWellFormed(in) && !in.Empty() && IsTidy(in) && BuildDirect(in, out, closed) && !HasDegenerateTriangles(in);
 }
 
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed) {
