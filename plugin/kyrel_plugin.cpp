@@ -12,7 +12,7 @@ CKyrelPlugIn thePlugIn;
 
 CKyrelPlugIn& KyrelPlugIn() { return thePlugIn; }
 
-CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this) {}
+CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 

@@ -6,6 +6,7 @@
 // host's profile.
 
 #include "kyrel_clipping_object.h"
+#include "kyrel_mirror_plane.h"
 #include "rhinoSdk.h"
 
 class CKyrelPlugIn : public CRhinoUtilityPlugIn {
@@ -37,6 +38,7 @@ class CKyrelPlugIn : public CRhinoUtilityPlugIn {
  private:
   // Commands, constructed in this order and destroyed in reverse.
   CKyrelClippingObject m_clipping_object;
+  CKyrelMirrorPlane m_mirror_plane;
   bool m_bProductCodeChanged = false;
 };
 
