@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -122,6 +123,14 @@ int main(int argc, char** argv) {
   if (view_size.find('X') != std::string::npos) std::sscanf(view_size.c_str(), "%dX%d", &options.view_width, &options.view_height);
   options.out_dir = out_dir;
   options.opengl = !no_opengl;
+  // Scripts name their pictures without a folder; a missing --out folder is
+  // made rather than failing every capture one by one.
+  std::error_code made;
+  std::filesystem::create_directories(out_dir, made);
+  if (made) {
+    std::fprintf(stderr, "Error: cannot make the output folder %s: %s\n", out_dir.c_str(), made.message().c_str());
+    return 2;
+  }
 
   auto& session = kyrel::app::HostSession::Instance();
   session.Start(options);

@@ -148,6 +148,18 @@ TEST_F(KyrelRun, MacrosFromStandardInputAndAModelArgument) {
   EXPECT_TRUE(Has(listed, "name=\"b\"  type=polysurface"));
 }
 
+TEST_F(KyrelRun, OutputFolderIsMadeWhenMissing) {
+  RunResult r = Kyrel("--out made/deeper -c 'Box 0,0,0 1,1,1 \"b\"' -c 'SaveAs \"m.kyd\"'");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(std::filesystem::exists(dir + "/made/deeper/m.kyd"));
+  // A folder that cannot be made stops the run before any command.
+  std::ofstream(dir + "/plain") << "a file, not a folder";
+  RunResult blocked = Kyrel("--out plain/sub -c 'Box 0,0,0 1,1,1' -c List");
+  EXPECT_EQ(blocked.status, 2);
+  EXPECT_TRUE(Has(blocked, "cannot make the output folder plain/sub"));
+  EXPECT_FALSE(Has(blocked, "1 object"));
+}
+
 TEST_F(KyrelRun, FailuresGiveMessagesAndExitCodes) {
   RunResult unknown = Kyrel("-c 'Frobnicate'");
   EXPECT_EQ(unknown.status, 1);
