@@ -19,11 +19,14 @@ bool CKyrelConduit::DrawSectionGeometry(CRhinoDisplayPipeline& pipeline, const C
                                         const TV_SectionGeometry* geometry) {
   if (geometry == nullptr || !geometry->m_bValid) return false;
   const ON_Mesh& mesh = geometry->m_mesh;
+  // A plane without a normal mirrors to the identity: its copy would only
+  // be drawn over the cutting object itself.
+  const bool mirrored = m_bMirroring && !m_mirror_xform.IsIdentity();
 
   if (pipeline.DrawingSurfaces()) {
     pipeline.PushCullFaceMode(kCullBackFaces);
     pipeline.DrawShadedMesh(mesh, attrs);
-    if (m_bMirroring) {
+    if (mirrored) {
       const ON_Xform saved = pipeline.ModelTransform();
       pipeline.SetModelTransform(m_mirror_xform * saved);
       pipeline.DrawShadedMesh(mesh, attrs);
@@ -45,7 +48,7 @@ bool CKyrelConduit::DrawSectionGeometry(CRhinoDisplayPipeline& pipeline, const C
   }
   const bool bMeshObject = object.ObjectType() == ON::mesh_object;
   DrawObjectEdges(pipeline, &mesh, attrs, bMeshObject);
-  if (m_bMirroring) {
+  if (mirrored) {
     const ON_Xform saved = pipeline.ModelTransform();
     pipeline.SetModelTransform(m_mirror_xform * saved);
     DrawObjectEdges(pipeline, &mesh, attrs, bMeshObject);

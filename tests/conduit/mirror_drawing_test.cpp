@@ -2,7 +2,8 @@
 // time under the reflection (shaded with its own attributes, or drawing
 // itself in the wire pass), the model transform put back after each copy,
 // clipping planes left alone, block members mirrored where the block puts
-// them, cut objects mirrored as cut, and no copy without a plane normal.
+// them, cut objects mirrored as cut, cutting objects mirrored by their own
+// drawing, and no copy without a plane normal.
 
 #include <gtest/gtest.h>
 
@@ -208,4 +209,23 @@ TEST_F(MirroredDrawing, APlaneWithoutNormalDrawsNoCopyAndALongNormalStillReflect
   const Calls drawn = ShadedDrawsOf(s, box->Mesh());
   ASSERT_EQ(drawn.size(), 2u);
   EXPECT_TRUE(Near(Placed(drawn[0], ON_3dPoint(3, 1, 2)), ON_3dPoint(3, 1, 0)));
+}
+
+TEST_F(MirroredDrawing, ACuttingObjectWithoutPlaneNormalIsDrawnOnce) {
+  Scene s;
+  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), 2);
+  ASSERT_NE(cutter, nullptr);
+  Conduit().SetMirrorDirection(ON_3dVector(0, 0, 0));
+  Conduit().EnableMirroring(true);
+  ASSERT_TRUE(s.Frame());
+  const TV_SectionGeometry* geometry = GeometryOf(cutter);
+  ASSERT_TRUE(geometry != nullptr && geometry->m_bValid);
+  EXPECT_EQ(ShadedDrawsOf(s, &geometry->m_mesh).size(), 1u);
+
+  Conduit().SetMirrorDirection(ON_3dVector(1, 0, 0));
+  s.Engine().Clear();
+  ASSERT_TRUE(s.Frame());
+  const Calls drawn = ShadedDrawsOf(s, &geometry->m_mesh);
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_TRUE(Near(Placed(drawn[1], ON_3dPoint(3, 1, 2)), ON_3dPoint(-3, 1, 2)));
 }
