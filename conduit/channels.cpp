@@ -14,7 +14,7 @@ namespace {
 // A dash-and-dot stipple for the outlines of cutting objects in Wireframe.
 constexpr unsigned int kCutterPattern = 0x0C3F;
 
-}  // namespace
+} // namespace
 
 bool CKyrelConduit::ExecConduit(CRhinoDisplayPipeline& pipeline, unsigned int channel,
                                 bool& bTerminateChannel) {
@@ -42,7 +42,7 @@ bool CKyrelConduit::ExecConduit(CRhinoDisplayPipeline& pipeline, unsigned int ch
       ObjectDisplayAttributesChannel(bSupported);
     break;
   default:
-    break;  // 0x80 is asked for but has nothing to do
+    break; // 0x80 is asked for but has nothing to do
   }
   return true;
 }
@@ -111,9 +111,9 @@ void CKyrelConduit::DrawObjectChannel(CRhinoDisplayPipeline& pipeline) {
   if (!DrawObject(pipeline, *object)) return;
   if (pipeline.DrawingSurfaces() || pipeline.DrawingWires()) {
     if (m_pChannelAttrs->m_pObject == object)
-      m_pChannelAttrs->m_bDrawObject = false;  // drawn here
+      m_pChannelAttrs->m_bDrawObject = false; // drawn here
     else
-      m_pChannelAttrs->m_bObjectSubstituted = true;  // the host draws the substitute
+      m_pChannelAttrs->m_bObjectSubstituted = true; // the host draws the substitute
   }
 }
 

@@ -10,7 +10,7 @@ namespace {
 // channel, object drawing, after all objects, per-object display attributes.
 constexpr unsigned int kConduitChannels = 0x438E;
 
-}  // namespace
+} // namespace
 
 CKyrelConduit* CKyrelConduit::Instance() {
   // Made on first use and destroyed at unload, after nothing else in the
@@ -19,12 +19,13 @@ CKyrelConduit* CKyrelConduit::Instance() {
   return &conduit;
 }
 
-CKyrelConduit::CKyrelConduit()
-    : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this) {
+CKyrelConduit::CKyrelConduit() : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this) {
   m_mirror_xform.Mirror(m_mirror_position, m_mirror_direction);
 }
 
-CKyrelConduit::~CKyrelConduit() { DiscardCuttingMeshes(); }
+CKyrelConduit::~CKyrelConduit() {
+  DiscardCuttingMeshes();
+}
 
 bool CKyrelConduit::IsSupportedPipeline(const CRhinoDisplayPipeline& pipeline) {
   const CDisplayPipelineAttributes* attrs = pipeline.DisplayAttrs();

@@ -41,7 +41,8 @@ void BuildCuttingMesh(CRhinoObject& object, ON::mesh_type type, TV_SectionGeomet
 
 // Fills `output` from `sources`: their union for two or more, a copy of
 // the one source, or nothing.
-void CombineSources(const ON_SimpleArray<const ON_Mesh*>& sources, ON_SimpleArray<ON_Mesh*>& output) {
+void CombineSources(const ON_SimpleArray<const ON_Mesh*>& sources,
+                    ON_SimpleArray<ON_Mesh*>& output) {
   if (sources.Count() >= 2) {
     // Whatever the union manages to append still cuts; whether every
     // source took part is not used.
@@ -52,7 +53,7 @@ void CombineSources(const ON_SimpleArray<const ON_Mesh*>& sources, ON_SimpleArra
   }
 }
 
-}  // namespace
+} // namespace
 
 void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
   if (m_pDoc == nullptr) return;
@@ -71,7 +72,7 @@ void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
       BuildCuttingMesh(*object, type, *geometry);
       if (!geometry->m_bValid && object->IsMeshable(type) &&
           object->DeleteAttributeUserData(TV_SectionGeometry::UUID()))
-        geometry = nullptr;  // not closed: the object stops being a cutter
+        geometry = nullptr; // not closed: the object stops being a cutter
       m_rebuild_level = 2;
     } else if (geometry->m_update_stamp < m_notify_count - 1u) {
       // Not taken into the cutting meshes in the previous counted frame.
@@ -125,7 +126,8 @@ void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
 
 void CKyrelConduit::DiscardCuttingMeshes() {
   for (ON_SimpleArray<ON_Mesh*>* list : {&m_intersection_meshes, &m_difference_meshes}) {
-    for (int i = 0; i < list->Count(); ++i) delete (*list)[i];
+    for (int i = 0; i < list->Count(); ++i)
+      delete (*list)[i];
     list->Empty();
     list->SetCapacity(0);
   }

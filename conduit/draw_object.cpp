@@ -16,7 +16,7 @@ bool HasVisibleEntry(const TV_SectionCache& cache) {
   return false;
 }
 
-}  // namespace
+} // namespace
 
 bool CKyrelConduit::DrawObject(CRhinoDisplayPipeline& pipeline, const CRhinoObject& object) {
   if (pipeline.DrawingGrips() || object.InShadedAnalysisMode() != nullptr) return false;

@@ -5,4 +5,6 @@
 
 #include "conduit/kyrel_conduit.h"
 
-void CKyrelConduit::DrawInterferences(CRhinoDisplayPipeline& pipeline) { (void)pipeline; }
+void CKyrelConduit::DrawInterferences(CRhinoDisplayPipeline& pipeline) {
+  (void)pipeline;
+}

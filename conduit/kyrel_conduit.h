@@ -34,7 +34,7 @@ public:
   public:
     explicit InterfereEngine(CKyrelConduit* conduit) : m_pConduit(conduit) {}
     bool m_bEnabled = false;
-    CKyrelConduit* m_pConduit;  // the owning conduit, not owned
+    CKyrelConduit* m_pConduit; // the owning conduit, not owned
   };
 
   // The conduit; made on the first call, never null.

@@ -6,7 +6,8 @@
 
 #include "conduit/kyrel_conduit.h"
 
-void CKyrelConduit::DrawMirroredObject(CRhinoDisplayPipeline& pipeline, const CRhinoObject& object) {
+void CKyrelConduit::DrawMirroredObject(CRhinoDisplayPipeline& pipeline,
+                                       const CRhinoObject& object) {
   // A clipping plane clips the model; a reflected one would clip nothing
   // the user placed.
   if (object.ObjectType() == ON::clipplane_object) return;

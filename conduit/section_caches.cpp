@@ -17,7 +17,7 @@ TV_SectionCache* CacheOf(const CRhinoObject& object) {
   return TV_SectionCache::Cast(object.GetUserData(TV_SectionCache::UUID()));
 }
 
-}  // namespace
+} // namespace
 
 void CKyrelConduit::InvalidateCaches(CRhinoDoc& doc) {
   CRhinoObjectIterator it(doc, kVisitedStates, kVisitedCategories);

@@ -12,7 +12,7 @@ namespace {
 constexpr unsigned int kCuttingEdgePattern = 0x0C3F;
 constexpr int kCullBackFaces = 1;
 
-}  // namespace
+} // namespace
 
 bool CKyrelConduit::DrawSectionGeometry(CRhinoDisplayPipeline& pipeline, const CRhinoObject& object,
                                         const CDisplayPipelineAttributes* attrs,
@@ -67,6 +67,7 @@ void CKyrelConduit::DrawObjectEdges(CRhinoDisplayPipeline& pipeline, const ON_Me
   EdgeColouring colouring;
   colouring.m_bDrawMeshWires = bMeshObject;
   colouring.m_wire_color = attrs->m_display_color;
-  colouring.m_blend_color = m_pDisplayAttrs ? m_pDisplayAttrs->m_display_color : attrs->m_display_color;
+  colouring.m_blend_color =
+      m_pDisplayAttrs ? m_pDisplayAttrs->m_display_color : attrs->m_display_color;
   DrawMeshEdgeLines(pipeline, mesh, *attrs, bMeshObject, colouring);
 }

@@ -16,13 +16,19 @@ CKyrelPickFilter s_pick_filter;
 // (wires are the host's own business: the filter acts on shaded views only).
 constexpr int kPickShadedFaces = CRhinoPickContext::pick_mesh_shaded;
 
-}  // namespace
+} // namespace
 
-CKyrelPickFilter::CKyrelPickFilter() { Register(); }
+CKyrelPickFilter::CKyrelPickFilter() {
+  Register();
+}
 
-CKyrelPickFilter::~CKyrelPickFilter() { UnRegister(); }
+CKyrelPickFilter::~CKyrelPickFilter() {
+  UnRegister();
+}
 
-CKyrelPickFilter* CKyrelPickFilter::Instance() { return &s_pick_filter; }
+CKyrelPickFilter* CKyrelPickFilter::Instance() {
+  return &s_pick_filter;
+}
 
 bool CKyrelPickFilter::AllowPick(const CRhinoPickContext& context, const CRhinoObject* object,
                                  bool /*bSubObject*/) {

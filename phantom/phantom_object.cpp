@@ -5,11 +5,15 @@
 
 namespace {
 
-bool IsVisibleEntry(const DS_MeshCache& entry) { return entry.m_clip_state >= 0; }
+bool IsVisibleEntry(const DS_MeshCache& entry) {
+  return entry.m_clip_state >= 0;
+}
 
-}  // namespace
+} // namespace
 
-CKyrelPhantomObject::CKyrelPhantomObject() { SetBorrowedMesh(&m_empty_mesh); }
+CKyrelPhantomObject::CKyrelPhantomObject() {
+  SetBorrowedMesh(&m_empty_mesh);
+}
 
 CKyrelPhantomObject::CKyrelPhantomObject(const CKyrelPhantomObject& src)
     : CRhinoMeshObject(), m_bBuilt(false), m_source(src.m_source) {
@@ -23,11 +27,14 @@ CKyrelPhantomObject::~CKyrelPhantomObject() {
 
 unsigned int CKyrelPhantomObject::SizeOf() const {
   unsigned int size = CRhinoObject::SizeOf();
-  for (int i = 0; i < m_caches.Count(); ++i) size += m_caches[i].SizeOf();
+  for (int i = 0; i < m_caches.Count(); ++i)
+    size += m_caches[i].SizeOf();
   return size;
 }
 
-ON::object_type CKyrelPhantomObject::ObjectType() const { return ON::mesh_object; }
+ON::object_type CKyrelPhantomObject::ObjectType() const {
+  return ON::mesh_object;
+}
 
 ON_BoundingBox CKyrelPhantomObject::BoundingBox() const {
   return m_source ? m_source->BoundingBox() : ON_BoundingBox();
@@ -37,19 +44,25 @@ const ON_3dmObjectAttributes& CKyrelPhantomObject::Attributes() const {
   return m_source ? m_source->Attributes() : CRhinoMeshObject::Attributes();
 }
 
-bool CKyrelPhantomObject::IsSolid() const { return m_source ? m_source->IsSolid() : false; }
+bool CKyrelPhantomObject::IsSolid() const {
+  return m_source ? m_source->IsSolid() : false;
+}
 
 int CKyrelPhantomObject::MeshCount(ON::mesh_type, const ON_MeshParameters*) const {
   int count = 0;
-  for (int i = 0; i < m_caches.Count(); ++i) count += m_caches[i].m_meshes.Count();
+  for (int i = 0; i < m_caches.Count(); ++i)
+    count += m_caches[i].m_meshes.Count();
   return count;
 }
 
-int CKyrelPhantomObject::CreateMeshes(ON::mesh_type, const ON_MeshParameters&, bool) { return 0; }
+int CKyrelPhantomObject::CreateMeshes(ON::mesh_type, const ON_MeshParameters&, bool) {
+  return 0;
+}
 
 void CKyrelPhantomObject::DestroyMeshes(ON::mesh_type, bool bDeleteMeshes) {
   m_bBuilt = false;
-  for (int i = 0; i < m_caches.Count(); ++i) m_caches[i].DestroyMeshes(bDeleteMeshes);
+  for (int i = 0; i < m_caches.Count(); ++i)
+    m_caches[i].DestroyMeshes(bDeleteMeshes);
   m_caches.Empty();
 }
 
@@ -77,8 +90,9 @@ const DS_MeshCache* CKyrelPhantomObject::VisibleEntryOf(int mesh_index) const {
   return nullptr;
 }
 
-const CDisplayPipelineAttributes& CKyrelPhantomObject::MeshDisplayAttributes(
-    int mesh_index, const ON_Mesh& mesh, const CDisplayPipelineAttributes& attrs) const {
+const CDisplayPipelineAttributes&
+CKyrelPhantomObject::MeshDisplayAttributes(int mesh_index, const ON_Mesh& mesh,
+                                           const CDisplayPipelineAttributes& attrs) const {
   (void)mesh;
   if (m_source == nullptr) return attrs;
   const DS_MeshCache* entry = VisibleEntryOf(mesh_index);
@@ -97,9 +111,9 @@ void CKyrelPhantomObject::Draw(CRhinoDisplayPipeline& pipeline) const {
   const bool bMeshSource = m_source->ObjectType() == ON::mesh_object;
   const CDisplayPipelineAttributes& attrs = *pipeline.DisplayAttrs();
   // Without edges a surface-like source shows no naked edges either.
-  const bool show = bMeshSource ? (attrs.m_mesh_edges.m_bShowEdges ||
-                                   attrs.m_mesh_edges.m_bShowMeshWires)
-                                : attrs.m_surface_edges.m_bShowEdges;
+  const bool show = bMeshSource
+                        ? (attrs.m_mesh_edges.m_bShowEdges || attrs.m_mesh_edges.m_bShowMeshWires)
+                        : attrs.m_surface_edges.m_bShowEdges;
   if (!show) return;
   for (int i = 0; i < m_caches.Count(); ++i) {
     const DS_MeshCache& entry = m_caches[i];

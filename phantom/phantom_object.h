@@ -47,8 +47,9 @@ public:
   int GetMeshes(ON::mesh_type mesh_type, ON_SimpleArray<const ON_Mesh*>& meshes) const override;
   // The attributes the source gives the mesh the piece `mesh_index` was cut
   // from; attrs when there is no source or no such piece.
-  const CDisplayPipelineAttributes& MeshDisplayAttributes(
-      int mesh_index, const ON_Mesh& mesh, const CDisplayPipelineAttributes& attrs) const override;
+  const CDisplayPipelineAttributes&
+  MeshDisplayAttributes(int mesh_index, const ON_Mesh& mesh,
+                        const CDisplayPipelineAttributes& attrs) const override;
   bool IsSolid() const override;
 
   // One entry per source mesh of the object.

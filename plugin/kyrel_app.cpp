@@ -16,29 +16,35 @@ constexpr DWORD kModulePathCapacity = 4095;
 
 CKyrelApp theApp;
 
-}  // namespace
+} // namespace
 
-CKyrelApp& KyrelApp() { return theApp; }
+CKyrelApp& KyrelApp() {
+  return theApp;
+}
 
-CKyrelApp::CKyrelApp() : CWinApp(L"Kyrel\\1.0") { SetRegistryKey(L"TarvikCAD"); }
+CKyrelApp::CKyrelApp() : CWinApp(L"Kyrel\\1.0") {
+  SetRegistryKey(L"TarvikCAD");
+}
 
 bool ReadMachineRegistryString(const wchar_t* key_path, const wchar_t* value_name, CString& value) {
   value.Empty();
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, kRegistryReadAccess, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, kRegistryReadAccess, &key) != ERROR_SUCCESS)
+    return false;
   DWORD type = REG_NONE;
   DWORD bytes = 0;
   bool read = false;
-  if (RegQueryValueExW(key, value_name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS && type == REG_SZ) {
+  if (RegQueryValueExW(key, value_name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+      type == REG_SZ) {
     // One spare character: a stored string need not carry its terminator,
     // and an odd byte count must not lose its last character's room.
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
     DWORD capacity = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
     DWORD second_type = REG_NONE;
-    if (RegQueryValueExW(key, value_name, nullptr, &second_type, reinterpret_cast<LPBYTE>(buffer.data()),
-                         &capacity) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(key, value_name, nullptr, &second_type,
+                         reinterpret_cast<LPBYTE>(buffer.data()), &capacity) == ERROR_SUCCESS &&
         second_type == REG_SZ) {
-      value = buffer.data();  // up to the first terminator
+      value = buffer.data(); // up to the first terminator
       read = true;
     }
   }

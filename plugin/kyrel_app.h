@@ -10,7 +10,7 @@
 #include "module_version_info.h"
 
 class CKyrelApp : public CWinApp {
- public:
+public:
   CKyrelApp();
 
   // False only when the MFC base initialisation fails. Reading the version

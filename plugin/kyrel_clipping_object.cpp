@@ -72,9 +72,10 @@ void ApplyMode(CRhinoObject& object, int mode) {
   record->m_mode = mode;
 }
 
-}  // namespace
+} // namespace
 
-CKyrelClippingObject::CKyrelClippingObject(const CKyrelPlugIn* plugin) : CRhinoCommand(false, false, plugin, false) {}
+CKyrelClippingObject::CKyrelClippingObject(const CKyrelPlugIn* plugin)
+    : CRhinoCommand(false, false, plugin, false) {}
 
 CKyrelClippingObject::~CKyrelClippingObject() = default;
 
@@ -83,9 +84,13 @@ ON_UUID CKyrelClippingObject::CommandUUID() {
   return id;
 }
 
-const wchar_t* CKyrelClippingObject::EnglishName() { return L"kyClippingObject"; }
+const wchar_t* CKyrelClippingObject::EnglishName() {
+  return L"kyClippingObject";
+}
 
-const wchar_t* CKyrelClippingObject::LocalCommandName() { return L"kyClippingObject"; }
+const wchar_t* CKyrelClippingObject::LocalCommandName() {
+  return L"kyClippingObject";
+}
 
 CRhinoCommand::result CKyrelClippingObject::RunCommand(const CRhinoCommandContext& context) {
   CRhinoGetObject go;
@@ -107,7 +112,8 @@ CRhinoCommand::result CKyrelClippingObject::RunCommand(const CRhinoCommandContex
   if (!option || option->m_list_option_current == current) return gopt.CommandResult();
   const int mode = option->m_list_option_current;
   // Varies is never written; it is only offered when it is already current.
-  if (mode < static_cast<int>(CuttingMode::None) || mode > static_cast<int>(CuttingMode::Difference))
+  if (mode < static_cast<int>(CuttingMode::None) ||
+      mode > static_cast<int>(CuttingMode::Difference))
     return gopt.CommandResult();
 
   CRhinoDoc& doc = context.m_doc;

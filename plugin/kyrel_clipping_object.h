@@ -9,7 +9,7 @@
 class CKyrelPlugIn;
 
 class CKyrelClippingObject : public CRhinoCommand {
- public:
+public:
   // The owning plug-in ties the command to it in the host.
   explicit CKyrelClippingObject(const CKyrelPlugIn* plugin);
   ~CKyrelClippingObject() override;

@@ -13,16 +13,18 @@ enum MirrorOption : int { kEnabledOption = 1, kPositionOption = 2, kDirectionOpt
 
 // The normal from the plane's point to a picked point, or `previous` when
 // the pick gives no direction (the point itself, or nothing finite).
-ON_3dVector PickedNormal(const ON_3dPoint& picked, const ON_3dPoint& position, const ON_3dVector& previous) {
+ON_3dVector PickedNormal(const ON_3dPoint& picked, const ON_3dPoint& position,
+                         const ON_3dVector& previous) {
   ON_3dVector normal = picked - position;
   ON_3dVector unit = normal;
   if (!normal.IsValid() || !unit.Unitize()) return previous;
-  return normal;  // kept unnormalised, as the conduit stores it
+  return normal; // kept unnormalised, as the conduit stores it
 }
 
-}  // namespace
+} // namespace
 
-CKyrelMirrorPlane::CKyrelMirrorPlane(const CKyrelPlugIn* plugin) : CRhinoCommand(false, false, plugin, false) {}
+CKyrelMirrorPlane::CKyrelMirrorPlane(const CKyrelPlugIn* plugin)
+    : CRhinoCommand(false, false, plugin, false) {}
 
 CKyrelMirrorPlane::~CKyrelMirrorPlane() = default;
 
@@ -31,9 +33,13 @@ ON_UUID CKyrelMirrorPlane::CommandUUID() {
   return id;
 }
 
-const wchar_t* CKyrelMirrorPlane::EnglishName() { return L"kyMirrorPlane"; }
+const wchar_t* CKyrelMirrorPlane::EnglishName() {
+  return L"kyMirrorPlane";
+}
 
-const wchar_t* CKyrelMirrorPlane::LocalCommandName() { return L"kyMirrorPlane"; }
+const wchar_t* CKyrelMirrorPlane::LocalCommandName() {
+  return L"kyMirrorPlane";
+}
 
 CRhinoCommand::result CKyrelMirrorPlane::RunCommand(const CRhinoCommandContext& context) {
   CKyrelConduit* conduit = CKyrelConduit::Instance();
@@ -55,25 +61,26 @@ CRhinoCommand::result CKyrelMirrorPlane::RunCommand(const CRhinoCommandContext& 
     if (option == nullptr) continue;
 
     switch (option->m_option_index) {
-      case kEnabledOption:
-        // The getter has flipped `enabled` already.
-        conduit->EnableMirroring(enabled);
-        break;
-      case kPositionOption:
-        if (RhinoGetPoint(L"Positition", false, position) == CRhinoCommand::success)
-          conduit->SetMirrorPosition(position);
-        break;
-      case kDirectionOption: {
-        CRhinoGetPoint gp;
-        gp.DrawLineFromPoint(position, false);
-        if (gp.GetPoint() == CRhinoGet::point) direction = PickedNormal(gp.Point(), position, direction);
-        // Set again even without a pick, so the conduit holds what the
-        // prompt showed.
-        conduit->SetMirrorDirection(direction);
-        break;
-      }
-      default:
-        break;
+    case kEnabledOption:
+      // The getter has flipped `enabled` already.
+      conduit->EnableMirroring(enabled);
+      break;
+    case kPositionOption:
+      if (RhinoGetPoint(L"Positition", false, position) == CRhinoCommand::success)
+        conduit->SetMirrorPosition(position);
+      break;
+    case kDirectionOption: {
+      CRhinoGetPoint gp;
+      gp.DrawLineFromPoint(position, false);
+      if (gp.GetPoint() == CRhinoGet::point)
+        direction = PickedNormal(gp.Point(), position, direction);
+      // Set again even without a pick, so the conduit holds what the
+      // prompt showed.
+      conduit->SetMirrorDirection(direction);
+      break;
+    }
+    default:
+      break;
     }
     context.m_doc.Redraw(CRhinoDoc::redraw_hint_default);
   }

@@ -12,7 +12,7 @@
 class CKyrelPlugIn;
 
 class CKyrelMirrorPlane : public CRhinoCommand {
- public:
+public:
   // The owning plug-in ties the command to it in the host.
   explicit CKyrelMirrorPlane(const CKyrelPlugIn* plugin);
   ~CKyrelMirrorPlane() override;

@@ -8,9 +8,11 @@ namespace {
 
 CKyrelPlugIn thePlugIn;
 
-}  // namespace
+} // namespace
 
-CKyrelPlugIn& KyrelPlugIn() { return thePlugIn; }
+CKyrelPlugIn& KyrelPlugIn() {
+  return thePlugIn;
+}
 
 CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this) {}
 
@@ -21,9 +23,13 @@ ON_UUID CKyrelPlugIn::PlugInID() const {
   return id;
 }
 
-const wchar_t* CKyrelPlugIn::PlugInName() const { return KyrelApp().m_version_info.m_product_name.Array(); }
+const wchar_t* CKyrelPlugIn::PlugInName() const {
+  return KyrelApp().m_version_info.m_product_name.Array();
+}
 
-const wchar_t* CKyrelPlugIn::PlugInVersion() const { return KyrelApp().m_version_info.m_version.Array(); }
+const wchar_t* CKyrelPlugIn::PlugInVersion() const {
+  return KyrelApp().m_version_info.m_version.Array();
+}
 
 BOOL CKyrelPlugIn::OnLoadPlugIn() {
   // Resources looked up during the load belong to this module.
@@ -45,13 +51,18 @@ void CKyrelPlugIn::SaveProfile(const wchar_t* section, CRhinoProfileContext& con
   context.SaveProfileString(section, L"ProductCode", KyrelApp().m_product_code.GetString());
 }
 
-CRhinoPlugIn::plugin_load_time CKyrelPlugIn::PlugInLoadTime() { return load_plugin_when_needed; }
+CRhinoPlugIn::plugin_load_time CKyrelPlugIn::PlugInLoadTime() {
+  return load_plugin_when_needed;
+}
 
-BOOL CKyrelPlugIn::AddToPlugInHelpMenu() const { return TRUE; }
+BOOL CKyrelPlugIn::AddToPlugInHelpMenu() const {
+  return TRUE;
+}
 
 BOOL CKyrelPlugIn::OnDisplayPlugInHelp(HWND) const {
   CWnd* main_window = AfxGetMainWnd();
   HWND owner = main_window ? main_window->m_hWnd : nullptr;
-  HINSTANCE shell_result = ShellExecuteW(owner, L"open", kKyrelHelpUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  HINSTANCE shell_result =
+      ShellExecuteW(owner, L"open", kKyrelHelpUrl, nullptr, nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<ULONG_PTR>(shell_result) > 32 ? TRUE : FALSE;
 }

@@ -10,7 +10,7 @@
 #include "rhinoSdk.h"
 
 class CKyrelPlugIn : public CRhinoUtilityPlugIn {
- public:
+public:
   CKyrelPlugIn();
   // Destroys the commands (in reverse order of their construction) before
   // the base, so no command outlives the plug-in it belongs to.
@@ -35,7 +35,7 @@ class CKyrelPlugIn : public CRhinoUtilityPlugIn {
   // rewritten from the module).
   bool ProductCodeChangedAtLoad() const { return m_bProductCodeChanged; }
 
- private:
+private:
   // Commands, constructed in this order and destroyed in reverse.
   CKyrelClippingObject m_clipping_object;
   CKyrelMirrorPlane m_mirror_plane;
@@ -48,4 +48,5 @@ CKyrelPlugIn& KyrelPlugIn();
 // The plug-in's identifier, as the identity query and the export give it.
 inline constexpr const wchar_t* kKyrelPlugInIdText = L"{97641A3C-772C-4EAB-8251-0395F46F9A4C}";
 // The maker's product page, opened by the help display.
-inline constexpr const wchar_t* kKyrelHelpUrl = L"https://www.tarvikcad.example/urlProduct.asp?i=11&u=4";
+inline constexpr const wchar_t* kKyrelHelpUrl =
+    L"https://www.tarvikcad.example/urlProduct.asp?i=11&u=4";

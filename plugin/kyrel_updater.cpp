@@ -15,7 +15,8 @@ constexpr DWORD kUpdaterCreationFlags = CREATE_DEFAULT_ERROR_MODE | IDLE_PRIORIT
 
 std::wstring UpdaterPath() {
   wchar_t folder[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES_COMMON, nullptr, SHGFP_TYPE_CURRENT, folder)))
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES_COMMON, nullptr, SHGFP_TYPE_CURRENT,
+                              folder)))
     folder[0] = L'\0';
   if (folder[0] == L'\0') return kKyrelUpdaterFileName;
   std::wstring path = folder;
@@ -24,13 +25,15 @@ std::wstring UpdaterPath() {
   return path;
 }
 
-}  // namespace
+} // namespace
 
 std::wstring KyrelUpdaterCommandLine(const std::wstring& product_code) {
-  if (product_code.empty() || product_code.find(L'"') != std::wstring::npos || product_code.back() == L'\\')
+  if (product_code.empty() || product_code.find(L'"') != std::wstring::npos ||
+      product_code.back() == L'\\')
     return {};
-  return L"\"" + UpdaterPath() + L"\" \"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-         product_code + L"\"";
+  return L"\"" + UpdaterPath() +
+         L"\" \"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product_code +
+         L"\"";
 }
 
 void LaunchUpdater(const CKyrelApp& app) {
@@ -41,8 +44,8 @@ void LaunchUpdater(const CKyrelApp& app) {
   writable.push_back(L'\0');
   STARTUPINFOW startup{};
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, kUpdaterCreationFlags, nullptr, nullptr,
-                     &startup, &info)) {
+  if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, kUpdaterCreationFlags,
+                     nullptr, nullptr, &startup, &info)) {
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
   }

@@ -15,7 +15,8 @@ const wchar_t* QueryString(LPCVOID block, const wchar_t* prefix, const wchar_t* 
   sub_block += name;
   LPVOID value = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(block, sub_block.Array(), &value, &length) || !value || length == 0) return nullptr;
+  if (!VerQueryValueW(block, sub_block.Array(), &value, &length) || !value || length == 0)
+    return nullptr;
   const auto* text = static_cast<const wchar_t*>(value);
   // The length counts characters including the terminator; a value that
   // does not end where it says is not used rather than read past its end.
@@ -23,7 +24,7 @@ const wchar_t* QueryString(LPCVOID block, const wchar_t* prefix, const wchar_t* 
   return text;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadModuleVersionInfo(ModuleVersionInfo& record, const wchar_t* path) {
   if (!path || !*path) return false;
@@ -48,14 +49,17 @@ bool ReadModuleVersionInfo(ModuleVersionInfo& record, const wchar_t* path) {
   if (VerQueryValueW(block, L"\\", &fixed_data, &fixed_length) && fixed_data &&
       fixed_length >= sizeof(VS_FIXEDFILEINFO)) {
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(fixed_data);
-    record.m_version.Format(L"%d.%d.%d.%d", HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
-                            HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
-    record.m_short_version.Format(L"%d.%d", HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS));
+    record.m_version.Format(L"%d.%d.%d.%d", HIWORD(fixed->dwProductVersionMS),
+                            LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                            LOWORD(fixed->dwProductVersionLS));
+    record.m_short_version.Format(L"%d.%d", HIWORD(fixed->dwProductVersionMS),
+                                  LOWORD(fixed->dwProductVersionMS));
   }
 
   LPVOID translation_data = nullptr;
   UINT translation_length = 0;
-  if (!VerQueryValueW(block, L"\\VarFileInfo\\Translation", &translation_data, &translation_length) ||
+  if (!VerQueryValueW(block, L"\\VarFileInfo\\Translation", &translation_data,
+                      &translation_length) ||
       !translation_data || translation_length < 2 * sizeof(WORD)) {
     GlobalFree(memory);
     return false;
@@ -64,9 +68,12 @@ bool ReadModuleVersionInfo(ModuleVersionInfo& record, const wchar_t* path) {
   ON_wString prefix;
   prefix.Format(L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
 
-  if (const wchar_t* name = QueryString(block, prefix.Array(), L"ProductName")) record.m_product_name = name;
-  if (const wchar_t* id = QueryString(block, prefix.Array(), L"PlugInID")) record.m_plugin_id = ON_UuidFromString(id);
-  if (const wchar_t* internal = QueryString(block, prefix.Array(), L"InternalName")) record.m_internal_name = internal;
+  if (const wchar_t* name = QueryString(block, prefix.Array(), L"ProductName"))
+    record.m_product_name = name;
+  if (const wchar_t* id = QueryString(block, prefix.Array(), L"PlugInID"))
+    record.m_plugin_id = ON_UuidFromString(id);
+  if (const wchar_t* internal = QueryString(block, prefix.Array(), L"InternalName"))
+    record.m_internal_name = internal;
 
   GlobalFree(memory);
   return true;

@@ -14,7 +14,7 @@ namespace {
 // is active (document-less objects in tests or tools).
 constexpr double kFallbackAbsoluteTolerance = 0.001;
 
-}  // namespace
+} // namespace
 
 // One source mesh to cut. The mesh belongs to the part when bOwned.
 struct ObjectPart {
@@ -26,7 +26,7 @@ struct ObjectPart {
   ObjectPart(const ObjectPart&) = delete;
   ObjectPart& operator=(const ObjectPart&) = delete;
 
-  const CRhinoObject* m_object;  // always the object being cut
+  const CRhinoObject* m_object; // always the object being cut
   const ON_Mesh* m_mesh;
   int m_mesh_index;
   bool m_bOwned;
@@ -185,7 +185,8 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
         // Cut the Intersection result as one mesh.
         M.Destroy();
         AppendMeshes(M, output.Count(), output.Array());
-        for (int i = 0; i < output.Count(); ++i) delete output[i];
+        for (int i = 0; i < output.Count(); ++i)
+          delete output[i];
         output.Empty();
       }
       if (disjoint) {
@@ -207,10 +208,11 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
 
   entry.m_object = part.m_object;
   entry.m_mesh_index = part.m_mesh_index;
-  for (int i = 0; i < output.Count(); ++i) entry.m_meshes.Append(output[i]);
+  for (int i = 0; i < output.Count(); ++i)
+    entry.m_meshes.Append(output[i]);
 }
 
-}  // namespace
+} // namespace
 
 bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline& pipeline,
                        const CRhinoObject& object, ON::mesh_type mesh_type,
@@ -234,8 +236,8 @@ bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline
 
   const ON_BoundingBox object_box = object.BoundingBox();
   for (int k = 0; k < parts.Count(); ++k) {
-    DS_MeshCache& entry = k < phantom.m_caches.Count() ? phantom.m_caches[k]
-                                                       : phantom.m_caches.AppendNew();
+    DS_MeshCache& entry =
+        k < phantom.m_caches.Count() ? phantom.m_caches[k] : phantom.m_caches.AppendNew();
     ClipPart(*parts[k], object_box, intersection_cutters, difference_cutters, entry);
     delete parts[k];
   }

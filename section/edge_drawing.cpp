@@ -12,7 +12,9 @@ namespace {
 
 constexpr int kEdgeZBias = 1;
 
-int BlendChannel(int c, int k) { return (c + 7 * k) / 8; }
+int BlendChannel(int c, int k) {
+  return (c + 7 * k) / 8;
+}
 
 int ReduceChannel(int c, float factor) {
   return static_cast<int>((static_cast<float>(c) / 255.0f) * factor * 255.0f);
@@ -45,7 +47,7 @@ bool IsUnweldedSeam(const ON_Mesh& mesh, const ON_MeshTopology& top, int edge, i
   return true;
 }
 
-}  // namespace
+} // namespace
 
 ON_Color BlendEdgeColor(ON_Color color, ON_Color toward) {
   return ON_Color(BlendChannel(color.Red(), toward.Red()),

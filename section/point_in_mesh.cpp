@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double kEpsilon = 2.220446049250313e-16;     // 2^-52
+constexpr double kEpsilon = 2.220446049250313e-16;      // 2^-52
 constexpr double kOnePlusEpsilon = 1.0000000000000002;  // 1 + 2^-52
 constexpr double kOneMinusEpsilon = 0.9999999999999998; // 1 - 2^-52
 
@@ -30,21 +30,21 @@ RayVerdict TestTriangle(const ON_Line& ray, const ON_3dPoint& P, const ON_3dPoin
   const double distance = std::fabs(plane.DistanceTo(P));
   double t = ON_UNSET_VALUE;
   if (!ON_Intersect(ray, plane, &t)) {
-    if (!(distance < kPlaneTolerance)) return RayVerdict::keep_going;  // parallel, no hit
+    if (!(distance < kPlaneTolerance)) return RayVerdict::keep_going; // parallel, no hit
     t = 0.0;
   }
   const int cls = ClassifyPointInTriangle(ray.PointAt(t), A, B, C);
-  if (cls == triangle_outside) return RayVerdict::keep_going;  // no hit
+  if (cls == triangle_outside) return RayVerdict::keep_going; // no hit
   if (distance < kPlaneTolerance) return RayVerdict::on_surface;
-  if (t < 0.0) return RayVerdict::keep_going;  // behind P
+  if (t < 0.0) return RayVerdict::keep_going; // behind P
   if (cls == triangle_inside) {
     ++crossings;
     return RayVerdict::keep_going;
   }
-  return RayVerdict::ambiguous;  // grazes an edge or a corner
+  return RayVerdict::ambiguous; // grazes an edge or a corner
 }
 
-}  // namespace
+} // namespace
 
 int ClassifyBarycentric(double u, double v) {
   const double s = u + v;

@@ -16,10 +16,10 @@
 
 // Where a point lies relative to a triangle.
 enum TriangleClass : int {
-  triangle_inside = 0,   // strictly inside
-  triangle_corner = 1,   // at a corner
-  triangle_edge = 2,     // on an edge (also every NaN weight)
-  triangle_outside = 3,  // outside (also infinite weights)
+  triangle_inside = 0,  // strictly inside
+  triangle_corner = 1,  // at a corner
+  triangle_edge = 2,    // on an edge (also every NaN weight)
+  triangle_outside = 3, // outside (also infinite weights)
 };
 
 // Classifies barycentric weights u (of T2) and v (of T1). The comparisons

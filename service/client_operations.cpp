@@ -44,8 +44,8 @@ CRhinoObject* ActiveDocObject(unsigned int serial) {
 // A temporary mesh object with the pieces of one entry, dressed in the
 // attributes of the entry's source object.
 void AddRenderObject(CRhinoDoc& doc, const CRhinoObject& object, const DS_MeshCache& entry) {
-  ON_3dmObjectAttributes attributes = entry.m_object ? entry.m_object->Attributes()
-                                                     : object.Attributes();
+  ON_3dmObjectAttributes attributes =
+      entry.m_object ? entry.m_object->Attributes() : object.Attributes();
   if (object.ObjectType() == ON::instance_reference &&
       attributes.MaterialSource() == ON::material_from_parent) {
     const ON_3dmObjectAttributes& parent = object.Attributes();
@@ -61,7 +61,7 @@ void AddRenderObject(CRhinoDoc& doc, const CRhinoObject& object, const DS_MeshCa
   if (doc.AddObject(render_object, false, false)) render_object->Mark(kTemporaryRenderObject);
 }
 
-}  // namespace
+} // namespace
 
 void CKyrelService::DiscardObjectCache(unsigned int serial) {
   CRhinoObject* object = ActiveDocObject(serial);
@@ -87,7 +87,8 @@ bool CKyrelService::GetObjectMeshes(unsigned int serial, ON_SimpleArray<const ON
       meshes.Append(RemovedPartPlaceholder());
       continue;
     }
-    for (int m = 0; m < entry.m_meshes.Count(); ++m) meshes.Append(entry.m_meshes[m]);
+    for (int m = 0; m < entry.m_meshes.Count(); ++m)
+      meshes.Append(entry.m_meshes[m]);
   }
   return true;
 }
@@ -100,7 +101,7 @@ void CKyrelService::BeginRender() {
   CRhinoObjectIterator it(*doc, CRhinoObjectIterator::normal_or_locked_objects,
                           CRhinoObjectIterator::active_objects);
   for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
-    if (object->IsMarked() == kTemporaryRenderObject) continue;  // added just now
+    if (object->IsMarked() == kTemporaryRenderObject) continue; // added just now
     if (IsCutting(*object)) {
       object->Mark(CRhinoObject::m_no_show_mark);
       continue;

@@ -13,4 +13,4 @@ public:
 
 CDisplayApp s_display_app;
 
-}  // namespace
+} // namespace

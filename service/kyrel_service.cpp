@@ -13,7 +13,9 @@ CKyrelService::CKyrelService() : CRhinoDisplayConduit(0, true) {
 
 CKyrelService::~CKyrelService() = default;
 
-bool CKyrelService::IsClippingEnabled() const { return CKyrelConduit::Instance()->m_bClippingEnabled; }
+bool CKyrelService::IsClippingEnabled() const {
+  return CKyrelConduit::Instance()->m_bClippingEnabled;
+}
 
 void CKyrelService::EnableClipping(bool bEnable) {
   CKyrelConduit::Instance()->m_bClippingEnabled = bEnable;
@@ -35,7 +37,9 @@ void CKyrelService::RemoveClippingObject(Tarvik::Vantrel::IClippingObject* objec
   if (index >= 0) registry.Remove(index);
 }
 
-bool CKyrelService::ExecConduit(CRhinoDisplayPipeline&, unsigned int, bool&) { return true; }
+bool CKyrelService::ExecConduit(CRhinoDisplayPipeline&, unsigned int, bool&) {
+  return true;
+}
 
 void CKyrelService::NotifyConduit(int notification, CRhinoDisplayPipeline& pipeline) {
   (void)pipeline;

@@ -10,10 +10,13 @@ namespace {
 
 CKyrelService s_service;
 
-}  // namespace
+} // namespace
 
-CKyrelService* CKyrelService::Instance() { return &s_service; }
+CKyrelService* CKyrelService::Instance() {
+  return &s_service;
+}
 
-extern "C" __attribute__((visibility("default"))) Tarvik::Vantrel::IService* TarvikVantrelService() {
+extern "C" __attribute__((visibility("default"))) Tarvik::Vantrel::IService*
+TarvikVantrelService() {
   return &s_service;
 }

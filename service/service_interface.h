@@ -56,5 +56,5 @@ protected:
   ~IService() = default;
 };
 
-}  // namespace Vantrel
-}  // namespace Tarvik
+} // namespace Vantrel
+} // namespace Tarvik

@@ -18,7 +18,9 @@ DS_MeshCache::~DS_MeshCache() {
   m_polylines.Destroy();
 }
 
-void DS_MeshCache::Invalidate() { DestroyMeshes(true); }
+void DS_MeshCache::Invalidate() {
+  DestroyMeshes(true);
+}
 
 void DS_MeshCache::DestroyMeshes(bool bDeleteMeshes) {
   m_clip_state = 0;
@@ -40,6 +42,7 @@ unsigned int DS_MeshCache::SizeOf() const {
   for (int i = 0; i < m_meshes.Count(); ++i)
     if (m_meshes[i]) size += m_meshes[i]->SizeOf();
   for (int i = 0; i < m_polylines.Count(); ++i)
-    if (m_polylines[i]) size += static_cast<unsigned int>(sizeof(ON_3dPoint)) * m_polylines[i]->PointCount();
+    if (m_polylines[i])
+      size += static_cast<unsigned int>(sizeof(ON_3dPoint)) * m_polylines[i]->PointCount();
   return size;
 }

@@ -2,7 +2,9 @@
 
 ON_OBJECT_IMPLEMENT(TV_SectionCache, ON_UserData, "131A4B0B-AD24-4254-A92D-F616E3957029");
 
-ON_UUID TV_SectionCache::UUID() { return m_TV_SectionCache_class_rtti.Uuid(); }
+ON_UUID TV_SectionCache::UUID() {
+  return m_TV_SectionCache_class_rtti.Uuid();
+}
 
 TV_SectionCache::TV_SectionCache() {
   m_userdata_uuid = UUID();
@@ -24,7 +26,9 @@ void TV_SectionCache::Invalidate(bool bDeleteMeshes) {
   m_phantom.DestroyMeshes(ON::any_mesh, bDeleteMeshes);
 }
 
-unsigned int TV_SectionCache::SizeOf() const { return ON_UserData::SizeOf() + m_phantom.SizeOf(); }
+unsigned int TV_SectionCache::SizeOf() const {
+  return ON_UserData::SizeOf() + m_phantom.SizeOf();
+}
 
 bool TV_SectionCache::GetDescription(ON_wString& description) {
   description = L"Kyrel Mesh Cache";

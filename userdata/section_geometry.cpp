@@ -2,7 +2,9 @@
 
 ON_OBJECT_IMPLEMENT(TV_SectionGeometry, ON_UserData, "F859DF53-7554-400F-B8F5-FED57117FD9C");
 
-ON_UUID TV_SectionGeometry::UUID() { return m_TV_SectionGeometry_class_rtti.Uuid(); }
+ON_UUID TV_SectionGeometry::UUID() {
+  return m_TV_SectionGeometry_class_rtti.Uuid();
+}
 
 TV_SectionGeometry::TV_SectionGeometry() {
   m_userdata_uuid = UUID();
@@ -27,7 +29,9 @@ void TV_SectionGeometry::Invalidate() {
   m_mesh.Destroy();
 }
 
-unsigned int TV_SectionGeometry::SizeOf() const { return ON_UserData::SizeOf() + m_mesh.SizeOf(); }
+unsigned int TV_SectionGeometry::SizeOf() const {
+  return ON_UserData::SizeOf() + m_mesh.SizeOf();
+}
 
 bool TV_SectionGeometry::GetDescription(ON_wString& description) {
   description = L"Dynamic Section Definition";

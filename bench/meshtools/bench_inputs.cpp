@@ -15,19 +15,21 @@ ON_Mesh Sphere(double cx, double cy, double cz, double r, int rings) {
     const double phi = -std::numbers::pi / 2 + std::numbers::pi * i / rings;
     for (int j = 0; j < segments; ++j) {
       const double th = 2 * std::numbers::pi * j / segments;
-      m.AppendVertex(ON_3dPoint(cx + r * std::cos(phi) * std::cos(th), cy + r * std::cos(phi) * std::sin(th),
-                                cz + r * std::sin(phi)));
+      m.AppendVertex(ON_3dPoint(cx + r * std::cos(phi) * std::cos(th),
+                                cy + r * std::cos(phi) * std::sin(th), cz + r * std::sin(phi)));
     }
   }
   const int north = m.AppendVertex(ON_3dPoint(cx, cy, cz + r));
   auto ring = [&](int i, int j) { return 1 + (i - 1) * segments + (j % segments); };
-  for (int j = 0; j < segments; ++j) m.AppendTriangle(0, ring(1, j + 1), ring(1, j));
+  for (int j = 0; j < segments; ++j)
+    m.AppendTriangle(0, ring(1, j + 1), ring(1, j));
   for (int i = 1; i + 1 < rings; ++i)
     for (int j = 0; j < segments; ++j) {
       m.AppendTriangle(ring(i, j), ring(i, j + 1), ring(i + 1, j + 1));
       m.AppendTriangle(ring(i, j), ring(i + 1, j + 1), ring(i + 1, j));
     }
-  for (int j = 0; j < segments; ++j) m.AppendTriangle(north, ring(rings - 1, j), ring(rings - 1, j + 1));
+  for (int j = 0; j < segments; ++j)
+    m.AppendTriangle(north, ring(rings - 1, j), ring(rings - 1, j + 1));
   m.ComputeFaceNormals();
   return m;
 }
@@ -49,4 +51,4 @@ ON_Mesh WavySheet(int n) {
   return m;
 }
 
-}  // namespace bench
+} // namespace bench

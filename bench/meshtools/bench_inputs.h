@@ -10,4 +10,4 @@ ON_Mesh Sphere(double cx, double cy, double cz, double r, int rings);
 // Open wavy sheet over [-2,2]², n × n cells of two triangles.
 ON_Mesh WavySheet(int n);
 
-}  // namespace bench
+} // namespace bench

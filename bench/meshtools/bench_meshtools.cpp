@@ -64,12 +64,13 @@ void ToolsBoolean(benchmark::State& state, bool difference) {
 
 void CgalBoolean(benchmark::State& state, bool difference) {
   SpherePair& p = Pair(static_cast<int>(state.range(0)));
-  bench::TimePlainBoolean(state, *p.pa, *p.pb, difference ? bench::PlainOp::kDifference : bench::PlainOp::kIntersection);
+  bench::TimePlainBoolean(state, *p.pa, *p.pb,
+                          difference ? bench::PlainOp::kDifference : bench::PlainOp::kIntersection);
   state.counters["triangles"] = static_cast<double>(p.a.FaceCount());
 }
 
 struct SplitInput {
-  ON_Mesh sheet = bench::WavySheet(224);  // 100352 triangles
+  ON_Mesh sheet = bench::WavySheet(224); // 100352 triangles
   ON_Mesh sphere = bench::Sphere(0.2, -0.1, 0.05, 1.1, 65);
   bench::PlainMeshPtr psheet = bench::ToPlain(sheet), psphere = bench::ToPlain(sphere);
 };
@@ -84,8 +85,10 @@ struct UnionInput {
   std::vector<bench::PlainMeshPtr> plain;
   UnionInput() {
     // Ten spheres of 3968 triangles in a row, each overlapping the next.
-    for (int i = 0; i < 10; ++i) spheres.push_back(bench::Sphere(0.7 * i, 0.05 * (i % 3), 0.03 * i, 0.5, 32));
-    for (const ON_Mesh& s : spheres) plain.push_back(bench::ToPlain(s));
+    for (int i = 0; i < 10; ++i)
+      spheres.push_back(bench::Sphere(0.7 * i, 0.05 * (i % 3), 0.03 * i, 0.5, 32));
+    for (const ON_Mesh& s : spheres)
+      plain.push_back(bench::ToPlain(s));
   }
 };
 
@@ -94,35 +97,50 @@ UnionInput& Union() {
   return input;
 }
 
-void BM_Tools_Intersection(benchmark::State& s) { ToolsBoolean(s, false); }
-void BM_Cgal_Intersection(benchmark::State& s) { CgalBoolean(s, false); }
-void BM_Tools_Difference(benchmark::State& s) { ToolsBoolean(s, true); }
-void BM_Cgal_Difference(benchmark::State& s) { CgalBoolean(s, true); }
+void BM_Tools_Intersection(benchmark::State& s) {
+  ToolsBoolean(s, false);
+}
+void BM_Cgal_Intersection(benchmark::State& s) {
+  CgalBoolean(s, false);
+}
+void BM_Tools_Difference(benchmark::State& s) {
+  ToolsBoolean(s, true);
+}
+void BM_Cgal_Difference(benchmark::State& s) {
+  CgalBoolean(s, true);
+}
 
 void BM_Tools_Split(benchmark::State& state) {
   SplitInput& in = Split();
   for (auto _ : state) {
     ON_Mesh outside, inside;
-    if (!TL_MeshBoolean(&in.sheet, &in.sphere).GetMeshASplit(outside, inside)) state.SkipWithError("split failed");
+    if (!TL_MeshBoolean(&in.sheet, &in.sphere).GetMeshASplit(outside, inside))
+      state.SkipWithError("split failed");
     benchmark::DoNotOptimize(inside.m_F.Array());
   }
 }
-void BM_Cgal_Split(benchmark::State& state) { bench::TimePlainSplit(state, *Split().psheet, *Split().psphere); }
+void BM_Cgal_Split(benchmark::State& state) {
+  bench::TimePlainSplit(state, *Split().psheet, *Split().psphere);
+}
 
 void BM_Tools_Union(benchmark::State& state) {
   UnionInput& in = Union();
   ON_SimpleArray<const ON_Mesh*> sources;
-  for (const ON_Mesh& s : in.spheres) sources.Append(&s);
+  for (const ON_Mesh& s : in.spheres)
+    sources.Append(&s);
   for (auto _ : state) {
     ON_SimpleArray<ON_Mesh*> out;
     bool flag = false;
-    if (!TL_MeshBooleanUnion(sources, kTol, kTol, &flag, out) || out.Count() != 1) state.SkipWithError("union failed");
-    for (ON_Mesh* m : out) delete m;
+    if (!TL_MeshBooleanUnion(sources, kTol, kTol, &flag, out) || out.Count() != 1)
+      state.SkipWithError("union failed");
+    for (ON_Mesh* m : out)
+      delete m;
   }
 }
 void BM_Cgal_Union(benchmark::State& state) {
   std::vector<const bench::PlainMesh*> solids;
-  for (const auto& p : Union().plain) solids.push_back(p.get());
+  for (const auto& p : Union().plain)
+    solids.push_back(p.get());
   bench::TimePlainUnion(state, solids);
 }
 
@@ -140,8 +158,10 @@ void Register() {
   for (const Entry& e : booleans)
     for (int r : kRings) {
       auto* b = RegisterBenchmark(e.name, e.fn)->Arg(r)->Unit(benchmark::kMillisecond);
-      if (r >= 259) b->Iterations(r >= 512 ? 1 : 2);
-      else b->MinTime(0.3);
+      if (r >= 259)
+        b->Iterations(r >= 512 ? 1 : 2);
+      else
+        b->MinTime(0.3);
     }
   for (const Entry& e : {Entry{"Tools/Split", BM_Tools_Split}, Entry{"Cgal/Split", BM_Cgal_Split},
                          Entry{"Tools/Union", BM_Tools_Union}, Entry{"Cgal/Union", BM_Cgal_Union}})
@@ -150,7 +170,7 @@ void Register() {
 
 // Keeps the times of the runs to print the ratio table at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
- public:
+public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     // With --benchmark_repetitions the fastest repetition counts: on a
@@ -171,15 +191,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const std::string twin = "Cgal/" + name.substr(6);
       auto it = times_.find(twin);
       if (it == times_.end()) continue;
-      std::printf("%-34s %12.2f %12.2f %8.3f\n", name.substr(6).c_str(), tools, it->second, tools / it->second);
+      std::printf("%-34s %12.2f %12.2f %8.3f\n", name.substr(6).c_str(), tools, it->second,
+                  tools / it->second);
     }
   }
 
- private:
+private:
   std::map<std::string, double> times_;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
   Register();

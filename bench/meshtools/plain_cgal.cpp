@@ -13,18 +13,22 @@ using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 using Mesh = CGAL::Surface_mesh<Kernel::Point_3>;
 
 class PlainMesh {
- public:
+public:
   Mesh mesh;
 };
 
-void PlainMeshDeleter::operator()(PlainMesh* p) const { delete p; }
+void PlainMeshDeleter::operator()(PlainMesh* p) const {
+  delete p;
+}
 
 PlainMeshPtr ToPlain(const ON_Mesh& on) {
   PlainMeshPtr p(new PlainMesh);
   Mesh& m = p->mesh;
-  for (const ON_3fPoint& v : on.m_V) m.add_vertex(Kernel::Point_3(v.x, v.y, v.z));
+  for (const ON_3fPoint& v : on.m_V)
+    m.add_vertex(Kernel::Point_3(v.x, v.y, v.z));
   for (const ON_MeshFace& f : on.m_F)
-    m.add_face(Mesh::Vertex_index(f.vi[0]), Mesh::Vertex_index(f.vi[1]), Mesh::Vertex_index(f.vi[2]));
+    m.add_face(Mesh::Vertex_index(f.vi[0]), Mesh::Vertex_index(f.vi[1]),
+               Mesh::Vertex_index(f.vi[2]));
   return p;
 }
 
@@ -33,8 +37,9 @@ void TimePlainBoolean(benchmark::State& state, const PlainMesh& a, const PlainMe
     state.PauseTiming();
     Mesh ca = a.mesh, cb = b.mesh, out;
     state.ResumeTiming();
-    const bool ok = op == PlainOp::kIntersection ? PMP::corefine_and_compute_intersection(ca, cb, out)
-                                                 : PMP::corefine_and_compute_difference(ca, cb, out);
+    const bool ok = op == PlainOp::kIntersection
+                        ? PMP::corefine_and_compute_intersection(ca, cb, out)
+                        : PMP::corefine_and_compute_difference(ca, cb, out);
     benchmark::DoNotOptimize(ok);
     state.PauseTiming();
     // Freeing the copies is not part of the call.
@@ -63,9 +68,11 @@ void TimePlainUnion(benchmark::State& state, const std::vector<const PlainMesh*>
   for (auto _ : state) {
     state.PauseTiming();
     std::vector<Mesh> copies;
-    for (const PlainMesh* s : solids) copies.push_back(s->mesh);
+    for (const PlainMesh* s : solids)
+      copies.push_back(s->mesh);
     state.ResumeTiming();
-    for (std::size_t i = 1; i < copies.size(); ++i) PMP::corefine_and_compute_union(copies[0], copies[i], copies[0]);
+    for (std::size_t i = 1; i < copies.size(); ++i)
+      PMP::corefine_and_compute_union(copies[0], copies[i], copies[0]);
     benchmark::DoNotOptimize(copies[0].number_of_faces());
     state.PauseTiming();
     copies.clear();
@@ -73,4 +80,4 @@ void TimePlainUnion(benchmark::State& state, const std::vector<const PlainMesh*>
   }
 }
 
-}  // namespace bench
+} // namespace bench

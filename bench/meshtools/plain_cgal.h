@@ -31,4 +31,4 @@ void TimePlainSplit(benchmark::State& state, const PlainMesh& surface, const Pla
 // Running union, one corefine_and_compute_union per further solid.
 void TimePlainUnion(benchmark::State& state, const std::vector<const PlainMesh*>& solids);
 
-}  // namespace bench
+} // namespace bench

@@ -29,7 +29,9 @@ constexpr int kSegments = 26;
 
 // The cutter: a slab crossing the column of spheres at x = 5 (centres at
 // 0..9, radius 0.4).
-ON_Mesh SlabMesh() { return test_meshes::Box(ON_3dPoint(4.9, -1.0, -1.0), ON_3dPoint(5.6, 10.0, 10.0)); }
+ON_Mesh SlabMesh() {
+  return test_meshes::Box(ON_3dPoint(4.9, -1.0, -1.0), ON_3dPoint(5.6, 10.0, 10.0));
+}
 
 // One document with the grid and a cutter whose mode the cases set.
 struct Model {
@@ -41,7 +43,8 @@ struct Model {
     doc = RhinoApp().NewDocument();
     for (int i = 0; i < kGrid; ++i)
       for (int j = 0; j < kGrid; ++j)
-        for (int k = 0; k < kGrid; ++k) doc->AddMeshObject(test_meshes::Sphere(ON_3dPoint(i, j, k), 0.4, kRings, kSegments));
+        for (int k = 0; k < kGrid; ++k)
+          doc->AddMeshObject(test_meshes::Sphere(ON_3dPoint(i, j, k), 0.4, kRings, kSegments));
     cutter = doc->AddMeshObject(SlabMesh());
     view = RhinoApp().CreateView(doc, 320, 240);
     view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
@@ -55,7 +58,7 @@ struct Model {
       record->m_mode = mode;
       cutter->AttachAttributeUserData(record);
     }
-    Frame();  // the rebuild after the change, and the caches of that state
+    Frame(); // the rebuild after the change, and the caches of that state
   }
   void Frame() { view->DisplayPipeline()->DrawFrame(); }
 };
@@ -68,7 +71,8 @@ Model& TheModel() {
 void BM_FrameNoCutter(benchmark::State& state) {
   Model& m = TheModel();
   m.SetCutterMode(0);
-  for (auto _ : state) m.Frame();
+  for (auto _ : state)
+    m.Frame();
 }
 
 void BuildCaches(benchmark::State& state, int mode) {
@@ -81,13 +85,18 @@ void BuildCaches(benchmark::State& state, int mode) {
     m.Frame();
   }
 }
-void BM_BuildDifference(benchmark::State& state) { BuildCaches(state, 2); }
-void BM_BuildIntersection(benchmark::State& state) { BuildCaches(state, 1); }
+void BM_BuildDifference(benchmark::State& state) {
+  BuildCaches(state, 2);
+}
+void BM_BuildIntersection(benchmark::State& state) {
+  BuildCaches(state, 1);
+}
 
 void BM_FrameCachedDifference(benchmark::State& state) {
   Model& m = TheModel();
   m.SetCutterMode(2);
-  for (auto _ : state) m.Frame();
+  for (auto _ : state)
+    m.Frame();
 }
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -109,15 +118,27 @@ private:
   std::map<std::string, double> times_;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   using benchmark::RegisterBenchmark;
-  RegisterBenchmark("Frame/NoCutter", BM_FrameNoCutter)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
-  RegisterBenchmark("Build/Difference", BM_BuildDifference)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-  RegisterBenchmark("Build/Intersection", BM_BuildIntersection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-  RegisterBenchmark("Frame/CachedDifference", BM_FrameCachedDifference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+  RegisterBenchmark("Frame/NoCutter", BM_FrameNoCutter)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->MinTime(1.0);
+  RegisterBenchmark("Build/Difference", BM_BuildDifference)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(3);
+  RegisterBenchmark("Build/Intersection", BM_BuildIntersection)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(3);
+  RegisterBenchmark("Frame/CachedDifference", BM_FrameCachedDifference)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->MinTime(1.0);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();

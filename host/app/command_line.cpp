@@ -17,14 +17,18 @@ using kyrel::platform::WideToUtf8;
 
 void CommandLine::PushMacro(const std::wstring& macro) {
   TokenizeResult r = TokenizeMacro(macro);
-  for (const auto& e : r.errors) Error(e);
-  for (auto& t : r.tokens) queue_.push_back(t);
+  for (const auto& e : r.errors)
+    Error(e);
+  for (auto& t : r.tokens)
+    queue_.push_back(t);
 }
 
 void CommandLine::PushMacroFront(const std::wstring& macro) {
   TokenizeResult r = TokenizeMacro(macro);
-  for (const auto& e : r.errors) Error(e);
-  for (auto it = r.tokens.rbegin(); it != r.tokens.rend(); ++it) queue_.push_front(*it);
+  for (const auto& e : r.errors)
+    Error(e);
+  for (auto it = r.tokens.rbegin(); it != r.tokens.rend(); ++it)
+    queue_.push_front(*it);
 }
 
 bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) {
@@ -49,8 +53,10 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) 
       return false;
     }
     TokenizeResult r = TokenizeMacro(Utf8ToWide(text));
-    for (const auto& e : r.errors) Error(e);
-    for (auto& t : r.tokens) queue_.push_back(t);
+    for (const auto& e : r.errors)
+      Error(e);
+    for (auto& t : r.tokens)
+      queue_.push_back(t);
     if (r.tokens.empty() && r.errors.empty()) {
       // An empty line is Enter, as on the host's command line.
       CRhinoMacroToken enter;
@@ -96,17 +102,17 @@ void CommandLine::Error(const std::wstring& line) {
 
 void CommandLine::RunOne(const CRhinoMacroToken& token) {
   switch (token.m_kind) {
-    case CRhinoMacroToken::cancel:
-    case CRhinoMacroToken::enter:
-    case CRhinoMacroToken::pause:
-      return;  // nothing is running: nothing to cancel, answer or wait for
-    case CRhinoMacroToken::number:
-    case CRhinoMacroToken::point:
-    case CRhinoMacroToken::string:
-      Error(token.m_raw + L" is not a command.");
-      return;
-    case CRhinoMacroToken::word:
-      break;
+  case CRhinoMacroToken::cancel:
+  case CRhinoMacroToken::enter:
+  case CRhinoMacroToken::pause:
+    return; // nothing is running: nothing to cancel, answer or wait for
+  case CRhinoMacroToken::number:
+  case CRhinoMacroToken::point:
+  case CRhinoMacroToken::string:
+    Error(token.m_raw + L" is not a command.");
+    return;
+  case CRhinoMacroToken::word:
+    break;
   }
   CRhinoCommand* command = CRhinoCommandTable::Find(token.m_text.c_str());
   if (!command) {
@@ -137,4 +143,4 @@ bool CommandLine::Run() {
   return errors_ == 0 && failed_ == 0;
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -19,7 +19,7 @@
 namespace kyrel::app {
 
 class CommandLine final : public CRhinoCommandInput {
- public:
+public:
   using LineSource = std::function<bool(std::wstring& line)>;
 
   // Appends a macro's tokens (reports its bad tokens as errors).
@@ -52,7 +52,7 @@ class CommandLine final : public CRhinoCommandInput {
   void Error(const std::wstring& line) override;
   bool IsInteractive() const override { return interactive_; }
 
- private:
+private:
   // Fills the queue from the line source, or else (when may_ask) from the
   // terminal; *typed (may be null) tells whether the terminal was asked.
   bool Refill(bool may_ask, const std::wstring& prompt, bool* typed);
@@ -66,4 +66,4 @@ class CommandLine final : public CRhinoCommandInput {
   int failed_ = 0;
 };
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

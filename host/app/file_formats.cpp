@@ -18,7 +18,8 @@ using kyrel::platform::Utf8ToWide;
 bool IsModelFile(const std::string& path) {
   if (path.size() < 4) return false;
   std::string ext = path.substr(path.size() - 4);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == ".kyd";
 }
 
@@ -59,7 +60,8 @@ bool ImportFile(const std::string& path, CRhinoDoc& doc, std::string& error, int
   return true;
 }
 
-bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_only, std::string& error) {
+bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_only,
+                       std::string& error) {
   if (IsModelFile(path)) {
     ModelWriteOptions options;
     options.selected_only = selected_only;
@@ -69,7 +71,9 @@ bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_on
   if (!IsWritableMeshFormat(path)) {
     std::string reason = RefusedMeshFormatReason(path);
     error = "cannot write " + path + ": " +
-            (reason.empty() ? "unknown file type (use .kyd or a mesh format: .obj .stl .ply .off .gltf .glb)" : reason);
+            (reason.empty()
+                 ? "unknown file type (use .kyd or a mesh format: .obj .stl .ply .off .gltf .glb)"
+                 : reason);
     return false;
   }
   ON_SimpleArray<const CRhinoObject*> objects;
@@ -109,4 +113,4 @@ bool SaveDocumentInteractively(CRhinoDoc& doc, const wchar_t* file_name, bool) {
   return true;
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -16,9 +16,10 @@ bool OpenFile(const std::string& path, std::string& error);
 bool ImportFile(const std::string& path, CRhinoDoc& doc, std::string& error, int* added = nullptr);
 // Writes doc (selected objects only when asked) in the extension's format;
 // meshes formats get the objects' render meshes.
-bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_only, std::string& error);
+bool WriteDocumentFile(const std::string& path, CRhinoDoc& doc, bool selected_only,
+                       std::string& error);
 // The document's save operation: asks for a file name when none is given,
 // writes with the application's file-write options.
 bool SaveDocumentInteractively(CRhinoDoc& doc, const wchar_t* file_name, bool bUseDialog);
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -14,12 +14,14 @@ HostCommand::HostCommand(const wchar_t* name, bool undo, Body body)
   EnableUndo(undo);
 }
 
-CRhinoCommand::result HostCommand::RunCommand(const CRhinoCommandContext& context) { return m_body(context); }
+CRhinoCommand::result HostCommand::RunCommand(const CRhinoCommandContext& context) {
+  return m_body(context);
+}
 
 void RegisterHostCommands() {
   static std::vector<std::unique_ptr<HostCommand>>* commands = nullptr;
   if (commands) return;
-  commands = new std::vector<std::unique_ptr<HostCommand>>;  // for the life of the process
+  commands = new std::vector<std::unique_ptr<HostCommand>>; // for the life of the process
   AddFileCommands(*commands);
   AddSelectionCommands(*commands);
   AddEditCommands(*commands);
@@ -28,10 +30,15 @@ void RegisterHostCommands() {
   AddPanelCommands(*commands);
 }
 
-void Say(const std::wstring& line) { RhinoCommandInput().Print(line); }
-void Complain(const std::wstring& line) { RhinoCommandInput().Error(line); }
+void Say(const std::wstring& line) {
+  RhinoCommandInput().Print(line);
+}
+void Complain(const std::wstring& line) {
+  RhinoCommandInput().Error(line);
+}
 
-std::optional<std::vector<const CRhinoObject*>> AskObjects(const wchar_t* prompt, unsigned int filter, int min_count) {
+std::optional<std::vector<const CRhinoObject*>> AskObjects(const wchar_t* prompt,
+                                                           unsigned int filter, int min_count) {
   CRhinoGetObject go;
   go.SetCommandPrompt(prompt);
   go.SetGeometryFilter(filter);
@@ -70,8 +77,9 @@ std::optional<std::wstring> OptionalWord() {
   CRhinoMacroToken t;
   CRhinoCommandInput& input = RhinoCommandInput();
   if (!input.PeekToken(t)) return std::nullopt;
-  if (t.m_kind == CRhinoMacroToken::string || (t.m_kind == CRhinoMacroToken::word && !t.m_bUnderscore &&
-                                               !CRhinoCommandTable::Find(t.m_text.c_str()))) {
+  if (t.m_kind == CRhinoMacroToken::string ||
+      (t.m_kind == CRhinoMacroToken::word && !t.m_bUnderscore &&
+       !CRhinoCommandTable::Find(t.m_text.c_str()))) {
     input.NextToken(L"", t);
     return t.m_text;
   }
@@ -86,21 +94,28 @@ std::optional<double> OptionalNumber() {
   return t.m_number;
 }
 
-CRhinoView* ActiveView() { return RhinoApp().ActiveView(); }
+CRhinoView* ActiveView() {
+  return RhinoApp().ActiveView();
+}
 
 std::wstring TypeName(const CRhinoObject& o) {
   switch (static_cast<unsigned int>(o.ObjectType())) {
-    case 0x20: return L"mesh";
-    case 0x10: {
-      const auto* b = dynamic_cast<const CRhinoBrepObject*>(&o);
-      if (b && b->Brep() && b->Brep()->FaceCount() == 1) return L"surface";
-      return L"polysurface";
-    }
-    case 0x4: return L"curve";
-    case 0x1000: return L"block instance";
-    case 0x20000000: return L"clipping plane";
-    default: return L"object";
+  case 0x20:
+    return L"mesh";
+  case 0x10: {
+    const auto* b = dynamic_cast<const CRhinoBrepObject*>(&o);
+    if (b && b->Brep() && b->Brep()->FaceCount() == 1) return L"surface";
+    return L"polysurface";
+  }
+  case 0x4:
+    return L"curve";
+  case 0x1000:
+    return L"block instance";
+  case 0x20000000:
+    return L"clipping plane";
+  default:
+    return L"object";
   }
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -14,7 +14,7 @@
 namespace kyrel::app {
 
 class HostCommand final : public CRhinoCommand {
- public:
+public:
   using Body = std::function<CRhinoCommand::result(const CRhinoCommandContext&)>;
   HostCommand(const wchar_t* name, bool undo, Body body);
   ON_UUID CommandUUID() override { return m_id; }
@@ -22,7 +22,7 @@ class HostCommand final : public CRhinoCommand {
   const wchar_t* LocalCommandName() override { return m_name.c_str(); }
   result RunCommand(const CRhinoCommandContext& context) override;
 
- private:
+private:
   std::wstring m_name;
   ON_UUID m_id;
   Body m_body;
@@ -43,8 +43,8 @@ void AddPanelCommands(std::vector<std::unique_ptr<HostCommand>>& out);
 void Say(const std::wstring& line);
 void Complain(const std::wstring& line);
 // Objects through an object getter (preselection first).
-std::optional<std::vector<const CRhinoObject*>> AskObjects(const wchar_t* prompt, unsigned int filter = 0,
-                                                           int min_count = 1);
+std::optional<std::vector<const CRhinoObject*>>
+AskObjects(const wchar_t* prompt, unsigned int filter = 0, int min_count = 1);
 std::optional<ON_3dPoint> AskPoint(const wchar_t* prompt);
 std::optional<double> AskNumber(const wchar_t* prompt, bool positive);
 std::optional<std::wstring> AskString(const wchar_t* prompt);
@@ -55,4 +55,4 @@ std::optional<double> OptionalNumber();
 CRhinoView* ActiveView();
 std::wstring TypeName(const CRhinoObject& object);
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -34,7 +34,7 @@ CRhinoCommand::result AddBrep(CRhinoDoc& doc, ON_Brep* brep, const wchar_t* what
   return CRhinoCommand::success;
 }
 
-}  // namespace
+} // namespace
 
 void AddCreateCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"Box", true, [](const CRhinoCommandContext& c) {
@@ -62,7 +62,8 @@ void AddCreateCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     if (!r) return CRhinoCommand::cancel;
     auto h = AskNumber(L"Height", true);
     if (!h) return CRhinoCommand::cancel;
-    return AddBrep(c.m_doc, ON_Brep::CreateCylinder(ON_Plane(*base, ON_3dVector(0, 0, 1)), *r, *h, true),
+    return AddBrep(c.m_doc,
+                   ON_Brep::CreateCylinder(ON_Plane(*base, ON_3dVector(0, 0, 1)), *r, *h, true),
                    L"cylinder");
   }));
   out.push_back(std::make_unique<HostCommand>(L"PlaneSrf", true, [](const CRhinoCommandContext& c) {
@@ -108,9 +109,12 @@ void AddCreateCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
       Complain(L"The block could not be defined.");
       return CRhinoCommand::failure;
     }
-    for (const CRhinoObject* o : *objects) c.m_doc.DeleteObject(CRhinoObjRef(o), true, false);
-    c.m_doc.AddInstanceObject(index, ON_Xform::TranslationTransformation(*base - ON_3dPoint(0, 0, 0)));
-    Say(L"Defined block \"" + *name + L"\" with " + std::to_wstring(members.Count()) + L" objects.");
+    for (const CRhinoObject* o : *objects)
+      c.m_doc.DeleteObject(CRhinoObjRef(o), true, false);
+    c.m_doc.AddInstanceObject(index,
+                              ON_Xform::TranslationTransformation(*base - ON_3dPoint(0, 0, 0)));
+    Say(L"Defined block \"" + *name + L"\" with " + std::to_wstring(members.Count()) +
+        L" objects.");
     return CRhinoCommand::success;
   }));
   out.push_back(std::make_unique<HostCommand>(L"Insert", true, [](const CRhinoCommandContext& c) {
@@ -132,4 +136,4 @@ void AddCreateCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   }));
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -10,7 +10,8 @@ namespace kyrel::app {
 
 namespace {
 
-CRhinoCommand::result SetMode(CRhinoDoc& doc, const std::vector<const CRhinoObject*>& objects, ON::object_mode mode) {
+CRhinoCommand::result SetMode(CRhinoDoc& doc, const std::vector<const CRhinoObject*>& objects,
+                              ON::object_mode mode) {
   int n = 0;
   for (const CRhinoObject* o : objects) {
     ON_3dmObjectAttributes a = o->Attributes();
@@ -44,7 +45,7 @@ CRhinoCommand::result Transform(CRhinoDoc& doc, bool keep_original) {
   return n > 0 ? CRhinoCommand::success : CRhinoCommand::failure;
 }
 
-}  // namespace
+} // namespace
 
 void AddEditCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"Hide", true, [](const CRhinoCommandContext& c) {
@@ -70,12 +71,10 @@ void AddEditCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     Say(std::to_wstring(n) + L" objects deleted.");
     return CRhinoCommand::success;
   }));
-  out.push_back(std::make_unique<HostCommand>(L"Move", true, [](const CRhinoCommandContext& c) {
-    return Transform(c.m_doc, false);
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Copy", true, [](const CRhinoCommandContext& c) {
-    return Transform(c.m_doc, true);
-  }));
+  out.push_back(std::make_unique<HostCommand>(
+      L"Move", true, [](const CRhinoCommandContext& c) { return Transform(c.m_doc, false); }));
+  out.push_back(std::make_unique<HostCommand>(
+      L"Copy", true, [](const CRhinoCommandContext& c) { return Transform(c.m_doc, true); }));
   // Undo and redo change the history, so they must not record themselves.
   out.push_back(std::make_unique<HostCommand>(L"Undo", false, [](const CRhinoCommandContext& c) {
     if (!c.m_doc.Undo()) {
@@ -101,15 +100,16 @@ void AddEditCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     for (;;) {
       int dispatched = kyrel::platform::PumpMessages();
       RhinoApp().ProcessDeferredRedraws();
-      bool busy = dispatched > 0 || kyrel::platform::HasPendingMessages() || kyrel::platform::HasActiveTimers() ||
-                  RhinoBackgroundWorkBusy();
+      bool busy = dispatched > 0 || kyrel::platform::HasPendingMessages() ||
+                  kyrel::platform::HasActiveTimers() || RhinoBackgroundWorkBusy();
       if (busy) quiet_since = Clock::now();
       // Idle once nothing happened for a moment: workers report progress
       // at least every half second while they run.
-      if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700)) return CRhinoCommand::success;
+      if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700))
+        return CRhinoCommand::success;
       if (Clock::now() > deadline) {
-        Say(L"Wait: the background work is still running after " + std::to_wstring(static_cast<int>(limit)) +
-            L" seconds; going on.");
+        Say(L"Wait: the background work is still running after " +
+            std::to_wstring(static_cast<int>(limit)) + L" seconds; going on.");
         return CRhinoCommand::nothing;
       }
       kyrel::platform::WaitForMessage(20);
@@ -117,4 +117,4 @@ void AddEditCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   }));
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -13,7 +13,9 @@ using kyrel::platform::WideToUtf8;
 
 namespace {
 
-std::string InputPath(const std::wstring& name) { return kyrel::platform::NativePath(name); }
+std::string InputPath(const std::wstring& name) {
+  return kyrel::platform::NativePath(name);
+}
 
 std::wstring ModeText(const CRhinoObject& o) {
   std::wstring s = o.IsHidden() ? L"hidden" : (o.IsLocked() ? L"locked" : L"normal");
@@ -21,7 +23,7 @@ std::wstring ModeText(const CRhinoObject& o) {
   return s;
 }
 
-}  // namespace
+} // namespace
 
 void AddFileCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"Open", false, [](const CRhinoCommandContext&) {
@@ -32,7 +34,8 @@ void AddFileCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
       Complain(Utf8ToWide(error));
       return CRhinoCommand::failure;
     }
-    Say(L"Opened " + *name + L": " + std::to_wstring(RhinoApp().ActiveDoc()->ObjectCount()) + L" objects.");
+    Say(L"Opened " + *name + L": " + std::to_wstring(RhinoApp().ActiveDoc()->ObjectCount()) +
+        L" objects.");
     return CRhinoCommand::success;
   }));
   out.push_back(std::make_unique<HostCommand>(L"Import", true, [](const CRhinoCommandContext& c) {
@@ -54,26 +57,29 @@ void AddFileCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     doc.SetModifiedFlag(false);
     return CRhinoCommand::success;
   };
-  out.push_back(std::make_unique<HostCommand>(L"Save", false, [save](const CRhinoCommandContext& c) {
-    std::wstring name = c.m_doc.FileName().Array();
-    if (name.empty()) {
-      auto asked = AskString(L"File name to save");
-      if (!asked) return CRhinoCommand::cancel;
-      name = *asked;
-    }
-    return save(c.m_doc, name);
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"SaveAs", false, [save](const CRhinoCommandContext& c) {
-    auto name = AskString(L"File name to save");
-    if (!name) return CRhinoCommand::cancel;
-    return save(c.m_doc, *name);
-  }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"Save", false, [save](const CRhinoCommandContext& c) {
+        std::wstring name = c.m_doc.FileName().Array();
+        if (name.empty()) {
+          auto asked = AskString(L"File name to save");
+          if (!asked) return CRhinoCommand::cancel;
+          name = *asked;
+        }
+        return save(c.m_doc, name);
+      }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"SaveAs", false, [save](const CRhinoCommandContext& c) {
+        auto name = AskString(L"File name to save");
+        if (!name) return CRhinoCommand::cancel;
+        return save(c.m_doc, *name);
+      }));
   out.push_back(std::make_unique<HostCommand>(L"Export", false, [](const CRhinoCommandContext& c) {
     auto objects = AskObjects(L"Select objects to export");
     if (!objects) return CRhinoCommand::cancel;
     auto name = AskString(L"File name to export");
     if (!name) return CRhinoCommand::cancel;
-    for (const CRhinoObject* o : *objects) const_cast<CRhinoObject*>(o)->Select(true, true, true, false);
+    for (const CRhinoObject* o : *objects)
+      const_cast<CRhinoObject*>(o)->Select(true, true, true, false);
     CRhinoSaveAndRestoreAppFileWriteOptions keep;
     RhinoApp().FileWriteOptions().SetWriteSelectedDefaults();
     bool ok = c.m_doc.SaveDocument(name->c_str(), false);
@@ -85,11 +91,12 @@ void AddFileCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     for (const CRhinoObject* o : c.m_doc.ObjectList()) {
       if (!o || o->IsDeleted()) continue;
       const ON_3dmObjectAttributes& a = o->Attributes();
-      std::wstring layer = (a.m_layer_index >= 0 && a.m_layer_index < c.m_doc.LayerTable().LayerCount())
-                               ? std::wstring(c.m_doc.LayerTable()[a.m_layer_index].Name().Array())
-                               : L"?";
-      Say(std::wstring(ON_UuidToString(a.m_uuid).Array()) + L"  name=\"" + a.m_name.Array() + L"\"  type=" +
-          TypeName(*o) + L"  layer=\"" + layer + L"\"  state=" + ModeText(*o));
+      std::wstring layer =
+          (a.m_layer_index >= 0 && a.m_layer_index < c.m_doc.LayerTable().LayerCount())
+              ? std::wstring(c.m_doc.LayerTable()[a.m_layer_index].Name().Array())
+              : L"?";
+      Say(std::wstring(ON_UuidToString(a.m_uuid).Array()) + L"  name=\"" + a.m_name.Array() +
+          L"\"  type=" + TypeName(*o) + L"  layer=\"" + layer + L"\"  state=" + ModeText(*o));
       ++n;
     }
     Say(std::to_wstring(n) + L" objects.");
@@ -101,4 +108,4 @@ void AddFileCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   }));
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

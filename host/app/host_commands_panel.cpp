@@ -35,17 +35,22 @@ HWND FindControl(CRhinoUiDockBar* bar, const wchar_t* window_class) {
 
 const wchar_t* SideName(DWORD side) {
   switch (side) {
-    case AFX_IDW_DOCKBAR_TOP: return L"top";
-    case AFX_IDW_DOCKBAR_LEFT: return L"left";
-    case AFX_IDW_DOCKBAR_RIGHT: return L"right";
-    case AFX_IDW_DOCKBAR_BOTTOM: return L"bottom";
-    default: return L"floating";
+  case AFX_IDW_DOCKBAR_TOP:
+    return L"top";
+  case AFX_IDW_DOCKBAR_LEFT:
+    return L"left";
+  case AFX_IDW_DOCKBAR_RIGHT:
+    return L"right";
+  case AFX_IDW_DOCKBAR_BOTTOM:
+    return L"bottom";
+  default:
+    return L"floating";
   }
 }
 
 void PrintPanel(CRhinoUiDockBar* bar) {
-  Say(std::wstring(L"Panel \"") + bar->DockBarName(1033) + L"\": " + (bar->IsVisible() ? L"shown" : L"hidden") +
-      L", docked " + SideName(bar->DockPosition()));
+  Say(std::wstring(L"Panel \"") + bar->DockBarName(1033) + L"\": " +
+      (bar->IsVisible() ? L"shown" : L"hidden") + L", docked " + SideName(bar->DockPosition()));
   std::vector<HWND> all;
   Descendants(bar->m_hWnd, all);
   for (HWND w : all) {
@@ -58,12 +63,16 @@ void PrintPanel(CRhinoUiDockBar* bar) {
       int columns = kyrel::platform::ListViewColumnCount(w);
       int rows = static_cast<int>(SendMessageW(w, LVM_GETITEMCOUNT, 0, 0));
       std::wstring heading = L"  list";
-      for (int c = 0; c < columns; ++c) heading += L" | " + kyrel::platform::ListViewColumnHeading(w, c);
-      Say(heading + L" | (" + std::to_wstring(rows) + L" rows" + (IsWindowVisible(w) ? L")" : L", hidden)"));
+      for (int c = 0; c < columns; ++c)
+        heading += L" | " + kyrel::platform::ListViewColumnHeading(w, c);
+      Say(heading + L" | (" + std::to_wstring(rows) + L" rows" +
+          (IsWindowVisible(w) ? L")" : L", hidden)"));
       for (int r = 0; r < rows; ++r) {
         std::wstring line = L"  row " + std::to_wstring(r);
-        for (int c = 0; c < columns; ++c) line += L" | " + kyrel::platform::ListViewCellText(w, r, c);
-        if (SendMessageW(w, LVM_GETITEMSTATE, static_cast<WPARAM>(r), LVIS_SELECTED)) line += L" | selected";
+        for (int c = 0; c < columns; ++c)
+          line += L" | " + kyrel::platform::ListViewCellText(w, r, c);
+        if (SendMessageW(w, LVM_GETITEMSTATE, static_cast<WPARAM>(r), LVIS_SELECTED))
+          line += L" | selected";
         Say(line);
       }
     } else if (EqualsNoCase(cls, WC_BUTTONW)) {
@@ -104,7 +113,7 @@ CRhinoCommand::result ClickList(bool twice) {
   return CRhinoCommand::success;
 }
 
-}  // namespace
+} // namespace
 
 void AddPanelCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"Panel", false, [](const CRhinoCommandContext&) {
@@ -115,24 +124,28 @@ void AddPanelCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
       if (!name || EqualsNoCase(bar->DockBarName(1033), *name)) PrintPanel(bar);
     return CRhinoCommand::success;
   }));
-  out.push_back(std::make_unique<HostCommand>(L"PanelClick", false, [](const CRhinoCommandContext&) { return ClickList(false); }));
-  out.push_back(std::make_unique<HostCommand>(L"PanelDoubleClick", false, [](const CRhinoCommandContext&) { return ClickList(true); }));
-  out.push_back(std::make_unique<HostCommand>(L"PanelButton", false, [](const CRhinoCommandContext&) {
-    auto text = AskString(L"Button text");
-    if (!text) return CRhinoCommand::cancel;
-    CRhinoUiDockBar* bar = PanelArgument();
-    if (!bar) return CRhinoCommand::failure;
-    std::vector<HWND> all;
-    Descendants(bar->m_hWnd, all);
-    for (HWND w : all) {
-      if (EqualsNoCase(WindowClass(w), WC_BUTTONW) && EqualsNoCase(kyrel::platform::WindowText(w), *text)) {
-        SendMessageW(w, BM_CLICK, 0, 0);
-        return CRhinoCommand::success;
-      }
-    }
-    Complain(L"The panel has no button \"" + *text + L"\".");
-    return CRhinoCommand::failure;
-  }));
+  out.push_back(std::make_unique<HostCommand>(
+      L"PanelClick", false, [](const CRhinoCommandContext&) { return ClickList(false); }));
+  out.push_back(std::make_unique<HostCommand>(
+      L"PanelDoubleClick", false, [](const CRhinoCommandContext&) { return ClickList(true); }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"PanelButton", false, [](const CRhinoCommandContext&) {
+        auto text = AskString(L"Button text");
+        if (!text) return CRhinoCommand::cancel;
+        CRhinoUiDockBar* bar = PanelArgument();
+        if (!bar) return CRhinoCommand::failure;
+        std::vector<HWND> all;
+        Descendants(bar->m_hWnd, all);
+        for (HWND w : all) {
+          if (EqualsNoCase(WindowClass(w), WC_BUTTONW) &&
+              EqualsNoCase(kyrel::platform::WindowText(w), *text)) {
+            SendMessageW(w, BM_CLICK, 0, 0);
+            return CRhinoCommand::success;
+          }
+        }
+        Complain(L"The panel has no button \"" + *text + L"\".");
+        return CRhinoCommand::failure;
+      }));
   auto show = [](bool shown) {
     return [shown](const CRhinoCommandContext&) {
       CRhinoUiDockBar* bar = PanelArgument();
@@ -145,7 +158,8 @@ void AddPanelCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"ShowPanel", false, show(true)));
   out.push_back(std::make_unique<HostCommand>(L"ClosePanel", false, show(false)));
   out.push_back(std::make_unique<HostCommand>(L"DockPanel", false, [](const CRhinoCommandContext&) {
-    static const CRhinoCommandOptionValue sides[] = {L"Top", L"Left", L"Right", L"Bottom", L"Floating"};
+    static const CRhinoCommandOptionValue sides[] = {L"Top", L"Left", L"Right", L"Bottom",
+                                                     L"Floating"};
     static const DWORD rows[] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT,
                                  AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_FLOAT};
     CRhinoGetOption go;
@@ -184,33 +198,37 @@ void AddPanelCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     }
     return CRhinoCommand::success;
   }));
-  out.push_back(std::make_unique<HostCommand>(L"ToolbarButton", false, [](const CRhinoCommandContext&) {
-    auto text = AskString(L"Toolbar button");
-    if (!text) return CRhinoCommand::cancel;
-    bool right = false;
-    CRhinoMacroToken t;
-    if (RhinoCommandInput().PeekToken(t) && t.m_kind == CRhinoMacroToken::word &&
-        (EqualsNoCase(t.m_text, L"Right") || EqualsNoCase(t.m_text, L"Left"))) {
-      right = EqualsNoCase(t.m_text, L"Right");
-      RhinoCommandInput().NextToken(L"", t);
-    }
-    CRhinoUiToolBarManager& tm = RhinoUiManager().ToolBarManager();
-    for (int i = 0; i < tm.CollectionCount(); ++i)
-      for (const auto& tb : tm.Collection(i)->m_toolbars)
-        for (const auto& b : tb.m_buttons) {
-          if (b.m_bSpacer || (!EqualsNoCase(b.m_text, *text) && !EqualsNoCase(b.m_tooltip, *text))) continue;
-          const std::wstring& macro = right ? b.m_right_macro : b.m_left_macro;
-          if (macro.empty()) {
-            Complain(L"Button \"" + *text + L"\" has no " + (right ? L"right" : L"left") + L"-click macro.");
-            return CRhinoCommand::failure;
-          }
-          // The macro runs after this command, as if typed next.
-          HostSession::Instance().Input().PushMacroFront(macro);
-          return CRhinoCommand::success;
+  out.push_back(
+      std::make_unique<HostCommand>(L"ToolbarButton", false, [](const CRhinoCommandContext&) {
+        auto text = AskString(L"Toolbar button");
+        if (!text) return CRhinoCommand::cancel;
+        bool right = false;
+        CRhinoMacroToken t;
+        if (RhinoCommandInput().PeekToken(t) && t.m_kind == CRhinoMacroToken::word &&
+            (EqualsNoCase(t.m_text, L"Right") || EqualsNoCase(t.m_text, L"Left"))) {
+          right = EqualsNoCase(t.m_text, L"Right");
+          RhinoCommandInput().NextToken(L"", t);
         }
-    Complain(L"No open toolbar has a button \"" + *text + L"\".");
-    return CRhinoCommand::failure;
-  }));
+        CRhinoUiToolBarManager& tm = RhinoUiManager().ToolBarManager();
+        for (int i = 0; i < tm.CollectionCount(); ++i)
+          for (const auto& tb : tm.Collection(i)->m_toolbars)
+            for (const auto& b : tb.m_buttons) {
+              if (b.m_bSpacer ||
+                  (!EqualsNoCase(b.m_text, *text) && !EqualsNoCase(b.m_tooltip, *text)))
+                continue;
+              const std::wstring& macro = right ? b.m_right_macro : b.m_left_macro;
+              if (macro.empty()) {
+                Complain(L"Button \"" + *text + L"\" has no " + (right ? L"right" : L"left") +
+                         L"-click macro.");
+                return CRhinoCommand::failure;
+              }
+              // The macro runs after this command, as if typed next.
+              HostSession::Instance().Input().PushMacroFront(macro);
+              return CRhinoCommand::success;
+            }
+        Complain(L"No open toolbar has a button \"" + *text + L"\".");
+        return CRhinoCommand::failure;
+      }));
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

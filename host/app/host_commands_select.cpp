@@ -6,8 +6,10 @@
 namespace kyrel::app {
 
 namespace {
-bool Selectable(const CRhinoObject* o) { return o && !o->IsDeleted() && o->IsVisible() && !o->IsLocked(); }
-}  // namespace
+bool Selectable(const CRhinoObject* o) {
+  return o && !o->IsDeleted() && o->IsVisible() && !o->IsLocked();
+}
+} // namespace
 
 void AddSelectionCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"SelAll", false, [](const CRhinoCommandContext& c) {
@@ -26,7 +28,8 @@ void AddSelectionCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     if (!name) return CRhinoCommand::cancel;
     int n = 0;
     for (CRhinoObject* o : c.m_doc.ObjectList())
-      if (Selectable(o) && kyrel::platform::EqualsNoCase(o->Attributes().m_name.StdString(), *name) &&
+      if (Selectable(o) &&
+          kyrel::platform::EqualsNoCase(o->Attributes().m_name.StdString(), *name) &&
           o->Select(true, true, true, false))
         ++n;
     Say(std::to_wstring(n) + L" objects named \"" + *name + L"\" selected.");
@@ -67,8 +70,8 @@ void AddSelectionCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     for (const CRhinoPickHit& hit : hits) {
       if (!hit.m_object || !Selectable(hit.m_object)) continue;
       const_cast<CRhinoObject*>(hit.m_object)->Select(true, true, true, false);
-      Say(L"Picked " + std::wstring(ON_UuidToString(hit.m_object->ModelObjectId()).Array()) + L" \"" +
-          hit.m_object->Attributes().m_name.Array() + L"\".");
+      Say(L"Picked " + std::wstring(ON_UuidToString(hit.m_object->ModelObjectId()).Array()) +
+          L" \"" + hit.m_object->Attributes().m_name.Array() + L"\".");
       return CRhinoCommand::success;
     }
     Say(L"Nothing picked.");
@@ -76,4 +79,4 @@ void AddSelectionCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   }));
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -21,28 +21,34 @@ CRhinoCommand::result SetMode(const CDisplayPipelineAttributes* attrs, const wch
   return CRhinoCommand::success;
 }
 
-}  // namespace
+} // namespace
 
 void AddViewCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
-  out.push_back(std::make_unique<HostCommand>(L"ShadedViewport", false, [](const CRhinoCommandContext&) {
-    return SetMode(CRhinoDisplayAttrsMgr::StdShadedAttrs(), L"shaded");
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"WireframeViewport", false, [](const CRhinoCommandContext&) {
-    return SetMode(CRhinoDisplayAttrsMgr::StdWireframeAttrs(), L"wireframe");
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"GhostedViewport", false, [](const CRhinoCommandContext&) {
-    return SetMode(CRhinoDisplayAttrsMgr::StdGhostedAttrs(), L"ghosted");
-  }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"ShadedViewport", false, [](const CRhinoCommandContext&) {
+        return SetMode(CRhinoDisplayAttrsMgr::StdShadedAttrs(), L"shaded");
+      }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"WireframeViewport", false, [](const CRhinoCommandContext&) {
+        return SetMode(CRhinoDisplayAttrsMgr::StdWireframeAttrs(), L"wireframe");
+      }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"GhostedViewport", false, [](const CRhinoCommandContext&) {
+        return SetMode(CRhinoDisplayAttrsMgr::StdGhostedAttrs(), L"ghosted");
+      }));
   out.push_back(std::make_unique<HostCommand>(L"SetView", false, [](const CRhinoCommandContext&) {
-    static const CRhinoCommandOptionValue names[] = {L"Top", L"Bottom", L"Front", L"Back", L"Left", L"Right", L"Perspective"};
+    static const CRhinoCommandOptionValue names[] = {L"Top",  L"Bottom", L"Front",      L"Back",
+                                                     L"Left", L"Right",  L"Perspective"};
     CRhinoGetOption go;
     go.SetCommandPrompt(L"View to set");
     go.AddCommandOptionList(L"View", 7, names, 6);
     if (go.GetOption() != CRhinoGet::option || !go.Option()) return go.CommandResult();
     CRhinoView* view = ActiveView();
     if (!view) return CRhinoCommand::failure;
-    static const double dirs[7][3] = {{0, 0, -1}, {0, 0, 1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}, {1, 1, -1}};
-    static const double ups[7][3] = {{0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+    static const double dirs[7][3] = {{0, 0, -1}, {0, 0, 1},  {0, 1, 0}, {0, -1, 0},
+                                      {1, 0, 0},  {-1, 0, 0}, {1, 1, -1}};
+    static const double ups[7][3] = {{0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 1},
+                                     {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
     int i = go.Option()->m_list_option_current;
     if (i < 0 || i > 6) return CRhinoCommand::failure;
     ON_Viewport vp = view->Viewport().VP();
@@ -63,7 +69,8 @@ void AddViewCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     if (r != CRhinoGet::option && r != CRhinoGet::nothing) return go.CommandResult();
     CRhinoView* view = ActiveView();
     if (!view) return CRhinoCommand::failure;
-    bool selected = r == CRhinoGet::option && go.Option() && go.Option()->m_list_option_current == 1;
+    bool selected =
+        r == CRhinoGet::option && go.Option() && go.Option()->m_list_option_current == 1;
     if (!selected) {
       view->ZoomExtents();
     } else {
@@ -79,24 +86,25 @@ void AddViewCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
     view->Redraw();
     return CRhinoCommand::success;
   }));
-  out.push_back(std::make_unique<HostCommand>(L"ViewCaptureToFile", false, [](const CRhinoCommandContext&) {
-    auto name = AskString(L"PNG file name");
-    if (!name) return CRhinoCommand::cancel;
-    CRhinoView* view = ActiveView();
-    if (!view) {
-      Complain(L"There is no view to capture.");
-      return CRhinoCommand::failure;
-    }
-    std::string path = HostSession::Instance().OutputPath(*name);
-    std::string error;
-    if (!view->CaptureToPng(path, error)) {
-      Complain(L"Cannot capture the view to " + kyrel::platform::Utf8ToWide(path) + L": " +
-               kyrel::platform::Utf8ToWide(error));
-      return CRhinoCommand::failure;
-    }
-    Say(L"Captured " + kyrel::platform::Utf8ToWide(path));
-    return CRhinoCommand::success;
-  }));
+  out.push_back(
+      std::make_unique<HostCommand>(L"ViewCaptureToFile", false, [](const CRhinoCommandContext&) {
+        auto name = AskString(L"PNG file name");
+        if (!name) return CRhinoCommand::cancel;
+        CRhinoView* view = ActiveView();
+        if (!view) {
+          Complain(L"There is no view to capture.");
+          return CRhinoCommand::failure;
+        }
+        std::string path = HostSession::Instance().OutputPath(*name);
+        std::string error;
+        if (!view->CaptureToPng(path, error)) {
+          Complain(L"Cannot capture the view to " + kyrel::platform::Utf8ToWide(path) + L": " +
+                   kyrel::platform::Utf8ToWide(error));
+          return CRhinoCommand::failure;
+        }
+        Say(L"Captured " + kyrel::platform::Utf8ToWide(path));
+        return CRhinoCommand::success;
+      }));
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -27,7 +27,8 @@ void HostSession::MakeView(CRhinoDoc* doc) {
 #ifdef KYREL_HAVE_OPENGL_ENGINE
   if (options_.opengl) engine = CreateOpenGLDisplayEngine();
 #endif
-  CRhinoView* view = RhinoApp().CreateView(doc, options_.view_width, options_.view_height, std::move(engine));
+  CRhinoView* view =
+      RhinoApp().CreateView(doc, options_.view_width, options_.view_height, std::move(engine));
   if (view) {
     view->SetName(L"Perspective");
     RhinoApp().SetActiveView(view);
@@ -53,7 +54,8 @@ CRhinoDoc* HostSession::EnsureDocument() {
   if (RhinoApp().Views().empty())
     MakeView(doc);
   else
-    for (CRhinoView* v : RhinoApp().Views()) v->SetDocument(doc);
+    for (CRhinoView* v : RhinoApp().Views())
+      v->SetDocument(doc);
   return doc;
 }
 
@@ -61,16 +63,19 @@ void HostSession::ReplaceDocument(CRhinoDoc* doc) {
   CRhinoDoc* old = nullptr;
   for (CRhinoDoc* d : RhinoApp().Documents())
     if (d != doc) old = d;
-  for (CRhinoView* v : RhinoApp().Views()) v->SetDocument(doc);
+  for (CRhinoView* v : RhinoApp().Views())
+    v->SetDocument(doc);
   RhinoApp().SetActiveDoc(doc);
   if (old) RhinoApp().CloseDocument(old);
   if (RhinoApp().Views().empty()) MakeView(doc);
-  for (CRhinoView* v : RhinoApp().Views()) v->ZoomExtents();
+  for (CRhinoView* v : RhinoApp().Views())
+    v->ZoomExtents();
 }
 
 std::string HostSession::OutputPath(const std::wstring& name) const {
   std::string native = kyrel::platform::NativePath(name);
-  if (native.empty() || native[0] == '/' || options_.out_dir.empty() || options_.out_dir == ".") return native;
+  if (native.empty() || native[0] == '/' || options_.out_dir.empty() || options_.out_dir == ".")
+    return native;
   return options_.out_dir + "/" + native;
 }
 
@@ -93,4 +98,4 @@ void HostSession::Stop() {
   started_ = false;
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -27,7 +27,7 @@ struct SessionOptions {
 };
 
 class HostSession {
- public:
+public:
   static HostSession& Instance();
 
   void Start(const SessionOptions& options);
@@ -46,11 +46,11 @@ class HostSession {
   // Loads a plug-in; false with a reason in `error`.
   bool LoadPlugIn(const std::string& path, std::string& error);
 
- private:
+private:
   void MakeView(CRhinoDoc* doc);
   SessionOptions options_;
   CommandLine input_;
   bool started_ = false;
 };
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

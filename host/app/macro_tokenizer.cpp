@@ -10,7 +10,9 @@ namespace {
 bool ParseNumber(const std::wstring& text, double& value) {
   if (text.empty()) return false;
   wchar_t first = text[0];
-  if (!(std::iswdigit(static_cast<wint_t>(first)) || first == L'-' || first == L'+' || first == L'.')) return false;
+  if (!(std::iswdigit(static_cast<wint_t>(first)) || first == L'-' || first == L'+' ||
+        first == L'.'))
+    return false;
   wchar_t* end = nullptr;
   value = std::wcstod(text.c_str(), &end);
   return end && *end == 0 && std::isfinite(value);
@@ -20,7 +22,8 @@ bool SameNoCase(const std::wstring& a, const wchar_t* b) {
   std::size_t n = std::wcslen(b);
   if (a.size() != n) return false;
   for (std::size_t i = 0; i < n; ++i)
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
+    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
+      return false;
   return true;
 }
 
@@ -46,7 +49,8 @@ void Classify(const std::wstring& raw, TokenizeResult& out) {
     bool ok = true;
     while (ok) {
       std::size_t comma = raw.find(L',', start);
-      std::wstring part = raw.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+      std::wstring part =
+          raw.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
       if (count >= 3 || !ParseNumber(part, xyz[count])) ok = false;
       ++count;
       if (comma == std::wstring::npos) break;
@@ -63,7 +67,8 @@ void Classify(const std::wstring& raw, TokenizeResult& out) {
   }
   std::wstring word = raw;
   // "-_Name" is the scripted form of a command: the same command here.
-  if (word.size() > 1 && word[0] == L'-' && (word[1] == L'_' || std::iswalpha(static_cast<wint_t>(word[1]))))
+  if (word.size() > 1 && word[0] == L'-' &&
+      (word[1] == L'_' || std::iswalpha(static_cast<wint_t>(word[1]))))
     word.erase(0, 1);
   if (!word.empty() && word[0] == L'_') {
     t.m_bUnderscore = true;
@@ -86,7 +91,7 @@ void Classify(const std::wstring& raw, TokenizeResult& out) {
   out.tokens.push_back(t);
 }
 
-}  // namespace
+} // namespace
 
 TokenizeResult TokenizeMacro(const std::wstring& text) {
   TokenizeResult out;
@@ -115,7 +120,8 @@ TokenizeResult TokenizeMacro(const std::wstring& text) {
         value += text[j++];
       }
       if (!closed) {
-        out.errors.push_back(L"Bad token " + text.substr(i) + L": the quoted string has no closing quote.");
+        out.errors.push_back(L"Bad token " + text.substr(i) +
+                             L": the quoted string has no closing quote.");
         break;
       }
       CRhinoMacroToken t;
@@ -126,7 +132,7 @@ TokenizeResult TokenizeMacro(const std::wstring& text) {
       i = j;
       continue;
     }
-    if (c == L'!') {  // "!" stands alone even when written against the next token
+    if (c == L'!') { // "!" stands alone even when written against the next token
       CRhinoMacroToken t;
       t.m_kind = CRhinoMacroToken::cancel;
       t.m_raw = L"!";
@@ -135,11 +141,12 @@ TokenizeResult TokenizeMacro(const std::wstring& text) {
       continue;
     }
     std::size_t j = i;
-    while (j < n && !std::iswspace(static_cast<wint_t>(text[j])) && text[j] != L'"') ++j;
+    while (j < n && !std::iswspace(static_cast<wint_t>(text[j])) && text[j] != L'"')
+      ++j;
     Classify(text.substr(i, j - i), out);
     i = j;
   }
   return out;
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -17,9 +17,9 @@ namespace kyrel::app {
 
 struct TokenizeResult {
   std::vector<CRhinoMacroToken> tokens;
-  std::vector<std::wstring> errors;  // one message per bad token, which is left out
+  std::vector<std::wstring> errors; // one message per bad token, which is left out
 };
 
 TokenizeResult TokenizeMacro(const std::wstring& text);
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

@@ -73,9 +73,11 @@ void AddDemoScene(CRhinoDoc& doc) {
   add(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 10, 10)), L"Block A");
   add(ON_Brep::CreateBox(ON_3dPoint(8, 2, 2), ON_3dPoint(16, 8, 8)), L"Block B");
   add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 10), 4.5), L"Ball");
-  add(ON_Brep::CreateCylinder(ON_Plane(ON_3dPoint(-8, 5, 0), ON_3dVector(0, 0, 1)), 3, 12, true), L"Post");
+  add(ON_Brep::CreateCylinder(ON_Plane(ON_3dPoint(-8, 5, 0), ON_3dVector(0, 0, 1)), 3, 12, true),
+      L"Post");
   const ON_3dPoint sheet_corner(-2, -3, 12);
-  const ON_Plane sheet_plane(sheet_corner, sheet_corner + ON_3dVector(1, 0, 0), sheet_corner + ON_3dVector(0, 1, 0));
+  const ON_Plane sheet_plane(sheet_corner, sheet_corner + ON_3dVector(1, 0, 0),
+                             sheet_corner + ON_3dVector(0, 1, 0));
   add(ON_Brep::CreatePlanarSurface(sheet_plane, 14, 16), L"Sheet");
 
   std::unique_ptr<ON_Brep> crate(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 4, 4)));
@@ -88,11 +90,12 @@ void AddDemoScene(CRhinoDoc& doc) {
   if (crate_index < 0) return;
   for (double y : {0.0, 6.0}) {
     ON_3dmObjectAttributes a = named(L"Crate");
-    doc.AddInstanceObject(crate_index, ON_Xform::TranslationTransformation(ON_3dVector(18, y, 0)), &a);
+    doc.AddInstanceObject(crate_index, ON_Xform::TranslationTransformation(ON_3dVector(18, y, 0)),
+                          &a);
   }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
   CLI::App cli{"kyrel: a headless modelling host that runs commands and macros on models"};
@@ -100,27 +103,34 @@ int main(int argc, char** argv) {
   std::string model, script, view_size = "640x480", out_dir = ".";
   std::vector<std::string> macros, plugins;
   bool no_default_plugins = false, demo = false, no_opengl = false;
-  cli.add_option("MODEL", model, "model file to open (.kyd, or a mesh file to import: .obj .stl .ply .off .gltf .glb; 3MF is not supported)");
-  cli.add_option("--script", script, "file of macros, one or more per line ('#' starts a comment line)");
+  cli.add_option("MODEL", model,
+                 "model file to open (.kyd, or a mesh file to import: .obj .stl .ply .off .gltf "
+                 ".glb; 3MF is not supported)");
+  cli.add_option("--script", script,
+                 "file of macros, one or more per line ('#' starts a comment line)");
   cli.add_option("-c,--command", macros, "a macro to run (repeatable; after --script)");
   cli.add_option("--plugin", plugins, "plug-in module to load (repeatable)");
-  cli.add_flag("--no-default-plugins", no_default_plugins, "do not load Kyrel.rhp from beside the executable");
-  cli.add_option("--view-size", view_size, "size of the view in pixels, WxH")->check([](const std::string& s) {
-    int w = 0, h = 0;
-    char x = 0, extra = 0;
-    if (std::sscanf(s.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') || w < 16 || h < 16 ||
-        w > 8192 || h > 8192)
-      return std::string("expected WxH with sizes from 16 to 8192");
-    return std::string();
-  });
-  cli.add_option("--out", out_dir, "folder for files named without a folder (captures, saves, exports)");
+  cli.add_flag("--no-default-plugins", no_default_plugins,
+               "do not load Kyrel.rhp from beside the executable");
+  cli.add_option("--view-size", view_size, "size of the view in pixels, WxH")
+      ->check([](const std::string& s) {
+        int w = 0, h = 0;
+        char x = 0, extra = 0;
+        if (std::sscanf(s.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') ||
+            w < 16 || h < 16 || w > 8192 || h > 8192)
+          return std::string("expected WxH with sizes from 16 to 8192");
+        return std::string();
+      });
+  cli.add_option("--out", out_dir,
+                 "folder for files named without a folder (captures, saves, exports)");
   cli.add_flag("--demo", demo, "start with a small demo model (when no MODEL is given)");
   cli.add_flag("--no-opengl", no_opengl, "draw views with the recording engine (no pictures)");
   CLI11_PARSE(cli, argc, argv);
 
   kyrel::app::SessionOptions options;
   std::sscanf(view_size.c_str(), "%dx%d", &options.view_width, &options.view_height);
-  if (view_size.find('X') != std::string::npos) std::sscanf(view_size.c_str(), "%dX%d", &options.view_width, &options.view_height);
+  if (view_size.find('X') != std::string::npos)
+    std::sscanf(view_size.c_str(), "%dX%d", &options.view_width, &options.view_height);
   options.out_dir = out_dir;
   options.opengl = !no_opengl;
   // Scripts name their pictures without a folder; a missing --out folder is
@@ -128,7 +138,8 @@ int main(int argc, char** argv) {
   std::error_code made;
   std::filesystem::create_directories(out_dir, made);
   if (made) {
-    std::fprintf(stderr, "Error: cannot make the output folder %s: %s\n", out_dir.c_str(), made.message().c_str());
+    std::fprintf(stderr, "Error: cannot make the output folder %s: %s\n", out_dir.c_str(),
+                 made.message().c_str());
     return 2;
   }
 
@@ -141,9 +152,11 @@ int main(int argc, char** argv) {
     if (access(path.c_str(), F_OK) == 0)
       to_load.push_back(path);
     else
-      std::fprintf(stderr, "Note: %s is not there; running without the default plug-in.\n", path.c_str());
+      std::fprintf(stderr, "Note: %s is not there; running without the default plug-in.\n",
+                   path.c_str());
   }
-  for (const auto& p : plugins) to_load.push_back(p);
+  for (const auto& p : plugins)
+    to_load.push_back(p);
   for (const auto& p : to_load) {
     std::string error;
     if (!session.LoadPlugIn(p, error)) {

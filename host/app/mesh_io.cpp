@@ -25,7 +25,8 @@ std::string Extension(const std::string& path) {
   auto dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
   std::string ext = path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext;
 }
 
@@ -33,7 +34,7 @@ const char* FormatFor(const std::string& ext) {
   if (ext == "obj") return "objnomtl";
   if (ext == "stl") return "stlb";
   if (ext == "ply") return "plyb";
-  if (ext == "off") return "off";  // written here: assimp reads OFF but has no writer
+  if (ext == "off") return "off"; // written here: assimp reads OFF but has no writer
   if (ext == "gltf") return "gltf2";
   if (ext == "glb") return "glb2";
   return nullptr;
@@ -45,7 +46,8 @@ const char* FormatFor(const std::string& ext) {
 // others only in part.
 const char* RefusedFormatReason(const std::string& ext) {
   if (ext == "3mf")
-    return "3MF files are not supported: the mesh library of this host cannot read back the 3MF files it writes. "
+    return "3MF files are not supported: the mesh library of this host cannot read back the 3MF "
+           "files it writes. "
            "Use .obj, .stl, .ply, .off, .gltf or .glb";
   return nullptr;
 }
@@ -57,9 +59,11 @@ const aiScene* Import(Assimp::Importer& importer, const std::string& path, std::
   }
   // Normals differ per face in STL files; without them identical positions
   // weld, so closed solids come back closed.
-  importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, aiComponent_NORMALS | aiComponent_TANGENTS_AND_BITANGENTS |
-                                                         aiComponent_COLORS | aiComponent_TEXCOORDS);
-  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+  importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS,
+                              aiComponent_NORMALS | aiComponent_TANGENTS_AND_BITANGENTS |
+                                  aiComponent_COLORS | aiComponent_TEXCOORDS);
+  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                              aiPrimitiveType_POINT | aiPrimitiveType_LINE);
   const aiScene* scene = importer.ReadFile(
       path, aiProcess_RemoveComponent | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
                 aiProcess_PreTransformVertices | aiProcess_SortByPType | aiProcess_FindInvalidData);
@@ -100,7 +104,8 @@ void RemoveTree(const std::string& dir) {
   rmdir(dir.c_str());
 }
 
-bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes, std::string& error) {
+bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes,
+              std::string& error) {
   std::string vertices, faces;
   int v_count = 0, f_count = 0;
   char line[256];
@@ -112,32 +117,36 @@ bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes
     for (int i = 0; i < m->m_F.Count(); ++i) {
       const ON_MeshFace& f = m->m_F[i];
       if (f.IsQuad())
-        std::snprintf(line, sizeof line, "4 %d %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count, f.vi[2] + v_count,
-                      f.vi[3] + v_count);
+        std::snprintf(line, sizeof line, "4 %d %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count,
+                      f.vi[2] + v_count, f.vi[3] + v_count);
       else
-        std::snprintf(line, sizeof line, "3 %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count, f.vi[2] + v_count);
+        std::snprintf(line, sizeof line, "3 %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count,
+                      f.vi[2] + v_count);
       faces += line;
       ++f_count;
     }
     v_count += m->m_V.Count();
   }
-  std::string text = "OFF\n" + std::to_string(v_count) + " " + std::to_string(f_count) + " 0\n" + vertices + faces;
+  std::string text =
+      "OFF\n" + std::to_string(v_count) + " " + std::to_string(f_count) + " 0\n" + vertices + faces;
   if (kyrel::platform::WriteFileAtomically(path, text, error)) return true;
   error = "cannot write " + path + ": " + error;
   return false;
 }
 
-}  // namespace
+} // namespace
 
-bool IsWritableMeshFormat(const std::string& path) { return FormatFor(Extension(path)) != nullptr; }
+bool IsWritableMeshFormat(const std::string& path) {
+  return FormatFor(Extension(path)) != nullptr;
+}
 
 std::string RefusedMeshFormatReason(const std::string& path) {
   const char* reason = RefusedFormatReason(Extension(path));
   return reason ? reason : std::string();
 }
 
-bool ReadMeshFileParts(const std::string& path, std::vector<ON_Mesh*>& meshes, std::vector<std::wstring>& names,
-                       std::string& error) {
+bool ReadMeshFileParts(const std::string& path, std::vector<ON_Mesh*>& meshes,
+                       std::vector<std::wstring>& names, std::string& error) {
   Assimp::Importer importer;
   const aiScene* scene = Import(importer, path, error);
   if (!scene) return false;
@@ -174,7 +183,8 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
   if (!format) {
     const char* reason = RefusedFormatReason(Extension(path));
     error = "cannot write " + path + ": " +
-            (reason ? std::string(reason) : "unknown mesh format (use .obj, .stl, .ply, .off, .gltf or .glb)");
+            (reason ? std::string(reason)
+                    : "unknown mesh format (use .obj, .stl, .ply, .off, .gltf or .glb)");
     return false;
   }
   std::vector<const ON_Mesh*> usable;
@@ -204,7 +214,8 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
     if (i < names.size()) m->mName = kyrel::platform::WideToUtf8(names[i]);
     m->mNumVertices = static_cast<unsigned>(src.m_V.Count());
     m->mVertices = new aiVector3D[m->mNumVertices];
-    for (int v = 0; v < src.m_V.Count(); ++v) m->mVertices[v] = aiVector3D(src.m_V[v].x, src.m_V[v].y, src.m_V[v].z);
+    for (int v = 0; v < src.m_V.Count(); ++v)
+      m->mVertices[v] = aiVector3D(src.m_V[v].x, src.m_V[v].y, src.m_V[v].z);
     unsigned triangles = static_cast<unsigned>(src.TriangleCount() + 2 * src.QuadCount());
     m->mNumFaces = triangles;
     m->mFaces = new aiFace[triangles];
@@ -212,7 +223,8 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
     auto add = [&](int a, int b, int c) {
       aiFace& f = m->mFaces[k++];
       f.mNumIndices = 3;
-      f.mIndices = new unsigned[3]{static_cast<unsigned>(a), static_cast<unsigned>(b), static_cast<unsigned>(c)};
+      f.mIndices = new unsigned[3]{static_cast<unsigned>(a), static_cast<unsigned>(b),
+                                   static_cast<unsigned>(c)};
     };
     for (int f = 0; f < src.m_F.Count() && k < triangles; ++f) {
       const ON_MeshFace& face = src.m_F[f];
@@ -251,4 +263,4 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
   return ok;
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

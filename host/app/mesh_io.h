@@ -1,7 +1,7 @@
 #pragma once
 // Mesh files through assimp: OBJ, STL, PLY, OFF, glTF (.gltf, .glb)
-// and whatever else assimp reads, except 3MF (refused with a reason). The only translation unit that sees
-// assimp.
+// and whatever else assimp reads, except 3MF (refused with a reason). The only translation unit
+// that sees assimp.
 
 #include <string>
 #include <vector>
@@ -28,4 +28,4 @@ bool IsWritableMeshFormat(const std::string& path);
 // does not. Reading and writing such a file fail with this reason.
 std::string RefusedMeshFormatReason(const std::string& path);
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

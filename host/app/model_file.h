@@ -25,6 +25,7 @@ bool WriteModelFile(const std::string& path, const CRhinoDoc& doc, const ModelWr
                     std::string& error);
 // Adds the file's layers, materials, definitions and objects to `doc`.
 // `objects_added` (may be null) gets the number of objects added.
-bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, int* objects_added = nullptr);
+bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
+                   int* objects_added = nullptr);
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

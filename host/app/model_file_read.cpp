@@ -35,8 +35,10 @@ ON_Mesh* MeshFrom(const json& j, const std::string& where, const std::string& fo
   }
   const json& v = Need(j, "vertices", where);
   const json& f = Need(j, "faces", where);
-  if (!v.is_array() || !f.is_array()) throw ModelError{where + ": vertices and faces must be lists"};
-  for (const json& p : v) mesh->AppendVertex(GetPoint(p, "a mesh vertex"));
+  if (!v.is_array() || !f.is_array())
+    throw ModelError{where + ": vertices and faces must be lists"};
+  for (const json& p : v)
+    mesh->AppendVertex(GetPoint(p, "a mesh vertex"));
   const int n = mesh->VertexCount();
   for (const json& face : f) {
     if (!face.is_array() || (face.size() != 3 && face.size() != 4))
@@ -45,7 +47,9 @@ ON_Mesh* MeshFrom(const json& j, const std::string& where, const std::string& fo
     for (std::size_t k = 0; k < face.size(); ++k) {
       if (!face[k].is_number_integer()) throw ModelError{where + ": face indices must be integers"};
       vi[k] = face[k].get<int>();
-      if (vi[k] < 0 || vi[k] >= n) throw ModelError{where + ": a face uses vertex " + std::to_string(vi[k]) + " of " + std::to_string(n)};
+      if (vi[k] < 0 || vi[k] >= n)
+        throw ModelError{where + ": a face uses vertex " + std::to_string(vi[k]) + " of " +
+                         std::to_string(n)};
     }
     if (face.size() == 3)
       mesh->AppendTriangle(vi[0], vi[1], vi[2]);
@@ -60,7 +64,8 @@ ON_Mesh* MeshFrom(const json& j, const std::string& where, const std::string& fo
 ON_Brep* BrepFrom(const json& j, const std::string& where) {
   const json& faces = Need(j, "faces", where);
   const json& edges = j.contains("edges") ? j["edges"] : json::array();
-  if (!faces.is_array() || faces.empty() || !edges.is_array()) throw ModelError{where + ": a brep needs faces"};
+  if (!faces.is_array() || faces.empty() || !edges.is_array())
+    throw ModelError{where + ": a brep needs faces"};
   // Faces are grouped by lump; each lump is built on its own and appended.
   std::vector<int> lump_of, local_index;
   int lumps = 0;
@@ -83,7 +88,8 @@ ON_Brep* BrepFrom(const json& j, const std::string& where) {
       const json& f = faces[i];
       ON_BrepFace face;
       int kind = Need(f, "kind", where).get<int>();
-      if (kind < 0 || kind > 5) throw ModelError{where + ": unknown face kind " + std::to_string(kind)};
+      if (kind < 0 || kind > 5)
+        throw ModelError{where + ": unknown face kind " + std::to_string(kind)};
       face.m_kind = static_cast<ON_BrepFace::Kind>(kind);
       face.m_plane.origin = GetPoint(Need(f, "origin", where), "face origin");
       face.m_plane.xaxis = GetVector(Need(f, "xaxis", where), "face x axis");
@@ -93,7 +99,8 @@ ON_Brep* BrepFrom(const json& j, const std::string& where) {
       face.m_radius = GetNumber(f.value("radius", json(0.0)), "face radius");
       face.m_height = GetNumber(f.value("height", json(0.0)), "face height");
       face.m_bRev = f.value("reversed", false);
-      for (const json& p : f.value("polygon", json::array())) face.m_polygon.Append(GetPoint(p, "face corner"));
+      for (const json& p : f.value("polygon", json::array()))
+        face.m_polygon.Append(GetPoint(p, "face corner"));
       face.m_face_index = part->m_F.Count();
       face.m_lump_index = 0;
       face.m_ei.Empty();
@@ -102,7 +109,8 @@ ON_Brep* BrepFrom(const json& j, const std::string& where) {
     }
     for (const json& e : edges) {
       const json& fi = Need(e, "faces", where);
-      if (!fi.is_array() || fi.empty() || fi.size() > 2) throw ModelError{where + ": an edge needs one or two faces"};
+      if (!fi.is_array() || fi.empty() || fi.size() > 2)
+        throw ModelError{where + ": an edge needs one or two faces"};
       int f0 = fi[0].get<int>(), f1 = fi.size() > 1 ? fi[1].get<int>() : -1;
       if (f0 < 0 || f0 >= static_cast<int>(faces.size()) || f1 >= static_cast<int>(faces.size()))
         throw ModelError{where + ": an edge names a face that does not exist"};
@@ -127,18 +135,22 @@ ON_Brep* BrepFrom(const json& j, const std::string& where) {
 
 struct Built {
   std::unique_ptr<CRhinoObject> object;
-  std::vector<std::pair<bool, ON_UserData*>> user_data;  // (on attributes, record), owned until attached
+  std::vector<std::pair<bool, ON_UserData*>>
+      user_data; // (on attributes, record), owned until attached
   ~Built() {
-    for (auto& u : user_data) delete u.second;
+    for (auto& u : user_data)
+      delete u.second;
   }
 };
 
-ON_3dmObjectAttributes AttributesFrom(const json& j, const std::string& where, int layer_count, int material_count) {
+ON_3dmObjectAttributes AttributesFrom(const json& j, const std::string& where, int layer_count,
+                                      int material_count) {
   ON_3dmObjectAttributes a;
   a.m_uuid = GetUuid(j.value("id", json()), "object id");
   a.m_name = GetText(j.value("name", json()), "object name");
   a.m_layer_index = j.value("layer", 0);
-  if (a.m_layer_index < 0 || a.m_layer_index >= layer_count) throw ModelError{where + ": no layer " + std::to_string(a.m_layer_index)};
+  if (a.m_layer_index < 0 || a.m_layer_index >= layer_count)
+    throw ModelError{where + ": no layer " + std::to_string(a.m_layer_index)};
   a.m_material_index = j.value("material", -1);
   if (a.m_material_index < -1 || a.m_material_index >= material_count)
     throw ModelError{where + ": no material " + std::to_string(a.m_material_index)};
@@ -157,10 +169,11 @@ ON_3dmObjectAttributes AttributesFrom(const json& j, const std::string& where, i
 }
 
 class Reader {
- public:
+public:
   Reader(CRhinoDoc& doc, std::string folder) : doc_(doc), folder_(std::move(folder)) {}
 
-  std::unique_ptr<Built> Object(const json& j, const std::string& where, int layer_count, int material_count) {
+  std::unique_ptr<Built> Object(const json& j, const std::string& where, int layer_count,
+                                int material_count) {
     if (!j.is_object()) throw ModelError{where + " is not an object record"};
     auto built = std::make_unique<Built>();
     ON_3dmObjectAttributes a = AttributesFrom(j, where, layer_count, material_count);
@@ -178,15 +191,19 @@ class Reader {
     } else if (type == "brep") {
       built->object = brep_object(BrepFrom(j, where));
     } else if (type == "box") {
-      ON_3dPoint lo = GetPoint(Need(j, "min", where), "box min"), hi = GetPoint(Need(j, "max", where), "box max");
-      if (lo.x >= hi.x || lo.y >= hi.y || lo.z >= hi.z) throw ModelError{where + ": the box has no volume"};
+      ON_3dPoint lo = GetPoint(Need(j, "min", where), "box min"),
+                 hi = GetPoint(Need(j, "max", where), "box max");
+      if (lo.x >= hi.x || lo.y >= hi.y || lo.z >= hi.z)
+        throw ModelError{where + ": the box has no volume"};
       built->object = brep_object(ON_Brep::CreateBox(lo, hi));
     } else if (type == "sphere") {
       double r = GetNumber(Need(j, "radius", where), "sphere radius");
       if (r <= 0) throw ModelError{where + ": the radius must be positive"};
-      built->object = brep_object(ON_Brep::CreateSphere(GetPoint(Need(j, "center", where), "sphere center"), r));
+      built->object = brep_object(
+          ON_Brep::CreateSphere(GetPoint(Need(j, "center", where), "sphere center"), r));
     } else if (type == "cylinder" || type == "cone") {
-      double r = GetNumber(Need(j, "radius", where), "radius"), h = GetNumber(Need(j, "height", where), "height");
+      double r = GetNumber(Need(j, "radius", where), "radius"),
+             h = GetNumber(Need(j, "height", where), "height");
       if (r <= 0 || h <= 0) throw ModelError{where + ": radius and height must be positive"};
       ON_3dVector axis = j.contains("axis") ? GetVector(j["axis"], "axis") : ON_3dVector(0, 0, 1);
       if (axis.Length() == 0) throw ModelError{where + ": the axis has no length"};
@@ -195,14 +212,18 @@ class Reader {
       built->object = brep_object(type == "cylinder" ? ON_Brep::CreateCylinder(base, r, h, capped)
                                                      : ON_Brep::CreateCone(base, r, h, capped));
     } else if (type == "planar_surface") {
-      double w = GetNumber(Need(j, "width", where), "width"), h = GetNumber(Need(j, "height", where), "height");
+      double w = GetNumber(Need(j, "width", where), "width"),
+             h = GetNumber(Need(j, "height", where), "height");
       if (w <= 0 || h <= 0) throw ModelError{where + ": width and height must be positive"};
-      ON_3dVector normal = j.contains("normal") ? GetVector(j["normal"], "normal") : ON_3dVector(0, 0, 1);
+      ON_3dVector normal =
+          j.contains("normal") ? GetVector(j["normal"], "normal") : ON_3dVector(0, 0, 1);
       if (normal.Length() == 0) throw ModelError{where + ": the normal has no length"};
-      built->object = brep_object(ON_Brep::CreatePlanarSurface(ON_Plane(GetPoint(Need(j, "origin", where), "origin"), normal), w, h));
+      built->object = brep_object(ON_Brep::CreatePlanarSurface(
+          ON_Plane(GetPoint(Need(j, "origin", where), "origin"), normal), w, h));
     } else if (type == "polyline") {
       ON_Polyline pl;
-      for (const json& p : Need(j, "points", where)) pl.Append(GetPoint(p, "polyline point"));
+      for (const json& p : Need(j, "points", where))
+        pl.Append(GetPoint(p, "polyline point"));
       if (pl.Count() < 2) throw ModelError{where + ": a polyline needs two points"};
       auto o = std::make_unique<CRhinoCurveObject>(a);
       o->SetCurve(ON_PolylineCurve(pl));
@@ -211,15 +232,18 @@ class Reader {
       const CRhinoInstanceDefinition* def = nullptr;
       const json& d = Need(j, "definition", where);
       ON_UUID id = ON_nil_uuid;
-      if (d.is_string() && ON_UuidFromString(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str(), id)) {
+      if (d.is_string() &&
+          ON_UuidFromString(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str(), id)) {
         int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(id);
         def = doc_.InstanceDefinitionTable().InstanceDefinition(index);
       } else if (d.is_string()) {
-        int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str());
+        int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(
+            kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str());
         def = doc_.InstanceDefinitionTable().InstanceDefinition(index);
       }
       if (!def) throw ModelError{where + ": no instance definition " + d.dump()};
-      ON_Xform x = j.contains("xform") ? GetXform(j["xform"], "instance transform") : ON_Xform::IdentityTransformation;
+      ON_Xform x = j.contains("xform") ? GetXform(j["xform"], "instance transform")
+                                       : ON_Xform::IdentityTransformation;
       built->object = std::make_unique<CRhinoInstanceObject>(a, def, x);
     } else if (type == "clipping_plane") {
       ON_Plane plane;
@@ -227,7 +251,8 @@ class Reader {
       if (j.contains("normal")) {
         plane = ON_Plane(plane.origin, GetVector(j["normal"], "normal"));
       } else {
-        ON_3dVector x = GetVector(Need(j, "xaxis", where), "x axis"), y = GetVector(Need(j, "yaxis", where), "y axis");
+        ON_3dVector x = GetVector(Need(j, "xaxis", where), "x axis"),
+                    y = GetVector(Need(j, "yaxis", where), "y axis");
         plane = ON_Plane(plane.origin, plane.origin + x, plane.origin + y);
       }
       if (!plane.IsValid()) throw ModelError{where + ": the clipping plane is degenerate"};
@@ -246,10 +271,12 @@ class Reader {
       std::unique_ptr<ON_Object> made(cls->Create());
       auto* ud = dynamic_cast<ON_UserData*>(made.get());
       if (!ud) continue;
-      std::vector<unsigned char> bytes = FromBase64(Need(u, "data", where).get<std::string>(), "user data");
+      std::vector<unsigned char> bytes =
+          FromBase64(Need(u, "data", where).get<std::string>(), "user data");
       ON_BinaryArchive archive(bytes.data(), bytes.size());
       if (!ud->Read(archive) || archive.ReadFailed())
-        throw ModelError{where + ": its " + std::string(cls->ClassName()) + " user data cannot be read"};
+        throw ModelError{where + ": its " + std::string(cls->ClassName()) +
+                         " user data cannot be read"};
       made.release();
       built->user_data.emplace_back(u.value("on", std::string("attributes")) == "attributes", ud);
     }
@@ -260,9 +287,10 @@ class Reader {
   std::string folder_;
 };
 
-}  // namespace
+} // namespace
 
-bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, int* objects_added) {
+bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
+                   int* objects_added) {
   if (objects_added) *objects_added = 0;
   std::string text;
   if (!kyrel::platform::ReadWholeFile(path, text, error)) return false;
@@ -309,8 +337,10 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
     const int layer_base = doc.LayerTable().LayerCount();
     const int material_base = doc.MaterialTable().MaterialCount();
     for (const ON_Layer& l : layers)
-      if (l.RenderMaterialIndex() < -1 || l.RenderMaterialIndex() >= static_cast<int>(materials.size()))
-        throw ModelError{"layer " + kyrel::platform::WideToUtf8(l.Name().Array()) + " names a material that does not exist"};
+      if (l.RenderMaterialIndex() < -1 ||
+          l.RenderMaterialIndex() >= static_cast<int>(materials.size()))
+        throw ModelError{"layer " + kyrel::platform::WideToUtf8(l.Name().Array()) +
+                         " names a material that does not exist"};
     const int layer_count = std::max<int>(1, static_cast<int>(layers.size()));
     const int material_count = static_cast<int>(materials.size());
 
@@ -327,8 +357,9 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
       def.id = GetUuid(d.value("id", json()), "definition id");
       int k = 0;
       for (const json& o : Need(d, "objects", "an instance definition"))
-        def.members.push_back(reader.Object(o, "member " + std::to_string(k++) + " of block " +
-                                                   kyrel::platform::WideToUtf8(def.name.Array()),
+        def.members.push_back(reader.Object(o,
+                                            "member " + std::to_string(k++) + " of block " +
+                                                kyrel::platform::WideToUtf8(def.name.Array()),
                                             layer_count, material_count));
       definitions.push_back(std::move(def));
       ++n;
@@ -337,7 +368,8 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
     // built; check that every reference names a definition of the file or
     // of the document before anything is added.
     std::vector<json> object_records;
-    for (const json& o : root.value("objects", json::array())) object_records.push_back(o);
+    for (const json& o : root.value("objects", json::array()))
+      object_records.push_back(o);
     for (std::size_t i = 0; i < object_records.size(); ++i) {
       const json& o = object_records[i];
       if (!o.is_object() || o.value("type", std::string()) != "instance") continue;
@@ -345,31 +377,39 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
       bool known = false;
       for (const auto& def : definitions) {
         std::string id_text = kyrel::platform::WideToUtf8(ON_UuidToString(def.id).Array());
-        known = known || (d.is_string() && (d.get<std::string>() == id_text ||
-                                            d.get<std::string>() == kyrel::platform::WideToUtf8(def.name.Array())));
+        known = known || (d.is_string() &&
+                          (d.get<std::string>() == id_text ||
+                           d.get<std::string>() == kyrel::platform::WideToUtf8(def.name.Array())));
       }
       if (!known && d.is_string()) {
         ON_UUID id = ON_nil_uuid;
         std::wstring name = kyrel::platform::Utf8ToWide(d.get<std::string>());
-        known = (ON_UuidFromString(name.c_str(), id) && doc.InstanceDefinitionTable().FindInstanceDefinition(id) >= 0) ||
+        known = (ON_UuidFromString(name.c_str(), id) &&
+                 doc.InstanceDefinitionTable().FindInstanceDefinition(id) >= 0) ||
                 doc.InstanceDefinitionTable().FindInstanceDefinition(name.c_str()) >= 0;
       }
-      if (!known) throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
+      if (!known)
+        throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
       AttributesFrom(o, "object " + std::to_string(i), layer_count, material_count);
       if (o.contains("xform")) GetXform(o["xform"], "instance transform");
     }
     std::vector<std::unique_ptr<Built>> plain;
     for (std::size_t i = 0; i < object_records.size(); ++i) {
-      if (object_records[i].is_object() && object_records[i].value("type", std::string()) == "instance") continue;
-      plain.push_back(reader.Object(object_records[i], "object " + std::to_string(i), layer_count, material_count));
+      if (object_records[i].is_object() &&
+          object_records[i].value("type", std::string()) == "instance")
+        continue;
+      plain.push_back(reader.Object(object_records[i], "object " + std::to_string(i), layer_count,
+                                    material_count));
     }
 
     // ---- from here on the file is known to be good: change the document ----
     std::vector<int> layer_map, material_map;
-    for (const ON_Material& m : materials) material_map.push_back(doc.MaterialTable().AddMaterial(m));
+    for (const ON_Material& m : materials)
+      material_map.push_back(doc.MaterialTable().AddMaterial(m));
     for (std::size_t i = 0; i < layers.size(); ++i) {
       ON_Layer l = layers[i];
-      if (l.RenderMaterialIndex() >= 0) l.SetRenderMaterialIndex(material_map[static_cast<std::size_t>(l.RenderMaterialIndex())]);
+      if (l.RenderMaterialIndex() >= 0)
+        l.SetRenderMaterialIndex(material_map[static_cast<std::size_t>(l.RenderMaterialIndex())]);
       int existing = doc.LayerTable().FindLayer(l.Name().Array());
       if (existing >= 0) {
         doc.LayerTable().ModifyLayer(l, existing);
@@ -382,8 +422,10 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
     (void)material_base;
     auto remap = [&](CRhinoObject& o) {
       ON_3dmObjectAttributes a = o.Attributes();
-      if (!layer_map.empty()) a.m_layer_index = layer_map[static_cast<std::size_t>(a.m_layer_index)];
-      if (a.m_material_index >= 0) a.m_material_index = material_map[static_cast<std::size_t>(a.m_material_index)];
+      if (!layer_map.empty())
+        a.m_layer_index = layer_map[static_cast<std::size_t>(a.m_layer_index)];
+      if (a.m_material_index >= 0)
+        a.m_material_index = material_map[static_cast<std::size_t>(a.m_material_index)];
       o.SetAttributes(a);
     };
     auto attach = [](CRhinoObject* o, Built& b) {
@@ -406,8 +448,10 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
     std::size_t next_plain = 0;
     for (std::size_t i = 0; i < object_records.size(); ++i) {
       std::unique_ptr<Built> b;
-      if (object_records[i].is_object() && object_records[i].value("type", std::string()) == "instance")
-        b = reader.Object(object_records[i], "object " + std::to_string(i), layer_count, material_count);
+      if (object_records[i].is_object() &&
+          object_records[i].value("type", std::string()) == "instance")
+        b = reader.Object(object_records[i], "object " + std::to_string(i), layer_count,
+                          material_count);
       else
         b = std::move(plain[next_plain++]);
       remap(*b->object);
@@ -418,7 +462,8 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
       }
     }
     if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
-      doc.SetAbsoluteTolerance(GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance"));
+      doc.SetAbsoluteTolerance(
+          GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance"));
     if (objects_added) *objects_added = added;
     return true;
   } catch (const ModelError& e) {
@@ -429,4 +474,4 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error, 
   return false;
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

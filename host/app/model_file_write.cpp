@@ -31,7 +31,8 @@ json BrepJson(const ON_Brep& brep) {
   for (int i = 0; i < brep.m_F.Count(); ++i) {
     const ON_BrepFace& f = brep.m_F[i];
     json poly = json::array();
-    for (int k = 0; k < f.m_polygon.Count(); ++k) poly.push_back(Point(f.m_polygon[k]));
+    for (int k = 0; k < f.m_polygon.Count(); ++k)
+      poly.push_back(Point(f.m_polygon[k]));
     faces.push_back({{"kind", static_cast<int>(f.m_kind)},
                      {"lump", f.m_lump_index},
                      {"origin", Point(f.m_plane.origin)},
@@ -46,15 +47,20 @@ json BrepJson(const ON_Brep& brep) {
   for (int i = 0; i < brep.m_E.Count(); ++i) {
     const ON_BrepEdge& e = brep.m_E[i];
     json fi = json::array();
-    for (int k = 0; k < e.m_fi.Count(); ++k) fi.push_back(e.m_fi[k]);
-    edges.push_back({{"start", Point(e.m_start)}, {"end", Point(e.m_end)}, {"closed", e.m_bClosed}, {"faces", fi}});
+    for (int k = 0; k < e.m_fi.Count(); ++k)
+      fi.push_back(e.m_fi[k]);
+    edges.push_back({{"start", Point(e.m_start)},
+                     {"end", Point(e.m_end)},
+                     {"closed", e.m_bClosed},
+                     {"faces", fi}});
   }
   return {{"faces", faces}, {"edges", edges}};
 }
 
 json MeshJson(const ON_Mesh& mesh) {
   json v = json::array(), f = json::array();
-  for (int i = 0; i < mesh.m_V.Count(); ++i) v.push_back({mesh.m_V[i].x, mesh.m_V[i].y, mesh.m_V[i].z});
+  for (int i = 0; i < mesh.m_V.Count(); ++i)
+    v.push_back({mesh.m_V[i].x, mesh.m_V[i].y, mesh.m_V[i].z});
   for (int i = 0; i < mesh.m_F.Count(); ++i) {
     const ON_MeshFace& face = mesh.m_F[i];
     if (face.IsTriangle())
@@ -67,21 +73,21 @@ json MeshJson(const ON_Mesh& mesh) {
 
 const char* ModeName(ON::object_mode mode) {
   switch (mode) {
-    case ON::hidden_object: return "hidden";
-    case ON::locked_object: return "locked";
-    default: return "normal";
+  case ON::hidden_object:
+    return "hidden";
+  case ON::locked_object:
+    return "locked";
+  default:
+    return "normal";
   }
 }
 
 // Null when the object has nothing this file can hold.
 json ObjectJson(const CRhinoObject& o, const ModelWriteOptions& options) {
   const ON_3dmObjectAttributes& a = o.Attributes();
-  json j = {{"id", Uuid(a.m_uuid)},
-            {"name", Text(a.m_name)},
-            {"layer", a.m_layer_index},
-            {"material", a.m_material_index},
-            {"color", Color(a.m_color)},
-            {"color_source", static_cast<int>(a.ColorSource())},
+  json j = {{"id", Uuid(a.m_uuid)},      {"name", Text(a.m_name)},
+            {"layer", a.m_layer_index},  {"material", a.m_material_index},
+            {"color", Color(a.m_color)}, {"color_source", static_cast<int>(a.ColorSource())},
             {"mode", ModeName(a.Mode())}};
   if (const auto* m = dynamic_cast<const CRhinoMeshObject*>(&o)) {
     if (!m->Mesh()) return nullptr;
@@ -95,7 +101,8 @@ json ObjectJson(const CRhinoObject& o, const ModelWriteOptions& options) {
     if (!c->Curve()) return nullptr;
     j["type"] = "polyline";
     json pts = json::array();
-    for (int i = 0; i < c->Curve()->m_pline.Count(); ++i) pts.push_back(Point(c->Curve()->m_pline[i]));
+    for (int i = 0; i < c->Curve()->m_pline.Count(); ++i)
+      pts.push_back(Point(c->Curve()->m_pline[i]));
     j["points"] = pts;
   } else if (const auto* r = dynamic_cast<const CRhinoInstanceObject*>(&o)) {
     if (!r->InstanceDefinition()) return nullptr;
@@ -116,13 +123,14 @@ json ObjectJson(const CRhinoObject& o, const ModelWriteOptions& options) {
   }
   if (options.user_data) {
     json ud = UserDataList(a, "attributes");
-    for (auto& u : UserDataList(o, "object")) ud.push_back(u);
+    for (auto& u : UserDataList(o, "object"))
+      ud.push_back(u);
     if (!ud.empty()) j["user_data"] = ud;
   }
   return j;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteModelFile(const std::string& path, const CRhinoDoc& doc, const ModelWriteOptions& options,
                     std::string& error) {
@@ -181,4 +189,4 @@ bool WriteModelFile(const std::string& path, const CRhinoDoc& doc, const ModelWr
   return kyrel::platform::WriteFileAtomically(path, root.dump(1) + "\n", error);
 }
 
-}  // namespace kyrel::app
+} // namespace kyrel::app

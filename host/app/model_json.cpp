@@ -7,16 +7,27 @@
 
 namespace kyrel::app::model_json {
 
-json Point(const ON_3dPoint& p) { return json::array({p.x, p.y, p.z}); }
-json Vector(const ON_3dVector& v) { return json::array({v.x, v.y, v.z}); }
-json Color(ON_Color c) { return json::array({c.Red(), c.Green(), c.Blue()}); }
-json Uuid(const ON_UUID& id) { return kyrel::platform::WideToUtf8(ON_UuidToString(id).Array()); }
-json Text(const ON_wString& s) { return kyrel::platform::WideToUtf8(s.Array()); }
+json Point(const ON_3dPoint& p) {
+  return json::array({p.x, p.y, p.z});
+}
+json Vector(const ON_3dVector& v) {
+  return json::array({v.x, v.y, v.z});
+}
+json Color(ON_Color c) {
+  return json::array({c.Red(), c.Green(), c.Blue()});
+}
+json Uuid(const ON_UUID& id) {
+  return kyrel::platform::WideToUtf8(ON_UuidToString(id).Array());
+}
+json Text(const ON_wString& s) {
+  return kyrel::platform::WideToUtf8(s.Array());
+}
 
 json Xform(const ON_Xform& x) {
   json a = json::array();
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) a.push_back(x[r][c]);
+    for (int c = 0; c < 4; ++c)
+      a.push_back(x[r][c]);
   return a;
 }
 
@@ -72,7 +83,9 @@ static double Finite(const json& j, const char* what) {
   return v;
 }
 
-double GetNumber(const json& j, const char* what) { return Finite(j, what); }
+double GetNumber(const json& j, const char* what) {
+  return Finite(j, what);
+}
 
 ON_3dPoint GetPoint(const json& j, const char* what) {
   if (!j.is_array() || j.size() != 3) throw ModelError{std::string(what) + " must be [x, y, z]"};
@@ -85,7 +98,8 @@ ON_3dVector GetVector(const json& j, const char* what) {
 }
 
 ON_Color GetColor(const json& j, const char* what) {
-  if (!j.is_array() || j.size() != 3) throw ModelError{std::string(what) + " must be [red, green, blue]"};
+  if (!j.is_array() || j.size() != 3)
+    throw ModelError{std::string(what) + " must be [red, green, blue]"};
   int c[3];
   for (int i = 0; i < 3; ++i) {
     double v = Finite(j[static_cast<std::size_t>(i)], what);
@@ -106,10 +120,12 @@ ON_UUID GetUuid(const json& j, const char* what) {
 }
 
 ON_Xform GetXform(const json& j, const char* what) {
-  if (!j.is_array() || j.size() != 16) throw ModelError{std::string(what) + " must hold 16 numbers"};
+  if (!j.is_array() || j.size() != 16)
+    throw ModelError{std::string(what) + " must hold 16 numbers"};
   ON_Xform x;
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) x[r][c] = Finite(j[static_cast<std::size_t>(r * 4 + c)], what);
+    for (int c = 0; c < 4; ++c)
+      x[r][c] = Finite(j[static_cast<std::size_t>(r * 4 + c)], what);
   return x;
 }
 
@@ -119,4 +135,4 @@ ON_wString GetText(const json& j, const char* what) {
   return ON_wString(kyrel::platform::Utf8ToWide(j.get<std::string>()).c_str());
 }
 
-}  // namespace kyrel::app::model_json
+} // namespace kyrel::app::model_json

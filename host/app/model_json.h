@@ -25,10 +25,10 @@ struct ModelError {
 ON_3dPoint GetPoint(const json& j, const char* what);
 ON_3dVector GetVector(const json& j, const char* what);
 ON_Color GetColor(const json& j, const char* what);
-ON_UUID GetUuid(const json& j, const char* what);  // nil for null or absent
+ON_UUID GetUuid(const json& j, const char* what); // nil for null or absent
 ON_Xform GetXform(const json& j, const char* what);
 double GetNumber(const json& j, const char* what);
 ON_wString GetText(const json& j, const char* what);
 std::vector<unsigned char> FromBase64(const std::string& text, const char* what);
 
-}  // namespace kyrel::app::model_json
+} // namespace kyrel::app::model_json

@@ -12,7 +12,8 @@ bool ON_3dmObjectAttributes::IsValid(ON_TextLog*) const {
 void ON_3dmObjectAttributes::Dump(ON_TextLog& log) const {
   log.Print("name \"%s\"\n", m_name.ToUtf8().c_str());
   log.Print("id %ls\n", ON_UuidToString(m_uuid).Array());
-  log.Print("layer %d material %d mode %d\n", m_layer_index, m_material_index, static_cast<int>(m_mode));
+  log.Print("layer %d material %d mode %d\n", m_layer_index, m_material_index,
+            static_cast<int>(m_mode));
 }
 
 unsigned int ON_3dmObjectAttributes::SizeOf() const {
@@ -35,8 +36,8 @@ void ON_3dmObjectAttributes::Default() {
 bool ON_3dmObjectAttributes::Write(ON_BinaryArchive& a) const {
   return a.WriteString(m_name) && a.WriteUuid(m_uuid) && a.WriteInt(m_layer_index) &&
          a.WriteInt(m_material_index) && a.WriteInt(static_cast<unsigned int>(m_color)) &&
-         a.WriteInt(static_cast<int>(m_color_source)) && a.WriteInt(static_cast<int>(m_material_source)) &&
-         a.WriteInt(static_cast<int>(m_mode));
+         a.WriteInt(static_cast<int>(m_color_source)) &&
+         a.WriteInt(static_cast<int>(m_material_source)) && a.WriteInt(static_cast<int>(m_mode));
 }
 
 bool ON_3dmObjectAttributes::Read(ON_BinaryArchive& a) {
@@ -52,7 +53,8 @@ bool ON_3dmObjectAttributes::Read(ON_BinaryArchive& a) {
   m_layer_index = layer;
   m_material_index = material;
   m_color = ON_Color(color);
-  m_color_source = (cs >= 0 && cs <= 3) ? static_cast<ON::object_color_source>(cs) : ON::color_from_layer;
+  m_color_source =
+      (cs >= 0 && cs <= 3) ? static_cast<ON::object_color_source>(cs) : ON::color_from_layer;
   m_material_source = (ms == 0 || ms == 1 || ms == 3) ? static_cast<ON::object_material_source>(ms)
                                                       : ON::material_from_layer;
   m_mode = ON::ObjectMode(mode);

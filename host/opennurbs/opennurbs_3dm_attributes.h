@@ -14,7 +14,7 @@ class ON_Layer;
 class ON_CLASS ON_3dmObjectAttributes : public ON_Object {
   ON_OBJECT_DECLARE(ON_3dmObjectAttributes);
 
- public:
+public:
   ON_3dmObjectAttributes() = default;
   ON_3dmObjectAttributes(const ON_3dmObjectAttributes&) = default;
   ON_3dmObjectAttributes& operator=(const ON_3dmObjectAttributes&) = default;
@@ -56,14 +56,13 @@ class ON_CLASS ON_3dmObjectAttributes : public ON_Object {
   //             layer index is taken.
   // Settings that do not say "from parent" are left alone.
   void ApplyParentalControl(const ON_3dmObjectAttributes& parent_attributes,
-                            const ON_Layer& parent_layer,
-                            unsigned int control_limits = 0xFFFFFFFF);
+                            const ON_Layer& parent_layer, unsigned int control_limits = 0xFFFFFFFF);
 
-  ON_wString m_name;                     // empty when the object has none
-  ON_UUID m_uuid;                        // object id, nil until assigned
+  ON_wString m_name; // empty when the object has none
+  ON_UUID m_uuid;    // object id, nil until assigned
   int m_layer_index = 0;
-  int m_material_index = -1;             // -1: the default material
-  ON_Color m_color;                      // used with color_from_object
+  int m_material_index = -1; // -1: the default material
+  ON_Color m_color;          // used with color_from_object
   ON::object_color_source m_color_source = ON::color_from_layer;
   ON::object_material_source m_material_source = ON::material_from_layer;
   ON::object_mode m_mode = ON::normal_object;

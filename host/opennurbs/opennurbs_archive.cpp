@@ -38,18 +38,42 @@ bool ON_BinaryArchive::ReadBytes(size_t count, void* bytes) {
 }
 
 // The platforms we build for are little-endian, which is the file order.
-bool ON_BinaryArchive::WriteBool(bool b) { return WriteChar(b ? 1 : 0); }
-bool ON_BinaryArchive::WriteChar(unsigned char c) { return WriteBytes(1, &c); }
-bool ON_BinaryArchive::WriteInt(int i) { return WriteBytes(4, &i); }
-bool ON_BinaryArchive::WriteInt(unsigned int i) { return WriteBytes(4, &i); }
-bool ON_BinaryArchive::WriteInt64(ON__INT64 i) { return WriteBytes(8, &i); }
-bool ON_BinaryArchive::WriteDouble(double d) { return WriteBytes(8, &d); }
-bool ON_BinaryArchive::WriteDouble(size_t count, const double* d) { return WriteBytes(count * 8, d); }
-bool ON_BinaryArchive::WriteFloat(size_t count, const float* f) { return WriteBytes(count * 4, f); }
-bool ON_BinaryArchive::WriteUuid(const ON_UUID& u) { return WriteBytes(sizeof(ON_UUID), &u); }
-bool ON_BinaryArchive::WritePoint(const ON_3dPoint& p) { return WriteBytes(24, &p); }
-bool ON_BinaryArchive::WriteVector(const ON_3dVector& v) { return WriteBytes(24, &v); }
-bool ON_BinaryArchive::WriteXform(const ON_Xform& x) { return WriteBytes(sizeof(x.m_xform), x.m_xform); }
+bool ON_BinaryArchive::WriteBool(bool b) {
+  return WriteChar(b ? 1 : 0);
+}
+bool ON_BinaryArchive::WriteChar(unsigned char c) {
+  return WriteBytes(1, &c);
+}
+bool ON_BinaryArchive::WriteInt(int i) {
+  return WriteBytes(4, &i);
+}
+bool ON_BinaryArchive::WriteInt(unsigned int i) {
+  return WriteBytes(4, &i);
+}
+bool ON_BinaryArchive::WriteInt64(ON__INT64 i) {
+  return WriteBytes(8, &i);
+}
+bool ON_BinaryArchive::WriteDouble(double d) {
+  return WriteBytes(8, &d);
+}
+bool ON_BinaryArchive::WriteDouble(size_t count, const double* d) {
+  return WriteBytes(count * 8, d);
+}
+bool ON_BinaryArchive::WriteFloat(size_t count, const float* f) {
+  return WriteBytes(count * 4, f);
+}
+bool ON_BinaryArchive::WriteUuid(const ON_UUID& u) {
+  return WriteBytes(sizeof(ON_UUID), &u);
+}
+bool ON_BinaryArchive::WritePoint(const ON_3dPoint& p) {
+  return WriteBytes(24, &p);
+}
+bool ON_BinaryArchive::WriteVector(const ON_3dVector& v) {
+  return WriteBytes(24, &v);
+}
+bool ON_BinaryArchive::WriteXform(const ON_Xform& x) {
+  return WriteBytes(sizeof(x.m_xform), x.m_xform);
+}
 
 bool ON_BinaryArchive::WriteString(const ON_wString& s) {
   const std::string u = s.ToUtf8();
@@ -62,17 +86,54 @@ bool ON_BinaryArchive::ReadBool(bool* b) {
   if (b) *b = (c != 0);
   return true;
 }
-bool ON_BinaryArchive::ReadChar(unsigned char* c) { unsigned char t; if (!ReadBytes(1, &t)) return false; if (c) *c = t; return true; }
-bool ON_BinaryArchive::ReadInt(int* i) { int t; if (!ReadBytes(4, &t)) return false; if (i) *i = t; return true; }
-bool ON_BinaryArchive::ReadInt(unsigned int* i) { unsigned int t; if (!ReadBytes(4, &t)) return false; if (i) *i = t; return true; }
-bool ON_BinaryArchive::ReadInt64(ON__INT64* i) { ON__INT64 t; if (!ReadBytes(8, &t)) return false; if (i) *i = t; return true; }
-bool ON_BinaryArchive::ReadDouble(double* d) { double t; if (!ReadBytes(8, &t)) return false; if (d) *d = t; return true; }
-bool ON_BinaryArchive::ReadDouble(size_t count, double* d) { return ReadBytes(count * 8, d); }
-bool ON_BinaryArchive::ReadFloat(size_t count, float* f) { return ReadBytes(count * 4, f); }
-bool ON_BinaryArchive::ReadUuid(ON_UUID& u) { return ReadBytes(sizeof(ON_UUID), &u); }
-bool ON_BinaryArchive::ReadPoint(ON_3dPoint& p) { return ReadBytes(24, &p); }
-bool ON_BinaryArchive::ReadVector(ON_3dVector& v) { return ReadBytes(24, &v); }
-bool ON_BinaryArchive::ReadXform(ON_Xform& x) { return ReadBytes(sizeof(x.m_xform), x.m_xform); }
+bool ON_BinaryArchive::ReadChar(unsigned char* c) {
+  unsigned char t;
+  if (!ReadBytes(1, &t)) return false;
+  if (c) *c = t;
+  return true;
+}
+bool ON_BinaryArchive::ReadInt(int* i) {
+  int t;
+  if (!ReadBytes(4, &t)) return false;
+  if (i) *i = t;
+  return true;
+}
+bool ON_BinaryArchive::ReadInt(unsigned int* i) {
+  unsigned int t;
+  if (!ReadBytes(4, &t)) return false;
+  if (i) *i = t;
+  return true;
+}
+bool ON_BinaryArchive::ReadInt64(ON__INT64* i) {
+  ON__INT64 t;
+  if (!ReadBytes(8, &t)) return false;
+  if (i) *i = t;
+  return true;
+}
+bool ON_BinaryArchive::ReadDouble(double* d) {
+  double t;
+  if (!ReadBytes(8, &t)) return false;
+  if (d) *d = t;
+  return true;
+}
+bool ON_BinaryArchive::ReadDouble(size_t count, double* d) {
+  return ReadBytes(count * 8, d);
+}
+bool ON_BinaryArchive::ReadFloat(size_t count, float* f) {
+  return ReadBytes(count * 4, f);
+}
+bool ON_BinaryArchive::ReadUuid(ON_UUID& u) {
+  return ReadBytes(sizeof(ON_UUID), &u);
+}
+bool ON_BinaryArchive::ReadPoint(ON_3dPoint& p) {
+  return ReadBytes(24, &p);
+}
+bool ON_BinaryArchive::ReadVector(ON_3dVector& v) {
+  return ReadBytes(24, &v);
+}
+bool ON_BinaryArchive::ReadXform(ON_Xform& x) {
+  return ReadBytes(sizeof(x.m_xform), x.m_xform);
+}
 
 bool ON_BinaryArchive::ReadString(ON_wString& s) {
   unsigned int n = 0;
@@ -81,7 +142,8 @@ bool ON_BinaryArchive::ReadString(ON_wString& s) {
     m_failed = true;
     return false;
   }
-  s = ON_wString::FromUtf8(reinterpret_cast<const char*>(m_buffer.data() + m_pos), static_cast<int>(n));
+  s = ON_wString::FromUtf8(reinterpret_cast<const char*>(m_buffer.data() + m_pos),
+                           static_cast<int>(n));
   m_pos += n;
   return true;
 }
@@ -124,4 +186,6 @@ void ON_TextLog::Print(const char* format, ...) {
   Append(big);
 }
 
-void ON_TextLog::Print(const ON_wString& s) { Append(s.ToUtf8()); }
+void ON_TextLog::Print(const ON_wString& s) {
+  Append(s.ToUtf8());
+}

@@ -19,7 +19,7 @@ class ON_3dVector;
 class ON_Xform;
 
 class ON_CLASS ON_BinaryArchive {
- public:
+public:
   enum class Mode { write, read };
   // A write archive starts empty.
   ON_BinaryArchive();
@@ -43,7 +43,7 @@ class ON_CLASS ON_BinaryArchive {
   bool WriteDouble(double d);
   bool WriteDouble(size_t count, const double* d);
   bool WriteFloat(size_t count, const float* f);
-  bool WriteString(const ON_wString& s);  // UTF-8 with a byte count
+  bool WriteString(const ON_wString& s); // UTF-8 with a byte count
   bool WriteUuid(const ON_UUID& u);
   bool WritePoint(const ON_3dPoint& p);
   bool WriteVector(const ON_3dVector& v);
@@ -65,7 +65,7 @@ class ON_CLASS ON_BinaryArchive {
   bool ReadXform(ON_Xform& x);
   bool ReadBytes(size_t count, void* bytes);
 
- private:
+private:
   Mode m_mode;
   std::vector<unsigned char> m_buffer;
   size_t m_pos = 0;
@@ -73,18 +73,20 @@ class ON_CLASS ON_BinaryArchive {
 };
 
 class ON_CLASS ON_TextLog {
- public:
+public:
   ON_TextLog() = default;
   virtual ~ON_TextLog() = default;
   // printf-style, narrow; indentation is applied at line starts.
   void Print(const char* format, ...);
   void Print(const ON_wString& s);
   void PushIndent() { ++m_indent; }
-  void PopIndent() { if (m_indent > 0) --m_indent; }
+  void PopIndent() {
+    if (m_indent > 0) --m_indent;
+  }
   const std::string& Text() const { return m_text; }
   void Clear() { m_text.clear(); }
 
- private:
+private:
   void Append(const std::string& s);
   std::string m_text;
   int m_indent = 0;

@@ -23,9 +23,8 @@
 #include <type_traits>
 #include <utility>
 
-template <class T>
-class ON_SimpleArray {
- public:
+template <class T> class ON_SimpleArray {
+public:
   ON_SimpleArray() = default;
   explicit ON_SimpleArray(int initial_capacity) { Reserve(initial_capacity); }
   ON_SimpleArray(const ON_SimpleArray& src) { *this = src; }
@@ -36,7 +35,8 @@ class ON_SimpleArray {
     if (this == &src) return *this;
     Empty();
     Reserve(src.m_count);
-    for (int i = 0; i < src.m_count; ++i) new (m_a + i) T(src.m_a[i]);
+    for (int i = 0; i < src.m_count; ++i)
+      new (m_a + i) T(src.m_a[i]);
     m_count = src.m_count;
     return *this;
   }
@@ -53,8 +53,14 @@ class ON_SimpleArray {
   int Capacity() const { return m_capacity; }
   unsigned int SizeOfArray() const { return static_cast<unsigned int>(m_capacity * sizeof(T)); }
 
-  T& operator[](int i) { assert(i >= 0 && i < m_count); return m_a[i]; }
-  const T& operator[](int i) const { assert(i >= 0 && i < m_count); return m_a[i]; }
+  T& operator[](int i) {
+    assert(i >= 0 && i < m_count);
+    return m_a[i];
+  }
+  const T& operator[](int i) const {
+    assert(i >= 0 && i < m_count);
+    return m_a[i];
+  }
 
   // Block of Count() values; null while the array has no storage.
   T* Array() { return m_a; }
@@ -75,7 +81,7 @@ class ON_SimpleArray {
 
   void Append(const T& x) {
     if (m_count == m_capacity) {
-      const T copy(x);  // x may live inside this array
+      const T copy(x); // x may live inside this array
       Grow(m_count + 1);
       new (m_a + m_count) T(copy);
     } else {
@@ -85,14 +91,15 @@ class ON_SimpleArray {
   }
   void Append(int count, const T* p) {
     if (count <= 0 || p == nullptr) return;
-    if (p >= m_a && p < m_a + m_capacity) {  // appending from ourselves
+    if (p >= m_a && p < m_a + m_capacity) { // appending from ourselves
       ON_SimpleArray<T> tmp;
       tmp.Append(count, p);
       Append(tmp.Count(), tmp.Array());
       return;
     }
     Reserve(m_count + count);
-    for (int i = 0; i < count; ++i) new (m_a + m_count + i) T(p[i]);
+    for (int i = 0; i < count; ++i)
+      new (m_a + m_count + i) T(p[i]);
     m_count += count;
   }
   // Appends a value-initialised entry (zero for numbers and pointers).
@@ -107,7 +114,8 @@ class ON_SimpleArray {
     const T copy(x);
     Grow(m_count + 1);
     new (m_a + m_count) T();
-    for (int j = m_count; j > i; --j) m_a[j] = std::move(m_a[j - 1]);
+    for (int j = m_count; j > i; --j)
+      m_a[j] = std::move(m_a[j - 1]);
     m_a[i] = copy;
     ++m_count;
   }
@@ -116,7 +124,8 @@ class ON_SimpleArray {
   // Removes entry i and closes the gap; the others keep their order.
   void Remove(int i) {
     if (i < 0 || i >= m_count) return;
-    for (int j = i; j + 1 < m_count; ++j) m_a[j] = std::move(m_a[j + 1]);
+    for (int j = i; j + 1 < m_count; ++j)
+      m_a[j] = std::move(m_a[j + 1]);
     --m_count;
     m_a[m_count].~T();
   }
@@ -152,8 +161,10 @@ class ON_SimpleArray {
   void SetCount(int count) {
     if (count < 0) count = 0;
     if (count > m_capacity) Reserve(count);
-    for (int i = m_count; i < count; ++i) new (m_a + i) T();
-    for (int i = count; i < m_count; ++i) m_a[i].~T();
+    for (int i = m_count; i < count; ++i)
+      new (m_a + i) T();
+    for (int i = count; i < m_count; ++i)
+      m_a[i].~T();
     m_count = count;
   }
   // Makes room for at least capacity entries.
@@ -172,8 +183,8 @@ class ON_SimpleArray {
       m_capacity = 0;
       return;
     }
-    T* a = static_cast<T*>(::operator new(sizeof(T) * static_cast<size_t>(capacity),
-                                          std::align_val_t(alignof(T))));
+    T* a = static_cast<T*>(
+        ::operator new(sizeof(T) * static_cast<size_t>(capacity), std::align_val_t(alignof(T))));
     for (int i = 0; i < m_count; ++i) {
       new (a + i) T(std::move(m_a[i]));
       m_a[i].~T();
@@ -191,7 +202,7 @@ class ON_SimpleArray {
     std::swap(m_capacity, other.m_capacity);
   }
 
- private:
+private:
   void Grow(int needed) {
     if (needed <= m_capacity) return;
     int cap = m_capacity < 4 ? 4 : m_capacity + m_capacity / 2;
@@ -204,9 +215,8 @@ class ON_SimpleArray {
   int m_capacity = 0;
 };
 
-template <class T>
-class ON_ClassArray {
- public:
+template <class T> class ON_ClassArray {
+public:
   ON_ClassArray() = default;
   explicit ON_ClassArray(int initial_capacity) { Reserve(initial_capacity); }
   // Copies are entry-by-entry copy constructions; whether that is deep is
@@ -218,7 +228,8 @@ class ON_ClassArray {
     if (this == &src) return *this;
     Empty();
     m_p.Reserve(src.Count());
-    for (int i = 0; i < src.Count(); ++i) m_p.Append(new T(src[i]));
+    for (int i = 0; i < src.Count(); ++i)
+      m_p.Append(new T(src[i]));
     return *this;
   }
   ON_ClassArray& operator=(ON_ClassArray&& src) noexcept {
@@ -281,30 +292,39 @@ class ON_ClassArray {
   }
   void Reserve(int capacity) { m_p.Reserve(capacity); }
   void SetCapacity(int capacity) {
-    while (Count() > capacity && Count() > 0) Remove(Count() - 1);
+    while (Count() > capacity && Count() > 0)
+      Remove(Count() - 1);
     m_p.SetCapacity(capacity);
   }
 
   class iterator {
-   public:
+  public:
     explicit iterator(T* const* p) : m_it(p) {}
     T& operator*() const { return **m_it; }
     T* operator->() const { return *m_it; }
-    iterator& operator++() { ++m_it; return *this; }
+    iterator& operator++() {
+      ++m_it;
+      return *this;
+    }
     bool operator==(const iterator& o) const { return m_it == o.m_it; }
     bool operator!=(const iterator& o) const { return m_it != o.m_it; }
-   private:
+
+  private:
     T* const* m_it;
   };
   class const_iterator {
-   public:
+  public:
     explicit const_iterator(T* const* p) : m_it(p) {}
     const T& operator*() const { return **m_it; }
     const T* operator->() const { return *m_it; }
-    const_iterator& operator++() { ++m_it; return *this; }
+    const_iterator& operator++() {
+      ++m_it;
+      return *this;
+    }
     bool operator==(const const_iterator& o) const { return m_it == o.m_it; }
     bool operator!=(const const_iterator& o) const { return m_it != o.m_it; }
-   private:
+
+  private:
     T* const* m_it;
   };
   iterator begin() { return iterator(m_p.begin()); }
@@ -312,6 +332,6 @@ class ON_ClassArray {
   const_iterator begin() const { return const_iterator(m_p.begin()); }
   const_iterator end() const { return const_iterator(m_p.end()); }
 
- private:
+private:
   ON_SimpleArray<T*> m_p;
 };

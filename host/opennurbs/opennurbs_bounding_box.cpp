@@ -24,7 +24,8 @@ ON_3dPoint ON_BoundingBox::Corner(int i) const {
 
 bool ON_BoundingBox::GetCorners(ON_3dPoint corners[8]) const {
   if (!IsValid() || corners == nullptr) return false;
-  for (int i = 0; i < 8; ++i) corners[i] = Corner(i);
+  for (int i = 0; i < 8; ++i)
+    corners[i] = Corner(i);
   return true;
 }
 
@@ -41,14 +42,16 @@ void ON_BoundingBox::Set(const ON_3dPoint& p, bool grow) {
 bool ON_BoundingBox::Set(int count, const ON_3dPoint* points, bool grow) {
   if (!grow) Destroy();
   if (points)
-    for (int i = 0; i < count; ++i) Set(points[i], true);
+    for (int i = 0; i < count; ++i)
+      Set(points[i], true);
   return IsValid();
 }
 
 bool ON_BoundingBox::Set(int count, const ON_3fPoint* points, bool grow) {
   if (!grow) Destroy();
   if (points)
-    for (int i = 0; i < count; ++i) Set(ON_3dPoint(points[i]), true);
+    for (int i = 0; i < count; ++i)
+      Set(ON_3dPoint(points[i]), true);
   return IsValid();
 }
 
@@ -123,19 +126,22 @@ bool ON_BoundingBox::Includes(const ON_BoundingBox& o, bool proper_subset) const
 bool ON_BoundingBox::Transform(const ON_Xform& xform) {
   if (!IsValid()) return false;
   ON_BoundingBox r;
-  for (int i = 0; i < 8; ++i) r.Set(xform * Corner(i), true);
+  for (int i = 0; i < 8; ++i)
+    r.Set(xform * Corner(i), true);
   if (!r.IsValid()) return false;
   *this = r;
   return true;
 }
 
-void ON_BoundingBox::Inflate(double delta) { Inflate(delta, delta, delta); }
+void ON_BoundingBox::Inflate(double delta) {
+  Inflate(delta, delta, delta);
+}
 
 void ON_BoundingBox::Inflate(double dx, double dy, double dz) {
   if (!IsValid()) return;
   m_min -= ON_3dVector(dx, dy, dz);
   m_max += ON_3dVector(dx, dy, dz);
-  if (!IsValid()) Destroy();  // deflated past empty
+  if (!IsValid()) Destroy(); // deflated past empty
 }
 
 ON_3dPoint ON_BoundingBox::ClosestPoint(const ON_3dPoint& p) const {

@@ -10,12 +10,13 @@
 class ON_Xform;
 
 class ON_CLASS ON_BoundingBox {
- public:
+public:
   ON_3dPoint m_min{1.0, 0.0, 0.0};
   ON_3dPoint m_max{-1.0, 0.0, 0.0};
 
-  ON_BoundingBox() = default;  // empty
-  ON_BoundingBox(const ON_3dPoint& min_pt, const ON_3dPoint& max_pt) : m_min(min_pt), m_max(max_pt) {}
+  ON_BoundingBox() = default; // empty
+  ON_BoundingBox(const ON_3dPoint& min_pt, const ON_3dPoint& max_pt)
+      : m_min(min_pt), m_max(max_pt) {}
 
   static const ON_BoundingBox EmptyBoundingBox;
 

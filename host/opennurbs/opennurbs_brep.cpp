@@ -14,14 +14,17 @@ ON_OBJECT_IMPLEMENT(ON_Brep, ON_Geometry, "EAE48EC6-A24A-4E48-9365-8B45E3B537C5"
 
 namespace {
 
-bool Positive(double v) { return v > 0.0 && std::isfinite(v); }
+bool Positive(double v) {
+  return v > 0.0 && std::isfinite(v);
+}
 
 // Extent of a circle of radius r in a plane with unit normal n, along
 // world axis i: r * sqrt(1 - n_i^2).
 ON_BoundingBox CircleBox(const ON_Plane& plane, double r, double lift) {
   const ON_3dPoint c = plane.origin + plane.zaxis * lift;
   ON_3dVector ext;
-  for (int i = 0; i < 3; ++i) ext[i] = r * std::sqrt(std::max(0.0, 1.0 - plane.zaxis[i] * plane.zaxis[i]));
+  for (int i = 0; i < 3; ++i)
+    ext[i] = r * std::sqrt(std::max(0.0, 1.0 - plane.zaxis[i] * plane.zaxis[i]));
   return ON_BoundingBox(c - ext, c + ext);
 }
 
@@ -29,20 +32,14 @@ ON_3dPoint CirclePointAtZero(const ON_Plane& plane, double r, double lift) {
   return plane.origin + plane.xaxis * r + plane.zaxis * lift;
 }
 
-}  // namespace
+} // namespace
 
 // ---- ON_BrepFace ----
 
 ON_BrepFace::ON_BrepFace(const ON_BrepFace& src)
-    : m_kind(src.m_kind),
-      m_face_index(src.m_face_index),
-      m_lump_index(src.m_lump_index),
-      m_plane(src.m_plane),
-      m_radius(src.m_radius),
-      m_height(src.m_height),
-      m_polygon(src.m_polygon),
-      m_ei(src.m_ei),
-      m_bRev(src.m_bRev),
+    : m_kind(src.m_kind), m_face_index(src.m_face_index), m_lump_index(src.m_lump_index),
+      m_plane(src.m_plane), m_radius(src.m_radius), m_height(src.m_height),
+      m_polygon(src.m_polygon), m_ei(src.m_ei), m_bRev(src.m_bRev),
       m_mesh(src.m_mesh ? std::make_unique<ON_Mesh>(*src.m_mesh) : nullptr),
       m_mesh_mp(src.m_mesh_mp) {}
 
@@ -67,26 +64,26 @@ ON_BrepFace& ON_BrepFace::operator=(const ON_BrepFace& src) {
 ON_BoundingBox ON_BrepFace::BoundingBox() const {
   ON_BoundingBox b;
   switch (m_kind) {
-    case Kind::planar_polygon:
-    case Kind::box_side:
-      b.Set(m_polygon.Count(), m_polygon.Array(), false);
-      break;
-    case Kind::sphere: {
-      const ON_3dVector r(m_radius, m_radius, m_radius);
-      b = ON_BoundingBox(m_plane.origin - r, m_plane.origin + r);
-      break;
-    }
-    case Kind::cylinder_side:
-      b = CircleBox(m_plane, m_radius, 0.0);
-      b.Union(CircleBox(m_plane, m_radius, m_height));
-      break;
-    case Kind::cone_side:
-      b = CircleBox(m_plane, m_radius, 0.0);
-      b.Set(m_plane.origin + m_plane.zaxis * m_height, true);
-      break;
-    case Kind::disc:
-      b = CircleBox(m_plane, m_radius, 0.0);
-      break;
+  case Kind::planar_polygon:
+  case Kind::box_side:
+    b.Set(m_polygon.Count(), m_polygon.Array(), false);
+    break;
+  case Kind::sphere: {
+    const ON_3dVector r(m_radius, m_radius, m_radius);
+    b = ON_BoundingBox(m_plane.origin - r, m_plane.origin + r);
+    break;
+  }
+  case Kind::cylinder_side:
+    b = CircleBox(m_plane, m_radius, 0.0);
+    b.Union(CircleBox(m_plane, m_radius, m_height));
+    break;
+  case Kind::cone_side:
+    b = CircleBox(m_plane, m_radius, 0.0);
+    b.Set(m_plane.origin + m_plane.zaxis * m_height, true);
+    break;
+  case Kind::disc:
+    b = CircleBox(m_plane, m_radius, 0.0);
+    break;
   }
   return b;
 }
@@ -95,7 +92,8 @@ bool ON_BrepFace::Transform(const ON_Xform& xform) {
   // Analytic faces follow similarity transforms exactly; the radius and
   // height scale by the cube root of the linear part's determinant.
   ON_Xform lin = xform;
-  for (int i = 0; i < 3; ++i) lin.m_xform[i][3] = lin.m_xform[3][i] = 0.0;
+  for (int i = 0; i < 3; ++i)
+    lin.m_xform[i][3] = lin.m_xform[3][i] = 0.0;
   lin.m_xform[3][3] = 1.0;
   const double det = lin.Determinant();
   if (!(std::fabs(det) > 0.0) || !std::isfinite(det)) return false;
@@ -109,7 +107,8 @@ bool ON_BrepFace::Transform(const ON_Xform& xform) {
   m_plane = p;
   m_radius *= scale;
   m_height *= scale;
-  for (ON_3dPoint& q : m_polygon) q = xform * q;
+  for (ON_3dPoint& q : m_polygon)
+    q = xform * q;
   // A reflection reverses the polygon's turning; restore counter-clockwise
   // about the outward normal.
   if (det < 0.0) m_polygon.Reverse();
@@ -119,25 +118,25 @@ bool ON_BrepFace::Transform(const ON_Xform& xform) {
 
 double ON_BrepFace::Area() const {
   switch (m_kind) {
-    case Kind::sphere:
-      return 4.0 * ON_PI * m_radius * m_radius;
-    case Kind::cylinder_side:
-      return 2.0 * ON_PI * m_radius * m_height;
-    case Kind::cone_side:
-      return ON_PI * m_radius * std::sqrt(m_radius * m_radius + m_height * m_height);
-    case Kind::disc:
-      return ON_PI * m_radius * m_radius;
-    case Kind::planar_polygon:
-    case Kind::box_side: {
-      ON_3dVector n;  // Newell's formula
-      const int c = m_polygon.Count();
-      for (int i = 0; i < c; ++i) {
-        const ON_3dPoint& a = m_polygon[i];
-        const ON_3dPoint& b = m_polygon[(i + 1) % c];
-        n += ON_CrossProduct(ON_3dVector(a), ON_3dVector(b));
-      }
-      return 0.5 * n.Length();
+  case Kind::sphere:
+    return 4.0 * ON_PI * m_radius * m_radius;
+  case Kind::cylinder_side:
+    return 2.0 * ON_PI * m_radius * m_height;
+  case Kind::cone_side:
+    return ON_PI * m_radius * std::sqrt(m_radius * m_radius + m_height * m_height);
+  case Kind::disc:
+    return ON_PI * m_radius * m_radius;
+  case Kind::planar_polygon:
+  case Kind::box_side: {
+    ON_3dVector n; // Newell's formula
+    const int c = m_polygon.Count();
+    for (int i = 0; i < c; ++i) {
+      const ON_3dPoint& a = m_polygon[i];
+      const ON_3dPoint& b = m_polygon[(i + 1) % c];
+      n += ON_CrossProduct(ON_3dVector(a), ON_3dVector(b));
     }
+    return 0.5 * n.Length();
+  }
   }
   return 0.0;
 }
@@ -169,9 +168,11 @@ int ON_Brep::AddEdge(const ON_3dPoint& start, const ON_3dPoint& end, bool closed
 ON_Brep* ON_Brep::CreateBox(const ON_3dPoint& a, const ON_3dPoint& b) {
   const ON_3dPoint lo(std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z));
   const ON_3dPoint hi(std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z));
-  if (!lo.IsValid() || !hi.IsValid() || !(hi.x > lo.x) || !(hi.y > lo.y) || !(hi.z > lo.z)) return nullptr;
-  const ON_3dPoint c[8] = {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z},
-                           {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
+  if (!lo.IsValid() || !hi.IsValid() || !(hi.x > lo.x) || !(hi.y > lo.y) || !(hi.z > lo.z))
+    return nullptr;
+  const ON_3dPoint c[8] = {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z},
+                           {lo.x, hi.y, lo.z}, {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z},
+                           {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
   return CreateBox(c);
 }
 
@@ -188,7 +189,8 @@ ON_Brep* ON_Brep::CreateBox(const ON_3dPoint corners[8]) {
   for (const auto& fv : kFaces) {
     ON_BrepFace f;
     f.m_kind = ON_BrepFace::Kind::box_side;
-    for (int k = 0; k < 4; ++k) f.m_polygon.Append(corners[fv[k]]);
+    for (int k = 0; k < 4; ++k)
+      f.m_polygon.Append(corners[fv[k]]);
     if (!f.m_plane.CreateFromPoints(corners[fv[0]], corners[fv[1]], corners[fv[3]])) return nullptr;
     brep->AddFace(f);
   }
@@ -233,7 +235,7 @@ ON_Brep* ON_Brep::CreateCylinder(const ON_Plane& base, double radius, double hei
     bottom.m_kind = ON_BrepFace::Kind::disc;
     bottom.m_plane = base;
     bottom.m_radius = radius;
-    bottom.m_bRev = true;  // faces down, away from the solid
+    bottom.m_bRev = true; // faces down, away from the solid
     fb = brep->AddFace(bottom);
     ON_BrepFace top;
     top.m_kind = ON_BrepFace::Kind::disc;
@@ -292,7 +294,8 @@ ON_Brep* ON_Brep::CreatePlanarPolygon(const ON_SimpleArray<ON_3dPoint>& polygon_
     if (!p.IsValid()) return nullptr;
     if (poly.Count() == 0 || !(*poly.Last() == p)) poly.Append(p);
   }
-  while (poly.Count() > 1 && *poly.Last() == poly[0]) poly.Remove();
+  while (poly.Count() > 1 && *poly.Last() == poly[0])
+    poly.Remove();
   if (poly.Count() < 3) return nullptr;
   // Newell normal: robust for non-convex polygons.
   ON_3dVector n;
@@ -315,7 +318,8 @@ ON_Brep* ON_Brep::CreatePlanarPolygon(const ON_SimpleArray<ON_3dPoint>& polygon_
   f.m_plane = plane;
   f.m_polygon = poly;
   const int fi = brep->AddFace(f);
-  for (int i = 0; i < poly.Count(); ++i) brep->AddEdge(poly[i], poly[(i + 1) % poly.Count()], false, fi, -1);
+  for (int i = 0; i < poly.Count(); ++i)
+    brep->AddEdge(poly[i], poly[(i + 1) % poly.Count()], false, fi, -1);
   return brep.release();
 }
 
@@ -340,19 +344,24 @@ unsigned int ON_Brep::SizeOf() const {
     sz += sizeof(ON_BrepFace) + f.m_polygon.SizeOfArray() + f.m_ei.SizeOfArray();
     if (f.CachedMesh()) sz += f.CachedMesh()->SizeOf();
   }
-  for (const ON_BrepEdge& e : m_E) sz += sizeof(ON_BrepEdge) + e.m_fi.SizeOfArray();
+  for (const ON_BrepEdge& e : m_E)
+    sz += sizeof(ON_BrepEdge) + e.m_fi.SizeOfArray();
   return static_cast<unsigned int>(sz);
 }
 
-ON::object_type ON_Brep::ObjectType() const { return ON::brep_object; }
+ON::object_type ON_Brep::ObjectType() const {
+  return ON::brep_object;
+}
 
 void ON_Brep::DestroyRuntimeCache(bool) {
-  for (const ON_BrepFace& f : m_F) f.DestroyMesh();
+  for (const ON_BrepFace& f : m_F)
+    f.DestroyMesh();
 }
 
 bool ON_Brep::GetBBox(ON_BoundingBox& bbox, bool bGrowBox) const {
   ON_BoundingBox b;
-  for (const ON_BrepFace& f : m_F) b.Union(f.BoundingBox());
+  for (const ON_BrepFace& f : m_F)
+    b.Union(f.BoundingBox());
   if (bGrowBox) {
     bbox.Union(b);
   } else {
@@ -386,13 +395,15 @@ bool ON_Brep::Append(const ON_Brep& other_in) {
     f = src;
     f.m_face_index += f0;
     f.m_lump_index += l0;
-    for (int& ei : f.m_ei) ei += e0;
+    for (int& ei : f.m_ei)
+      ei += e0;
   }
   for (const ON_BrepEdge& src : other_in.m_E) {
     ON_BrepEdge& e = m_E.AppendNew();
     e = src;
     e.m_edge_index += e0;
-    for (int& fi : e.m_fi) fi += f0;
+    for (int& fi : e.m_fi)
+      fi += f0;
   }
   m_lump_count += other_in.m_lump_count;
   return true;
@@ -413,11 +424,13 @@ bool ON_Brep::IsSolid() const {
 
 int ON_Brep::NakedEdgeCount() const {
   int n = 0;
-  for (const ON_BrepEdge& e : m_E) n += e.IsNaked() ? 1 : 0;
+  for (const ON_BrepEdge& e : m_E)
+    n += e.IsNaked() ? 1 : 0;
   return n;
 }
 
-int ON_Brep::GetConnectedComponents(ON_SimpleArray<ON_Brep*>& components, bool bDuplicateMeshes) const {
+int ON_Brep::GetConnectedComponents(ON_SimpleArray<ON_Brep*>& components,
+                                    bool bDuplicateMeshes) const {
   const int fc = m_F.Count();
   if (fc == 0) return 0;
   // Union-find over faces joined by edges.
@@ -425,7 +438,8 @@ int ON_Brep::GetConnectedComponents(ON_SimpleArray<ON_Brep*>& components, bool b
   parent.SetCount(fc);
   std::iota(parent.begin(), parent.end(), 0);
   auto find = [&parent](int i) {
-    while (parent[i] != i) i = parent[i] = parent[parent[i]];
+    while (parent[i] != i)
+      i = parent[i] = parent[parent[i]];
     return i;
   };
   for (const ON_BrepEdge& e : m_E)
@@ -438,7 +452,8 @@ int ON_Brep::GetConnectedComponents(ON_SimpleArray<ON_Brep*>& components, bool b
   comp_of.SetCount(fc);
   ON_SimpleArray<int> root_comp;
   root_comp.SetCount(fc);
-  for (int i = 0; i < fc; ++i) root_comp[i] = -1;
+  for (int i = 0; i < fc; ++i)
+    root_comp[i] = -1;
   int count = 0;
   for (int i = 0; i < fc; ++i) {
     const int r = find(i);
@@ -480,6 +495,7 @@ int ON_Brep::GetConnectedComponents(ON_SimpleArray<ON_Brep*>& components, bool b
 
 double ON_Brep::Area() const {
   double a = 0.0;
-  for (const ON_BrepFace& f : m_F) a += f.Area();
+  for (const ON_BrepFace& f : m_F)
+    a += f.Area();
   return a;
 }

@@ -27,14 +27,14 @@
 #include "opennurbs_plane.h"
 
 class ON_CLASS ON_BrepFace {
- public:
+public:
   enum class Kind : int {
-    planar_polygon = 0,  // m_polygon, corners counter-clockwise about the normal
-    box_side = 1,        // a planar rectangle of a box (m_polygon, 4 corners)
-    sphere = 2,          // whole sphere: m_plane.origin centre, m_radius
-    cylinder_side = 3,   // axis m_plane.origin along m_plane.zaxis, m_radius, m_height
-    cone_side = 4,       // base circle at m_plane.origin, m_radius, apex at m_height
-    disc = 5             // circle of m_radius in m_plane, normal m_plane.zaxis
+    planar_polygon = 0, // m_polygon, corners counter-clockwise about the normal
+    box_side = 1,       // a planar rectangle of a box (m_polygon, 4 corners)
+    sphere = 2,         // whole sphere: m_plane.origin centre, m_radius
+    cylinder_side = 3,  // axis m_plane.origin along m_plane.zaxis, m_radius, m_height
+    cone_side = 4,      // base circle at m_plane.origin, m_radius, apex at m_height
+    disc = 5            // circle of m_radius in m_plane, normal m_plane.zaxis
   };
 
   ON_BrepFace() = default;
@@ -48,7 +48,7 @@ class ON_CLASS ON_BrepFace {
   double m_radius = 0.0;
   double m_height = 0.0;
   ON_SimpleArray<ON_3dPoint> m_polygon;
-  ON_SimpleArray<int> m_ei;  // edges bounding this face
+  ON_SimpleArray<int> m_ei; // edges bounding this face
   // Orientation: a disc / planar face normal or an inward-facing side.
   bool m_bRev = false;
 
@@ -65,7 +65,7 @@ class ON_CLASS ON_BrepFace {
   bool Transform(const ON_Xform& xform);
   double Area() const;
 
- private:
+private:
   mutable std::unique_ptr<ON_Mesh> m_mesh;
   mutable ON_MeshParameters m_mesh_mp;
 };
@@ -75,17 +75,17 @@ struct ON_CLASS ON_BrepEdge {
   int m_edge_index = -1;
   ON_3dPoint m_start;
   ON_3dPoint m_end;
-  bool m_bClosed = false;          // a full circle (m_start == m_end)
-  ON_SimpleArray<int> m_fi;        // faces using the edge
+  bool m_bClosed = false;   // a full circle (m_start == m_end)
+  ON_SimpleArray<int> m_fi; // faces using the edge
   bool IsNaked() const { return m_fi.Count() == 1; }
 };
 
 class ON_CLASS ON_Brep : public ON_Geometry {
   ON_OBJECT_DECLARE(ON_Brep);
 
- public:
+public:
   ON_Brep() = default;
-  ON_Brep(const ON_Brep&) = default;  // faces' mesh caches are copied too
+  ON_Brep(const ON_Brep&) = default; // faces' mesh caches are copied too
   ON_Brep& operator=(const ON_Brep&) = default;
   ~ON_Brep() override = default;
 
@@ -151,7 +151,7 @@ class ON_CLASS ON_Brep : public ON_Geometry {
   ON_ClassArray<ON_BrepFace> m_F;
   ON_ClassArray<ON_BrepEdge> m_E;
 
- private:
+private:
   int AddFace(const ON_BrepFace& face);
   int AddEdge(const ON_3dPoint& start, const ON_3dPoint& end, bool closed, int f0, int f1);
   int m_lump_count = 0;

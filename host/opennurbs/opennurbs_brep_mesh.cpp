@@ -12,7 +12,9 @@
 
 namespace {
 
-int RoundUp4(int n) { return ((n + 3) / 4) * 4; }
+int RoundUp4(int n) {
+  return ((n + 3) / 4) * 4;
+}
 
 // Point j of n around the circle of radius r lifted by `lift` along the
 // plane normal. j is taken mod n so the seam closes exactly.
@@ -75,7 +77,8 @@ void MeshQuadGrid(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m)
 // Ear clipping in the face plane; polygons are small.
 void MeshPolygon(const ON_BrepFace& f, ON_Mesh& m) {
   const int n = f.m_polygon.Count();
-  for (const ON_3dPoint& p : f.m_polygon) m.m_V.Append(ON_3fPoint(p));
+  for (const ON_3dPoint& p : f.m_polygon)
+    m.m_V.Append(ON_3fPoint(p));
   if (n == 4 || n == 3) {
     if (n == 3) {
       m.m_F.Append(ON_MeshFace{{0, 1, 2, 2}});
@@ -90,7 +93,8 @@ void MeshPolygon(const ON_BrepFace& f, ON_Mesh& m) {
     v.Append(t);
   }
   ON_SimpleArray<int> idx;
-  for (int i = 0; i < n; ++i) idx.Append(i);
+  for (int i = 0; i < n; ++i)
+    idx.Append(i);
   auto cross = [&](int a, int b, int c) {
     return (u[b] - u[a]) * (v[c] - v[a]) - (v[b] - v[a]) * (u[c] - u[a]);
   };
@@ -101,8 +105,9 @@ void MeshPolygon(const ON_BrepFace& f, ON_Mesh& m) {
   while (idx.Count() > 3 && guard++ < 4 * n * n) {
     bool clipped = false;
     for (int k = 0; k < idx.Count(); ++k) {
-      const int a = idx[(k + idx.Count() - 1) % idx.Count()], b = idx[k], c = idx[(k + 1) % idx.Count()];
-      if (cross(a, b, c) <= 0) continue;  // reflex or flat corner
+      const int a = idx[(k + idx.Count() - 1) % idx.Count()], b = idx[k],
+                c = idx[(k + 1) % idx.Count()];
+      if (cross(a, b, c) <= 0) continue; // reflex or flat corner
       bool ear = true;
       for (int q : idx)
         if (q != a && q != b && q != c && inside(q, a, b, c)) {
@@ -115,30 +120,32 @@ void MeshPolygon(const ON_BrepFace& f, ON_Mesh& m) {
       clipped = true;
       break;
     }
-    if (!clipped) break;  // self-intersecting input: fan the rest
+    if (!clipped) break; // self-intersecting input: fan the rest
   }
-  for (int k = 1; k + 1 < idx.Count(); ++k) m.m_F.Append(ON_MeshFace{{idx[0], idx[k], idx[k + 1], idx[k + 1]}});
+  for (int k = 1; k + 1 < idx.Count(); ++k)
+    m.m_F.Append(ON_MeshFace{{idx[0], idx[k], idx[k + 1], idx[k + 1]}});
 }
 
 void MeshSphere(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m) {
   const int n = RoundUp4(mp.CircleSegmentCount(f.m_radius));
-  const int rings = n / 2;  // pole to pole
+  const int rings = n / 2; // pole to pole
   const ON_Plane& pl = f.m_plane;
   const double r = f.m_radius;
-  m.m_V.Append(ON_3fPoint(pl.origin - pl.zaxis * r));  // south pole: vertex 0
+  m.m_V.Append(ON_3fPoint(pl.origin - pl.zaxis * r)); // south pole: vertex 0
   for (int i = 1; i < rings; ++i) {
     const double phi = -0.5 * ON_PI + ON_PI * i / rings;
     const double rr = r * std::cos(phi);
     for (int j = 0; j < n; ++j) {
       const double a = 2.0 * ON_PI * j / n;
-      m.m_V.Append(ON_3fPoint(pl.origin + pl.xaxis * (rr * std::cos(a)) + pl.yaxis * (rr * std::sin(a)) +
-                              pl.zaxis * (r * std::sin(phi))));
+      m.m_V.Append(ON_3fPoint(pl.origin + pl.xaxis * (rr * std::cos(a)) +
+                              pl.yaxis * (rr * std::sin(a)) + pl.zaxis * (r * std::sin(phi))));
     }
   }
   const int north = m.m_V.Count();
   m.m_V.Append(ON_3fPoint(pl.origin + pl.zaxis * r));
   auto ring = [n](int i, int j) { return 1 + (i - 1) * n + (j % n); };
-  for (int j = 0; j < n; ++j) m.m_F.Append(ON_MeshFace{{0, ring(1, j + 1), ring(1, j), ring(1, j)}});
+  for (int j = 0; j < n; ++j)
+    m.m_F.Append(ON_MeshFace{{0, ring(1, j + 1), ring(1, j), ring(1, j)}});
   for (int i = 1; i + 1 < rings; ++i)
     for (int j = 0; j < n; ++j)
       m.m_F.Append(ON_MeshFace{{ring(i, j), ring(i, j + 1), ring(i + 1, j + 1), ring(i + 1, j)}});
@@ -158,12 +165,13 @@ void MeshSide(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m, boo
   const double slant = cone ? std::hypot(f.m_radius, f.m_height) : f.m_height;
   const int levels = mp.LineSegmentCount(slant);
   const ON_Plane& pl = f.m_plane;
-  const int rows = cone ? levels : levels + 1;  // a cone's last level is the apex
+  const int rows = cone ? levels : levels + 1; // a cone's last level is the apex
   for (int i = 0; i < rows; ++i) {
     const double t = static_cast<double>(i) / levels;
     const double rr = cone ? f.m_radius * (1.0 - t) : f.m_radius;
     const double lift = f.m_height * t;
-    for (int j = 0; j < n; ++j) m.m_V.Append(ON_3fPoint(CirclePoint(pl, rr, j, n, lift)));
+    for (int j = 0; j < n; ++j)
+      m.m_V.Append(ON_3fPoint(CirclePoint(pl, rr, j, n, lift)));
   }
   auto at = [n](int i, int j) { return i * n + (j % n); };
   const int quad_rows = cone ? levels - 1 : levels;
@@ -173,7 +181,8 @@ void MeshSide(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m, boo
   if (cone) {
     const int apex = m.m_V.Count();
     m.m_V.Append(ON_3fPoint(pl.origin + pl.zaxis * f.m_height));
-    for (int j = 0; j < n; ++j) m.m_F.Append(ON_MeshFace{{at(levels - 1, j), at(levels - 1, j + 1), apex, apex}});
+    for (int j = 0; j < n; ++j)
+      m.m_F.Append(ON_MeshFace{{at(levels - 1, j), at(levels - 1, j + 1), apex, apex}});
   }
   // Vertex normals: radial for a cylinder, tilted by the half angle for a
   // cone (the apex gets the axis).
@@ -194,7 +203,8 @@ void MeshSide(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m, boo
 void MeshDisc(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m) {
   const int n = RoundUp4(mp.CircleSegmentCount(f.m_radius));
   m.m_V.Append(ON_3fPoint(f.m_plane.origin));
-  for (int j = 0; j < n; ++j) m.m_V.Append(ON_3fPoint(CirclePoint(f.m_plane, f.m_radius, j, n, 0.0)));
+  for (int j = 0; j < n; ++j)
+    m.m_V.Append(ON_3fPoint(CirclePoint(f.m_plane, f.m_radius, j, n, 0.0)));
   for (int j = 0; j < n; ++j) {
     const int a = 1 + j, b = 1 + (j + 1) % n;
     if (f.m_bRev) {
@@ -205,35 +215,35 @@ void MeshDisc(const ON_BrepFace& f, const ON_MeshParameters& mp, ON_Mesh& m) {
   }
 }
 
-}  // namespace
+} // namespace
 
 const ON_Mesh* ON_BrepFace::Mesh(const ON_MeshParameters& mp_in) const {
   if (m_mesh && m_mesh_mp == mp_in) return m_mesh.get();
   const ON_MeshParameters mp = mp_in.Effective();
   auto m = std::make_unique<ON_Mesh>();
   switch (m_kind) {
-    case Kind::box_side:
-      if (m_polygon.Count() == 4) {
-        MeshQuadGrid(*this, mp, *m);
-      } else {
-        MeshPolygon(*this, *m);
-      }
-      break;
-    case Kind::planar_polygon:
-      if (m_polygon.Count() >= 3) MeshPolygon(*this, *m);
-      break;
-    case Kind::sphere:
-      if (m_radius > 0.0) MeshSphere(*this, mp, *m);
-      break;
-    case Kind::cylinder_side:
-      if (m_radius > 0.0 && m_height > 0.0) MeshSide(*this, mp, *m, false);
-      break;
-    case Kind::cone_side:
-      if (m_radius > 0.0 && m_height > 0.0) MeshSide(*this, mp, *m, true);
-      break;
-    case Kind::disc:
-      if (m_radius > 0.0) MeshDisc(*this, mp, *m);
-      break;
+  case Kind::box_side:
+    if (m_polygon.Count() == 4) {
+      MeshQuadGrid(*this, mp, *m);
+    } else {
+      MeshPolygon(*this, *m);
+    }
+    break;
+  case Kind::planar_polygon:
+    if (m_polygon.Count() >= 3) MeshPolygon(*this, *m);
+    break;
+  case Kind::sphere:
+    if (m_radius > 0.0) MeshSphere(*this, mp, *m);
+    break;
+  case Kind::cylinder_side:
+    if (m_radius > 0.0 && m_height > 0.0) MeshSide(*this, mp, *m, false);
+    break;
+  case Kind::cone_side:
+    if (m_radius > 0.0 && m_height > 0.0) MeshSide(*this, mp, *m, true);
+    break;
+  case Kind::disc:
+    if (m_radius > 0.0) MeshDisc(*this, mp, *m);
+    break;
   }
   if (m->FaceCount() == 0) {
     m_mesh.reset();

@@ -5,7 +5,7 @@
 #include "opennurbs_defines.h"
 
 class ON_CLASS ON_Color {
- public:
+public:
   constexpr ON_Color() = default;
   constexpr ON_Color(int red, int green, int blue, int alpha = 0)
       : m_color(Clamp(red) | (Clamp(green) << 8) | (Clamp(blue) << 16) | (Clamp(alpha) << 24)) {}
@@ -28,11 +28,13 @@ class ON_CLASS ON_Color {
 
   static const ON_Color Black;
   static const ON_Color White;
-  static const ON_Color UnsetColor;  // 0xFFFFFFFF
+  static const ON_Color UnsetColor; // 0xFFFFFFFF
 
- private:
+private:
   // Channel values outside 0..255 are clamped rather than bleeding into
   // the neighbouring channel.
-  static constexpr unsigned int Clamp(int v) { return v < 0 ? 0u : (v > 255 ? 255u : static_cast<unsigned int>(v)); }
+  static constexpr unsigned int Clamp(int v) {
+    return v < 0 ? 0u : (v > 255 ? 255u : static_cast<unsigned int>(v));
+  }
   unsigned int m_color = 0;
 };

@@ -38,7 +38,7 @@ inline constexpr double ON_DBL_MAX = 1.7976931348623157e+308;
 bool ON_DECL ON_IsValid(double x);
 
 class ON_CLASS ON {
- public:
+public:
   enum mesh_type : int {
     default_mesh = 0,
     render_mesh = 1,

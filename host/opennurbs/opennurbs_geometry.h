@@ -8,7 +8,7 @@
 class ON_CLASS ON_Geometry : public ON_Object {
   ON_VIRTUAL_OBJECT_DECLARE(ON_Geometry);
 
- public:
+public:
   ON_Geometry() noexcept = default;
   ON_Geometry(const ON_Geometry&) = default;
   ON_Geometry& operator=(const ON_Geometry&) = default;

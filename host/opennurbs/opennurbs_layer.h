@@ -9,7 +9,7 @@
 class ON_CLASS ON_Layer : public ON_Object {
   ON_OBJECT_DECLARE(ON_Layer);
 
- public:
+public:
   ON_Layer() = default;
   ON_Layer(const ON_Layer&) = default;
   ON_Layer& operator=(const ON_Layer&) = default;
@@ -36,9 +36,9 @@ class ON_CLASS ON_Layer : public ON_Object {
 
   ON_wString m_name;
   ON_UUID m_layer_id;
-  int m_layer_index = -1;      // position in the document's layer table
-  ON_Color m_color;            // black
-  int m_material_index = -1;   // -1: the default material
+  int m_layer_index = -1;    // position in the document's layer table
+  ON_Color m_color;          // black
+  int m_material_index = -1; // -1: the default material
   bool m_bVisible = true;
   bool m_bLocked = false;
 };

@@ -18,13 +18,15 @@ void ON_Material::SetShine(double s) {
 }
 
 unsigned int ON_Material::SizeOf() const {
-  return ON_Object::SizeOf() + static_cast<unsigned int>(sizeof(ON_Material) - sizeof(ON_Object) +
-                                                         m_material_name.Length() * sizeof(wchar_t));
+  return ON_Object::SizeOf() +
+         static_cast<unsigned int>(sizeof(ON_Material) - sizeof(ON_Object) +
+                                   m_material_name.Length() * sizeof(wchar_t));
 }
 
 bool ON_Material::Write(ON_BinaryArchive& a) const {
-  return a.WriteString(m_material_name) && a.WriteUuid(m_material_id) && a.WriteInt(m_material_index) &&
-         a.WriteInt(static_cast<unsigned int>(m_ambient)) && a.WriteInt(static_cast<unsigned int>(m_diffuse)) &&
+  return a.WriteString(m_material_name) && a.WriteUuid(m_material_id) &&
+         a.WriteInt(m_material_index) && a.WriteInt(static_cast<unsigned int>(m_ambient)) &&
+         a.WriteInt(static_cast<unsigned int>(m_diffuse)) &&
          a.WriteInt(static_cast<unsigned int>(m_emission)) &&
          a.WriteInt(static_cast<unsigned int>(m_specular)) && a.WriteDouble(m_transparency) &&
          a.WriteDouble(m_shine);
@@ -37,7 +39,8 @@ bool ON_Material::Read(ON_BinaryArchive& a) {
   unsigned int c[4] = {0, 0, 0, 0};
   double t = 0.0, s = 0.0;
   if (!(a.ReadString(name) && a.ReadUuid(id) && a.ReadInt(&index) && a.ReadInt(&c[0]) &&
-        a.ReadInt(&c[1]) && a.ReadInt(&c[2]) && a.ReadInt(&c[3]) && a.ReadDouble(&t) && a.ReadDouble(&s)))
+        a.ReadInt(&c[1]) && a.ReadInt(&c[2]) && a.ReadInt(&c[3]) && a.ReadDouble(&t) &&
+        a.ReadDouble(&s)))
     return false;
   m_material_name = name;
   m_material_id = id;

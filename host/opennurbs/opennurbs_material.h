@@ -9,7 +9,7 @@
 class ON_CLASS ON_Material : public ON_Object {
   ON_OBJECT_DECLARE(ON_Material);
 
- public:
+public:
   ON_Material() = default;
   ON_Material(const ON_Material&) = default;
   ON_Material& operator=(const ON_Material&) = default;

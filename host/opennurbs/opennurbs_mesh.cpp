@@ -140,13 +140,12 @@ ON__UINT32 ON_Mesh::DataCRC(ON__UINT32 crc) const {
 
 namespace {
 
-template <class T>
-bool WriteArray(ON_BinaryArchive& a, const ON_SimpleArray<T>& arr) {
-  return a.WriteInt(arr.Count()) && a.WriteBytes(static_cast<size_t>(arr.Count()) * sizeof(T), arr.Array());
+template <class T> bool WriteArray(ON_BinaryArchive& a, const ON_SimpleArray<T>& arr) {
+  return a.WriteInt(arr.Count()) &&
+         a.WriteBytes(static_cast<size_t>(arr.Count()) * sizeof(T), arr.Array());
 }
 
-template <class T>
-bool ReadArray(ON_BinaryArchive& a, ON_SimpleArray<T>& arr) {
+template <class T> bool ReadArray(ON_BinaryArchive& a, ON_SimpleArray<T>& arr) {
   int n = 0;
   if (!a.ReadInt(&n) || n < 0) return false;
   // Refuse counts the remaining bytes cannot hold before allocating.
@@ -155,7 +154,7 @@ bool ReadArray(ON_BinaryArchive& a, ON_SimpleArray<T>& arr) {
   return a.ReadBytes(static_cast<size_t>(n) * sizeof(T), arr.Array());
 }
 
-}  // namespace
+} // namespace
 
 bool ON_Mesh::Write(ON_BinaryArchive& a) const {
   return a.WriteInt(1) && WriteArray(a, m_V) && WriteArray(a, m_F) && WriteArray(a, m_N) &&
@@ -178,7 +177,9 @@ bool ON_Mesh::Read(ON_BinaryArchive& a) {
   return true;
 }
 
-ON::object_type ON_Mesh::ObjectType() const { return ON::mesh_object; }
+ON::object_type ON_Mesh::ObjectType() const {
+  return ON::mesh_object;
+}
 
 bool ON_Mesh::GetBBox(ON_BoundingBox& bbox, bool bGrowBox) const {
   ON_BoundingBox b;
@@ -201,10 +202,12 @@ bool ON_Mesh::GetBBox(ON_BoundingBox& bbox, bool bGrowBox) const {
 
 bool ON_Mesh::Transform(const ON_Xform& xform) {
   if (!xform.IsValid()) return false;
-  for (ON_3fPoint& v : m_V) v = ON_3fPoint(xform * ON_3dPoint(v));
+  for (ON_3fPoint& v : m_V)
+    v = ON_3fPoint(xform * ON_3dPoint(v));
   // Normals transform with the inverse transpose of the linear part.
   ON_Xform nx = xform;
-  for (int i = 0; i < 3; ++i) nx.m_xform[i][3] = nx.m_xform[3][i] = 0.0;
+  for (int i = 0; i < 3; ++i)
+    nx.m_xform[i][3] = nx.m_xform[3][i] = 0.0;
   nx.m_xform[3][3] = 1.0;
   const double det = nx.Determinant();
   if (nx.Invert()) {
@@ -254,18 +257,23 @@ void ON_Mesh::EmptyAndRelease() {
 
 int ON_Mesh::TriangleCount() const {
   int n = 0;
-  for (const ON_MeshFace& f : m_F) n += f.IsTriangle() ? 1 : 0;
+  for (const ON_MeshFace& f : m_F)
+    n += f.IsTriangle() ? 1 : 0;
   return n;
 }
 
-int ON_Mesh::QuadCount() const { return m_F.Count() - TriangleCount(); }
+int ON_Mesh::QuadCount() const {
+  return m_F.Count() - TriangleCount();
+}
 
 ON_3dPoint ON_Mesh::Vertex(int i) const {
   if (i < 0 || i >= m_V.Count()) return ON_3dPoint::UnsetPoint;
   return ON_3dPoint(m_V[i]);
 }
 
-bool ON_Mesh::SetVertex(int vi, const ON_3dPoint& p) { return SetVertex(vi, ON_3fPoint(p)); }
+bool ON_Mesh::SetVertex(int vi, const ON_3dPoint& p) {
+  return SetVertex(vi, ON_3fPoint(p));
+}
 
 bool ON_Mesh::SetVertex(int vi, const ON_3fPoint& p) {
   if (vi < 0 || vi > m_V.Count()) return false;
@@ -292,7 +300,9 @@ bool ON_Mesh::SetTextureCoord(int vi, double s, double t) {
   return true;
 }
 
-bool ON_Mesh::SetTriangle(int fi, int a, int b, int c) { return SetQuad(fi, a, b, c, c); }
+bool ON_Mesh::SetTriangle(int fi, int a, int b, int c) {
+  return SetQuad(fi, a, b, c, c);
+}
 
 bool ON_Mesh::SetQuad(int fi, int a, int b, int c, int d) {
   if (fi < 0 || fi > m_F.Count()) return false;
@@ -346,7 +356,8 @@ bool ON_Mesh::Append(const ON_Mesh& other_in) {
   m_F.Reserve(m_F.Count() + other.m_F.Count());
   for (const ON_MeshFace& f : other.m_F) {
     ON_MeshFace g = f;
-    for (int k = 0; k < 4; ++k) g.vi[k] += v0;
+    for (int k = 0; k < 4; ++k)
+      g.vi[k] += v0;
     m_F.Append(g);
   }
   if (keep_n) {
@@ -376,8 +387,14 @@ bool ON_Mesh::Append(int count, const ON_Mesh* const* meshes) {
   return ok;
 }
 
-bool ON_Mesh::HasVertexNormals() const { return m_V.Count() > 0 && m_N.Count() == m_V.Count(); }
+bool ON_Mesh::HasVertexNormals() const {
+  return m_V.Count() > 0 && m_N.Count() == m_V.Count();
+}
 
-bool ON_Mesh::HasFaceNormals() const { return m_F.Count() > 0 && m_FN.Count() == m_F.Count(); }
+bool ON_Mesh::HasFaceNormals() const {
+  return m_F.Count() > 0 && m_FN.Count() == m_F.Count();
+}
 
-bool ON_Mesh::HasTextureCoordinates() const { return m_V.Count() > 0 && m_T.Count() == m_V.Count(); }
+bool ON_Mesh::HasTextureCoordinates() const {
+  return m_V.Count() > 0 && m_T.Count() == m_V.Count();
+}

@@ -45,7 +45,7 @@ struct ON_CLASS ON_MeshFace {
 class ON_CLASS ON_Mesh : public ON_Geometry {
   ON_OBJECT_DECLARE(ON_Mesh);
 
- public:
+public:
   ON_Mesh();
   // Reserves room; the flags reserve vertex normals / texture coordinates.
   ON_Mesh(int initial_face_capacity, int initial_vertex_capacity, bool bHasVertexNormals,
@@ -164,7 +164,7 @@ class ON_CLASS ON_Mesh : public ON_Geometry {
   ON_SimpleArray<ON_3fVector> m_FN;
   ON_SimpleArray<ON_2fPoint> m_T;
 
- private:
+private:
   struct Cache;
   Cache& RuntimeCache() const;
   mutable std::unique_ptr<Cache> m_cache;

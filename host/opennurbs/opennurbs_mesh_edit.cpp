@@ -51,7 +51,7 @@ void CompactVertices(ON_Mesh& mesh, const ON_SimpleArray<int>& new_index, int ne
   if (has_t) mesh.m_T.SetCount(new_count);
 }
 
-}  // namespace
+} // namespace
 
 bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTextureCoordinates) {
   const int vc = m_V.Count();
@@ -86,11 +86,12 @@ bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTe
 
   ON_SimpleArray<int> order;
   order.SetCount(vc);
-  for (int i = 0; i < vc; ++i) order[i] = i;
+  for (int i = 0; i < vc; ++i)
+    order[i] = i;
   const float* kd = key.Array();
   auto less = [&](int a, int b) {
     if (has_nan[a] || has_nan[b]) {
-      if (has_nan[a] != has_nan[b]) return has_nan[b] != 0;  // NaN vertices last
+      if (has_nan[a] != has_nan[b]) return has_nan[b] != 0; // NaN vertices last
       return a < b;
     }
     const float* ka = kd + static_cast<size_t>(a) * stride;
@@ -99,7 +100,7 @@ bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTe
       if (ka[j] < kb[j]) return true;
       if (kb[j] < ka[j]) return false;
     }
-    return a < b;  // equal keys: lowest index first
+    return a < b; // equal keys: lowest index first
   };
   std::sort(order.begin(), order.end(), less);
 
@@ -115,12 +116,14 @@ bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTe
       while (e < vc && !has_nan[order[e]]) {
         const float* kb = kd + static_cast<size_t>(order[e]) * stride;
         bool same = true;
-        for (int j = 0; j < stride && same; ++j) same = (ka[j] == kb[j]);
+        for (int j = 0; j < stride && same; ++j)
+          same = (ka[j] == kb[j]);
         if (!same) break;
         ++e;
       }
     }
-    for (int i = s; i < e; ++i) rep[order[i]] = a;
+    for (int i = s; i < e; ++i)
+      rep[order[i]] = a;
     if (e - s > 1) merged = true;
     s = e;
   }
@@ -129,7 +132,8 @@ bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTe
   ON_SimpleArray<int> new_index;
   new_index.SetCount(vc);
   int n = 0;
-  for (int i = 0; i < vc; ++i) new_index[i] = (rep[i] == i) ? n++ : -1;
+  for (int i = 0; i < vc; ++i)
+    new_index[i] = (rep[i] == i) ? n++ : -1;
   for (ON_MeshFace& f : m_F)
     for (int k = 0; k < 4; ++k)
       if (f.vi[k] >= 0 && f.vi[k] < vc) f.vi[k] = new_index[rep[f.vi[k]]];
@@ -143,20 +147,24 @@ int ON_Mesh::CullUnusedVertices() {
   // Faces that point outside the vertex list cannot be renumbered.
   ON_SimpleArray<char> keep;
   keep.SetCount(m_F.Count());
-  for (int i = 0; i < m_F.Count(); ++i) keep[i] = FaceInRange(m_F[i], vc) ? 1 : 0;
+  for (int i = 0; i < m_F.Count(); ++i)
+    keep[i] = FaceInRange(m_F[i], vc) ? 1 : 0;
   CompactFaces(*this, keep);
 
   ON_SimpleArray<int> new_index;
   new_index.SetCount(vc);
-  for (int i = 0; i < vc; ++i) new_index[i] = -1;
+  for (int i = 0; i < vc; ++i)
+    new_index[i] = -1;
   for (const ON_MeshFace& f : m_F)
-    for (int k = 0; k < 4; ++k) new_index[f.vi[k]] = 0;
+    for (int k = 0; k < 4; ++k)
+      new_index[f.vi[k]] = 0;
   int n = 0;
   for (int i = 0; i < vc; ++i)
     if (new_index[i] == 0) new_index[i] = n++;
   if (n < vc) {
     for (ON_MeshFace& f : m_F)
-      for (int k = 0; k < 4; ++k) f.vi[k] = new_index[f.vi[k]];
+      for (int k = 0; k < 4; ++k)
+        f.vi[k] = new_index[f.vi[k]];
     CompactVertices(*this, new_index, n);
   }
   DestroyRuntimeCache(true);
@@ -181,7 +189,8 @@ int ON_Mesh::CullDegenerateFaces() {
       if (n > 0 && (c[n - 1] == v || m_V[c[n - 1]] == m_V[v])) continue;
       c[n++] = v;
     }
-    while (n > 1 && (c[n - 1] == c[0] || m_V[c[n - 1]] == m_V[c[0]])) --n;
+    while (n > 1 && (c[n - 1] == c[0] || m_V[c[n - 1]] == m_V[c[0]]))
+      --n;
     if (n < 3) continue;
     // Any remaining repeat (a quad folded onto its diagonal) has no area.
     bool distinct = true;

@@ -21,7 +21,7 @@ bool FaceInRange(const ON_MeshFace& f, int vc) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ON_Mesh::ComputeFaceNormals() {
   const int fc = m_F.Count();
@@ -43,12 +43,13 @@ bool ON_Mesh::ComputeVertexNormals() {
   const int fc = m_F.Count(), vc = m_V.Count();
   if (fc == 0 || vc == 0) return false;
   ON_SimpleArray<ON_3dVector> sum;
-  sum.SetCount(vc);  // zeroed
+  sum.SetCount(vc); // zeroed
   for (const ON_MeshFace& f : m_F) {
     if (!FaceInRange(f, vc)) continue;
-    const ON_3dVector a = AreaVector2(*this, f);  // length ~ area: area weighting
+    const ON_3dVector a = AreaVector2(*this, f); // length ~ area: area weighting
     const int n = f.CornerCount();
-    for (int k = 0; k < n; ++k) sum[f.vi[k]] += a;
+    for (int k = 0; k < n; ++k)
+      sum[f.vi[k]] += a;
   }
   m_N.SetCount(vc);
   for (int i = 0; i < vc; ++i) {
@@ -68,8 +69,10 @@ void ON_Mesh::Flip() {
       std::swap(f.vi[1], f.vi[3]);
     }
   }
-  for (ON_3fVector& n : m_N) n = ON_3fVector(-n.x, -n.y, -n.z);
-  for (ON_3fVector& n : m_FN) n = ON_3fVector(-n.x, -n.y, -n.z);
+  for (ON_3fVector& n : m_N)
+    n = ON_3fVector(-n.x, -n.y, -n.z);
+  for (ON_3fVector& n : m_FN)
+    n = ON_3fVector(-n.x, -n.y, -n.z);
   DestroyRuntimeCache(true);
 }
 

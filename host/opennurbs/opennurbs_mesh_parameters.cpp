@@ -23,16 +23,18 @@ ON_MeshParameters MakeQuality() {
   return mp;
 }
 
-bool On(double v) { return v > 0.0 && std::isfinite(v); }
+bool On(double v) {
+  return v > 0.0 && std::isfinite(v);
+}
 
 constexpr int kMaxSegments = 1024;
 
 int CountFrom(double v) {
-  if (!(v < kMaxSegments)) return kMaxSegments;  // also NaN
+  if (!(v < kMaxSegments)) return kMaxSegments; // also NaN
   return static_cast<int>(std::ceil(v - 1e-9));
 }
 
-}  // namespace
+} // namespace
 
 const ON_MeshParameters ON_MeshParameters::FastRenderMesh = MakeFast();
 const ON_MeshParameters ON_MeshParameters::QualityRenderMesh = MakeQuality();
@@ -76,7 +78,8 @@ int ON_MeshParameters::CircleSegmentCount(double radius) const {
   int n = 3;
   if (On(mp.m_refine_angle)) n = std::max(n, CountFrom(2.0 * ON_PI / mp.m_refine_angle));
   if (On(radius)) {
-    if (On(mp.m_max_edge_length)) n = std::max(n, CountFrom(2.0 * ON_PI * radius / mp.m_max_edge_length));
+    if (On(mp.m_max_edge_length))
+      n = std::max(n, CountFrom(2.0 * ON_PI * radius / mp.m_max_edge_length));
     double tol = 0.0;
     if (On(mp.m_tolerance)) tol = mp.m_tolerance;
     if (On(mp.m_relative_tolerance)) {
@@ -84,7 +87,8 @@ int ON_MeshParameters::CircleSegmentCount(double radius) const {
       tol = (tol > 0.0) ? std::min(tol, rel) : rel;
     }
     // Sagitta r (1 - cos(pi / n)) <= tol.
-    if (tol > 0.0 && tol < radius) n = std::max(n, CountFrom(ON_PI / std::acos(1.0 - tol / radius)));
+    if (tol > 0.0 && tol < radius)
+      n = std::max(n, CountFrom(ON_PI / std::acos(1.0 - tol / radius)));
   }
   if (mp.m_grid_min_count > 0) n = std::max(n, std::min(mp.m_grid_min_count, kMaxSegments));
   if (mp.m_grid_max_count > 0) n = std::min(n, mp.m_grid_max_count);
@@ -94,7 +98,8 @@ int ON_MeshParameters::CircleSegmentCount(double radius) const {
 int ON_MeshParameters::LineSegmentCount(double length) const {
   const ON_MeshParameters mp = Effective();
   int n = 1;
-  if (On(length) && On(mp.m_max_edge_length)) n = std::max(n, CountFrom(length / mp.m_max_edge_length));
+  if (On(length) && On(mp.m_max_edge_length))
+    n = std::max(n, CountFrom(length / mp.m_max_edge_length));
   if (mp.m_grid_max_count > 0) n = std::min(n, mp.m_grid_max_count);
   return std::clamp(n, 1, kMaxSegments);
 }

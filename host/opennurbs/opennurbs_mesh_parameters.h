@@ -24,18 +24,18 @@
 #include "opennurbs_defines.h"
 
 class ON_CLASS ON_MeshParameters {
- public:
+public:
   ON_MeshParameters() = default;
 
   static const ON_MeshParameters FastRenderMesh;
   static const ON_MeshParameters QualityRenderMesh;
-  static const ON_MeshParameters DefaultMesh;  // same as default construction
+  static const ON_MeshParameters DefaultMesh; // same as default construction
 
-  bool m_bJaggedSeams = false;       // faces meshed independently along seams
-  bool m_bComputeCurvature = false;  // analysis meshes carry curvature
-  bool m_bSimplePlanes = false;      // planar faces as few triangles as possible
+  bool m_bJaggedSeams = false;      // faces meshed independently along seams
+  bool m_bComputeCurvature = false; // analysis meshes carry curvature
+  bool m_bSimplePlanes = false;     // planar faces as few triangles as possible
   bool m_bRefine = true;
-  int m_style = 0;                   // see file comment
+  int m_style = 0; // see file comment
   double m_relative_tolerance = 0.0;
   double m_tolerance = 0.0;
   double m_min_tolerance = 0.0;

@@ -12,15 +12,17 @@
 namespace {
 
 struct SideRecord {
-  int v0, v1;  // sorted topology vertex pair (the key)
+  int v0, v1; // sorted topology vertex pair (the key)
   int face;
-  int k;       // side k of the face: corner k-1 -> corner k
-  int from;    // topology vertex of corner k-1
+  int k;    // side k of the face: corner k-1 -> corner k
+  int from; // topology vertex of corner k-1
 };
 
-bool HasNan(const ON_3fPoint& p) { return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z); }
+bool HasNan(const ON_3fPoint& p) {
+  return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z);
+}
 
-}  // namespace
+} // namespace
 
 ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   const int vc = mesh.m_V.Count();
@@ -30,37 +32,44 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   // ---- topology vertices ----
   ON_SimpleArray<int> order;
   order.SetCount(vc);
-  for (int i = 0; i < vc; ++i) order[i] = i;
+  for (int i = 0; i < vc; ++i)
+    order[i] = i;
   std::sort(order.begin(), order.end(), [V](int a, int b) {
     const bool na = HasNan(V[a]), nb = HasNan(V[b]);
-    if (na || nb) return na != nb ? nb : a < b;  // NaN vertices last, each alone
+    if (na || nb) return na != nb ? nb : a < b; // NaN vertices last, each alone
     if (V[a].x != V[b].x) return V[a].x < V[b].x;
     if (V[a].y != V[b].y) return V[a].y < V[b].y;
     if (V[a].z != V[b].z) return V[a].z < V[b].z;
     return a < b;
   });
-  ON_SimpleArray<int> rep;  // lowest mesh vertex at the same location
+  ON_SimpleArray<int> rep; // lowest mesh vertex at the same location
   rep.SetCount(vc);
   for (int s = 0; s < vc;) {
     int e = s + 1;
     if (!HasNan(V[order[s]]))
-      while (e < vc && !HasNan(V[order[e]]) && V[order[e]] == V[order[s]]) ++e;
-    for (int i = s; i < e; ++i) rep[order[i]] = order[s];
+      while (e < vc && !HasNan(V[order[e]]) && V[order[e]] == V[order[s]])
+        ++e;
+    for (int i = s; i < e; ++i)
+      rep[order[i]] = order[s];
     s = e;
   }
   m_topv_map.SetCount(vc);
   int topv_count = 0;
-  for (int i = 0; i < vc; ++i) m_topv_map[i] = (rep[i] == i) ? topv_count++ : m_topv_map[rep[i]];
+  for (int i = 0; i < vc; ++i)
+    m_topv_map[i] = (rep[i] == i) ? topv_count++ : m_topv_map[rep[i]];
   m_topv.SetCount(topv_count);
   // Counting sort of mesh vertices into their topology vertices (ascending).
   ON_SimpleArray<int> vstart;
   vstart.SetCount(topv_count + 1);
-  for (int i = 0; i < vc; ++i) ++vstart[m_topv_map[i] + 1];
-  for (int t = 0; t < topv_count; ++t) vstart[t + 1] += vstart[t];
+  for (int i = 0; i < vc; ++i)
+    ++vstart[m_topv_map[i] + 1];
+  for (int t = 0; t < topv_count; ++t)
+    vstart[t + 1] += vstart[t];
   m_vertex_pool.SetCount(vc);
   {
     ON_SimpleArray<int> fill(vstart);
-    for (int i = 0; i < vc; ++i) m_vertex_pool[fill[m_topv_map[i]]++] = i;
+    for (int i = 0; i < vc; ++i)
+      m_vertex_pool[fill[m_topv_map[i]]++] = i;
   }
 
   // ---- edges from face sides ----
@@ -70,7 +79,8 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   for (int fi = 0; fi < fc; ++fi) {
     const ON_MeshFace& f = mesh.m_F[fi];
     bool ok = true;
-    for (int k = 0; k < 4; ++k) ok = ok && f.vi[k] >= 0 && f.vi[k] < vc;
+    for (int k = 0; k < 4; ++k)
+      ok = ok && f.vi[k] >= 0 && f.vi[k] < vc;
     if (!ok) continue;
     const int n = f.CornerCount();
     for (int k = 0; k < n; ++k) {
@@ -91,7 +101,8 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   ON_SimpleArray<Group> groups;
   for (int s = 0; s < sides.Count();) {
     int e = s + 1;
-    while (e < sides.Count() && sides[e].v0 == sides[s].v0 && sides[e].v1 == sides[s].v1) ++e;
+    while (e < sides.Count() && sides[e].v0 == sides[s].v0 && sides[e].v1 == sides[s].v1)
+      ++e;
     groups.Append(Group{sides[s].face, sides[s].k, s, e});
     s = e;
   }
@@ -135,7 +146,8 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
     ++vestart[e.m_topvi[0] + 1];
     if (e.m_topvi[1] != e.m_topvi[0]) ++vestart[e.m_topvi[1] + 1];
   }
-  for (int t = 0; t < topv_count; ++t) vestart[t + 1] += vestart[t];
+  for (int t = 0; t < topv_count; ++t)
+    vestart[t + 1] += vestart[t];
   m_vedge_pool.SetCount(vestart[topv_count]);
   {
     ON_SimpleArray<int> fill(vestart);
@@ -154,11 +166,13 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
     v.m_tope_count = vestart[t + 1] - vestart[t];
     v.m_topei = v.m_tope_count ? m_vedge_pool.Array() + vestart[t] : nullptr;
   }
-  for (int ei = 0; ei < ec; ++ei) m_tope[ei].m_topfi = m_face_pool.Array() + fstart[ei];
+  for (int ei = 0; ei < ec; ++ei)
+    m_tope[ei].m_topfi = m_face_pool.Array() + fstart[ei];
 }
 
 ON_3dPoint ON_MeshTopology::TopVertexPoint(int topvi) const {
-  if (topvi < 0 || topvi >= m_topv.Count() || m_topv[topvi].m_v_count < 1) return ON_3dPoint::UnsetPoint;
+  if (topvi < 0 || topvi >= m_topv.Count() || m_topv[topvi].m_v_count < 1)
+    return ON_3dPoint::UnsetPoint;
   return m_mesh->Vertex(m_topv[topvi].m_vi[0]);
 }
 
@@ -174,15 +188,18 @@ int ON_MeshTopology::TopEdge(int a, int b) const {
 }
 
 bool ON_MeshTopology::GetTopFaceVertices(int topfi, int topvi[4]) const {
-  if (topvi == nullptr || topfi < 0 || topfi >= m_topf.Count() || !m_topf[topfi].IsValid()) return false;
+  if (topvi == nullptr || topfi < 0 || topfi >= m_topf.Count() || !m_topf[topfi].IsValid())
+    return false;
   const ON_MeshFace& f = m_mesh->m_F[topfi];
-  for (int k = 0; k < 4; ++k) topvi[k] = m_topv_map[f.vi[k]];
+  for (int k = 0; k < 4; ++k)
+    topvi[k] = m_topv_map[f.vi[k]];
   return true;
 }
 
 int ON_MeshTopology::NakedEdgeCount() const {
   int n = 0;
-  for (const ON_MeshTopologyEdge& e : m_tope) n += (e.m_topf_count == 1) ? 1 : 0;
+  for (const ON_MeshTopologyEdge& e : m_tope)
+    n += (e.m_topf_count == 1) ? 1 : 0;
   return n;
 }
 

@@ -28,17 +28,17 @@
 class ON_Mesh;
 
 struct ON_CLASS ON_MeshTopologyVertex {
-  int m_tope_count = 0;            // edges meeting here
-  const int* m_topei = nullptr;    // their indices, in edge order
-  int m_v_count = 0;               // mesh vertices merged here (>= 1)
-  const int* m_vi = nullptr;       // their indices, ascending
+  int m_tope_count = 0;         // edges meeting here
+  const int* m_topei = nullptr; // their indices, in edge order
+  int m_v_count = 0;            // mesh vertices merged here (>= 1)
+  const int* m_vi = nullptr;    // their indices, ascending
 };
 
 struct ON_CLASS ON_MeshTopologyEdge {
-  int m_topvi[2] = {-1, -1};       // topology vertices; m_topvi[0] is the
-                                   // start of the side that created the edge
-  int m_topf_count = 0;            // faces using the edge
-  const int* m_topfi = nullptr;    // their indices
+  int m_topvi[2] = {-1, -1};    // topology vertices; m_topvi[0] is the
+                                // start of the side that created the edge
+  int m_topf_count = 0;         // faces using the edge
+  const int* m_topfi = nullptr; // their indices
 };
 
 struct ON_CLASS ON_MeshTopologyFace {
@@ -50,17 +50,17 @@ struct ON_CLASS ON_MeshTopologyFace {
 };
 
 class ON_CLASS ON_MeshTopology {
- public:
+public:
   // Builds the topology of mesh; the mesh must outlive this object.
   explicit ON_MeshTopology(const ON_Mesh& mesh);
   ON_MeshTopology(const ON_MeshTopology&) = delete;
   ON_MeshTopology& operator=(const ON_MeshTopology&) = delete;
 
   const ON_Mesh* m_mesh;
-  ON_SimpleArray<int> m_topv_map;                  // mesh vertex -> topology vertex
+  ON_SimpleArray<int> m_topv_map; // mesh vertex -> topology vertex
   ON_SimpleArray<ON_MeshTopologyVertex> m_topv;
   ON_SimpleArray<ON_MeshTopologyEdge> m_tope;
-  ON_SimpleArray<ON_MeshTopologyFace> m_topf;      // one per mesh face
+  ON_SimpleArray<ON_MeshTopologyFace> m_topf; // one per mesh face
 
   int TopVertexCount() const { return m_topv.Count(); }
   int TopEdgeCount() const { return m_tope.Count(); }
@@ -79,8 +79,8 @@ class ON_CLASS ON_MeshTopology {
   // Bytes held, for SizeOf accounting.
   unsigned int SizeOf() const;
 
- private:
-  ON_SimpleArray<int> m_vertex_pool;  // m_topv[*].m_vi
-  ON_SimpleArray<int> m_vedge_pool;   // m_topv[*].m_topei
-  ON_SimpleArray<int> m_face_pool;    // m_tope[*].m_topfi
+private:
+  ON_SimpleArray<int> m_vertex_pool; // m_topv[*].m_vi
+  ON_SimpleArray<int> m_vedge_pool;  // m_topv[*].m_topei
+  ON_SimpleArray<int> m_face_pool;   // m_tope[*].m_topfi
 };

@@ -20,7 +20,8 @@ bool FaceInRange(const ON_MeshFace& f, int vc) {
 }
 
 // Slab test of the line segment [t0, t1] against the box.
-bool LineHitsBox(const ON_3dPoint& p, const ON_3dVector& d, double t0, double t1, const ON_BoundingBox& b) {
+bool LineHitsBox(const ON_3dPoint& p, const ON_3dVector& d, double t0, double t1,
+                 const ON_BoundingBox& b) {
   for (int i = 0; i < 3; ++i) {
     if (d[i] == 0.0) {
       if (p[i] < b.m_min[i] || p[i] > b.m_max[i]) return false;
@@ -38,8 +39,8 @@ bool LineHitsBox(const ON_3dPoint& p, const ON_3dVector& d, double t0, double t1
 
 // Moller-Trumbore on the infinite line p + t d; false for a parallel or
 // degenerate triangle.
-bool LineTriangle(const ON_3dPoint& p, const ON_3dVector& d, const ON_3dPoint& a, const ON_3dPoint& b,
-                  const ON_3dPoint& c, double& t, double& u, double& v) {
+bool LineTriangle(const ON_3dPoint& p, const ON_3dVector& d, const ON_3dPoint& a,
+                  const ON_3dPoint& b, const ON_3dPoint& c, double& t, double& u, double& v) {
   const ON_3dVector e1 = b - a, e2 = c - a;
   const ON_3dVector h = ON_CrossProduct(d, e2);
   const double det = e1 * h;
@@ -56,7 +57,7 @@ bool LineTriangle(const ON_3dPoint& p, const ON_3dVector& d, const ON_3dPoint& a
   return std::isfinite(t);
 }
 
-}  // namespace
+} // namespace
 
 ON_MeshTree::ON_MeshTree(const ON_Mesh& mesh) : m_mesh(&mesh) {
   const int vc = mesh.m_V.Count();
@@ -70,8 +71,9 @@ ON_MeshTree::ON_MeshTree(const ON_Mesh& mesh) : m_mesh(&mesh) {
     const ON_MeshFace& f = mesh.m_F[fi];
     if (!FaceInRange(f, vc)) continue;
     ON_BoundingBox b;
-    for (int k = 0; k < 4; ++k) b.Set(ON_3dPoint(mesh.m_V[f.vi[k]]), true);
-    if (!b.IsValid()) continue;  // non-finite corners
+    for (int k = 0; k < 4; ++k)
+      b.Set(ON_3dPoint(mesh.m_V[f.vi[k]]), true);
+    if (!b.IsValid()) continue; // non-finite corners
     face_boxes[fi] = b;
     centers[fi] = b.Center();
     m_face_order.Append(fi);
@@ -117,7 +119,8 @@ ON_BoundingBox ON_MeshTree::BoundingBox() const {
   return m_nodes.Count() > 0 ? m_nodes[0].box : ON_BoundingBox();
 }
 
-bool ON_MeshTree::Search(const ON_BoundingBox& box, bool (*callback)(void*, int), void* context) const {
+bool ON_MeshTree::Search(const ON_BoundingBox& box, bool (*callback)(void*, int),
+                         void* context) const {
   if (callback == nullptr || m_nodes.Count() == 0 || !box.IsValid()) return true;
   int stack[128];
   int top = 0;
@@ -130,7 +133,8 @@ bool ON_MeshTree::Search(const ON_BoundingBox& box, bool (*callback)(void*, int)
         const int fi = m_face_order[i];
         const ON_MeshFace& f = m_mesh->m_F[fi];
         ON_BoundingBox fb;
-        for (int k = 0; k < 4; ++k) fb.Set(ON_3dPoint(m_mesh->m_V[f.vi[k]]), true);
+        for (int k = 0; k < 4; ++k)
+          fb.Set(ON_3dPoint(m_mesh->m_V[f.vi[k]]), true);
         if (fb.Intersects(box) && !callback(context, fi)) return false;
       }
     } else if (top + 2 <= 128) {
@@ -189,5 +193,6 @@ int ON_MeshTree::IntersectLine(const ON_Line& line, double t0, double t1,
 }
 
 unsigned int ON_MeshTree::SizeOf() const {
-  return static_cast<unsigned int>(sizeof(*this) + m_nodes.SizeOfArray() + m_face_order.SizeOfArray());
+  return static_cast<unsigned int>(sizeof(*this) + m_nodes.SizeOfArray() +
+                                   m_face_order.SizeOfArray());
 }

@@ -14,14 +14,14 @@ class ON_Mesh;
 
 struct ON_CLASS ON_MeshTreeRayHit {
   int m_face_index = -1;
-  double m_t = 0.0;        // ray / line parameter of the hit
-  double m_u = 0.0;        // barycentric weights of the hit triangle's
-  double m_v = 0.0;        // corners 1 and 2 (corner 0 gets 1-u-v)
-  int m_triangle = 0;      // 0: corners (0,1,2); 1: a quad's (0,2,3)
+  double m_t = 0.0;   // ray / line parameter of the hit
+  double m_u = 0.0;   // barycentric weights of the hit triangle's
+  double m_v = 0.0;   // corners 1 and 2 (corner 0 gets 1-u-v)
+  int m_triangle = 0; // 0: corners (0,1,2); 1: a quad's (0,2,3)
 };
 
 class ON_CLASS ON_MeshTree {
- public:
+public:
   explicit ON_MeshTree(const ON_Mesh& mesh);
   ON_MeshTree(const ON_MeshTree&) = delete;
   ON_MeshTree& operator=(const ON_MeshTree&) = delete;
@@ -47,12 +47,12 @@ class ON_CLASS ON_MeshTree {
 
   unsigned int SizeOf() const;
 
- private:
+private:
   struct Node {
     ON_BoundingBox box;
-    int first = 0;   // leaf: first position in m_face_order; inner: left child node
-    int count = 0;   // leaf: face count (> 0); inner: 0
-    int right = -1;  // inner: right child node
+    int first = 0;  // leaf: first position in m_face_order; inner: left child node
+    int count = 0;  // leaf: face count (> 0); inner: 0
+    int right = -1; // inner: right child node
   };
   int Build(int begin, int end, ON_SimpleArray<ON_BoundingBox>& face_boxes,
             ON_SimpleArray<ON_3dPoint>& centers);

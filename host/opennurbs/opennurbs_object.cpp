@@ -19,7 +19,7 @@ namespace {
 
 struct ClassRegistry {
   std::mutex lock;
-  std::vector<const ON_ClassId*> records;  // registration order
+  std::vector<const ON_ClassId*> records; // registration order
 };
 
 ClassRegistry& Registry() {
@@ -27,16 +27,14 @@ ClassRegistry& Registry() {
   return registry;
 }
 
-}  // namespace
+} // namespace
 
 // ---- ON_ClassId ----
 
 ON_ClassId::ON_ClassId(const char* class_name, const char* base_class_name, CreateFunction create,
                        CopyFunction copy, const char* uuid)
     : m_class_name(class_name ? class_name : ""),
-      m_base_class_name(base_class_name ? base_class_name : ""),
-      m_create(create),
-      m_copy(copy),
+      m_base_class_name(base_class_name ? base_class_name : ""), m_create(create), m_copy(copy),
       m_uuid(ON_UuidFromString(uuid)) {
   ClassRegistry& r = Registry();
   std::lock_guard<std::mutex> guard(r.lock);
@@ -96,9 +94,11 @@ bool ON_ClassId::IsDerivedFrom(const ON_ClassId* potential_parent) const {
 // ---- ON_Object ----
 
 const ON_ClassId ON_Object::m_ON_Object_class_rtti("ON_Object", nullptr, nullptr, nullptr,
-                                                    "659EBB7B-A571-440F-B34C-0D77A24E40FA");
+                                                   "659EBB7B-A571-440F-B34C-0D77A24E40FA");
 
-ON_Object::ON_Object(const ON_Object& src) { CopyUserData(src); }
+ON_Object::ON_Object(const ON_Object& src) {
+  CopyUserData(src);
+}
 
 ON_Object& ON_Object::operator=(const ON_Object& src) {
   if (this != &src) {
@@ -108,17 +108,26 @@ ON_Object& ON_Object::operator=(const ON_Object& src) {
   return *this;
 }
 
-ON_Object::~ON_Object() { PurgeUserData(); }
-
-const ON_ClassId* ON_Object::ClassId() const { return &m_ON_Object_class_rtti; }
-
-ON_Object* ON_Object::DuplicateObject() const { return nullptr; }
-
-void ON_Object::MemoryRelocate() {
-  for (ON_UserData* ud = m_userdata_list; ud; ud = ud->m_userdata_next) ud->m_userdata_owner = this;
+ON_Object::~ON_Object() {
+  PurgeUserData();
 }
 
-bool ON_Object::IsValid(ON_TextLog*) const { return true; }
+const ON_ClassId* ON_Object::ClassId() const {
+  return &m_ON_Object_class_rtti;
+}
+
+ON_Object* ON_Object::DuplicateObject() const {
+  return nullptr;
+}
+
+void ON_Object::MemoryRelocate() {
+  for (ON_UserData* ud = m_userdata_list; ud; ud = ud->m_userdata_next)
+    ud->m_userdata_owner = this;
+}
+
+bool ON_Object::IsValid(ON_TextLog*) const {
+  return true;
+}
 
 void ON_Object::Dump(ON_TextLog& log) const {
   const ON_ClassId* c = ClassId();
@@ -127,19 +136,30 @@ void ON_Object::Dump(ON_TextLog& log) const {
 
 unsigned int ON_Object::SizeOf() const {
   unsigned int sz = sizeof(ON_Object);
-  for (const ON_UserData* ud = m_userdata_list; ud; ud = ud->Next()) sz += ud->SizeOf();
+  for (const ON_UserData* ud = m_userdata_list; ud; ud = ud->Next())
+    sz += ud->SizeOf();
   return sz;
 }
 
-ON__UINT32 ON_Object::DataCRC(ON__UINT32 current_remainder) const { return current_remainder; }
+ON__UINT32 ON_Object::DataCRC(ON__UINT32 current_remainder) const {
+  return current_remainder;
+}
 
-bool ON_Object::Write(ON_BinaryArchive&) const { return false; }
+bool ON_Object::Write(ON_BinaryArchive&) const {
+  return false;
+}
 
-bool ON_Object::Read(ON_BinaryArchive&) { return false; }
+bool ON_Object::Read(ON_BinaryArchive&) {
+  return false;
+}
 
-ON::object_type ON_Object::ObjectType() const { return ON::unknown_object_type; }
+ON::object_type ON_Object::ObjectType() const {
+  return ON::unknown_object_type;
+}
 
-ON_UUID ON_Object::ModelObjectId() const { return ON_nil_uuid; }
+ON_UUID ON_Object::ModelObjectId() const {
+  return ON_nil_uuid;
+}
 
 void ON_Object::DestroyRuntimeCache(bool) {}
 
@@ -151,10 +171,12 @@ bool ON_Object::IsKindOf(const ON_ClassId* class_id) const {
 bool ON_Object::AttachUserData(ON_UserData* ud) {
   if (ud == nullptr || ud->m_userdata_owner != nullptr || static_cast<ON_Object*>(ud) == this)
     return false;
-  if (ON_UuidIsNil(ud->m_userdata_uuid) || GetUserData(ud->m_userdata_uuid) != nullptr) return false;
+  if (ON_UuidIsNil(ud->m_userdata_uuid) || GetUserData(ud->m_userdata_uuid) != nullptr)
+    return false;
   // Append so the list keeps attachment order.
   ON_UserData** tail = &m_userdata_list;
-  while (*tail) tail = &(*tail)->m_userdata_next;
+  while (*tail)
+    tail = &(*tail)->m_userdata_next;
   *tail = ud;
   ud->m_userdata_next = nullptr;
   ud->m_userdata_owner = this;
@@ -182,7 +204,8 @@ ON_UserData* ON_Object::GetUserData(const ON_UUID& uuid) const {
 
 int ON_Object::UserDataCount() const {
   int n = 0;
-  for (const ON_UserData* ud = m_userdata_list; ud; ud = ud->Next()) ++n;
+  for (const ON_UserData* ud = m_userdata_list; ud; ud = ud->Next())
+    ++n;
   return n;
 }
 
@@ -191,7 +214,7 @@ void ON_Object::PurgeUserData() {
     ON_UserData* ud = m_userdata_list;
     m_userdata_list = ud->m_userdata_next;
     ud->m_userdata_next = nullptr;
-    ud->m_userdata_owner = nullptr;  // so its destructor does not detach again
+    ud->m_userdata_owner = nullptr; // so its destructor does not detach again
     delete ud;
   }
 }
@@ -218,14 +241,15 @@ void ON_Object::CopyUserData(const ON_Object& source) {
 }
 
 void ON_Object::TransformUserData(const ON_Xform& xform) {
-  for (ON_UserData* ud = m_userdata_list; ud; ud = ud->m_userdata_next) ud->Transform(xform);
+  for (ON_UserData* ud = m_userdata_list; ud; ud = ud->m_userdata_next)
+    ud->Transform(xform);
 }
 
 void ON_Object::MoveUserData(ON_Object& source) {
   if (&source == this) return;
   while (ON_UserData* ud = source.m_userdata_list) {
     source.DetachUserData(ud);
-    if (!AttachUserData(ud)) delete ud;  // same uuid already here: ours wins
+    if (!AttachUserData(ud)) delete ud; // same uuid already here: ours wins
   }
 }
 
@@ -236,7 +260,8 @@ ON__UINT32 ON_CRC32(ON__UINT32 current_remainder, size_t count, const void* byte
     std::vector<ON__UINT32> t(256);
     for (ON__UINT32 i = 0; i < 256; ++i) {
       ON__UINT32 c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      for (int k = 0; k < 8; ++k)
+        c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
       t[i] = c;
     }
     return t;
@@ -244,6 +269,7 @@ ON__UINT32 ON_CRC32(ON__UINT32 current_remainder, size_t count, const void* byte
   if (bytes == nullptr || count == 0) return current_remainder;
   const auto* b = static_cast<const unsigned char*>(bytes);
   ON__UINT32 c = current_remainder ^ 0xFFFFFFFFu;
-  for (size_t i = 0; i < count; ++i) c = table[(c ^ b[i]) & 0xFFu] ^ (c >> 8);
+  for (size_t i = 0; i < count; ++i)
+    c = table[(c ^ b[i]) & 0xFFu] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }

@@ -30,7 +30,7 @@ class ON_TextLog;
 class ON_Xform;
 
 class ON_CLASS ON_ClassId {
- public:
+public:
   using CreateFunction = ON_Object* (*)();
   using CopyFunction = bool (*)(const ON_Object* source, ON_Object* destination);
 
@@ -41,7 +41,7 @@ class ON_CLASS ON_ClassId {
   // UUID, look-ups keep finding the earlier one.
   ON_ClassId(const char* class_name, const char* base_class_name, CreateFunction create,
              CopyFunction copy, const char* uuid);
-  ~ON_ClassId();  // unregisters
+  ~ON_ClassId(); // unregisters
   ON_ClassId(const ON_ClassId&) = delete;
   ON_ClassId& operator=(const ON_ClassId&) = delete;
 
@@ -62,7 +62,7 @@ class ON_CLASS ON_ClassId {
   // True when this class is potential_parent or derives from it.
   bool IsDerivedFrom(const ON_ClassId* potential_parent) const;
 
- private:
+private:
   const char* m_class_name;
   const char* m_base_class_name;
   CreateFunction m_create;
@@ -79,67 +79,72 @@ class ON_CLASS ON_ClassId {
 //     (a new default instance, then assigned from *this)
 //   cls* Duplicate() const;  (DuplicateObject cast to cls)
 // The class must be default-constructible and copy-assignable.
-#define ON_OBJECT_DECLARE(cls)                             \
- public:                                                   \
-  static const ON_ClassId m_##cls##_class_rtti;            \
-  static cls* Cast(ON_Object* p);                          \
-  static const cls* Cast(const ON_Object* p);              \
-  const ON_ClassId* ClassId() const override;              \
-  ON_Object* DuplicateObject() const override;             \
+#define ON_OBJECT_DECLARE(cls)                                                                     \
+public:                                                                                            \
+  static const ON_ClassId m_##cls##_class_rtti;                                                    \
+  static cls* Cast(ON_Object* p);                                                                  \
+  static const cls* Cast(const ON_Object* p);                                                      \
+  const ON_ClassId* ClassId() const override;                                                      \
+  ON_Object* DuplicateObject() const override;                                                     \
   cls* Duplicate() const
 
 // Defines what ON_OBJECT_DECLARE declared, in one .cpp of the library that
 // owns the class, plus the class's create function New<cls> and copy
 // function Copy<cls> (false when either object is not a cls). uuid_string is
 // the class UUID, e.g. "F859DF53-7554-400F-B8F5-FED57117FD9C".
-#define ON_OBJECT_IMPLEMENT(cls, basecls, uuid_string)                                   \
-  static ON_Object* New##cls() { return new cls(); }                                     \
-  static bool Copy##cls(const ON_Object* s, ON_Object* d) {                              \
-    const cls* src = cls::Cast(s);                                                       \
-    cls* dst = cls::Cast(d);                                                             \
-    if (src == nullptr || dst == nullptr) return false;                                  \
-    if (src != dst) *dst = *src;                                                         \
-    return true;                                                                         \
-  }                                                                                      \
-  const ON_ClassId cls::m_##cls##_class_rtti(#cls, #basecls, New##cls, Copy##cls,         \
-                                             uuid_string);                               \
-  cls* cls::Cast(ON_Object* p) {                                                         \
-    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<cls*>(p) : nullptr; \
-  }                                                                                      \
-  const cls* cls::Cast(const ON_Object* p) {                                             \
-    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<const cls*>(p)    \
-                                                          : nullptr;                     \
-  }                                                                                      \
-  const ON_ClassId* cls::ClassId() const { return &cls::m_##cls##_class_rtti; }          \
-  ON_Object* cls::DuplicateObject() const {                                              \
-    cls* p = new cls();                                                                  \
-    *p = *this;                                                                          \
-    return p;                                                                            \
-  }                                                                                      \
-  cls* cls::Duplicate() const { return static_cast<cls*>(DuplicateObject()); }
+#define ON_OBJECT_IMPLEMENT(cls, basecls, uuid_string)                                             \
+  static ON_Object* New##cls() {                                                                   \
+    return new cls();                                                                              \
+  }                                                                                                \
+  static bool Copy##cls(const ON_Object* s, ON_Object* d) {                                        \
+    const cls* src = cls::Cast(s);                                                                 \
+    cls* dst = cls::Cast(d);                                                                       \
+    if (src == nullptr || dst == nullptr) return false;                                            \
+    if (src != dst) *dst = *src;                                                                   \
+    return true;                                                                                   \
+  }                                                                                                \
+  const ON_ClassId cls::m_##cls##_class_rtti(#cls, #basecls, New##cls, Copy##cls, uuid_string);    \
+  cls* cls::Cast(ON_Object* p) {                                                                   \
+    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<cls*>(p) : nullptr;        \
+  }                                                                                                \
+  const cls* cls::Cast(const ON_Object* p) {                                                       \
+    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<const cls*>(p) : nullptr;  \
+  }                                                                                                \
+  const ON_ClassId* cls::ClassId() const {                                                         \
+    return &cls::m_##cls##_class_rtti;                                                             \
+  }                                                                                                \
+  ON_Object* cls::DuplicateObject() const {                                                        \
+    cls* p = new cls();                                                                            \
+    *p = *this;                                                                                    \
+    return p;                                                                                      \
+  }                                                                                                \
+  cls* cls::Duplicate() const {                                                                    \
+    return static_cast<cls*>(DuplicateObject());                                                   \
+  }
 
 // For classes that cannot be instantiated (abstract bases): record without
 // create or copy function; DuplicateObject returns null.
-#define ON_VIRTUAL_OBJECT_DECLARE(cls)                     \
- public:                                                   \
-  static const ON_ClassId m_##cls##_class_rtti;            \
-  static cls* Cast(ON_Object* p);                          \
-  static const cls* Cast(const ON_Object* p);              \
+#define ON_VIRTUAL_OBJECT_DECLARE(cls)                                                             \
+public:                                                                                            \
+  static const ON_ClassId m_##cls##_class_rtti;                                                    \
+  static cls* Cast(ON_Object* p);                                                                  \
+  static const cls* Cast(const ON_Object* p);                                                      \
   const ON_ClassId* ClassId() const override
 
-#define ON_VIRTUAL_OBJECT_IMPLEMENT(cls, basecls, uuid_string)                             \
-  const ON_ClassId cls::m_##cls##_class_rtti(#cls, #basecls, nullptr, nullptr, uuid_string); \
-  cls* cls::Cast(ON_Object* p) {                                                           \
-    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<cls*>(p) : nullptr; \
-  }                                                                                        \
-  const cls* cls::Cast(const ON_Object* p) {                                               \
-    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<const cls*>(p)      \
-                                                          : nullptr;                       \
-  }                                                                                        \
-  const ON_ClassId* cls::ClassId() const { return &cls::m_##cls##_class_rtti; }
+#define ON_VIRTUAL_OBJECT_IMPLEMENT(cls, basecls, uuid_string)                                     \
+  const ON_ClassId cls::m_##cls##_class_rtti(#cls, #basecls, nullptr, nullptr, uuid_string);       \
+  cls* cls::Cast(ON_Object* p) {                                                                   \
+    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<cls*>(p) : nullptr;        \
+  }                                                                                                \
+  const cls* cls::Cast(const ON_Object* p) {                                                       \
+    return (p && p->IsKindOf(&cls::m_##cls##_class_rtti)) ? static_cast<const cls*>(p) : nullptr;  \
+  }                                                                                                \
+  const ON_ClassId* cls::ClassId() const {                                                         \
+    return &cls::m_##cls##_class_rtti;                                                             \
+  }
 
 class ON_CLASS ON_Object {
- public:
+public:
   ON_Object() noexcept = default;
   // Copies the source's user data with copy count >= 1 (see file comment).
   ON_Object(const ON_Object& src);
@@ -199,7 +204,7 @@ class ON_CLASS ON_Object {
   // Moves all user data of source to this object (source ends with none).
   void MoveUserData(ON_Object& source);
 
- private:
+private:
   ON_UserData* m_userdata_list = nullptr;
 };
 

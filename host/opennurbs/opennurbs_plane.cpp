@@ -48,7 +48,8 @@ bool ON_PlaneEquation::Transform(const ON_Xform& xform) {
   double r[4];
   for (int j = 0; j < 4; ++j) {
     r[j] = 0.0;
-    for (int i = 0; i < 4; ++i) r[j] += e[i] * inv.m_xform[i][j];
+    for (int i = 0; i < 4; ++i)
+      r[j] += e[i] * inv.m_xform[i][j];
   }
   x = r[0];
   y = r[1];
@@ -59,7 +60,9 @@ bool ON_PlaneEquation::Transform(const ON_Xform& xform) {
 
 // ---- ON_Plane ----
 
-ON_Plane::ON_Plane(const ON_3dPoint& o, const ON_3dVector& n) { CreateFromNormal(o, n); }
+ON_Plane::ON_Plane(const ON_3dPoint& o, const ON_3dVector& n) {
+  CreateFromNormal(o, n);
+}
 
 ON_Plane::ON_Plane(const ON_3dPoint& p0, const ON_3dPoint& p1, const ON_3dPoint& p2) {
   CreateFromPoints(p0, p1, p2);
@@ -99,7 +102,8 @@ bool ON_Plane::CreateFromPoints(const ON_3dPoint& p0, const ON_3dPoint& p1, cons
   return false;
 }
 
-bool ON_Plane::CreateFromFrame(const ON_3dPoint& o, const ON_3dVector& xdir, const ON_3dVector& ydir) {
+bool ON_Plane::CreateFromFrame(const ON_3dPoint& o, const ON_3dVector& xdir,
+                               const ON_3dVector& ydir) {
   origin = o;
   xaxis = xdir;
   if (!xaxis.Unitize()) return false;
@@ -119,7 +123,9 @@ bool ON_Plane::CreateFromEquation(const ON_PlaneEquation& eq) {
   return CreateFromNormal(ON_3dPoint(n * -e.d), n);
 }
 
-bool ON_Plane::UpdateEquation() { return plane_equation.Create(origin, zaxis); }
+bool ON_Plane::UpdateEquation() {
+  return plane_equation.Create(origin, zaxis);
+}
 
 bool ON_Plane::IsValid() const {
   return origin.IsValid() && plane_equation.IsValid() && std::fabs(zaxis.Length() - 1.0) < 1e-8;
@@ -189,7 +195,9 @@ ON_3dPoint ON_Line::ClosestPointTo(const ON_3dPoint& p) const {
   return ClosestPointTo(p, &t) ? PointAt(t) : from;
 }
 
-double ON_Line::DistanceTo(const ON_3dPoint& p) const { return p.DistanceTo(ClosestPointTo(p)); }
+double ON_Line::DistanceTo(const ON_3dPoint& p) const {
+  return p.DistanceTo(ClosestPointTo(p));
+}
 
 ON_BoundingBox ON_Line::BoundingBox() const {
   ON_BoundingBox b;
@@ -212,7 +220,7 @@ bool ON_Intersect(const ON_Line& line, const ON_PlaneEquation& plane, double* li
   e.Unitize();
   const double a = e.ValueAt(line.from);
   const double b = e.ValueAt(line.to);
-  const double denom = a - b;  // change of signed distance from 0 to 1
+  const double denom = a - b; // change of signed distance from 0 to 1
   const double len = line.Length();
   if (!(len > 0.0) || !std::isfinite(denom) || std::fabs(denom) <= ON_ZERO_TOLERANCE * len)
     return false;

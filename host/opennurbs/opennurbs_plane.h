@@ -11,15 +11,15 @@ class ON_Xform;
 // The plane a*x + b*y + c*z + d = 0. (a,b,c) need not be unit length; the
 // positive side is where the value is > 0.
 class ON_CLASS ON_PlaneEquation {
- public:
-  double x = 0.0, y = 0.0, z = 0.0, d = 0.0;  // a, b, c, d
+public:
+  double x = 0.0, y = 0.0, z = 0.0, d = 0.0; // a, b, c, d
 
   ON_PlaneEquation() = default;
   ON_PlaneEquation(double a, double b, double c, double dd) : x(a), y(b), z(c), d(dd) {}
 
   // Plane through p with normal n (not required unit); false for zero n.
   bool Create(const ON_3dPoint& p, const ON_3dVector& n);
-  bool IsValid() const;  // finite and (a,b,c) not zero
+  bool IsValid() const; // finite and (a,b,c) not zero
   ON_3dVector Normal() const { return {x, y, z}; }
   // a*x + b*y + c*z + d; a signed distance when (a,b,c) is unit length.
   double ValueAt(const ON_3dPoint& p) const { return x * p.x + y * p.y + z * p.z + d; }
@@ -35,7 +35,7 @@ class ON_CLASS ON_PlaneEquation {
 };
 
 class ON_CLASS ON_Plane {
- public:
+public:
   ON_3dPoint origin{0.0, 0.0, 0.0};
   ON_3dVector xaxis{1.0, 0.0, 0.0};
   ON_3dVector yaxis{0.0, 1.0, 0.0};
@@ -79,9 +79,9 @@ class ON_CLASS ON_Plane {
 };
 
 class ON_CLASS ON_Line {
- public:
-  ON_3dPoint from{0.0, 0.0, 0.0};  // parameter 0
-  ON_3dPoint to{0.0, 0.0, 0.0};    // parameter 1
+public:
+  ON_3dPoint from{0.0, 0.0, 0.0}; // parameter 0
+  ON_3dPoint to{0.0, 0.0, 0.0};   // parameter 1
 
   ON_Line() = default;
   ON_Line(const ON_3dPoint& p0, const ON_3dPoint& p1) : from(p0), to(p1) {}
@@ -111,4 +111,5 @@ class ON_CLASS ON_Line {
 // has zero length or when the plane is invalid; *line_parameter is then
 // left unchanged. line_parameter may be null.
 ON_DECL bool ON_Intersect(const ON_Line& line, const ON_Plane& plane, double* line_parameter);
-ON_DECL bool ON_Intersect(const ON_Line& line, const ON_PlaneEquation& plane, double* line_parameter);
+ON_DECL bool ON_Intersect(const ON_Line& line, const ON_PlaneEquation& plane,
+                          double* line_parameter);

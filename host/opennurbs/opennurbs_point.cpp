@@ -10,9 +10,13 @@ const ON_3dVector ON_3dVector::XAxis(1.0, 0.0, 0.0);
 const ON_3dVector ON_3dVector::YAxis(0.0, 1.0, 0.0);
 const ON_3dVector ON_3dVector::ZAxis(0.0, 0.0, 1.0);
 
-bool ON_IsValid(double x) { return std::isfinite(x) && x != ON_UNSET_VALUE; }
+bool ON_IsValid(double x) {
+  return std::isfinite(x) && x != ON_UNSET_VALUE;
+}
 
-double ON_3dPoint::DistanceTo(const ON_3dPoint& p) const { return (p - *this).Length(); }
+double ON_3dPoint::DistanceTo(const ON_3dPoint& p) const {
+  return (p - *this).Length();
+}
 
 double ON_3dPoint::MaximumCoordinate() const {
   return std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
@@ -44,7 +48,9 @@ bool ON_3dVector::IsTiny(double tiny_tol) const {
   return std::fabs(x) <= tiny_tol && std::fabs(y) <= tiny_tol && std::fabs(z) <= tiny_tol;
 }
 
-bool ON_3dVector::IsUnitVector() const { return std::fabs(Length() - 1.0) <= 1.0e-8; }
+bool ON_3dVector::IsUnitVector() const {
+  return std::fabs(Length() - 1.0) <= 1.0e-8;
+}
 
 bool ON_3dVector::PerpendicularTo(const ON_3dVector& v) {
   // Cross with the axis least aligned with v for the best conditioning.
@@ -56,7 +62,9 @@ bool ON_3dVector::PerpendicularTo(const ON_3dVector& v) {
   return true;
 }
 
-double ON_DotProduct(const ON_3dVector& a, const ON_3dVector& b) { return a * b; }
+double ON_DotProduct(const ON_3dVector& a, const ON_3dVector& b) {
+  return a * b;
+}
 
 ON_3dVector ON_CrossProduct(const ON_3dVector& a, const ON_3dVector& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};

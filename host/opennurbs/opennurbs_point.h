@@ -15,7 +15,7 @@ class ON_3fPoint;
 class ON_3fVector;
 
 class ON_CLASS ON_2dPoint {
- public:
+public:
   double x = 0.0, y = 0.0;
   constexpr ON_2dPoint() = default;
   constexpr ON_2dPoint(double xx, double yy) : x(xx), y(yy) {}
@@ -23,7 +23,7 @@ class ON_CLASS ON_2dPoint {
 };
 
 class ON_CLASS ON_2fPoint {
- public:
+public:
   float x = 0.0f, y = 0.0f;
   constexpr ON_2fPoint() = default;
   constexpr ON_2fPoint(float xx, float yy) : x(xx), y(yy) {}
@@ -31,14 +31,14 @@ class ON_CLASS ON_2fPoint {
 };
 
 class ON_CLASS ON_3dPoint {
- public:
+public:
   double x = 0.0, y = 0.0, z = 0.0;
 
   constexpr ON_3dPoint() = default;
   constexpr ON_3dPoint(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
   explicit constexpr ON_3dPoint(const double* p) : x(p[0]), y(p[1]), z(p[2]) {}
   explicit ON_3dPoint(const ON_3dVector& v);
-  ON_3dPoint(const ON_3fPoint& p);  // widening, implicit on purpose
+  ON_3dPoint(const ON_3fPoint& p); // widening, implicit on purpose
 
   static const ON_3dPoint Origin;
   static const ON_3dPoint UnsetPoint;
@@ -48,8 +48,18 @@ class ON_CLASS ON_3dPoint {
 
   ON_3dPoint& operator+=(const ON_3dVector& v);
   ON_3dPoint& operator-=(const ON_3dVector& v);
-  ON_3dPoint& operator+=(const ON_3dPoint& p) { x += p.x; y += p.y; z += p.z; return *this; }
-  ON_3dPoint& operator*=(double s) { x *= s; y *= s; z *= s; return *this; }
+  ON_3dPoint& operator+=(const ON_3dPoint& p) {
+    x += p.x;
+    y += p.y;
+    z += p.z;
+    return *this;
+  }
+  ON_3dPoint& operator*=(double s) {
+    x *= s;
+    y *= s;
+    z *= s;
+    return *this;
+  }
   ON_3dPoint& operator/=(double s) { return *this *= (1.0 / s); }
 
   ON_3dPoint operator+(const ON_3dPoint& p) const { return {x + p.x, y + p.y, z + p.z}; }
@@ -69,13 +79,13 @@ class ON_CLASS ON_3dPoint {
 };
 
 class ON_CLASS ON_3dVector {
- public:
+public:
   double x = 0.0, y = 0.0, z = 0.0;
 
   constexpr ON_3dVector() = default;
   constexpr ON_3dVector(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
   explicit ON_3dVector(const ON_3dPoint& p) : x(p.x), y(p.y), z(p.z) {}
-  ON_3dVector(const ON_3fVector& v);  // widening, implicit on purpose
+  ON_3dVector(const ON_3fVector& v); // widening, implicit on purpose
 
   static const ON_3dVector ZeroVector;
   static const ON_3dVector XAxis;
@@ -85,9 +95,24 @@ class ON_CLASS ON_3dVector {
   double& operator[](int i) { return i <= 0 ? x : (i == 1 ? y : z); }
   double operator[](int i) const { return i <= 0 ? x : (i == 1 ? y : z); }
 
-  ON_3dVector& operator+=(const ON_3dVector& v) { x += v.x; y += v.y; z += v.z; return *this; }
-  ON_3dVector& operator-=(const ON_3dVector& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-  ON_3dVector& operator*=(double s) { x *= s; y *= s; z *= s; return *this; }
+  ON_3dVector& operator+=(const ON_3dVector& v) {
+    x += v.x;
+    y += v.y;
+    z += v.z;
+    return *this;
+  }
+  ON_3dVector& operator-=(const ON_3dVector& v) {
+    x -= v.x;
+    y -= v.y;
+    z -= v.z;
+    return *this;
+  }
+  ON_3dVector& operator*=(double s) {
+    x *= s;
+    y *= s;
+    z *= s;
+    return *this;
+  }
   ON_3dVector& operator/=(double s) { return *this *= (1.0 / s); }
 
   ON_3dVector operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
@@ -112,17 +137,25 @@ class ON_CLASS ON_3dVector {
   bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }
   // Makes this vector perpendicular to v (some unit vector); false for zero v.
   bool PerpendicularTo(const ON_3dVector& v);
-  void Reverse() { x = -x; y = -y; z = -z; }
+  void Reverse() {
+    x = -x;
+    y = -y;
+    z = -z;
+  }
 };
 
-inline ON_3dVector operator*(double s, const ON_3dVector& v) { return v * s; }
-inline ON_3dPoint operator*(double s, const ON_3dPoint& p) { return p * s; }
+inline ON_3dVector operator*(double s, const ON_3dVector& v) {
+  return v * s;
+}
+inline ON_3dPoint operator*(double s, const ON_3dPoint& p) {
+  return p * s;
+}
 
 ON_DECL double ON_DotProduct(const ON_3dVector& a, const ON_3dVector& b);
 ON_DECL ON_3dVector ON_CrossProduct(const ON_3dVector& a, const ON_3dVector& b);
 
 class ON_CLASS ON_3fPoint {
- public:
+public:
   float x = 0.0f, y = 0.0f, z = 0.0f;
   constexpr ON_3fPoint() = default;
   constexpr ON_3fPoint(float xx, float yy, float zz) : x(xx), y(yy), z(zz) {}
@@ -135,7 +168,7 @@ class ON_CLASS ON_3fPoint {
 };
 
 class ON_CLASS ON_3fVector {
- public:
+public:
   float x = 0.0f, y = 0.0f, z = 0.0f;
   constexpr ON_3fVector() = default;
   constexpr ON_3fVector(float xx, float yy, float zz) : x(xx), y(yy), z(zz) {}
@@ -149,7 +182,7 @@ class ON_CLASS ON_3fVector {
 
 // Homogeneous point (x, y, z, w).
 class ON_CLASS ON_4dPoint {
- public:
+public:
   double x = 0.0, y = 0.0, z = 0.0, w = 1.0;
   constexpr ON_4dPoint() = default;
   constexpr ON_4dPoint(double xx, double yy, double zz, double ww) : x(xx), y(yy), z(zz), w(ww) {}
@@ -163,11 +196,27 @@ class ON_CLASS ON_4dPoint {
 inline ON_3dPoint::ON_3dPoint(const ON_3dVector& v) : x(v.x), y(v.y), z(v.z) {}
 inline ON_3dPoint::ON_3dPoint(const ON_3fPoint& p) : x(p.x), y(p.y), z(p.z) {}
 inline ON_3dVector::ON_3dVector(const ON_3fVector& v) : x(v.x), y(v.y), z(v.z) {}
-inline ON_3dPoint& ON_3dPoint::operator+=(const ON_3dVector& v) { x += v.x; y += v.y; z += v.z; return *this; }
-inline ON_3dPoint& ON_3dPoint::operator-=(const ON_3dVector& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
-inline ON_3dPoint ON_3dPoint::operator-(const ON_3dVector& v) const { return {x - v.x, y - v.y, z - v.z}; }
-inline ON_3dVector ON_3dPoint::operator-(const ON_3dPoint& p) const { return {x - p.x, y - p.y, z - p.z}; }
+inline ON_3dPoint& ON_3dPoint::operator+=(const ON_3dVector& v) {
+  x += v.x;
+  y += v.y;
+  z += v.z;
+  return *this;
+}
+inline ON_3dPoint& ON_3dPoint::operator-=(const ON_3dVector& v) {
+  x -= v.x;
+  y -= v.y;
+  z -= v.z;
+  return *this;
+}
+inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const {
+  return {x + v.x, y + v.y, z + v.z};
+}
+inline ON_3dPoint ON_3dPoint::operator-(const ON_3dVector& v) const {
+  return {x - v.x, y - v.y, z - v.z};
+}
+inline ON_3dVector ON_3dPoint::operator-(const ON_3dPoint& p) const {
+  return {x - p.x, y - p.y, z - p.z};
+}
 
 static_assert(sizeof(ON_3dPoint) == 24, "ON_3dPoint must stay three packed doubles");
 static_assert(sizeof(ON_3dVector) == 24, "ON_3dVector must stay three packed doubles");

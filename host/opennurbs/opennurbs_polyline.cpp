@@ -15,11 +15,14 @@ bool ON_Polyline::IsValid() const {
   return true;
 }
 
-bool ON_Polyline::IsClosed() const { return Count() >= 4 && (*this)[0] == (*this)[Count() - 1]; }
+bool ON_Polyline::IsClosed() const {
+  return Count() >= 4 && (*this)[0] == (*this)[Count() - 1];
+}
 
 double ON_Polyline::Length() const {
   double len = 0.0;
-  for (int i = 1; i < Count(); ++i) len += (*this)[i - 1].DistanceTo((*this)[i]);
+  for (int i = 1; i < Count(); ++i)
+    len += (*this)[i - 1].DistanceTo((*this)[i]);
   return len;
 }
 
@@ -30,23 +33,27 @@ ON_BoundingBox ON_Polyline::BoundingBox() const {
 }
 
 bool ON_Polyline::Transform(const ON_Xform& xform) {
-  for (ON_3dPoint& p : *this) p = xform * p;
+  for (ON_3dPoint& p : *this)
+    p = xform * p;
   return true;
 }
 
 ON_3dPoint ON_Polyline::PointAt(double t) const {
   if (Count() == 0) return ON_3dPoint::UnsetPoint;
-  if (!(t > 0.0)) return (*this)[0];  // also catches NaN
+  if (!(t > 0.0)) return (*this)[0]; // also catches NaN
   if (t >= Count() - 1) return (*this)[Count() - 1];
   const int i = static_cast<int>(std::floor(t));
   const double s = t - i;
   return (*this)[i] * (1.0 - s) + (*this)[i + 1] * s;
 }
 
-bool ON_PolylineCurve::IsValid(ON_TextLog*) const { return m_pline.IsValid(); }
+bool ON_PolylineCurve::IsValid(ON_TextLog*) const {
+  return m_pline.IsValid();
+}
 
 unsigned int ON_PolylineCurve::SizeOf() const {
-  return ON_Geometry::SizeOf() + static_cast<unsigned int>(sizeof(ON_PolylineCurve) - sizeof(ON_Geometry)) +
+  return ON_Geometry::SizeOf() +
+         static_cast<unsigned int>(sizeof(ON_PolylineCurve) - sizeof(ON_Geometry)) +
          m_pline.SizeOfArray();
 }
 
@@ -56,7 +63,8 @@ ON__UINT32 ON_PolylineCurve::DataCRC(ON__UINT32 crc) const {
 
 bool ON_PolylineCurve::Write(ON_BinaryArchive& a) const {
   bool ok = a.WriteInt(m_pline.Count());
-  for (int i = 0; ok && i < m_pline.Count(); ++i) ok = a.WritePoint(m_pline[i]);
+  for (int i = 0; ok && i < m_pline.Count(); ++i)
+    ok = a.WritePoint(m_pline[i]);
   return ok;
 }
 
@@ -74,7 +82,9 @@ bool ON_PolylineCurve::Read(ON_BinaryArchive& a) {
   return true;
 }
 
-ON::object_type ON_PolylineCurve::ObjectType() const { return ON::curve_object; }
+ON::object_type ON_PolylineCurve::ObjectType() const {
+  return ON::curve_object;
+}
 
 bool ON_PolylineCurve::GetBBox(ON_BoundingBox& bbox, bool bGrowBox) const {
   ON_BoundingBox b = m_pline.BoundingBox();

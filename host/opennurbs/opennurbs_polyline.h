@@ -7,9 +7,10 @@
 #include "opennurbs_point.h"
 
 class ON_CLASS ON_Polyline : public ON_SimpleArray<ON_3dPoint> {
- public:
+public:
   ON_Polyline() = default;
-  explicit ON_Polyline(const ON_SimpleArray<ON_3dPoint>& points) : ON_SimpleArray<ON_3dPoint>(points) {}
+  explicit ON_Polyline(const ON_SimpleArray<ON_3dPoint>& points)
+      : ON_SimpleArray<ON_3dPoint>(points) {}
   virtual ~ON_Polyline() = default;
   ON_Polyline(const ON_Polyline&) = default;
   ON_Polyline& operator=(const ON_Polyline&) = default;
@@ -30,7 +31,7 @@ class ON_CLASS ON_Polyline : public ON_SimpleArray<ON_3dPoint> {
 class ON_CLASS ON_PolylineCurve : public ON_Geometry {
   ON_OBJECT_DECLARE(ON_PolylineCurve);
 
- public:
+public:
   ON_PolylineCurve() = default;
   explicit ON_PolylineCurve(const ON_Polyline& pline) : m_pline(pline) {}
   ON_PolylineCurve(const ON_PolylineCurve&) = default;

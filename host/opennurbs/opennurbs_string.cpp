@@ -40,17 +40,38 @@ char32_t DecodeUtf8(const unsigned char* s, size_t n, size_t& i) {
   }
   int len = 0;
   char32_t cp = 0, min = 0;
-  if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
-  else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
-  else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
-  else { ++i; return kReplacement; }
-  if (i + static_cast<size_t>(len) > n) { ++i; return kReplacement; }
+  if ((c & 0xE0) == 0xC0) {
+    len = 2;
+    cp = c & 0x1F;
+    min = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    len = 3;
+    cp = c & 0x0F;
+    min = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    len = 4;
+    cp = c & 0x07;
+    min = 0x10000;
+  } else {
+    ++i;
+    return kReplacement;
+  }
+  if (i + static_cast<size_t>(len) > n) {
+    ++i;
+    return kReplacement;
+  }
   for (int k = 1; k < len; ++k) {
     const unsigned char cc = s[i + static_cast<size_t>(k)];
-    if ((cc & 0xC0) != 0x80) { ++i; return kReplacement; }
+    if ((cc & 0xC0) != 0x80) {
+      ++i;
+      return kReplacement;
+    }
     cp = (cp << 6) | (cc & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; return kReplacement; }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return kReplacement;
+  }
   i += static_cast<size_t>(len);
   return cp;
 }
@@ -72,9 +93,11 @@ std::wstring WideConventions(const wchar_t* f) {
       continue;
     }
     // flags, width, precision
-    while (*f && std::wcschr(L"-+ #0123456789.*", *f)) r += *f++;
+    while (*f && std::wcschr(L"-+ #0123456789.*", *f))
+      r += *f++;
     std::wstring length;
-    while (*f && std::wcschr(L"hlLqjzt", *f)) length += *f++;
+    while (*f && std::wcschr(L"hlLqjzt", *f))
+      length += *f++;
     const wchar_t conv = *f;
     if (conv == L's' || conv == L'c' || conv == L'S' || conv == L'C') {
       if (length == L"h") {
@@ -114,7 +137,7 @@ bool FormatV(std::wstring& out, const wchar_t* format_in, va_list args) {
   }
 }
 
-}  // namespace
+} // namespace
 
 ON_wString::ON_wString(const wchar_t* s, int length) {
   if (s && length > 0) m_s.assign(s, static_cast<size_t>(length));
@@ -124,7 +147,9 @@ ON_wString::ON_wString(wchar_t c, int repeat_count) {
   if (repeat_count > 0) m_s.assign(static_cast<size_t>(repeat_count), c);
 }
 
-ON_wString::ON_wString(const char* utf8) { *this = utf8; }
+ON_wString::ON_wString(const char* utf8) {
+  *this = utf8;
+}
 
 ON_wString& ON_wString::operator=(const wchar_t* s) {
   m_s = s ? s : L"";
@@ -178,11 +203,13 @@ int ON_wString::CompareNoCase(const wchar_t* s) const {
 }
 
 void ON_wString::MakeUpperOrdinal() {
-  for (auto& c : m_s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (auto& c : m_s)
+    c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
 }
 
 void ON_wString::MakeLowerOrdinal() {
-  for (auto& c : m_s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (auto& c : m_s)
+    c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
 }
 
 ON_wString ON_wString::Upper() const {
@@ -199,8 +226,8 @@ ON_wString ON_wString::Lower() const {
 
 void ON_wString::TrimLeft(const wchar_t* chars) {
   size_t i = 0;
-  while (i < m_s.size() &&
-         (chars ? std::wcschr(chars, m_s[i]) != nullptr : std::iswspace(static_cast<wint_t>(m_s[i])) != 0))
+  while (i < m_s.size() && (chars ? std::wcschr(chars, m_s[i]) != nullptr
+                                  : std::iswspace(static_cast<wint_t>(m_s[i])) != 0))
     ++i;
   m_s.erase(0, i);
 }
@@ -251,7 +278,9 @@ ON_wString ON_wString::Mid(int start, int count) const {
   return ON_wString(m_s.substr(static_cast<size_t>(start), static_cast<size_t>(count)));
 }
 
-ON_wString ON_wString::Mid(int start) const { return Mid(start, Length()); }
+ON_wString ON_wString::Mid(int start) const {
+  return Mid(start, Length());
+}
 
 int ON_wString::Replace(const wchar_t* token, const wchar_t* replacement) {
   if (token == nullptr || *token == 0) return 0;
@@ -269,7 +298,8 @@ int ON_wString::Replace(const wchar_t* token, const wchar_t* replacement) {
 std::string ON_wString::ToUtf8() const {
   std::string out;
   out.reserve(m_s.size());
-  for (wchar_t c : m_s) AppendUtf8(out, static_cast<char32_t>(c));
+  for (wchar_t c : m_s)
+    AppendUtf8(out, static_cast<char32_t>(c));
   return out;
 }
 
@@ -279,6 +309,7 @@ ON_wString ON_wString::FromUtf8(const char* utf8, int length) {
   const size_t n = length < 0 ? std::strlen(utf8) : static_cast<size_t>(length);
   const auto* s = reinterpret_cast<const unsigned char*>(utf8);
   r.m_s.reserve(n);
-  for (size_t i = 0; i < n;) r.m_s += static_cast<wchar_t>(DecodeUtf8(s, n, i));
+  for (size_t i = 0; i < n;)
+    r.m_s += static_cast<wchar_t>(DecodeUtf8(s, n, i));
   return r;
 }

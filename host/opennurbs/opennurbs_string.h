@@ -11,9 +11,9 @@
 #include "opennurbs_defines.h"
 
 class ON_CLASS ON_wString {
- public:
+public:
   ON_wString() = default;
-  ON_wString(const wchar_t* s) : m_s(s ? s : L"") {}  // null gives ""
+  ON_wString(const wchar_t* s) : m_s(s ? s : L"") {} // null gives ""
   ON_wString(const wchar_t* s, int length);
   ON_wString(wchar_t c, int repeat_count);
   // Narrow text is taken as UTF-8.
@@ -32,7 +32,10 @@ class ON_CLASS ON_wString {
   bool IsEmpty() const { return m_s.empty(); }
   bool IsNotEmpty() const { return !m_s.empty(); }
   void Empty() { m_s.clear(); }
-  void Destroy() { m_s.clear(); m_s.shrink_to_fit(); }
+  void Destroy() {
+    m_s.clear();
+    m_s.shrink_to_fit();
+  }
 
   // Never null; valid until the string is changed.
   const wchar_t* Array() const { return m_s.c_str(); }
@@ -44,9 +47,18 @@ class ON_CLASS ON_wString {
   void SetAt(int i, wchar_t c);
   wchar_t operator[](int i) const { return GetAt(i); }
 
-  ON_wString& operator+=(const ON_wString& s) { m_s += s.m_s; return *this; }
-  ON_wString& operator+=(const wchar_t* s) { if (s) m_s += s; return *this; }
-  ON_wString& operator+=(wchar_t c) { m_s += c; return *this; }
+  ON_wString& operator+=(const ON_wString& s) {
+    m_s += s.m_s;
+    return *this;
+  }
+  ON_wString& operator+=(const wchar_t* s) {
+    if (s) m_s += s;
+    return *this;
+  }
+  ON_wString& operator+=(wchar_t c) {
+    m_s += c;
+    return *this;
+  }
   friend ON_wString operator+(const ON_wString& a, const ON_wString& b) {
     ON_wString r(a);
     r += b;
@@ -99,6 +111,6 @@ class ON_CLASS ON_wString {
     return FromUtf8(utf8.data(), static_cast<int>(utf8.size()));
   }
 
- private:
+private:
   std::wstring m_s;
 };

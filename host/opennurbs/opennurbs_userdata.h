@@ -14,7 +14,7 @@
 class ON_CLASS ON_UserData : public ON_Object {
   ON_OBJECT_DECLARE(ON_UserData);
 
- public:
+public:
   ON_UserData() = default;
   // Copies the ids, copy count and transform; the copy is unattached.
   ON_UserData(const ON_UserData& src);
@@ -44,12 +44,12 @@ class ON_CLASS ON_UserData : public ON_Object {
   // Next record attached to the same owner, or null.
   ON_UserData* Next() const { return m_userdata_next; }
 
-  ON_UUID m_userdata_uuid;             // nil until set by the derived class
-  ON_UUID m_application_uuid;          // nil unless set
-  int m_userdata_copycount = 0;        // 0: not copied with the owner
-  ON_Xform m_userdata_xform;           // identity until transformed
+  ON_UUID m_userdata_uuid;      // nil until set by the derived class
+  ON_UUID m_application_uuid;   // nil unless set
+  int m_userdata_copycount = 0; // 0: not copied with the owner
+  ON_Xform m_userdata_xform;    // identity until transformed
 
- private:
+private:
   friend class ON_Object;
   ON_Object* m_userdata_owner = nullptr;
   ON_UserData* m_userdata_next = nullptr;

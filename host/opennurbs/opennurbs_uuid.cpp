@@ -29,7 +29,8 @@ bool FillRandom(unsigned char* bytes, size_t count) {
   if (got == count) return true;
   try {
     std::random_device rd;
-    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<unsigned char>(rd());
+    for (size_t i = 0; i < count; ++i)
+      bytes[i] = static_cast<unsigned char>(rd());
     return true;
   } catch (...) {
     return false;
@@ -43,16 +44,18 @@ int HexValue(wchar_t c) {
   return -1;
 }
 
-template <class Char>
-bool Parse(const Char* s, ON_UUID& uuid) {
+template <class Char> bool Parse(const Char* s, ON_UUID& uuid) {
   uuid = ON_nil_uuid;
   if (s == nullptr) return false;
   std::wstring t;
-  for (; *s; ++s) t += static_cast<wchar_t>(*s);
+  for (; *s; ++s)
+    t += static_cast<wchar_t>(*s);
   // Trim white space, then optional braces.
   size_t b = 0, e = t.size();
-  while (b < e && std::iswspace(static_cast<wint_t>(t[b]))) ++b;
-  while (e > b && std::iswspace(static_cast<wint_t>(t[e - 1]))) --e;
+  while (b < e && std::iswspace(static_cast<wint_t>(t[b])))
+    ++b;
+  while (e > b && std::iswspace(static_cast<wint_t>(t[e - 1])))
+    --e;
   if (e - b >= 2 && t[b] == L'{' && t[e - 1] == L'}') {
     ++b;
     --e;
@@ -74,7 +77,8 @@ bool Parse(const Char* s, ON_UUID& uuid) {
   }
   if (nb != 16) return false;
   ON_UUID u;
-  u.Data1 = (ON__UINT32(bytes[0]) << 24) | (ON__UINT32(bytes[1]) << 16) | (ON__UINT32(bytes[2]) << 8) | bytes[3];
+  u.Data1 = (ON__UINT32(bytes[0]) << 24) | (ON__UINT32(bytes[1]) << 16) |
+            (ON__UINT32(bytes[2]) << 8) | bytes[3];
   u.Data2 = static_cast<unsigned short>((bytes[4] << 8) | bytes[5]);
   u.Data3 = static_cast<unsigned short>((bytes[6] << 8) | bytes[7]);
   std::memcpy(u.Data4, bytes + 8, 8);
@@ -82,7 +86,7 @@ bool Parse(const Char* s, ON_UUID& uuid) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ON_CreateUuid(ON_UUID& uuid) {
   unsigned char b[16];
@@ -90,8 +94,8 @@ bool ON_CreateUuid(ON_UUID& uuid) {
     uuid = ON_nil_uuid;
     return false;
   }
-  b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40);  // version 4
-  b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80);  // RFC 4122 variant
+  b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40); // version 4
+  b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80); // RFC 4122 variant
   uuid.Data1 = (ON__UINT32(b[0]) << 24) | (ON__UINT32(b[1]) << 16) | (ON__UINT32(b[2]) << 8) | b[3];
   uuid.Data2 = static_cast<unsigned short>((b[4] << 8) | b[5]);
   uuid.Data3 = static_cast<unsigned short>((b[6] << 8) | b[7]);
@@ -117,13 +121,15 @@ ON_UUID ON_UuidFromString(const wchar_t* s) {
   return u;
 }
 
-bool ON_UuidFromString(const wchar_t* s, ON_UUID& uuid) { return Parse(s, uuid); }
+bool ON_UuidFromString(const wchar_t* s, ON_UUID& uuid) {
+  return Parse(s, uuid);
+}
 
 char* ON_UuidToString(const ON_UUID& u, char* s) {
   if (s == nullptr) return nullptr;
-  std::snprintf(s, 37, "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", u.Data1, u.Data2, u.Data3,
-                u.Data4[0], u.Data4[1], u.Data4[2], u.Data4[3], u.Data4[4], u.Data4[5], u.Data4[6],
-                u.Data4[7]);
+  std::snprintf(s, 37, "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", u.Data1, u.Data2,
+                u.Data3, u.Data4[0], u.Data4[1], u.Data4[2], u.Data4[3], u.Data4[4], u.Data4[5],
+                u.Data4[6], u.Data4[7]);
   return s;
 }
 

@@ -16,15 +16,25 @@ struct ON_UUID {
   unsigned char Data4[8] = {0, 0, 0, 0, 0, 0, 0, 0};
 };
 
-inline bool operator==(const ON_UUID& a, const ON_UUID& b) { return std::memcmp(&a, &b, sizeof(ON_UUID)) == 0; }
-inline bool operator!=(const ON_UUID& a, const ON_UUID& b) { return !(a == b); }
+inline bool operator==(const ON_UUID& a, const ON_UUID& b) {
+  return std::memcmp(&a, &b, sizeof(ON_UUID)) == 0;
+}
+inline bool operator!=(const ON_UUID& a, const ON_UUID& b) {
+  return !(a == b);
+}
 // Total order (Data1, Data2, Data3, Data4), so UUIDs can key sorted maps.
 ON_DECL int ON_UuidCompare(const ON_UUID& a, const ON_UUID& b);
-inline bool operator<(const ON_UUID& a, const ON_UUID& b) { return ON_UuidCompare(a, b) < 0; }
+inline bool operator<(const ON_UUID& a, const ON_UUID& b) {
+  return ON_UuidCompare(a, b) < 0;
+}
 
 extern ON_DECL const ON_UUID ON_nil_uuid;
-inline bool ON_UuidIsNil(const ON_UUID& u) { return u == ON_nil_uuid; }
-inline bool ON_UuidIsNotNil(const ON_UUID& u) { return u != ON_nil_uuid; }
+inline bool ON_UuidIsNil(const ON_UUID& u) {
+  return u == ON_nil_uuid;
+}
+inline bool ON_UuidIsNotNil(const ON_UUID& u) {
+  return u != ON_nil_uuid;
+}
 
 // Random (version 4) UUID from the operating system's entropy source.
 // Thread-safe. Returns false and sets the nil UUID only if no entropy is
@@ -45,8 +55,7 @@ ON_DECL ON_wString ON_UuidToString(const ON_UUID& uuid);
 // chars); returns s.
 ON_DECL char* ON_UuidToString(const ON_UUID& uuid, char* s);
 
-template <>
-struct std::hash<ON_UUID> {
+template <> struct std::hash<ON_UUID> {
   size_t operator()(const ON_UUID& u) const noexcept {
     ON__UINT64 a = 0, b = 0;
     std::memcpy(&a, &u, 8);
@@ -56,11 +65,13 @@ struct std::hash<ON_UUID> {
 };
 
 class ON_CLASS ON_UuidPair {
- public:
-  ON_UUID m_uuid[2];  // both nil by default
+public:
+  ON_UUID m_uuid[2]; // both nil by default
   ON_UuidPair() = default;
   ON_UuidPair(const ON_UUID& a, const ON_UUID& b) : m_uuid{a, b} {}
-  bool operator==(const ON_UuidPair& o) const { return m_uuid[0] == o.m_uuid[0] && m_uuid[1] == o.m_uuid[1]; }
+  bool operator==(const ON_UuidPair& o) const {
+    return m_uuid[0] == o.m_uuid[0] && m_uuid[1] == o.m_uuid[1];
+  }
   bool operator!=(const ON_UuidPair& o) const { return !(*this == o); }
   // Orders by first id, then second.
   static int CompareFirstUuid(const ON_UuidPair* a, const ON_UuidPair* b);
@@ -70,7 +81,7 @@ class ON_CLASS ON_UuidPair {
 // A set of UUIDs kept in insertion order. Search is linear: the list is
 // meant for a handful of ids.
 class ON_CLASS ON_UuidList : public ON_SimpleArray<ON_UUID> {
- public:
+public:
   ON_UuidList() = default;
   // Adds uuid unless it is nil or already present; true when added.
   bool AddUuid(const ON_UUID& uuid);

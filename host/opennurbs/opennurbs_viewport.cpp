@@ -10,7 +10,9 @@
 
 ON_OBJECT_IMPLEMENT(ON_Viewport, ON_Geometry, "64E0B286-B2E4-4D81-BC41-00167E57405C")
 
-ON_Viewport::ON_Viewport() { UpdateFrame(); }
+ON_Viewport::ON_Viewport() {
+  UpdateFrame();
+}
 
 bool ON_Viewport::UpdateFrame() {
   ON_3dVector z = -m_direction;
@@ -32,16 +34,18 @@ bool ON_Viewport::IsValid(ON_TextLog*) const {
     return false;
   if (IsPerspectiveProjection() && !(m_frus_near > 0.0)) return false;
   if (m_projection == ON::unknown_view) return false;
-  return std::isfinite(m_frus_left) && std::isfinite(m_frus_right) && std::isfinite(m_frus_bottom) &&
-         std::isfinite(m_frus_top) && std::isfinite(m_frus_far);
+  return std::isfinite(m_frus_left) && std::isfinite(m_frus_right) &&
+         std::isfinite(m_frus_bottom) && std::isfinite(m_frus_top) && std::isfinite(m_frus_far);
 }
 
 unsigned int ON_Viewport::SizeOf() const {
-  return ON_Geometry::SizeOf() + static_cast<unsigned int>(sizeof(ON_Viewport) - sizeof(ON_Geometry));
+  return ON_Geometry::SizeOf() +
+         static_cast<unsigned int>(sizeof(ON_Viewport) - sizeof(ON_Geometry));
 }
 
 bool ON_Viewport::Write(ON_BinaryArchive& a) const {
-  const double frus[6] = {m_frus_left, m_frus_right, m_frus_bottom, m_frus_top, m_frus_near, m_frus_far};
+  const double frus[6] = {m_frus_left, m_frus_right, m_frus_bottom,
+                          m_frus_top,  m_frus_near,  m_frus_far};
   return a.WriteInt(static_cast<int>(m_projection)) && a.WritePoint(m_location) &&
          a.WriteVector(m_direction) && a.WriteVector(m_up) && a.WritePoint(m_target) &&
          a.WriteDouble(6, frus) && a.WriteInt(m_port_left) && a.WriteInt(m_port_right) &&
@@ -77,7 +81,8 @@ bool ON_Viewport::GetBBox(ON_BoundingBox& bbox, bool bGrowBox) const {
   ON_Xform c2w;
   if (GetXform(ON::clip_cs, ON::world_cs, c2w)) {
     for (int i = 0; i < 8; ++i)
-      b.Set(c2w * ON_3dPoint((i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0), true);
+      b.Set(c2w * ON_3dPoint((i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0),
+            true);
   }
   if (bGrowBox) {
     bbox.Union(b);
@@ -175,7 +180,8 @@ bool ON_Viewport::SetCameraUp(const ON_3dVector& u) {
   return false;
 }
 
-bool ON_Viewport::GetCameraFrame(ON_3dPoint& location, ON_3dVector& x, ON_3dVector& y, ON_3dVector& z) const {
+bool ON_Viewport::GetCameraFrame(ON_3dPoint& location, ON_3dVector& x, ON_3dVector& y,
+                                 ON_3dVector& z) const {
   location = m_location;
   x = m_x;
   y = m_y;
@@ -194,7 +200,9 @@ bool ON_Viewport::SetTargetPoint(const ON_3dPoint& target) {
   return true;
 }
 
-double ON_Viewport::TargetDistance() const { return (m_location - TargetPoint()) * m_z; }
+double ON_Viewport::TargetDistance() const {
+  return (m_location - TargetPoint()) * m_z;
+}
 
 // ---- frustum ----
 
@@ -213,7 +221,8 @@ bool ON_Viewport::SetFrustum(double l, double r, double b, double t, double n, d
   return true;
 }
 
-bool ON_Viewport::GetFrustum(double* l, double* r, double* b, double* t, double* n, double* f) const {
+bool ON_Viewport::GetFrustum(double* l, double* r, double* b, double* t, double* n,
+                             double* f) const {
   if (l) *l = m_frus_left;
   if (r) *r = m_frus_right;
   if (b) *b = m_frus_bottom;
@@ -227,7 +236,7 @@ bool ON_Viewport::SetFrustumNearFar(double n, double f) {
   if (!(n < f) || !std::isfinite(n) || !std::isfinite(f)) return false;
   if (IsPerspectiveProjection()) {
     if (!(n > 0.0)) return false;
-    const double s = n / m_frus_near;  // keep the viewing angles
+    const double s = n / m_frus_near; // keep the viewing angles
     m_frus_left *= s;
     m_frus_right *= s;
     m_frus_bottom *= s;
@@ -242,14 +251,14 @@ bool ON_Viewport::SetFrustumNearFar(const ON_BoundingBox& box) {
   if (!box.IsValid()) return false;
   double dmin = ON_DBL_MAX, dmax = -ON_DBL_MAX;
   for (int i = 0; i < 8; ++i) {
-    const double depth = (m_location - box.Corner(i)) * m_z;  // distance in front
+    const double depth = (m_location - box.Corner(i)) * m_z; // distance in front
     dmin = std::min(dmin, depth);
     dmax = std::max(dmax, depth);
   }
   const double margin = std::max(1e-6, 0.01 * (dmax - dmin));
   double n = dmin - margin, f = dmax + margin;
   if (IsPerspectiveProjection()) {
-    if (!(f > 0.0)) return false;  // wholly behind the camera
+    if (!(f > 0.0)) return false; // wholly behind the camera
     // Depth precision dies as near approaches 0; cap the ratio.
     n = std::max(n, f * 1.0e-4);
   }
@@ -267,9 +276,9 @@ bool ON_Viewport::SetFrustumAspect(double aspect) {
   const double cx = 0.5 * (m_frus_left + m_frus_right), cy = 0.5 * (m_frus_bottom + m_frus_top);
   double nw = w, nh = h;
   if (w / h < aspect) {
-    nw = h * aspect;  // widen
+    nw = h * aspect; // widen
   } else {
-    nh = w / aspect;  // heighten
+    nh = w / aspect; // heighten
   }
   m_frus_left = cx - 0.5 * nw;
   m_frus_right = cx + 0.5 * nw;
@@ -307,8 +316,12 @@ bool ON_Viewport::SetScreenSize(int width, int height) {
   return SetFrustumAspect(static_cast<double>(width) / height);
 }
 
-int ON_Viewport::ScreenPortWidth() const { return std::abs(m_port_right - m_port_left); }
-int ON_Viewport::ScreenPortHeight() const { return std::abs(m_port_bottom - m_port_top); }
+int ON_Viewport::ScreenPortWidth() const {
+  return std::abs(m_port_right - m_port_left);
+}
+int ON_Viewport::ScreenPortHeight() const {
+  return std::abs(m_port_bottom - m_port_top);
+}
 
 // ---- transforms ----
 
@@ -360,10 +373,12 @@ ON_Xform ON_Viewport::ClipToScreen() const {
   return x;
 }
 
-bool ON_Viewport::GetXform(ON::coordinate_system from, ON::coordinate_system to, ON_Xform& xform) const {
+bool ON_Viewport::GetXform(ON::coordinate_system from, ON::coordinate_system to,
+                           ON_Xform& xform) const {
   xform.Identity();
   if (!IsValid()) return false;
-  if (from < ON::world_cs || from > ON::screen_cs || to < ON::world_cs || to > ON::screen_cs) return false;
+  if (from < ON::world_cs || from > ON::screen_cs || to < ON::world_cs || to > ON::screen_cs)
+    return false;
   if (from == to) return true;
   // Compose forward steps world -> camera -> clip -> screen; a backward
   // request inverts the forward product.
@@ -371,7 +386,8 @@ bool ON_Viewport::GetXform(ON::coordinate_system from, ON::coordinate_system to,
   const int lo = std::min(static_cast<int>(from), static_cast<int>(to));
   const int hi = std::max(static_cast<int>(from), static_cast<int>(to));
   ON_Xform forward;
-  for (int s = lo; s < hi; ++s) forward = steps[s] * forward;
+  for (int s = lo; s < hi; ++s)
+    forward = steps[s] * forward;
   xform = forward;
   if (from < to) return true;
   if (xform.Invert()) return true;
@@ -394,7 +410,8 @@ bool ON_Viewport::GetFrustumLine(double sx, double sy, ON_Line& line) const {
   return true;
 }
 
-bool ON_Viewport::GetScreenCoordinates(const ON_3dPoint& world_point, ON_3dPoint& screen_point) const {
+bool ON_Viewport::GetScreenCoordinates(const ON_3dPoint& world_point,
+                                       ON_3dPoint& screen_point) const {
   ON_Xform w2s;
   if (!GetXform(ON::world_cs, ON::screen_cs, w2s)) return false;
   const ON_4dPoint h = w2s * ON_4dPoint(world_point);
@@ -418,7 +435,7 @@ bool ON_Viewport::DollyExtents(const ON_BoundingBox& box, double border) {
   if (!(border >= 1.0) || !std::isfinite(border)) border = 1.0;
   const ON_3dPoint center = box.Center();
   double radius = 0.5 * box.Diagonal().Length() * border;
-  if (!(radius > 0.0)) radius = 1.0e-3;  // a point: frame a tiny sphere
+  if (!(radius > 0.0)) radius = 1.0e-3; // a point: frame a tiny sphere
   const ON_3dVector view_dir = -m_z;
   if (IsPerspectiveProjection()) {
     // Fit the bounding sphere inside the narrowest half angle.

@@ -29,7 +29,7 @@
 class ON_CLASS ON_Viewport : public ON_Geometry {
   ON_OBJECT_DECLARE(ON_Viewport);
 
- public:
+public:
   // Perspective view from (0,0,100) looking down -z with y up, frustum
   // near 1, far 1000, about 53 degrees high, 640 x 480 pixel port.
   ON_Viewport();
@@ -132,7 +132,7 @@ class ON_CLASS ON_Viewport : public ON_Geometry {
   // that much room (1.1 = 10%). False for an empty box.
   bool DollyExtents(const ON_BoundingBox& world_box, double border = 1.1);
 
- private:
+private:
   bool UpdateFrame();
   ON_Xform WorldToCamera() const;
   ON_Xform CameraToClip() const;

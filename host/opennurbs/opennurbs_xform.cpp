@@ -9,25 +9,34 @@
 const ON_Xform ON_Xform::IdentityTransformation(1.0);
 const ON_Xform ON_Xform::ZeroTransformation(0.0);
 
-ON_Xform::ON_Xform() { Identity(); }
+ON_Xform::ON_Xform() {
+  Identity();
+}
 
 ON_Xform::ON_Xform(double d) {
   Zero();
   m_xform[0][0] = m_xform[1][1] = m_xform[2][2] = m_xform[3][3] = d;
 }
 
-ON_Xform::ON_Xform(const double m[4][4]) { std::memcpy(m_xform, m, sizeof(m_xform)); }
+ON_Xform::ON_Xform(const double m[4][4]) {
+  std::memcpy(m_xform, m, sizeof(m_xform));
+}
 
-void ON_Xform::Identity() { *this = ON_Xform(1.0); }
+void ON_Xform::Identity() {
+  *this = ON_Xform(1.0);
+}
 
-void ON_Xform::Zero() { std::memset(m_xform, 0, sizeof(m_xform)); }
+void ON_Xform::Zero() {
+  std::memset(m_xform, 0, sizeof(m_xform));
+}
 
 ON_Xform ON_Xform::operator*(const ON_Xform& rhs) const {
   ON_Xform r(0.0);
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) {
       double s = 0.0;
-      for (int k = 0; k < 4; ++k) s += m_xform[i][k] * rhs.m_xform[k][j];
+      for (int k = 0; k < 4; ++k)
+        s += m_xform[i][k] * rhs.m_xform[k][j];
       r.m_xform[i][j] = s;
     }
   return r;
@@ -81,7 +90,8 @@ bool ON_Xform::IsValid() const {
 }
 
 bool ON_Xform::IsAffine() const {
-  return m_xform[3][0] == 0.0 && m_xform[3][1] == 0.0 && m_xform[3][2] == 0.0 && m_xform[3][3] == 1.0;
+  return m_xform[3][0] == 0.0 && m_xform[3][1] == 0.0 && m_xform[3][2] == 0.0 &&
+         m_xform[3][3] == 1.0;
 }
 
 namespace {
@@ -95,19 +105,21 @@ double LuDeterminant(double a[4][4]) {
       if (std::fabs(a[r][c]) > std::fabs(a[p][c])) p = r;
     if (a[p][c] == 0.0) return 0.0;
     if (p != c) {
-      for (int k = 0; k < 4; ++k) std::swap(a[p][k], a[c][k]);
+      for (int k = 0; k < 4; ++k)
+        std::swap(a[p][k], a[c][k]);
       det = -det;
     }
     det *= a[c][c];
     for (int r = c + 1; r < 4; ++r) {
       const double f = a[r][c] / a[c][c];
-      for (int k = c; k < 4; ++k) a[r][k] -= f * a[c][k];
+      for (int k = c; k < 4; ++k)
+        a[r][k] -= f * a[c][k];
     }
   }
   return det;
 }
 
-}  // namespace
+} // namespace
 
 double ON_Xform::Determinant() const {
   double a[4][4];
@@ -125,7 +137,8 @@ bool ON_Xform::Invert() {
     }
   double maxabs = 0.0;
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) maxabs = std::fmax(maxabs, std::fabs(m_xform[i][j]));
+    for (int j = 0; j < 4; ++j)
+      maxabs = std::fmax(maxabs, std::fabs(m_xform[i][j]));
   if (!(maxabs > 0.0) || !std::isfinite(maxabs)) return false;
   const double tiny = maxabs * 1.0e-14;
   for (int c = 0; c < 4; ++c) {
@@ -134,17 +147,21 @@ bool ON_Xform::Invert() {
       if (std::fabs(a[r][c]) > std::fabs(a[p][c])) p = r;
     if (std::fabs(a[p][c]) <= tiny) return false;
     if (p != c)
-      for (int k = 0; k < 8; ++k) std::swap(a[p][k], a[c][k]);
+      for (int k = 0; k < 8; ++k)
+        std::swap(a[p][k], a[c][k]);
     const double inv = 1.0 / a[c][c];
-    for (int k = 0; k < 8; ++k) a[c][k] *= inv;
+    for (int k = 0; k < 8; ++k)
+      a[c][k] *= inv;
     for (int r = 0; r < 4; ++r) {
       if (r == c || a[r][c] == 0.0) continue;
       const double f = a[r][c];
-      for (int k = 0; k < 8; ++k) a[r][k] -= f * a[c][k];
+      for (int k = 0; k < 8; ++k)
+        a[r][k] -= f * a[c][k];
     }
   }
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) m_xform[i][j] = a[i][j + 4];
+    for (int j = 0; j < 4; ++j)
+      m_xform[i][j] = a[i][j + 4];
   return true;
 }
 
@@ -156,7 +173,8 @@ ON_Xform ON_Xform::Inverse() const {
 
 void ON_Xform::Transpose() {
   for (int i = 0; i < 4; ++i)
-    for (int j = i + 1; j < 4; ++j) std::swap(m_xform[i][j], m_xform[j][i]);
+    for (int j = i + 1; j < 4; ++j)
+      std::swap(m_xform[i][j], m_xform[j][i]);
 }
 
 void ON_Xform::Translation(const ON_3dVector& d) {
@@ -187,7 +205,8 @@ void ON_Xform::Rotation(double angle, const ON_3dVector& axis_in, const ON_3dPoi
                     {t * a.x * a.y + sn * a.z, t * a.y * a.y + cs, t * a.y * a.z - sn * a.x},
                     {t * a.x * a.z - sn * a.y, t * a.y * a.z + sn * a.x, t * a.z * a.z + cs}};
   for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) m_xform[i][j] = r[i][j];
+    for (int j = 0; j < 3; ++j)
+      m_xform[i][j] = r[i][j];
     m_xform[i][3] = c[i] - (r[i][0] * c.x + r[i][1] * c.y + r[i][2] * c.z);
   }
 }
@@ -218,11 +237,12 @@ void ON_Xform::Rotation(const ON_Plane& p0, const ON_Plane& p1) {
 void ON_Xform::Mirror(const ON_3dPoint& p, const ON_3dVector& normal) {
   Identity();
   ON_3dVector n = normal;
-  if (!p.IsValid() || !n.Unitize()) return;  // no plane: identity (see header)
+  if (!p.IsValid() || !n.Unitize()) return; // no plane: identity (see header)
   const double d = n * ON_3dVector(p);
   const double nn[3] = {n.x, n.y, n.z};
   for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) m_xform[i][j] = (i == j ? 1.0 : 0.0) - 2.0 * nn[i] * nn[j];
+    for (int j = 0; j < 3; ++j)
+      m_xform[i][j] = (i == j ? 1.0 : 0.0) - 2.0 * nn[i] * nn[j];
     m_xform[i][3] = 2.0 * d * nn[i];
   }
 }
@@ -245,7 +265,8 @@ ON_Xform ON_Xform::ScaleTransformation(const ON_3dPoint& c, double s) {
   return x;
 }
 
-ON_Xform ON_Xform::RotationTransformation(double angle, const ON_3dVector& axis, const ON_3dPoint& c) {
+ON_Xform ON_Xform::RotationTransformation(double angle, const ON_3dVector& axis,
+                                          const ON_3dPoint& c) {
   ON_Xform x;
   x.Rotation(angle, axis, c);
   return x;

@@ -9,8 +9,8 @@
 class ON_Plane;
 
 class ON_CLASS ON_Xform {
- public:
-  double m_xform[4][4];  // [row][column]
+public:
+  double m_xform[4][4]; // [row][column]
 
   // The identity.
   ON_Xform();
@@ -38,7 +38,7 @@ class ON_CLASS ON_Xform {
   double Determinant() const;
   // Inverts in place; false (and unchanged) when singular.
   bool Invert();
-  ON_Xform Inverse() const;  // zero transformation when singular
+  ON_Xform Inverse() const; // zero transformation when singular
   void Transpose();
 
   void Identity();

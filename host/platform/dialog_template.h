@@ -39,4 +39,5 @@ struct KYREL_DLGTEMPLATE {
 };
 
 // Dialog units to pixels for a template's font.
-RECT KyrelDialogUnitsToPixels(const KYREL_DLGTEMPLATE& dialog, short x, short y, short cx, short cy);
+RECT KyrelDialogUnitsToPixels(const KYREL_DLGTEMPLATE& dialog, short x, short y, short cx,
+                              short cy);

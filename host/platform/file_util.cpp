@@ -103,4 +103,4 @@ std::string XdgDir(const char* variable, const char* home_fallback) {
   return base + "/" + home_fallback;
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

@@ -16,4 +16,4 @@ bool CreateDirectories(const std::string& path);
 // $variable when set and absolute, else $HOME/fallback (XDG rules).
 std::string XdgDir(const char* variable, const char* home_fallback);
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

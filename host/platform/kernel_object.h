@@ -20,7 +20,7 @@ struct KernelObject {
 
   const Kind kind;
   std::atomic<int> refs{1};
-  bool handle_closed = false;  // guarded by the live-object lock
+  bool handle_closed = false; // guarded by the live-object lock
   // Guarded by WaitLock().
   bool signalled = false;
   bool auto_reset = false;
@@ -40,4 +40,4 @@ HANDLE ToHandle(KernelObject* object);
 // Marks the object signalled and wakes waiters.
 void Signal(KernelObject* object);
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

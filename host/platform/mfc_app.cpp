@@ -20,7 +20,7 @@ AFX_MODULE_STATE* StateForModule(HMODULE module) {
   std::lock_guard<std::mutex> lock(StateLock());
   AFX_MODULE_STATE*& state = States()[module];
   if (!state) {
-    state = new AFX_MODULE_STATE;  // per module, for the life of the process
+    state = new AFX_MODULE_STATE; // per module, for the life of the process
     state->m_hCurrentInstanceHandle = module;
     state->m_hCurrentResourceHandle = module;
   }
@@ -29,7 +29,7 @@ AFX_MODULE_STATE* StateForModule(HMODULE module) {
 
 thread_local AFX_MODULE_STATE* t_current = nullptr;
 
-}  // namespace
+} // namespace
 
 AFX_MODULE_STATE* AfxModuleStateFor(const void* address) {
   return StateForModule(KyrelModuleFromAddress(address));
@@ -46,17 +46,27 @@ AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* state) {
   return previous;
 }
 
-HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
-HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
-void AfxSetResourceHandle(HINSTANCE instance) { AfxGetModuleState()->m_hCurrentResourceHandle = instance; }
-CWinApp* AfxGetApp() { return AfxGetModuleState()->m_pCurrentWinApp; }
+HINSTANCE AfxGetInstanceHandle() {
+  return AfxGetModuleState()->m_hCurrentInstanceHandle;
+}
+HINSTANCE AfxGetResourceHandle() {
+  return AfxGetModuleState()->m_hCurrentResourceHandle;
+}
+void AfxSetResourceHandle(HINSTANCE instance) {
+  AfxGetModuleState()->m_hCurrentResourceHandle = instance;
+}
+CWinApp* AfxGetApp() {
+  return AfxGetModuleState()->m_pCurrentWinApp;
+}
 
 CWnd* AfxGetMainWnd() {
   CWinApp* app = AfxGetApp();
   return app ? app->m_pMainWnd : nullptr;
 }
 
-BOOL AfxEnableControlContainer() { return TRUE; }
+BOOL AfxEnableControlContainer() {
+  return TRUE;
+}
 
 IMPLEMENT_DYNAMIC(CWinApp, CObject)
 
@@ -74,8 +84,12 @@ CWinApp::~CWinApp() {
   if (state->m_pCurrentWinApp == this) state->m_pCurrentWinApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
-int CWinApp::ExitInstance() { return 0; }
+BOOL CWinApp::InitInstance() {
+  return TRUE;
+}
+int CWinApp::ExitInstance() {
+  return 0;
+}
 
 void CWinApp::SetRegistryKey(LPCWSTR company) {
   registry_key_ = company;
@@ -87,4 +101,4 @@ CWinApp* ModuleApplication(HMODULE module) {
   if (!module) return nullptr;
   return StateForModule(module)->m_pCurrentWinApp;
 }
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

@@ -35,7 +35,7 @@ namespace {
   static const char anchor = 0;
   return AfxModuleStateFor(&anchor);
 }
-}  // namespace
+} // namespace
 
 struct AFX_MAINTAIN_STATE2 {
   explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state) : previous_(AfxSetModuleState(state)) {}
@@ -43,7 +43,7 @@ struct AFX_MAINTAIN_STATE2 {
   AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
   AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
 
- private:
+private:
   AFX_MODULE_STATE* previous_;
 };
 #define AFX_MANAGE_STATE(state) AFX_MAINTAIN_STATE2 _ctlState(state)
@@ -58,7 +58,7 @@ BOOL AfxEnableControlContainer();
 
 class CWinApp : public CObject {
   DECLARE_DYNAMIC(CWinApp)
- public:
+public:
   explicit CWinApp(LPCWSTR app_name = nullptr);
   ~CWinApp() override;
   CWinApp(const CWinApp&) = delete;
@@ -70,12 +70,12 @@ class CWinApp : public CObject {
   // The registry key profile settings would go under ("Software\<key>\...").
   void SetRegistryKey(LPCWSTR company);
 
-  LPCWSTR m_pszAppName = nullptr;  // owned copy
-  LPCWSTR m_pszRegistryKey = nullptr;  // owned copy, null until set
-  HINSTANCE m_hInstance = nullptr;   // the module that holds this object
+  LPCWSTR m_pszAppName = nullptr;     // owned copy
+  LPCWSTR m_pszRegistryKey = nullptr; // owned copy, null until set
+  HINSTANCE m_hInstance = nullptr;    // the module that holds this object
   CWnd* m_pMainWnd = nullptr;
 
- private:
+private:
   CString app_name_;
   CString registry_key_;
 };
@@ -83,4 +83,4 @@ class CWinApp : public CObject {
 namespace kyrel::platform {
 // The application object of a module, or null; for the plug-in loader.
 CWinApp* ModuleApplication(HMODULE module);
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

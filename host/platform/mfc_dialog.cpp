@@ -4,7 +4,8 @@
 
 #include "mfc_controls.h"
 
-RECT KyrelDialogUnitsToPixels(const KYREL_DLGTEMPLATE& dialog, short x, short y, short cx, short cy) {
+RECT KyrelDialogUnitsToPixels(const KYREL_DLGTEMPLATE& dialog, short x, short y, short cx,
+                              short cy) {
   // Average character size of the dialog font at 96 dpi; 8 points gives the
   // familiar 6 x 13 base units, other sizes scale with the point size.
   int points = dialog.point_size ? dialog.point_size : 8;
@@ -32,7 +33,8 @@ BOOL CDialog::Create(UINT template_id, CWnd* parent) {
   HINSTANCE module = AfxGetResourceHandle();
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(template_id), RT_DIALOG);
   if (!found || SizeofResource(module, found) < sizeof(KYREL_DLGTEMPLATE)) return FALSE;
-  const auto* dialog = static_cast<const KYREL_DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
+  const auto* dialog =
+      static_cast<const KYREL_DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
   if (!dialog) return FALSE;
 
   RECT r = KyrelDialogUnitsToPixels(*dialog, dialog->x, dialog->y, dialog->cx, dialog->cy);
@@ -45,10 +47,10 @@ BOOL CDialog::Create(UINT template_id, CWnd* parent) {
   for (WORD i = 0; dialog->items && i < dialog->item_count; ++i) {
     const KYREL_DLGITEMTEMPLATE& item = dialog->items[i];
     RECT c = KyrelDialogUnitsToPixels(*dialog, item.x, item.y, item.cx, item.cy);
-    HWND control = ::CreateWindowExW(item.ex_style, item.window_class, item.text, item.style, c.left,
-                                     c.top, c.right - c.left, c.bottom - c.top, m_hWnd,
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), module,
-                                     nullptr);
+    HWND control =
+        ::CreateWindowExW(item.ex_style, item.window_class, item.text, item.style, c.left, c.top,
+                          c.right - c.left, c.bottom - c.top, m_hWnd,
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), module, nullptr);
     if (!control) {
       DestroyWindow();
       return FALSE;
@@ -64,7 +66,9 @@ BOOL CDialog::OnInitDialog() {
   return TRUE;
 }
 
-void CDialog::DoDataExchange(CDataExchange* pDX) { CWnd::DoDataExchange(pDX); }
+void CDialog::DoDataExchange(CDataExchange* pDX) {
+  CWnd::DoDataExchange(pDX);
+}
 
 void CDialog::EndDialog(int result) {
   result_ = result;
@@ -76,7 +80,9 @@ void CDialog::OnOK() {
   EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
 
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
@@ -89,14 +95,14 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 const AFX_MSGMAP* CDialog::GetThisMessageMap() {
   using ThisClass = CDialog;
-  static const AFX_MSGMAP_ENTRY entries[] = {
-      ON_COMMAND(IDOK, &ThisClass::OnOK)
-      ON_COMMAND(IDCANCEL, &ThisClass::OnCancel)
-      {0, 0, 0, nullptr, nullptr}};
+  static const AFX_MSGMAP_ENTRY entries[] = {ON_COMMAND(IDOK, &ThisClass::OnOK) ON_COMMAND(
+      IDCANCEL, &ThisClass::OnCancel){0, 0, 0, nullptr, nullptr}};
   static const AFX_MSGMAP map = {&CWnd::GetThisMessageMap, &entries[0]};
   return &map;
 }
-const AFX_MSGMAP* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CDialog::GetMessageMap() const {
+  return GetThisMessageMap();
+}
 
 int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width, int sub_item) {
   LVCOLUMNW col;
@@ -111,7 +117,8 @@ int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width, 
     col.mask |= LVCF_SUBITEM;
     col.iSubItem = sub_item;
   }
-  return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col)));
+  return static_cast<int>(
+      SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col)));
 }
 
 int CListCtrl::InsertItem(int item, LPCWSTR text) {
@@ -126,7 +133,8 @@ BOOL CListCtrl::SetItemText(int item, int sub_item, LPCWSTR text) {
   LVITEMW cell;
   cell.iSubItem = sub_item;
   cell.pszText = const_cast<LPWSTR>(text ? text : L"");
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
 }
 
 CString CListCtrl::GetItemText(int item, int sub_item) {
@@ -137,5 +145,6 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
   LVITEMW row;
   row.state = state;
   row.stateMask = mask;
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row)));
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row)));
 }

@@ -10,7 +10,7 @@
 
 class CDialog : public CWnd {
   DECLARE_DYNAMIC(CDialog)
- public:
+public:
   explicit CDialog(UINT template_id = 0, CWnd* parent = nullptr);
   // False when the template is not found in the current module's resources
   // or a window cannot be made.
@@ -20,7 +20,7 @@ class CDialog : public CWnd {
 
   UINT m_nIDHelp = 0;
 
- protected:
+protected:
   virtual void OnOK();
   virtual void OnCancel();
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,7 +1,8 @@
 #include "mfc_object.h"
 
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
-  for (const CRuntimeClass* c = this; c; c = c->m_pfnGetBaseClass ? c->m_pfnGetBaseClass() : nullptr) {
+  for (const CRuntimeClass* c = this; c;
+       c = c->m_pfnGetBaseClass ? c->m_pfnGetBaseClass() : nullptr) {
     if (c == base) return TRUE;
     if (c->m_pfnGetBaseClass && c->m_pfnGetBaseClass() == c) break;
   }
@@ -13,4 +14,6 @@ CRuntimeClass* CObject::GetThisClass() {
   return &record;
 }
 
-CRuntimeClass* CObject::GetRuntimeClass() const { return CObject::GetThisClass(); }
+CRuntimeClass* CObject::GetRuntimeClass() const {
+  return CObject::GetThisClass();
+}

@@ -38,7 +38,7 @@ void CString::Format(LPCWSTR format, ...) {
       s_.assign(buffer.data(), static_cast<std::size_t>(n));
       return;
     }
-    if (buffer.size() > (1u << 20)) {  // a format that never fits: keep what we have
+    if (buffer.size() > (1u << 20)) { // a format that never fits: keep what we have
       s_.assign(buffer.data());
       return;
     }
@@ -46,12 +46,16 @@ void CString::Format(LPCWSTR format, ...) {
   }
 }
 
-int CString::Compare(LPCWSTR other) const { return s_.compare(other ? other : L""); }
+int CString::Compare(LPCWSTR other) const {
+  return s_.compare(other ? other : L"");
+}
 
 int CString::CompareNoCase(LPCWSTR other) const {
   std::wstring a = s_, b = other ? other : L"";
-  for (auto& c : a) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  for (auto& c : b) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (auto& c : a)
+    c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (auto& c : b)
+    c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
   return a.compare(b);
 }
 
@@ -84,20 +88,24 @@ CString CString::Right(int count) const {
 }
 
 CString& CString::MakeUpper() {
-  for (auto& c : s_) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (auto& c : s_)
+    c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
   return *this;
 }
 
 CString& CString::MakeLower() {
-  for (auto& c : s_) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (auto& c : s_)
+    c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
   return *this;
 }
 
 CString& CString::Trim() {
   auto space = [](wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
-  while (!s_.empty() && space(s_.back())) s_.pop_back();
+  while (!s_.empty() && space(s_.back()))
+    s_.pop_back();
   std::size_t i = 0;
-  while (i < s_.size() && space(s_[i])) ++i;
+  while (i < s_.size() && space(s_[i]))
+    ++i;
   s_.erase(0, i);
   return *this;
 }
@@ -106,7 +114,8 @@ int CString::Replace(LPCWSTR old_text, LPCWSTR new_text) {
   if (!old_text || !*old_text) return 0;
   std::wstring from(old_text), to(new_text ? new_text : L"");
   int count = 0;
-  for (std::size_t pos = s_.find(from); pos != std::wstring::npos; pos = s_.find(from, pos + to.size())) {
+  for (std::size_t pos = s_.find(from); pos != std::wstring::npos;
+       pos = s_.find(from, pos + to.size())) {
     s_.replace(pos, from.size(), to);
     ++count;
   }

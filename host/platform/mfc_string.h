@@ -6,19 +6,22 @@
 #include "win_types.h"
 
 class CString {
- public:
+public:
   CString() = default;
-  CString(LPCWSTR text) : s_(text ? text : L"") {}  // NOLINT: implicit, as in MFC
-  CString(const std::wstring& text) : s_(text) {}   // NOLINT
-  CString(LPCWSTR text, int length) : s_(text ? std::wstring(text, static_cast<std::size_t>(length)) : L"") {}
+  CString(LPCWSTR text) : s_(text ? text : L"") {} // NOLINT: implicit, as in MFC
+  CString(const std::wstring& text) : s_(text) {}  // NOLINT
+  CString(LPCWSTR text, int length)
+      : s_(text ? std::wstring(text, static_cast<std::size_t>(length)) : L"") {}
 
   int GetLength() const { return static_cast<int>(s_.size()); }
   bool IsEmpty() const { return s_.empty(); }
   void Empty() { s_.clear(); }
-  operator LPCWSTR() const { return s_.c_str(); }  // NOLINT
+  operator LPCWSTR() const { return s_.c_str(); } // NOLINT
   LPCWSTR GetString() const { return s_.c_str(); }
   const std::wstring& str() const { return s_; }
-  wchar_t GetAt(int i) const { return (i >= 0 && i < GetLength()) ? s_[static_cast<std::size_t>(i)] : 0; }
+  wchar_t GetAt(int i) const {
+    return (i >= 0 && i < GetLength()) ? s_[static_cast<std::size_t>(i)] : 0;
+  }
 
   // A writable buffer of at least `min_length` characters; ReleaseBuffer
   // sets the length (-1: up to the first NUL).
@@ -60,6 +63,6 @@ class CString {
   friend bool operator!=(const CString& a, LPCWSTR b) { return !(a == b); }
   friend bool operator<(const CString& a, const CString& b) { return a.s_ < b.s_; }
 
- private:
+private:
   std::wstring s_;
 };

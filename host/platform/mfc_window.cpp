@@ -30,7 +30,8 @@ void DropDeadTemporaries() {
 }
 
 bool Matches(const AFX_MSGMAP_ENTRY& e, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (e.pnRegisteredMessage) return *e.pnRegisteredMessage != 0 && *e.pnRegisteredMessage == message;
+  if (e.pnRegisteredMessage)
+    return *e.pnRegisteredMessage != 0 && *e.pnRegisteredMessage == message;
   if (e.nMessage != message) return false;
   if (message == WM_COMMAND) return e.nCode == HIWORD(wParam) && e.nID == LOWORD(wParam);
   if (message == WM_NOTIFY) {
@@ -40,7 +41,7 @@ bool Matches(const AFX_MSGMAP_ENTRY& e, UINT message, WPARAM wParam, LPARAM lPar
   return true;
 }
 
-}  // namespace
+} // namespace
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -93,7 +94,8 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!Attach(hwnd)) return FALSE;
-  super_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+  super_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   if (super_ == &AfxWndProc) super_ = nullptr;
   return TRUE;
 }
@@ -127,7 +129,8 @@ BOOL CWnd::CreateEx(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWO
     // A built-in class that never called AfxWndProc: take it over now.
     SubclassWindow(hwnd);
   } else if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&AfxWndProc)) {
-    super_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    super_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   }
   return TRUE;
 }
@@ -146,26 +149,44 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) {
   return m_hWnd ? ::SetTimer(m_hWnd, id, elapse, proc) : 0;
 }
-BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
-CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-CWnd* CWnd::GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
-int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+BOOL CWnd::KillTimer(UINT_PTR id) {
+  return ::KillTimer(m_hWnd, id);
+}
+CWnd* CWnd::GetParent() const {
+  return FromHandle(::GetParent(m_hWnd));
+}
+CWnd* CWnd::GetDlgItem(int id) const {
+  return FromHandle(::GetDlgItem(m_hWnd, id));
+}
+int CWnd::GetDlgCtrlID() const {
+  return ::GetDlgCtrlID(m_hWnd);
+}
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
   ::MoveWindow(m_hWnd, x, y, width, height, repaint);
 }
 void CWnd::MoveWindow(LPCRECT rect, BOOL repaint) {
-  if (rect) ::MoveWindow(m_hWnd, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, repaint);
+  if (rect)
+    ::MoveWindow(m_hWnd, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+                 repaint);
 }
-BOOL CWnd::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+BOOL CWnd::ShowWindow(int command) {
+  return ::ShowWindow(m_hWnd, command);
+}
+BOOL CWnd::IsWindowVisible() const {
+  return ::IsWindowVisible(m_hWnd);
+}
 void CWnd::GetClientRect(LPRECT rect) const {
   if (rect && !::GetClientRect(m_hWnd, rect)) *rect = RECT{};
 }
 void CWnd::GetWindowRect(LPRECT rect) const {
   if (rect && !::GetWindowRect(m_hWnd, rect)) *rect = RECT{};
 }
-void CWnd::SetWindowText(LPCWSTR text) { ::SetWindowTextW(m_hWnd, text); }
-void CWnd::GetWindowText(CString& text) const { text = kyrel::platform::WindowText(m_hWnd); }
+void CWnd::SetWindowText(LPCWSTR text) {
+  ::SetWindowTextW(m_hWnd, text);
+}
+void CWnd::GetWindowText(CString& text) const {
+  text = kyrel::platform::WindowText(m_hWnd);
+}
 
 BOOL CWnd::UpdateData(BOOL save_and_validate) {
   if (!m_hWnd) return FALSE;
@@ -181,7 +202,9 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
   static const AFX_MSGMAP map = {nullptr, &entries[0]};
   return &map;
 }
-const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWnd::GetMessageMap() const {
+  return GetThisMessageMap();
+}
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   for (const AFX_MSGMAP* map = GetMessageMap(); map;
@@ -213,10 +236,18 @@ LRESULT CWnd::Default() {
   return DefWindowProc(current_->message, current_->wParam, current_->lParam);
 }
 
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
-void CWnd::OnDestroy() { Default(); }
+void CWnd::OnTimer(UINT_PTR) {
+  Default();
+}
+void CWnd::OnSize(UINT, int, int) {
+  Default();
+}
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
+  return static_cast<BOOL>(Default());
+}
+void CWnd::OnDestroy() {
+  Default();
+}
 
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);

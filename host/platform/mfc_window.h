@@ -25,20 +25,20 @@
 class CWnd;
 
 struct AFX_MSGMAP_ENTRY {
-  UINT nMessage;  // 0 with pnRegisteredMessage set: a registered message
-  UINT nCode;     // WM_COMMAND notification code or WM_NOTIFY code
-  UINT nID;       // control id for WM_COMMAND / WM_NOTIFY; 0 otherwise
+  UINT nMessage; // 0 with pnRegisteredMessage set: a registered message
+  UINT nCode;    // WM_COMMAND notification code or WM_NOTIFY code
+  UINT nID;      // control id for WM_COMMAND / WM_NOTIFY; 0 otherwise
   const UINT* pnRegisteredMessage;
-  LRESULT (*pfn)(CWnd* self, WPARAM wParam, LPARAM lParam);  // null ends the map
+  LRESULT (*pfn)(CWnd* self, WPARAM wParam, LPARAM lParam); // null ends the map
 };
 
 struct AFX_MSGMAP {
-  const AFX_MSGMAP* (*pfnGetBaseMap)();  // null at the root
+  const AFX_MSGMAP* (*pfnGetBaseMap)(); // null at the root
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
 class CSize : public SIZE {
- public:
+public:
   CSize() = default;
   CSize(int width, int height) {
     cx = width;
@@ -48,7 +48,7 @@ class CSize : public SIZE {
 };
 
 class CPoint : public POINT {
- public:
+public:
   CPoint() = default;
   CPoint(int x0, int y0) {
     x = x0;
@@ -57,7 +57,7 @@ class CPoint : public POINT {
 };
 
 class CRect : public RECT {
- public:
+public:
   CRect() = default;
   CRect(int l, int t, int r, int b) {
     left = l;
@@ -67,13 +67,13 @@ class CRect : public RECT {
   }
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  operator LPRECT() { return this; }         // NOLINT
-  operator LPCRECT() const { return this; }  // NOLINT
+  operator LPRECT() { return this; }        // NOLINT
+  operator LPCRECT() const { return this; } // NOLINT
 };
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
- public:
+public:
   CCmdTarget() = default;
 };
 
@@ -81,14 +81,14 @@ class CDataExchange;
 
 class CWnd : public CCmdTarget {
   DECLARE_DYNCREATE(CWnd)
- public:
+public:
   CWnd();
   ~CWnd() override;
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
 
   HWND m_hWnd = nullptr;
-  operator HWND() const { return m_hWnd; }  // NOLINT
+  operator HWND() const { return m_hWnd; } // NOLINT
   HWND GetSafeHwnd() const { return m_hWnd; }
 
   // The CWnd attached to `hwnd`, or a temporary one kept until the window
@@ -124,7 +124,7 @@ class CWnd : public CCmdTarget {
   void GetWindowText(CString& text) const;
   BOOL UpdateData(BOOL save_and_validate = TRUE);
 
- protected:
+protected:
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -144,8 +144,8 @@ class CWnd : public CCmdTarget {
 
   friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 
- private:
-  WNDPROC super_ = nullptr;  // the window's procedure before we took it over
+private:
+  WNDPROC super_ = nullptr; // the window's procedure before we took it over
   const MSG* current_ = nullptr;
   bool temporary_ = false;
 };
@@ -153,8 +153,9 @@ class CWnd : public CCmdTarget {
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 class CDataExchange {
- public:
-  CDataExchange(CWnd* dialog, BOOL save_and_validate) : m_bSaveAndValidate(save_and_validate), m_pDlgWnd(dialog) {}
+public:
+  CDataExchange(CWnd* dialog, BOOL save_and_validate)
+      : m_bSaveAndValidate(save_and_validate), m_pDlgWnd(dialog) {}
   BOOL m_bSaveAndValidate;
   CWnd* m_pDlgWnd;
 };
@@ -162,64 +163,68 @@ class CDataExchange {
 // Binds `control` to the dialog's child with that id (once).
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 
-#define DECLARE_MESSAGE_MAP()                    \
- protected:                                      \
-  static const AFX_MSGMAP* GetThisMessageMap();  \
+#define DECLARE_MESSAGE_MAP()                                                                      \
+protected:                                                                                         \
+  static const AFX_MSGMAP* GetThisMessageMap();                                                    \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
-  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }      \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                      \
-    using ThisClass = theClass;                                                          \
-    using TheBaseClass = baseClass;                                                      \
-    static_assert(sizeof(ThisClass) > 0 && sizeof(TheBaseClass) > 0);                   \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
+  const AFX_MSGMAP* theClass::GetMessageMap() const {                                              \
+    return GetThisMessageMap();                                                                    \
+  }                                                                                                \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                                \
+    using ThisClass = theClass;                                                                    \
+    using TheBaseClass = baseClass;                                                                \
+    static_assert(sizeof(ThisClass) > 0 && sizeof(TheBaseClass) > 0);                              \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
-#define END_MESSAGE_MAP()                                                                \
-  {0, 0, 0, nullptr, nullptr}};                                                          \
-  static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-  return &messageMap;                                                                    \
+#define END_MESSAGE_MAP()                                                                          \
+  { 0, 0, 0, nullptr, nullptr }                                                                    \
+  }                                                                                                \
+  ;                                                                                                \
+  static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};    \
+  return &messageMap;                                                                              \
   }
 
-#define ON_MESSAGE(message, memberFxn)                                         \
-  {message, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {      \
-     return (static_cast<ThisClass*>(w)->*(memberFxn))(wp, lp);                \
+#define ON_MESSAGE(message, memberFxn)                                                             \
+  {message, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                          \
+     return (static_cast<ThisClass*>(w)->*(memberFxn))(wp, lp);                                    \
    }},
-#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                     \
-  {0, 0, 0, &(nMessageVariable), [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-     return (static_cast<ThisClass*>(w)->*(memberFxn))(wp, lp);                \
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                                         \
+  {0, 0, 0, &(nMessageVariable), [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                    \
+     return (static_cast<ThisClass*>(w)->*(memberFxn))(wp, lp);                                    \
    }},
-#define ON_COMMAND(id, memberFxn)                                              \
-  {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), nullptr,                    \
-   [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                                    \
-     (static_cast<ThisClass*>(w)->*(memberFxn))();                             \
-     return 0;                                                                 \
+#define ON_COMMAND(id, memberFxn)                                                                  \
+  {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), nullptr,                                         \
+   [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                                                        \
+     (static_cast<ThisClass*>(w)->*(memberFxn))();                                                 \
+     return 0;                                                                                     \
    }},
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
-#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                  \
-  {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), nullptr, \
-   [](CWnd* w, WPARAM, LPARAM lp) -> LRESULT {                                 \
-     LRESULT result = 0;                                                       \
-     (static_cast<ThisClass*>(w)->*(memberFxn))(reinterpret_cast<NMHDR*>(lp), &result); \
-     return result;                                                            \
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                      \
+  {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), nullptr,                      \
+   [](CWnd* w, WPARAM, LPARAM lp) -> LRESULT {                                                     \
+     LRESULT result = 0;                                                                           \
+     (static_cast<ThisClass*>(w)->*(memberFxn))(reinterpret_cast<NMHDR*>(lp), &result);            \
+     return result;                                                                                \
    }},
-#define ON_WM_TIMER()                                                          \
-  {WM_TIMER, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {        \
-     static_cast<ThisClass*>(w)->OnTimer(static_cast<UINT_PTR>(wp));           \
-     return 0;                                                                 \
+#define ON_WM_TIMER()                                                                              \
+  {WM_TIMER, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {                            \
+     static_cast<ThisClass*>(w)->OnTimer(static_cast<UINT_PTR>(wp));                               \
+     return 0;                                                                                     \
    }},
-#define ON_WM_SIZE()                                                           \
-  {WM_SIZE, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {      \
-     static_cast<ThisClass*>(w)->OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); \
-     return 0;                                                                 \
+#define ON_WM_SIZE()                                                                               \
+  {WM_SIZE, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                          \
+     static_cast<ThisClass*>(w)->OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));            \
+     return 0;                                                                                     \
    }},
-#define ON_WM_SETCURSOR()                                                      \
-  {WM_SETCURSOR, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-     return static_cast<ThisClass*>(w)->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wp)), \
-                                                    LOWORD(lp), HIWORD(lp));   \
+#define ON_WM_SETCURSOR()                                                                          \
+  {WM_SETCURSOR, 0, 0, nullptr, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                     \
+     return static_cast<ThisClass*>(w)->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wp)),  \
+                                                    LOWORD(lp), HIWORD(lp));                       \
    }},
-#define ON_WM_DESTROY()                                                        \
-  {WM_DESTROY, 0, 0, nullptr, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {         \
-     static_cast<ThisClass*>(w)->OnDestroy();                                  \
-     return 0;                                                                 \
+#define ON_WM_DESTROY()                                                                            \
+  {WM_DESTROY, 0, 0, nullptr, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                             \
+     static_cast<ThisClass*>(w)->OnDestroy();                                                      \
+     return 0;                                                                                     \
    }},

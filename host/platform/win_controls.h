@@ -15,7 +15,7 @@ constexpr UINT PBM_DELTAPOS = WM_USER + 3;
 constexpr UINT PBM_SETSTEP = WM_USER + 4;
 constexpr UINT PBM_STEPIT = WM_USER + 5;
 constexpr UINT PBM_SETRANGE32 = WM_USER + 6;
-constexpr UINT PBM_GETRANGE = WM_USER + 7;  // wParam TRUE: low limit, FALSE: high
+constexpr UINT PBM_GETRANGE = WM_USER + 7; // wParam TRUE: low limit, FALSE: high
 constexpr UINT PBM_GETPOS = WM_USER + 8;
 
 // Button.
@@ -140,4 +140,4 @@ int ListViewColumnCount(HWND list);
 std::wstring ListViewColumnHeading(HWND list, int column);
 std::wstring ListViewCellText(HWND list, int row, int column);
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

@@ -34,32 +34,41 @@ std::string FolderFor(int csidl) {
     return std::string(v && v[0] == '/' ? v : fallback);
   };
   switch (csidl & 0xFF) {
-    case CSIDL_APPDATA:
-    case CSIDL_LOCAL_APPDATA: return kyrel::platform::XdgDir("XDG_DATA_HOME", ".local/share");
-    case CSIDL_COMMON_APPDATA: return env_or("KYREL_COMMON_APPDATA", "/usr/local/share");
-    case CSIDL_PROGRAM_FILES:
-    case CSIDL_PROGRAM_FILES_COMMON: return env_or("KYREL_PROGRAM_FILES", "/opt");
-    case CSIDL_PERSONAL: {
-      const char* home = std::getenv("HOME");
-      return home && *home ? home : "";
-    }
-    default: return {};
+  case CSIDL_APPDATA:
+  case CSIDL_LOCAL_APPDATA:
+    return kyrel::platform::XdgDir("XDG_DATA_HOME", ".local/share");
+  case CSIDL_COMMON_APPDATA:
+    return env_or("KYREL_COMMON_APPDATA", "/usr/local/share");
+  case CSIDL_PROGRAM_FILES:
+  case CSIDL_PROGRAM_FILES_COMMON:
+    return env_or("KYREL_PROGRAM_FILES", "/opt");
+  case CSIDL_PERSONAL: {
+    const char* home = std::getenv("HOME");
+    return home && *home ? home : "";
+  }
+  default:
+    return {};
   }
 }
 
 DWORD ErrnoToError(int e) {
   switch (e) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    default: return ERROR_INVALID_PARAMETER;
+  case ENOENT:
+    return ERROR_FILE_NOT_FOUND;
+  case ENOTDIR:
+    return ERROR_PATH_NOT_FOUND;
+  case EACCES:
+  case EPERM:
+  case EROFS:
+    return ERROR_ACCESS_DENIED;
+  case EEXIST:
+    return ERROR_FILE_EXISTS;
+  default:
+    return ERROR_INVALID_PARAMETER;
   }
 }
 
-}  // namespace
+} // namespace
 
 HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR path) {
   if (!path) return E_INVALIDARG;
@@ -74,7 +83,8 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR path) {
 }
 
 BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int csidl, BOOL create) {
-  return SUCCEEDED(SHGetFolderPathW(owner, csidl | (create ? CSIDL_FLAG_CREATE : 0), nullptr, 0, path))
+  return SUCCEEDED(
+             SHGetFolderPathW(owner, csidl | (create ? CSIDL_FLAG_CREATE : 0), nullptr, 0, path))
              ? TRUE
              : FALSE;
 }
@@ -83,9 +93,10 @@ int SHCreateDirectoryExW(HWND, LPCWSTR path, const SECURITY_ATTRIBUTES*) {
   if (!path || !*path) return static_cast<int>(ERROR_INVALID_PARAMETER);
   std::string native = NativePath(path);
   struct stat st {};
-  if (stat(native.c_str(), &st) == 0) return static_cast<int>(S_ISDIR(st.st_mode) ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS);
+  if (stat(native.c_str(), &st) == 0)
+    return static_cast<int>(S_ISDIR(st.st_mode) ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS);
   return kyrel::platform::CreateDirectories(native) ? static_cast<int>(ERROR_SUCCESS)
-                                                     : static_cast<int>(ErrnoToError(errno));
+                                                    : static_cast<int>(ErrnoToError(errno));
 }
 
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
@@ -101,8 +112,10 @@ BOOL PathAppendW(LPWSTR path, LPCWSTR more) {
   if (!path || !more) return FALSE;
   std::wstring result(path);
   std::wstring tail(more);
-  while (!tail.empty() && (tail.front() == L'\\' || tail.front() == L'/')) tail.erase(0, 1);
-  if (!result.empty() && result.back() != L'/' && result.back() != L'\\' && !tail.empty()) result += L'/';
+  while (!tail.empty() && (tail.front() == L'\\' || tail.front() == L'/'))
+    tail.erase(0, 1);
+  if (!result.empty() && result.back() != L'/' && result.back() != L'\\' && !tail.empty())
+    result += L'/';
   result += tail;
   if (result.size() >= MAX_PATH) return FALSE;
   std::wmemcpy(path, result.c_str(), result.size() + 1);
@@ -137,12 +150,23 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access_mask, DWORD, LPSECURITY_ATTRIBUTES
   bool r = (access_mask & GENERIC_READ) != 0, w = (access_mask & GENERIC_WRITE) != 0;
   oflags |= (r && w) ? O_RDWR : (w ? O_WRONLY : O_RDONLY);
   switch (disposition) {
-    case CREATE_NEW: oflags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: oflags |= O_CREAT | O_TRUNC; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: oflags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: oflags |= O_TRUNC; break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+  case CREATE_NEW:
+    oflags |= O_CREAT | O_EXCL;
+    break;
+  case CREATE_ALWAYS:
+    oflags |= O_CREAT | O_TRUNC;
+    break;
+  case OPEN_EXISTING:
+    break;
+  case OPEN_ALWAYS:
+    oflags |= O_CREAT;
+    break;
+  case TRUNCATE_EXISTING:
+    oflags |= O_TRUNC;
+    break;
+  default:
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
   }
   mode_t mode = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
   int fd = open(NativePath(path).c_str(), oflags | O_CLOEXEC, mode);

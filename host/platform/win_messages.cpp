@@ -32,12 +32,12 @@ struct Queue {
   std::deque<MSG> messages;
   std::vector<Timer> timers;
   UINT_PTR next_thread_timer = 0x7FFF;
-  std::map<std::wstring, UINT> registered;  // upper-case name -> id
+  std::map<std::wstring, UINT> registered; // upper-case name -> id
   UINT next_registered = 0xC000;
 };
 
 Queue& TheQueue() {
-  static auto* queue = new Queue;  // workers may post while statics go away
+  static auto* queue = new Queue; // workers may post while statics go away
   return *queue;
 }
 
@@ -47,7 +47,7 @@ bool InFilter(const MSG& m, HWND hwnd, UINT lo, UINT hi) {
   return m.message >= lo && m.message <= hi;
 }
 
-}  // namespace
+} // namespace
 
 UINT RegisterWindowMessageW(LPCWSTR name) {
   if (!name || !*name) {
@@ -127,7 +127,9 @@ LRESULT DispatchMessageW(const MSG* msg) {
   return SendMessageW(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG*) {
+  return FALSE;
+}
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   if (hwnd && !IsWindow(hwnd)) {
@@ -219,4 +221,4 @@ void ForgetWindowMessages(HWND hwnd) {
     it = (it->hwnd == hwnd) ? q.timers.erase(it) : it + 1;
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

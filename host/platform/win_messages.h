@@ -84,4 +84,4 @@ void WaitForMessage(DWORD ms);
 // Removes every queued message and timer of the window (it is going away).
 void ForgetWindowMessages(HWND hwnd);
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

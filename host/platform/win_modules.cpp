@@ -38,7 +38,8 @@ std::vector<ModuleInfo> LoadedModules() {
       [](dl_phdr_info* info, size_t, void* data) -> int {
         ElfW(Addr) lowest = ~ElfW(Addr){0};
         for (int i = 0; i < info->dlpi_phnum; ++i)
-          if (info->dlpi_phdr[i].p_type == PT_LOAD) lowest = std::min(lowest, info->dlpi_phdr[i].p_vaddr);
+          if (info->dlpi_phdr[i].p_type == PT_LOAD)
+            lowest = std::min(lowest, info->dlpi_phdr[i].p_vaddr);
         if (lowest == ~ElfW(Addr){0}) return 0;
         ModuleInfo m;
         m.base = reinterpret_cast<HMODULE>(info->dlpi_addr + lowest);
@@ -61,7 +62,9 @@ HMODULE ExecutableModule() {
   return modules.empty() ? nullptr : modules.front().base;
 }
 
-HMODULE Resolve(HMODULE module) { return module ? module : ExecutableModule(); }
+HMODULE Resolve(HMODULE module) {
+  return module ? module : ExecutableModule();
+}
 
 bool SameName(LPCWSTR a, LPCWSTR b) {
   if (IS_INTRESOURCE(a) || IS_INTRESOURCE(b)) return a == b;
@@ -87,7 +90,8 @@ void Register(const void* anchor, const KyrelResourceEntry* entries, int count) 
 void Unregister(const KyrelResourceEntry* entries) {
   std::lock_guard<std::mutex> lock(Resources().mutex);
   auto& m = Resources().modules;
-  for (auto it = m.begin(); it != m.end();) it = it->second.first == entries ? m.erase(it) : std::next(it);
+  for (auto it = m.begin(); it != m.end();)
+    it = it->second.first == entries ? m.erase(it) : std::next(it);
 }
 
 // ---- version records ----
@@ -97,7 +101,8 @@ bool ReadSection(const std::string& path, const char* wanted, std::string& out) 
   if (!f) return false;
   Elf64_Ehdr eh;
   if (std::fread(&eh, sizeof eh, 1, f.get()) != 1) return false;
-  if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64) return false;
+  if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64)
+    return false;
   if (eh.e_shentsize != sizeof(Elf64_Shdr) || eh.e_shnum == 0 || eh.e_shstrndx >= eh.e_shnum ||
       eh.e_shnum > 65000)
     return false;
@@ -148,7 +153,8 @@ struct BlockHeader {
 
 void Append(std::string& block, const void* data, std::size_t size) {
   block.append(static_cast<const char*>(data), size);
-  while (block.size() % 4) block.push_back('\0');
+  while (block.size() % 4)
+    block.push_back('\0');
 }
 
 std::string BlockForFile(LPCWSTR path) {
@@ -158,7 +164,7 @@ std::string BlockForFile(LPCWSTR path) {
   return kyrel::platform::BuildVersionBlock(text);
 }
 
-}  // namespace
+} // namespace
 
 namespace kyrel::platform {
 
@@ -177,7 +183,8 @@ std::string BuildVersionBlock(const std::string& record_text) {
     if (eq == std::string::npos) continue;
     std::string key = line.substr(0, eq), value = line.substr(eq + 1);
     if (key == "FileVersion") {
-      have_version |= ParseVersion(value, header.fixed.dwFileVersionMS, header.fixed.dwFileVersionLS);
+      have_version |=
+          ParseVersion(value, header.fixed.dwFileVersionMS, header.fixed.dwFileVersionLS);
     } else if (key == "ProductVersion") {
       have_version |=
           ParseVersion(value, header.fixed.dwProductVersionMS, header.fixed.dwProductVersionLS);
@@ -214,7 +221,7 @@ std::string BuildVersionBlock(const std::string& record_text) {
   return block + body;
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform
 
 HMODULE KyrelModuleFromAddress(const void* address) {
   Dl_info info{};
@@ -226,7 +233,8 @@ HMODULE GetModuleHandleW(LPCWSTR name) {
   if (!name) return ExecutableModule();
   std::string wanted = NativePath(name);
   for (const ModuleInfo& m : LoadedModules()) {
-    std::string base = m.path.substr(m.path.find_last_of('/') == std::string::npos ? 0 : m.path.find_last_of('/') + 1);
+    std::string base = m.path.substr(
+        m.path.find_last_of('/') == std::string::npos ? 0 : m.path.find_last_of('/') + 1);
     if (EqualsNoCase(Utf8ToWide(base), Utf8ToWide(wanted)) || m.path == wanted) return m.base;
   }
   SetLastError(ERROR_FILE_NOT_FOUND);
@@ -265,7 +273,7 @@ DWORD GetShortPathNameW(LPCWSTR long_path, LPWSTR short_path, DWORD size) {
     return 0;
   }
   std::size_t n = std::wcslen(long_path);
-  if (!short_path || size <= n) return static_cast<DWORD>(n + 1);  // size needed
+  if (!short_path || size <= n) return static_cast<DWORD>(n + 1); // size needed
   std::wmemmove(short_path, long_path, n + 1);
   return static_cast<DWORD>(n);
 }
@@ -281,7 +289,9 @@ KyrelResourceRegistration::KyrelResourceRegistration(LPCWSTR type, LPCWSTR name,
   Register(this, &single_, 1);
 }
 
-KyrelResourceRegistration::~KyrelResourceRegistration() { Unregister(entries_); }
+KyrelResourceRegistration::~KyrelResourceRegistration() {
+  Unregister(entries_);
+}
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
   if (!name || !type) {
@@ -297,7 +307,8 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
       const KyrelResourceEntry& e = it->second.first[i];
       if (!SameName(e.type, type)) continue;
       type_seen = true;
-      if (SameName(e.name, name)) return reinterpret_cast<HRSRC>(const_cast<KyrelResourceEntry*>(&e));
+      if (SameName(e.name, name))
+        return reinterpret_cast<HRSRC>(const_cast<KyrelResourceEntry*>(&e));
     }
   }
   SetLastError(type_seen ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
@@ -313,8 +324,12 @@ HGLOBAL LoadResource(HMODULE, HRSRC resource) {
   return const_cast<void*>(reinterpret_cast<const KyrelResourceEntry*>(resource)->data);
 }
 
-LPVOID LockResource(HGLOBAL data) { return data; }
-BOOL FreeResource(HGLOBAL) { return FALSE; }
+LPVOID LockResource(HGLOBAL data) {
+  return data;
+}
+BOOL FreeResource(HGLOBAL) {
+  return FALSE;
+}
 
 DWORD GetFileVersionInfoSizeW(LPCWSTR path, LPDWORD handle) {
   if (handle) *handle = 0;
@@ -382,7 +397,8 @@ BOOL VerQueryValueW(LPCVOID block, LPCWSTR sub_block, LPVOID* buffer, UINT* leng
 }
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
-  void* p = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+  void* p =
+      (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
   if (!p) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return p;
 }
@@ -392,5 +408,9 @@ HGLOBAL GlobalFree(HGLOBAL memory) {
   return nullptr;
 }
 
-LPVOID GlobalLock(HGLOBAL memory) { return memory; }
-BOOL GlobalUnlock(HGLOBAL) { return TRUE; }
+LPVOID GlobalLock(HGLOBAL memory) {
+  return memory;
+}
+BOOL GlobalUnlock(HGLOBAL) {
+  return TRUE;
+}

@@ -21,7 +21,7 @@
 // The module that contains `address` (code or data), or null if none does.
 HMODULE KyrelModuleFromAddress(const void* address);
 
-HMODULE GetModuleHandleW(LPCWSTR module_name);  // null: the executable
+HMODULE GetModuleHandleW(LPCWSTR module_name); // null: the executable
 // The module's path; truncated (and NUL-terminated) when the buffer is too
 // small, as on Windows. 0 on failure.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
@@ -40,8 +40,8 @@ BOOL FreeResource(HGLOBAL data);
 
 // One embedded resource of a module.
 struct KyrelResourceEntry {
-  LPCWSTR type;  // string or MAKEINTRESOURCEW
-  LPCWSTR name;  // string or MAKEINTRESOURCEW
+  LPCWSTR type; // string or MAKEINTRESOURCEW
+  LPCWSTR name; // string or MAKEINTRESOURCEW
   const void* data;
   DWORD size;
 };
@@ -49,14 +49,14 @@ struct KyrelResourceEntry {
 // A static object of this type registers resources for the module that
 // holds it, from load to unload. The entries must outlive it.
 class KyrelResourceRegistration {
- public:
+public:
   KyrelResourceRegistration(const KyrelResourceEntry* entries, int count);
   KyrelResourceRegistration(LPCWSTR type, LPCWSTR name, const void* data, DWORD size);
   ~KyrelResourceRegistration();
   KyrelResourceRegistration(const KyrelResourceRegistration&) = delete;
   KyrelResourceRegistration& operator=(const KyrelResourceRegistration&) = delete;
 
- private:
+private:
   KyrelResourceEntry single_{};
   const KyrelResourceEntry* entries_ = nullptr;
 };
@@ -72,7 +72,7 @@ struct VS_FIXEDFILEINFO {
   DWORD dwFileFlagsMask = 0x3F;
   DWORD dwFileFlags = 0;
   DWORD dwFileOS = 0x40004;
-  DWORD dwFileType = 2;  // a library
+  DWORD dwFileType = 2; // a library
   DWORD dwFileSubtype = 0;
   DWORD dwFileDateMS = 0;
   DWORD dwFileDateLS = 0;
@@ -93,12 +93,12 @@ BOOL VerQueryValueW(LPCVOID block, LPCWSTR sub_block, LPVOID* buffer, UINT* leng
 namespace kyrel::platform {
 // Builds a version block from that text; empty when the text is unusable.
 std::string BuildVersionBlock(const std::string& record_text);
-}  // namespace kyrel::platform
+} // namespace kyrel::platform
 
 constexpr UINT GMEM_FIXED = 0x0000;
 constexpr UINT GMEM_ZEROINIT = 0x0040;
 constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
-HGLOBAL GlobalFree(HGLOBAL memory);  // null on success
+HGLOBAL GlobalFree(HGLOBAL memory); // null on success
 LPVOID GlobalLock(HGLOBAL memory);
 BOOL GlobalUnlock(HGLOBAL memory);

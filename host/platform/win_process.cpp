@@ -2,8 +2,8 @@
 
 #include "win_process.h"
 
-#include <spawn.h>
 #include <cerrno>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +27,7 @@ namespace {
 struct Process final : KernelObject {
   Process() : KernelObject(Kind::process) {}
   pid_t pid = 0;
-  DWORD exit_code = 259;  // STILL_ACTIVE, guarded by the wait lock
+  DWORD exit_code = 259; // STILL_ACTIVE, guarded by the wait lock
 };
 
 // Stands for the main thread of a started process; signalled with it.
@@ -38,7 +38,8 @@ struct ProcessThread final : KernelObject {
 bool Spawn(const std::vector<std::string>& args, const char* cwd, pid_t& pid) {
   if (args.empty() || args[0].empty()) return false;
   std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const auto& a : args)
+    argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -52,7 +53,7 @@ bool Spawn(const std::vector<std::string>& args, const char* cwd, pid_t& pid) {
   return rc == 0;
 }
 
-}  // namespace
+} // namespace
 
 namespace kyrel::platform {
 
@@ -60,7 +61,8 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
   std::vector<std::wstring> args;
   std::size_t i = 0, n = line.size();
   while (i < n) {
-    while (i < n && (line[i] == L' ' || line[i] == L'\t')) ++i;
+    while (i < n && (line[i] == L' ' || line[i] == L'\t'))
+      ++i;
     if (i >= n) break;
     std::wstring arg;
     bool quoted = false;
@@ -92,7 +94,7 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
   return args;
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBUTES,
                     LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCWSTR current_directory,
@@ -100,7 +102,8 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
   std::vector<std::wstring> wide_args =
       kyrel::platform::SplitCommandLine(command_line ? command_line : L"");
   std::vector<std::string> args;
-  for (const auto& a : wide_args) args.push_back(WideToUtf8(a));
+  for (const auto& a : wide_args)
+    args.push_back(WideToUtf8(a));
   if (application && *application) {
     if (args.empty())
       args.push_back(NativePath(application));
@@ -168,16 +171,19 @@ BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exit_code) {
   return TRUE;
 }
 
-HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int) {
+HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                        int) {
   auto result = [](ULONG_PTR v) { return reinterpret_cast<HINSTANCE>(v); };
   if (!file || !*file) return result(ERROR_FILE_NOT_FOUND);
-  if (verb && *verb && !kyrel::platform::EqualsNoCase(verb, L"open")) return result(31);  // no association
+  if (verb && *verb && !kyrel::platform::EqualsNoCase(verb, L"open"))
+    return result(31); // no association
   std::vector<std::string> args;
   const char* opener = std::getenv("KYREL_OPEN_COMMAND");
   args.push_back(opener && *opener ? opener : "xdg-open");
   args.push_back(WideToUtf8(file));
   if (parameters && *parameters)
-    for (const auto& p : kyrel::platform::SplitCommandLine(parameters)) args.push_back(WideToUtf8(p));
+    for (const auto& p : kyrel::platform::SplitCommandLine(parameters))
+      args.push_back(WideToUtf8(p));
   std::string cwd = directory ? NativePath(directory) : std::string();
   pid_t pid = 0;
   if (!Spawn(args, directory ? cwd.c_str() : nullptr, pid)) return result(ERROR_FILE_NOT_FOUND);

@@ -33,10 +33,10 @@ using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 // the program ends (GetExitCodeProcess gives its status); the thread handle
 // stands for its main thread. IDLE_PRIORITY_CLASS runs it at the lowest
 // scheduling weight. FALSE with ERROR_FILE_NOT_FOUND when it cannot start.
-BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBUTES process_security,
-                    LPSECURITY_ATTRIBUTES thread_security, BOOL inherit_handles, DWORD flags,
-                    LPVOID environment, LPCWSTR current_directory, LPSTARTUPINFOW startup,
-                    LPPROCESS_INFORMATION info);
+BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line,
+                    LPSECURITY_ATTRIBUTES process_security, LPSECURITY_ATTRIBUTES thread_security,
+                    BOOL inherit_handles, DWORD flags, LPVOID environment,
+                    LPCWSTR current_directory, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info);
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exit_code);
 
 // Opens a file or web address with the desktop's opener ($KYREL_OPEN_COMMAND
@@ -50,4 +50,4 @@ namespace kyrel::platform {
 // group, 2n backslashes before a quote give n backslashes, a backslash
 // before a quote escapes it.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& command_line);
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

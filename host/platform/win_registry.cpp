@@ -13,14 +13,14 @@
 #include "file_util.h"
 #include "win_strings.h"
 
-using nlohmann::json;
 using kyrel::platform::ToUpper;
 using kyrel::platform::Utf8ToWide;
 using kyrel::platform::WideToUtf8;
+using nlohmann::json;
 
 struct HKEY__ {
   std::string file;
-  std::string path;  // "HKEY_LOCAL_MACHINE\SOFTWARE\..."
+  std::string path; // "HKEY_LOCAL_MACHINE\SOFTWARE\..."
   bool writable = false;
 };
 
@@ -68,14 +68,17 @@ json* FindNoCase(json& object, const std::string& name) {
 
 std::string Join(const std::string& a, LPCWSTR sub) {
   std::string s = sub ? WideToUtf8(sub) : "";
-  while (!s.empty() && (s.front() == '\\' || s.front() == '/')) s.erase(0, 1);
-  while (!s.empty() && (s.back() == '\\' || s.back() == '/')) s.pop_back();
+  while (!s.empty() && (s.front() == '\\' || s.front() == '/'))
+    s.erase(0, 1);
+  while (!s.empty() && (s.back() == '\\' || s.back() == '/'))
+    s.pop_back();
   for (char& c : s)
     if (c == '/') c = '\\';
   return s.empty() ? a : a + "\\" + s;
 }
 
-LSTATUS Open(HKEY root, LPCWSTR sub, REGSAM access, PHKEY result, bool create, LPDWORD disposition) {
+LSTATUS Open(HKEY root, LPCWSTR sub, REGSAM access, PHKEY result, bool create,
+             LPDWORD disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   std::string file, base;
@@ -98,7 +101,7 @@ LSTATUS Open(HKEY root, LPCWSTR sub, REGSAM access, PHKEY result, bool create, L
     std::string error;
     if (!kyrel::platform::WriteFileAtomically(file, doc.dump(2), error)) return ERROR_ACCESS_DENIED;
   }
-  if (disposition) *disposition = exists ? 2 : 1;  // opened existing : created new
+  if (disposition) *disposition = exists ? 2 : 1; // opened existing : created new
   auto* key = new HKEY__;
   key->file = file;
   key->path = path;
@@ -107,7 +110,7 @@ LSTATUS Open(HKEY root, LPCWSTR sub, REGSAM access, PHKEY result, bool create, L
   return ERROR_SUCCESS;
 }
 
-}  // namespace
+} // namespace
 
 LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR sub_key, DWORD, REGSAM access, PHKEY result) {
   return Open(root, sub_key, access, result, false, nullptr);
@@ -145,7 +148,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD, LPDWORD type, LP
     for (const json& b : value)
       bytes.push_back(static_cast<char>(b.is_number_integer() ? b.get<int>() & 0xFF : 0));
   } else {
-    return ERROR_INVALID_DATA;  // a malformed entry is reported, never guessed at
+    return ERROR_INVALID_DATA; // a malformed entry is reported, never guessed at
   }
   if (type) *type = value_type;
   if (!data) {
@@ -161,14 +164,16 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD, LPDWORD type, LP
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE* data, DWORD size) {
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE* data,
+                       DWORD size) {
   if (!key || IsRoot(key)) return ERROR_INVALID_HANDLE;
   if (!key->writable) return ERROR_ACCESS_DENIED;
   if (!data && size) return ERROR_INVALID_PARAMETER;
   json entry;
   if (type == REG_SZ || type == REG_EXPAND_SZ) {
     std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
-    while (!text.empty() && text.back() == 0) text.pop_back();
+    while (!text.empty() && text.back() == 0)
+      text.pop_back();
     entry = {{"type", type == REG_SZ ? "REG_SZ" : "REG_EXPAND_SZ"}, {"value", WideToUtf8(text)}};
   } else if (type == REG_DWORD) {
     if (size < sizeof(DWORD)) return ERROR_INVALID_PARAMETER;
@@ -177,7 +182,8 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BY
     entry = {{"type", "REG_DWORD"}, {"value", v}};
   } else if (type == REG_BINARY) {
     json bytes = json::array();
-    for (DWORD i = 0; i < size; ++i) bytes.push_back(data[i]);
+    for (DWORD i = 0; i < size; ++i)
+      bytes.push_back(data[i]);
     entry = {{"type", "REG_BINARY"}, {"value", bytes}};
   } else {
     return ERROR_INVALID_PARAMETER;
@@ -208,8 +214,9 @@ LSTATUS RegDeleteValueW(HKEY key, LPCWSTR value_name) {
     if (ToUpper(Utf8ToWide(it.key())) == wanted) {
       values->erase(it);
       std::string error;
-      return kyrel::platform::WriteFileAtomically(key->file, doc.dump(2), error) ? ERROR_SUCCESS
-                                                                                 : ERROR_ACCESS_DENIED;
+      return kyrel::platform::WriteFileAtomically(key->file, doc.dump(2), error)
+                 ? ERROR_SUCCESS
+                 : ERROR_ACCESS_DENIED;
     }
   }
   return ERROR_FILE_NOT_FOUND;

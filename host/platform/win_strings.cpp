@@ -8,8 +8,12 @@ namespace {
 thread_local DWORD t_last_error = 0;
 }
 
-DWORD GetLastError() { return t_last_error; }
-void SetLastError(DWORD code) { t_last_error = code; }
+DWORD GetLastError() {
+  return t_last_error;
+}
+void SetLastError(DWORD code) {
+  t_last_error = code;
+}
 
 namespace kyrel::platform {
 
@@ -93,7 +97,9 @@ std::string NativePath(std::wstring_view path) {
   return out;
 }
 
-std::wstring WidePath(std::string_view native) { return Utf8ToWide(native); }
+std::wstring WidePath(std::string_view native) {
+  return Utf8ToWide(native);
+}
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
@@ -105,8 +111,9 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
 
 std::wstring ToUpper(std::wstring_view text) {
   std::wstring out(text);
-  for (wchar_t& ch : out) ch = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(ch)));
+  for (wchar_t& ch : out)
+    ch = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(ch)));
   return out;
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

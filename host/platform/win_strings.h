@@ -19,4 +19,4 @@ std::wstring WidePath(std::string_view native);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 std::wstring ToUpper(std::wstring_view text);
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

@@ -23,7 +23,7 @@ std::mutex& LiveLock() {
   return m;
 }
 std::unordered_set<KernelObject*>& LiveObjects() {
-  static auto* objects = new std::unordered_set<KernelObject*>;  // outlives static destructors
+  static auto* objects = new std::unordered_set<KernelObject*>; // outlives static destructors
   return *objects;
 }
 
@@ -77,7 +77,7 @@ void RunThread(Thread* thread) {
 }
 
 void StartThread(Thread* thread) {
-  AddRef(thread);  // the running thread's own reference
+  AddRef(thread); // the running thread's own reference
   try {
     std::thread(RunThread, thread).detach();
   } catch (...) {
@@ -95,7 +95,7 @@ bool TakeSignal(KernelObject* object) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 std::mutex& WaitLock() {
   static auto* m = new std::mutex;
@@ -144,7 +144,7 @@ void Signal(KernelObject* object) {
   WaitCondition().notify_all();
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform
 
 using namespace kyrel::platform;
 
@@ -247,7 +247,9 @@ BOOL GetExitCodeThread(HANDLE handle, DWORD* exit_code) {
   return TRUE;
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+DWORD GetCurrentThreadId() {
+  return static_cast<DWORD>(syscall(SYS_gettid));
+}
 
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, DWORD ms) {
   if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr) {
@@ -264,13 +266,15 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, 
     }
   }
   // Keep the objects alive while waiting even if another thread closes them.
-  for (auto* object : objects) AddRef(object);
+  for (auto* object : objects)
+    AddRef(object);
   DWORD result = WAIT_TIMEOUT;
   auto ready = [&]() {
     if (wait_all) {
       for (auto* object : objects)
         if (!object->signalled) return false;
-      for (auto* object : objects) TakeSignal(object);
+      for (auto* object : objects)
+        TakeSignal(object);
       result = WAIT_OBJECT_0;
       return true;
     }
@@ -285,7 +289,8 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, 
   {
     std::unique_lock<std::mutex> lock(WaitLock());
     if (ms == INFINITE) {
-      while (!ready()) WaitCondition().wait(lock);
+      while (!ready())
+        WaitCondition().wait(lock);
     } else {
       auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
       while (!ready()) {
@@ -296,11 +301,14 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, 
       }
     }
   }
-  for (auto* object : objects) Release(object);
+  for (auto* object : objects)
+    Release(object);
   return result;
 }
 
-DWORD WaitForSingleObject(HANDLE handle, DWORD ms) { return WaitForMultipleObjects(1, &handle, FALSE, ms); }
+DWORD WaitForSingleObject(HANDLE handle, DWORD ms) {
+  return WaitForMultipleObjects(1, &handle, FALSE, ms);
+}
 
 BOOL CloseHandle(HANDLE handle) {
   KernelObject* object = FromHandle(handle);
@@ -335,13 +343,15 @@ std::uint64_t GetTickCount64() {
       duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
+DWORD GetTickCount() {
+  return static_cast<DWORD>(GetTickCount64());
+}
 
 namespace {
 struct CriticalSectionImpl {
   std::recursive_mutex mutex;
 };
-}  // namespace
+} // namespace
 
 void InitializeCriticalSection(LPCRITICAL_SECTION section) {
   if (section) section->impl = new CriticalSectionImpl;

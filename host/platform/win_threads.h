@@ -40,8 +40,7 @@ BOOL ResetEvent(HANDLE event);
 // Threads. The thread starts at once unless CREATE_SUSPENDED is given
 // (ResumeThread starts it). Its handle is signalled when it ends.
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stack_size,
-                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
-                    DWORD* thread_id);
+                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags, DWORD* thread_id);
 DWORD ResumeThread(HANDLE thread);
 // Below-normal and lower priorities lower the thread's scheduling weight
 // (a higher nice value); raising above normal is recorded but may not be
@@ -54,8 +53,7 @@ DWORD GetCurrentThreadId();
 
 // Waits on events, threads and processes.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all,
-                             DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, DWORD milliseconds);
 
 BOOL CloseHandle(HANDLE handle);
 
@@ -67,7 +65,7 @@ std::uint64_t GetTickCount64();
 
 // Critical sections: re-entrant for the holder, with a non-blocking try.
 struct CRITICAL_SECTION {
-  void* impl = nullptr;  // owned; made by InitializeCriticalSection
+  void* impl = nullptr; // owned; made by InitializeCriticalSection
 };
 using LPCRITICAL_SECTION = CRITICAL_SECTION*;
 void InitializeCriticalSection(LPCRITICAL_SECTION section);

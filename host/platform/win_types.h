@@ -63,7 +63,7 @@ using HANDLE = void*;
 struct HWND__;
 using HWND = HWND__*;
 struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;  // a module's load address
+using HINSTANCE = HINSTANCE__*; // a module's load address
 using HMODULE = HINSTANCE;
 struct HKEY__;
 using HKEY = HKEY__*;
@@ -83,7 +83,7 @@ using HICON = HCURSOR;
 
 #define LOWORD(l) (static_cast<WORD>(static_cast<DWORD_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xffff))
-#define MAKELONG(a, b) \
+#define MAKELONG(a, b)                                                                             \
   (static_cast<LONG>(static_cast<WORD>(a) | (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
 #define MAKEWPARAM(l, h) (static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
 // Integer resource names and types travel as small pointer values.

@@ -21,7 +21,7 @@ struct HWND__ {
   int id = 0;
   DWORD style = 0;
   DWORD ex_style = 0;
-  RECT rect;  // relative to the parent
+  RECT rect; // relative to the parent
   LONG_PTR user_data = 0;
   void* control_data = nullptr;
   void (*control_deleter)(void*) = nullptr;
@@ -54,7 +54,7 @@ WNDPROC ProcForClass(const std::wstring& name) {
 
 HCURSOR g_cursor = nullptr;
 
-}  // namespace
+} // namespace
 
 ATOM RegisterClassW(const WNDCLASSW* wc) {
   if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
@@ -104,7 +104,8 @@ BOOL DestroyWindow(HWND hwnd) {
   hwnd->destroying = true;
   SendMessageW(hwnd, WM_DESTROY, 0, 0);
   std::vector<HWND> children = hwnd->children;
-  for (HWND child : children) DestroyWindow(child);
+  for (HWND child : children)
+    DestroyWindow(child);
   if (hwnd->parent && IsWindow(hwnd->parent)) {
     auto& siblings = hwnd->parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
@@ -131,26 +132,26 @@ LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!IsWindow(hwnd)) return 0;
   switch (message) {
-    case WM_SETTEXT:
-      hwnd->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : L"";
-      return TRUE;
-    case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(hwnd->text.size());
-    case WM_GETTEXT: {
-      auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-      if (!buffer || wParam == 0) return 0;
-      std::size_t n = std::min<std::size_t>(hwnd->text.size(), wParam - 1);
-      std::wmemcpy(buffer, hwnd->text.data(), n);
-      buffer[n] = 0;
-      return static_cast<LRESULT>(n);
-    }
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_SETCURSOR:
-      return FALSE;
-    default:
-      return 0;
+  case WM_SETTEXT:
+    hwnd->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : L"";
+    return TRUE;
+  case WM_GETTEXTLENGTH:
+    return static_cast<LRESULT>(hwnd->text.size());
+  case WM_GETTEXT: {
+    auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+    if (!buffer || wParam == 0) return 0;
+    std::size_t n = std::min<std::size_t>(hwnd->text.size(), wParam - 1);
+    std::wmemcpy(buffer, hwnd->text.data(), n);
+    buffer[n] = 0;
+    return static_cast<LRESULT>(n);
+  }
+  case WM_CLOSE:
+    DestroyWindow(hwnd);
+    return 0;
+  case WM_SETCURSOR:
+    return FALSE;
+  default:
+    return 0;
   }
 }
 
@@ -162,12 +163,18 @@ LRESULT CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LP
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
   if (!IsWindow(hwnd)) return 0;
   switch (index) {
-    case GWL_STYLE: return static_cast<LONG_PTR>(hwnd->style);
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(hwnd->ex_style);
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(hwnd->proc);
-    case GWLP_USERDATA: return hwnd->user_data;
-    case GWLP_ID: return hwnd->id;
-    default: return 0;
+  case GWL_STYLE:
+    return static_cast<LONG_PTR>(hwnd->style);
+  case GWL_EXSTYLE:
+    return static_cast<LONG_PTR>(hwnd->ex_style);
+  case GWLP_WNDPROC:
+    return reinterpret_cast<LONG_PTR>(hwnd->proc);
+  case GWLP_USERDATA:
+    return hwnd->user_data;
+  case GWLP_ID:
+    return hwnd->id;
+  default:
+    return 0;
   }
 }
 
@@ -175,17 +182,30 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   if (!IsWindow(hwnd)) return 0;
   LONG_PTR old = GetWindowLongPtrW(hwnd, index);
   switch (index) {
-    case GWL_STYLE: hwnd->style = static_cast<DWORD>(value); break;
-    case GWL_EXSTYLE: hwnd->ex_style = static_cast<DWORD>(value); break;
-    case GWLP_WNDPROC: hwnd->proc = reinterpret_cast<WNDPROC>(value); break;
-    case GWLP_USERDATA: hwnd->user_data = value; break;
-    case GWLP_ID: hwnd->id = static_cast<int>(value); break;
-    default: return 0;
+  case GWL_STYLE:
+    hwnd->style = static_cast<DWORD>(value);
+    break;
+  case GWL_EXSTYLE:
+    hwnd->ex_style = static_cast<DWORD>(value);
+    break;
+  case GWLP_WNDPROC:
+    hwnd->proc = reinterpret_cast<WNDPROC>(value);
+    break;
+  case GWLP_USERDATA:
+    hwnd->user_data = value;
+    break;
+  case GWLP_ID:
+    hwnd->id = static_cast<int>(value);
+    break;
+  default:
+    return 0;
   }
   return old;
 }
 
-HWND GetParent(HWND hwnd) { return IsWindow(hwnd) ? hwnd->parent : nullptr; }
+HWND GetParent(HWND hwnd) {
+  return IsWindow(hwnd) ? hwnd->parent : nullptr;
+}
 
 HWND GetDlgItem(HWND dialog, int id) {
   if (!IsWindow(dialog)) return nullptr;
@@ -194,7 +214,9 @@ HWND GetDlgItem(HWND dialog, int id) {
   return nullptr;
 }
 
-int GetDlgCtrlID(HWND hwnd) { return IsWindow(hwnd) ? hwnd->id : 0; }
+int GetDlgCtrlID(HWND hwnd) {
+  return IsWindow(hwnd) ? hwnd->id : 0;
+}
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL) {
   if (!IsWindow(hwnd)) return FALSE;
@@ -259,15 +281,22 @@ int GetWindowTextLengthW(HWND hwnd) {
 
 int GetClassNameW(HWND hwnd, LPWSTR buffer, int max_count) {
   if (!IsWindow(hwnd) || !buffer || max_count <= 0) return 0;
-  std::size_t n = std::min<std::size_t>(hwnd->class_name.size(), static_cast<std::size_t>(max_count - 1));
+  std::size_t n =
+      std::min<std::size_t>(hwnd->class_name.size(), static_cast<std::size_t>(max_count - 1));
   std::wmemcpy(buffer, hwnd->class_name.data(), n);
   buffer[n] = 0;
   return static_cast<int>(n);
 }
 
-BOOL InvalidateRect(HWND hwnd, LPCRECT, BOOL) { return IsWindow(hwnd); }
-BOOL UpdateWindow(HWND hwnd) { return IsWindow(hwnd); }
-HWND SetFocus(HWND hwnd) { return IsWindow(hwnd) ? hwnd : nullptr; }
+BOOL InvalidateRect(HWND hwnd, LPCRECT, BOOL) {
+  return IsWindow(hwnd);
+}
+BOOL UpdateWindow(HWND hwnd) {
+  return IsWindow(hwnd);
+}
+HWND SetFocus(HWND hwnd) {
+  return IsWindow(hwnd) ? hwnd : nullptr;
+}
 
 HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
   if (!IS_INTRESOURCE(name)) return nullptr;
@@ -281,7 +310,9 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return old;
 }
 
-HCURSOR GetCursor() { return g_cursor; }
+HCURSOR GetCursor() {
+  return g_cursor;
+}
 
 namespace kyrel::platform {
 
@@ -297,9 +328,13 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-std::wstring WindowClass(HWND hwnd) { return IsWindow(hwnd) ? hwnd->class_name : std::wstring(); }
+std::wstring WindowClass(HWND hwnd) {
+  return IsWindow(hwnd) ? hwnd->class_name : std::wstring();
+}
 
-void* ControlData(HWND hwnd) { return IsWindow(hwnd) ? hwnd->control_data : nullptr; }
+void* ControlData(HWND hwnd) {
+  return IsWindow(hwnd) ? hwnd->control_data : nullptr;
+}
 
 void SetControlData(HWND hwnd, void* data, void (*deleter)(void*)) {
   if (!IsWindow(hwnd)) {
@@ -316,4 +351,4 @@ int CursorId(HCURSOR cursor) {
   return value < 0x10000 ? static_cast<int>(value) : 0;
 }
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

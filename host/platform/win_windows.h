@@ -118,4 +118,4 @@ void SetControlData(HWND hwnd, void* data, void (*deleter)(void*));
 // The id a cursor handle was loaded from (32650 for IDC_APPSTARTING), 0 if none.
 int CursorId(HCURSOR cursor);
 
-}  // namespace kyrel::platform
+} // namespace kyrel::platform

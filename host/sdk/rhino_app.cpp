@@ -15,8 +15,9 @@ CRhinoApp& RhinoApp() {
 
 bool CRhinoApp::SetActiveDoc(CRhinoDoc* doc) {
   if (doc != nullptr) {
-    const bool bOwned = std::any_of(m_docs.begin(), m_docs.end(),
-                                    [&](const std::unique_ptr<CRhinoDoc>& d) { return d.get() == doc; });
+    const bool bOwned =
+        std::any_of(m_docs.begin(), m_docs.end(),
+                    [&](const std::unique_ptr<CRhinoDoc>& d) { return d.get() == doc; });
     if (!bOwned) return false;
   }
   m_active_doc = doc;
@@ -49,7 +50,8 @@ bool CRhinoApp::CloseDocument(CRhinoDoc* doc) {
 
 std::vector<CRhinoDoc*> CRhinoApp::Documents() const {
   std::vector<CRhinoDoc*> docs;
-  for (const auto& d : m_docs) docs.push_back(d.get());
+  for (const auto& d : m_docs)
+    docs.push_back(d.get());
   return docs;
 }
 
@@ -79,7 +81,7 @@ bool CRhinoApp::DestroyView(CRhinoView* view) {
   rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) { w.OnDestroyView(view); });
   std::unique_ptr<CRhinoView> dying = std::move(*it);
   m_views.erase(it);
-  dying.reset();  // the view's destructor clears the active view
+  dying.reset(); // the view's destructor clears the active view
   return true;
 }
 
@@ -107,8 +109,10 @@ int CRhinoApp::ProcessDeferredRedraws() {
 }
 
 void CRhinoApp::Shutdown() {
-  while (!m_views.empty()) DestroyView(m_views.back().get());
-  while (!m_docs.empty()) CloseDocument(m_docs.back().get());
+  while (!m_views.empty())
+    DestroyView(m_views.back().get());
+  while (!m_docs.empty())
+    CloseDocument(m_docs.back().get());
   m_active_doc = nullptr;
   m_active_view = nullptr;
 }

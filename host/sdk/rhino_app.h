@@ -15,10 +15,10 @@
 
 class CRhinoDoc;
 class CRhinoView;
-class CRhinoFileWriteOptions;  // defined by the file-writing side (ui/)
+class CRhinoFileWriteOptions; // defined by the file-writing side (ui/)
 
 class CRhinoApp {
- public:
+public:
   CRhinoApp() = default;
   CRhinoApp(const CRhinoApp&) = delete;
   CRhinoApp& operator=(const CRhinoApp&) = delete;
@@ -44,7 +44,7 @@ class CRhinoApp {
   // ---- views ----
   // The active view, or null.
   CRhinoView* ActiveView() const { return m_active_view; }
-  bool SetActiveView(CRhinoView* view);  // fires OnSetActiveView
+  bool SetActiveView(CRhinoView* view); // fires OnSetActiveView
   // A new view onto doc (may be null) that the application owns; engine
   // null gives a recording engine. The first view becomes active. Fires
   // OnCreateView.
@@ -73,7 +73,7 @@ class CRhinoApp {
   // Host-internal: a view that is going away stops being active.
   void ViewDestroyed(CRhinoView* view);
 
- private:
+private:
   std::vector<std::unique_ptr<CRhinoDoc>> m_docs;
   std::vector<std::unique_ptr<CRhinoView>> m_views;
   std::atomic<CRhinoDoc*> m_active_doc{nullptr};

@@ -22,15 +22,18 @@ CRhinoBrepObject::CRhinoBrepObject(const CRhinoBrepObject& src) : CRhinoObject(s
 }
 
 CRhinoBrepObject::~CRhinoBrepObject() {
-  for (int s = 0; s < 3; ++s) ClearSlot(s, true);
+  for (int s = 0; s < 3; ++s)
+    ClearSlot(s, true);
   delete m_brep;
 }
 
-ON::object_type CRhinoBrepObject::ObjectType() const { return ON::brep_object; }
+ON::object_type CRhinoBrepObject::ObjectType() const {
+  return ON::brep_object;
+}
 
 unsigned int CRhinoBrepObject::SizeOf() const {
-  unsigned int sz = CRhinoObject::SizeOf() +
-                    static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
+  unsigned int sz =
+      CRhinoObject::SizeOf() + static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
   if (m_brep != nullptr) sz += m_brep->SizeOf();
   for (const MeshSet& set : m_mesh_sets)
     for (const ON_Mesh* m : set.meshes)
@@ -38,41 +41,54 @@ unsigned int CRhinoBrepObject::SizeOf() const {
   return sz;
 }
 
-CRhinoObject* CRhinoBrepObject::DuplicateRhinoObject() const { return new CRhinoBrepObject(*this); }
+CRhinoObject* CRhinoBrepObject::DuplicateRhinoObject() const {
+  return new CRhinoBrepObject(*this);
+}
 
 bool CRhinoBrepObject::TransformGeometry(const ON_Xform& xform) {
   if (m_brep == nullptr) return false;
   if (!m_brep->Transform(xform)) return false;
-  for (int s = 0; s < 3; ++s) ClearSlot(s, true);
+  for (int s = 0; s < 3; ++s)
+    ClearSlot(s, true);
   m_edges_valid = false;
   return true;
 }
 
-const ON_Geometry* CRhinoBrepObject::Geometry() const { return m_brep; }
+const ON_Geometry* CRhinoBrepObject::Geometry() const {
+  return m_brep;
+}
 
 void CRhinoBrepObject::SetBrep(ON_Brep* brep) {
   if (brep == m_brep) return;
-  for (int s = 0; s < 3; ++s) ClearSlot(s, true);
+  for (int s = 0; s < 3; ++s)
+    ClearSlot(s, true);
   delete m_brep;
   m_brep = brep;
   m_edges_valid = false;
 }
 
-void CRhinoBrepObject::SetBrep(const ON_Brep& brep) { SetBrep(new ON_Brep(brep)); }
+void CRhinoBrepObject::SetBrep(const ON_Brep& brep) {
+  SetBrep(new ON_Brep(brep));
+}
 
 int CRhinoBrepObject::SlotOf(ON::mesh_type mesh_type) {
   switch (mesh_type) {
-    case ON::render_mesh: return 0;
-    case ON::analysis_mesh: return 1;
-    case ON::preview_mesh: return 2;
-    default: return -1;
+  case ON::render_mesh:
+    return 0;
+  case ON::analysis_mesh:
+    return 1;
+  case ON::preview_mesh:
+    return 2;
+  default:
+    return -1;
   }
 }
 
 void CRhinoBrepObject::ClearSlot(int slot, bool bDeleteMeshes) {
   if (slot < 0 || slot > 2) return;
   if (bDeleteMeshes)
-    for (ON_Mesh* m : m_mesh_sets[slot].meshes) delete m;
+    for (ON_Mesh* m : m_mesh_sets[slot].meshes)
+      delete m;
   m_mesh_sets[slot].meshes.Empty();
   if (slot == 0) m_edges_valid = false;
 }
@@ -86,7 +102,8 @@ void CRhinoBrepObject::Draw(CRhinoDisplayPipeline& pipeline) const {
   if (!bEdges && !bNaked) return;
   if (!m_edges_valid) {
     ON_SimpleArray<const ON_Mesh*> meshes;
-    for (const ON_Mesh* m : m_mesh_sets[0].meshes) meshes.Append(m);
+    for (const ON_Mesh* m : m_mesh_sets[0].meshes)
+      meshes.Append(m);
     if (meshes.Count() == 0) {
       // Without render meshes, draw the outlines of the faces' own meshes.
       for (const ON_BrepFace& f : m_brep->m_F)
@@ -97,11 +114,12 @@ void CRhinoBrepObject::Draw(CRhinoDisplayPipeline& pipeline) const {
   }
   using rhino_sdk_internal::ReduceColor;
   const auto pick = [&](int usage, ON_Color own) {
-    return usage != CDisplayPipelineAttributes::edge_color_from_display ? own : attrs->m_display_color;
+    return usage != CDisplayPipelineAttributes::edge_color_from_display ? own
+                                                                        : attrs->m_display_color;
   };
   if (bEdges) {
-    const ON_Color c = ReduceColor(pick(set.m_edge_color_usage, set.m_edge_color),
-                                   set.m_edge_color_reduction);
+    const ON_Color c =
+        ReduceColor(pick(set.m_edge_color_usage, set.m_edge_color), set.m_edge_color_reduction);
     for (const ON_Line& l : m_edges.seams)
       pipeline.DrawLine(l.from, l.to, c, set.m_edge_thickness, set.m_edge_pattern);
   }
@@ -113,8 +131,8 @@ void CRhinoBrepObject::Draw(CRhinoDisplayPipeline& pipeline) const {
     for (const ON_Line& l : m_edges.naked)
       pipeline.DrawLine(l.from, l.to, c, set.m_naked_edge_thickness, attrs->m_naked_edge_pattern);
   } else if (bEdges) {
-    const ON_Color c = ReduceColor(pick(set.m_edge_color_usage, set.m_edge_color),
-                                   set.m_edge_color_reduction);
+    const ON_Color c =
+        ReduceColor(pick(set.m_edge_color_usage, set.m_edge_color), set.m_edge_color_reduction);
     for (const ON_Line& l : m_edges.naked)
       pipeline.DrawLine(l.from, l.to, c, set.m_edge_thickness, set.m_edge_pattern);
   }
@@ -138,7 +156,9 @@ bool CRhinoBrepObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox,
   return box.IsValid();
 }
 
-bool CRhinoBrepObject::IsSolid() const { return m_brep != nullptr && m_brep->IsSolid(); }
+bool CRhinoBrepObject::IsSolid() const {
+  return m_brep != nullptr && m_brep->IsSolid();
+}
 
 bool CRhinoBrepObject::IsMeshable(ON::mesh_type) const {
   return m_brep != nullptr && m_brep->FaceCount() > 0;
@@ -161,7 +181,7 @@ int CRhinoBrepObject::MeshCount(ON::mesh_type mesh_type, const ON_MeshParameters
 int CRhinoBrepObject::CreateMeshes(ON::mesh_type mesh_type, const ON_MeshParameters& mp,
                                    bool bIgnoreCustom) {
   int slot = SlotOf(mesh_type);
-  if (slot < 0) slot = 0;  // default and any mean render meshes here
+  if (slot < 0) slot = 0; // default and any mean render meshes here
   if (m_brep == nullptr || m_brep->FaceCount() == 0) return 0;
   ON_MeshParameters use = mp;
   if (slot == 0 && !bIgnoreCustom && HasCustomRenderMeshParameters())
@@ -181,7 +201,8 @@ void CRhinoBrepObject::DestroyMeshes(ON::mesh_type mesh_type, bool bDeleteMeshes
     ClearSlot(slot, bDeleteMeshes);
     return;
   }
-  for (int s = 0; s < 3; ++s) ClearSlot(s, bDeleteMeshes);
+  for (int s = 0; s < 3; ++s)
+    ClearSlot(s, bDeleteMeshes);
 }
 
 int CRhinoBrepObject::GetMeshes(ON::mesh_type mesh_type,

@@ -10,14 +10,14 @@
 #include "rhino_object.h"
 
 class CRhinoBrepObject : public CRhinoObject {
- public:
+public:
   CRhinoBrepObject();
   explicit CRhinoBrepObject(const ON_3dmObjectAttributes& attributes);
   // Deep copy of the brep; meshes are copied too.
   CRhinoBrepObject(const CRhinoBrepObject& src);
   ~CRhinoBrepObject() override;
 
-  ON::object_type ObjectType() const override;  // ON::brep_object (0x10)
+  ON::object_type ObjectType() const override; // ON::brep_object (0x10)
   unsigned int SizeOf() const override;
   CRhinoObject* DuplicateRhinoObject() const override;
   bool TransformGeometry(const ON_Xform& xform) override;
@@ -42,13 +42,13 @@ class CRhinoBrepObject : public CRhinoObject {
   void DestroyMeshes(ON::mesh_type mesh_type, bool bDeleteMeshes = true) override;
   int GetMeshes(ON::mesh_type mesh_type, ON_SimpleArray<const ON_Mesh*>& meshes) const override;
 
- private:
+private:
   // Meshes of render (0), analysis (1) and preview (2) type.
   struct MeshSet {
-    ON_SimpleArray<ON_Mesh*> meshes;  // owned
-    ON_MeshParameters parameters;     // what they were made with
+    ON_SimpleArray<ON_Mesh*> meshes; // owned
+    ON_MeshParameters parameters;    // what they were made with
   };
-  static int SlotOf(ON::mesh_type mesh_type);  // -1 for default/any
+  static int SlotOf(ON::mesh_type mesh_type); // -1 for default/any
   void ClearSlot(int slot, bool bDeleteMeshes);
 
   ON_Brep* m_brep = nullptr;

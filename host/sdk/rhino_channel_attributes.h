@@ -8,7 +8,7 @@
 class CRhinoObject;
 
 class CChannelAttributes {
- public:
+public:
   // The channel being called (one of CRhinoDisplayConduit's channel values).
   unsigned int m_channel = 0;
 

@@ -8,14 +8,14 @@ CRhinoClippingPlaneObject::CRhinoClippingPlaneObject() = default;
 CRhinoClippingPlaneObject::CRhinoClippingPlaneObject(const ON_3dmObjectAttributes& attributes,
                                                      const ON_Plane& plane, double half_width,
                                                      double half_height)
-    : CRhinoObject(attributes),
-      m_plane(plane),
-      m_half_width(half_width > 0.0 ? half_width : 1.0),
+    : CRhinoObject(attributes), m_plane(plane), m_half_width(half_width > 0.0 ? half_width : 1.0),
       m_half_height(half_height > 0.0 ? half_height : 1.0) {}
 
 CRhinoClippingPlaneObject::~CRhinoClippingPlaneObject() = default;
 
-ON::object_type CRhinoClippingPlaneObject::ObjectType() const { return ON::clipplane_object; }
+ON::object_type CRhinoClippingPlaneObject::ObjectType() const {
+  return ON::clipplane_object;
+}
 
 CRhinoObject* CRhinoClippingPlaneObject::DuplicateRhinoObject() const {
   return new CRhinoClippingPlaneObject(*this);
@@ -62,7 +62,8 @@ bool CRhinoClippingPlaneObject::GetTightBoundingBox(ON_BoundingBox& box, bool bG
   ON_3dPoint c[4];
   GetCorners(c);
   ON_BoundingBox b;
-  for (const ON_3dPoint& p : c) b.Set(xform ? (*xform) * p : p, true);
+  for (const ON_3dPoint& p : c)
+    b.Set(xform ? (*xform) * p : p, true);
   if (bGrowBox && box.IsValid())
     box.Union(b);
   else

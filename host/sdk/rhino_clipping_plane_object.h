@@ -7,14 +7,14 @@
 #include "rhino_object.h"
 
 class CRhinoClippingPlaneObject : public CRhinoObject {
- public:
+public:
   CRhinoClippingPlaneObject();
   CRhinoClippingPlaneObject(const ON_3dmObjectAttributes& attributes, const ON_Plane& plane,
                             double half_width, double half_height);
   CRhinoClippingPlaneObject(const CRhinoClippingPlaneObject& src) = default;
   ~CRhinoClippingPlaneObject() override;
 
-  ON::object_type ObjectType() const override;  // ON::clipplane_object
+  ON::object_type ObjectType() const override; // ON::clipplane_object
   CRhinoObject* DuplicateRhinoObject() const override;
   bool TransformGeometry(const ON_Xform& xform) override;
 
@@ -29,7 +29,7 @@ class CRhinoClippingPlaneObject : public CRhinoObject {
   bool GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox = false,
                            const ON_Xform* xform = nullptr) const override;
 
- private:
+private:
   ON_Plane m_plane;
   double m_half_width = 1.0;
   double m_half_height = 1.0;

@@ -12,18 +12,24 @@ CRhinoCurveObject::CRhinoCurveObject(const CRhinoCurveObject& src) : CRhinoObjec
   if (src.m_curve != nullptr) m_curve = new ON_PolylineCurve(*src.m_curve);
 }
 
-CRhinoCurveObject::~CRhinoCurveObject() { delete m_curve; }
+CRhinoCurveObject::~CRhinoCurveObject() {
+  delete m_curve;
+}
 
-ON::object_type CRhinoCurveObject::ObjectType() const { return ON::curve_object; }
+ON::object_type CRhinoCurveObject::ObjectType() const {
+  return ON::curve_object;
+}
 
 unsigned int CRhinoCurveObject::SizeOf() const {
-  unsigned int sz = CRhinoObject::SizeOf() +
-                    static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
+  unsigned int sz =
+      CRhinoObject::SizeOf() + static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
   if (m_curve != nullptr) sz += m_curve->SizeOf();
   return sz;
 }
 
-CRhinoObject* CRhinoCurveObject::DuplicateRhinoObject() const { return new CRhinoCurveObject(*this); }
+CRhinoObject* CRhinoCurveObject::DuplicateRhinoObject() const {
+  return new CRhinoCurveObject(*this);
+}
 
 bool CRhinoCurveObject::TransformGeometry(const ON_Xform& xform) {
   return m_curve != nullptr && m_curve->Transform(xform);
@@ -54,7 +60,8 @@ bool CRhinoCurveObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox,
                                             const ON_Xform* xform) const {
   if (m_curve == nullptr || m_curve->PointCount() == 0) return bGrowBox && box.IsValid();
   ON_BoundingBox b;
-  for (const ON_3dPoint& p : m_curve->m_pline) b.Set(xform ? (*xform) * p : p, true);
+  for (const ON_3dPoint& p : m_curve->m_pline)
+    b.Set(xform ? (*xform) * p : p, true);
   if (bGrowBox && box.IsValid())
     box.Union(b);
   else

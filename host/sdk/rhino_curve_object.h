@@ -5,13 +5,13 @@
 #include "rhino_object.h"
 
 class CRhinoCurveObject : public CRhinoObject {
- public:
+public:
   CRhinoCurveObject();
   explicit CRhinoCurveObject(const ON_3dmObjectAttributes& attributes);
   CRhinoCurveObject(const CRhinoCurveObject& src);
   ~CRhinoCurveObject() override;
 
-  ON::object_type ObjectType() const override;  // ON::curve_object
+  ON::object_type ObjectType() const override; // ON::curve_object
   unsigned int SizeOf() const override;
   CRhinoObject* DuplicateRhinoObject() const override;
   bool TransformGeometry(const ON_Xform& xform) override;
@@ -28,6 +28,6 @@ class CRhinoCurveObject : public CRhinoObject {
   bool GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox = false,
                            const ON_Xform* xform = nullptr) const override;
 
- private:
+private:
   ON_PolylineCurve* m_curve = nullptr;
 };

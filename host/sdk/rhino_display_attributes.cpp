@@ -5,10 +5,18 @@ namespace {
 // Ids of the standard modes (functions, so they are usable during static
 // initialisation of other libraries), fixed so that saved settings and conduits can
 // recognise them across runs.
-ON_UUID kWireframeId() { return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A01"); }
-ON_UUID kShadedId() { return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A02"); }
-ON_UUID kRenderedId() { return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A03"); }
-ON_UUID kGhostedId() { return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A04"); }
+ON_UUID kWireframeId() {
+  return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A01");
+}
+ON_UUID kShadedId() {
+  return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A02");
+}
+ON_UUID kRenderedId() {
+  return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A03");
+}
+ON_UUID kGhostedId() {
+  return ON_UuidFromString("6A7B1F3E-2C44-4E0B-9D2A-1B0C7E5F9A04");
+}
 
 CDisplayPipelineAttributes MakeWireframe() {
   CDisplayPipelineAttributes a;
@@ -63,7 +71,7 @@ CDisplayPipelineAttributes MakeGhosted() {
   return a;
 }
 
-}  // namespace
+} // namespace
 
 CDisplayPipelineAttributes::CDisplayPipelineAttributes() = default;
 
@@ -97,9 +105,13 @@ const CDisplayPipelineAttributes* CRhinoDisplayAttrsMgr::FindDisplayAttrs(const 
 
 const CDisplayPipelineAttributes* CRhinoDisplayAttrsMgr::StdAttrsForMode(int display_mode) {
   switch (display_mode) {
-    case CDisplayPipelineAttributes::shaded_display: return StdShadedAttrs();
-    case CDisplayPipelineAttributes::rendered_display: return StdRenderedAttrs();
-    case CDisplayPipelineAttributes::ghosted_display: return StdGhostedAttrs();
-    default: return StdWireframeAttrs();
+  case CDisplayPipelineAttributes::shaded_display:
+    return StdShadedAttrs();
+  case CDisplayPipelineAttributes::rendered_display:
+    return StdRenderedAttrs();
+  case CDisplayPipelineAttributes::ghosted_display:
+    return StdGhostedAttrs();
+  default:
+    return StdWireframeAttrs();
   }
 }

@@ -32,20 +32,20 @@
 struct CDisplayEdgeSettings {
   bool m_bShowEdges = true;
   bool m_bShowNakedEdges = true;
-  bool m_bShowMeshWires = false;  // read from the mesh set only
+  bool m_bShowMeshWires = false; // read from the mesh set only
   int m_edge_thickness = 1;
   int m_naked_edge_thickness = 1;
-  int m_edge_color_reduction = 0;        // percent, 0 keeps the colour, 100 black
-  int m_naked_edge_color_reduction = 0;  // percent
+  int m_edge_color_reduction = 0;       // percent, 0 keeps the colour, 100 black
+  int m_naked_edge_color_reduction = 0; // percent
   ON_Color m_edge_color = ON_Color(0, 0, 0);
   ON_Color m_naked_edge_color = ON_Color(0, 0, 0);
   unsigned int m_edge_pattern = 0xFFFFFFFFu;
-  int m_edge_color_usage = 0;        // surface set: edge_color_usage value
-  int m_naked_edge_color_usage = 0;  // surface set: edge_color_usage value
+  int m_edge_color_usage = 0;       // surface set: edge_color_usage value
+  int m_naked_edge_color_usage = 0; // surface set: edge_color_usage value
 };
 
 class CDisplayPipelineAttributes {
- public:
+public:
   enum edge_color_usage : int { edge_color_from_display = 0, edge_color_from_settings = 1 };
 
   // The kind of mode; the same numbers are the display-mode argument of
@@ -89,11 +89,11 @@ class CDisplayPipelineAttributes {
   // ---- edges and wires ----
   CDisplayEdgeSettings m_surface_edges;
   CDisplayEdgeSettings m_mesh_edges;
-  unsigned int m_naked_edge_pattern = 0xFFFFFFFFu;  // shared by both sets
+  unsigned int m_naked_edge_pattern = 0xFFFFFFFFu; // shared by both sets
   // Colour of the object's wires; per-object records hold the object's
   // colour (layer or object colour, highlight when selected).
   ON_Color m_display_color = ON_Color(0, 0, 0);
-  int m_blend_edge_colors = 0;  // nonzero: edge colours are blended toward the display colour
+  int m_blend_edge_colors = 0; // nonzero: edge colours are blended toward the display colour
   int m_curve_thickness = 1;
   int m_mesh_wire_thickness = 1;
   unsigned int m_curve_pattern = 0xFFFFFFFFu;
@@ -109,7 +109,7 @@ class CDisplayPipelineAttributes {
 
 // The host's standard display modes. The records live for the whole process.
 class CRhinoDisplayAttrsMgr {
- public:
+public:
   static const CDisplayPipelineAttributes* StdWireframeAttrs();
   static const CDisplayPipelineAttributes* StdShadedAttrs();
   static const CDisplayPipelineAttributes* StdRenderedAttrs();

@@ -8,7 +8,7 @@ namespace {
 // Never destroyed: static conduits of other libraries unregister during
 // their own static destruction, possibly after this library's statics.
 struct ConduitRegistry {
-  std::vector<CRhinoDisplayConduit*> conduits;  // null: unregistered during a walk
+  std::vector<CRhinoDisplayConduit*> conduits; // null: unregistered during a walk
   int walk_depth = 0;
 };
 
@@ -22,7 +22,7 @@ void Compact(ConduitRegistry& r) {
     r.conduits.erase(std::remove(r.conduits.begin(), r.conduits.end(), nullptr), r.conduits.end());
 }
 
-}  // namespace
+} // namespace
 
 namespace rhino_sdk_internal {
 
@@ -41,11 +41,12 @@ void ForEachEnabledConduit(void (*fn)(CRhinoDisplayConduit&, void*), void* conte
 
 int RegisteredConduitCount() {
   const ConduitRegistry& r = Registry();
-  return static_cast<int>(std::count_if(r.conduits.begin(), r.conduits.end(),
-                                        [](const CRhinoDisplayConduit* c) { return c != nullptr; }));
+  return static_cast<int>(
+      std::count_if(r.conduits.begin(), r.conduits.end(),
+                    [](const CRhinoDisplayConduit* c) { return c != nullptr; }));
 }
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal
 
 CRhinoDisplayConduit::CRhinoDisplayConduit(unsigned int channel_set, bool bEnabled)
     : m_channels(channel_set), m_bEnabled(bEnabled) {
@@ -59,6 +60,8 @@ CRhinoDisplayConduit::~CRhinoDisplayConduit() {
   Compact(r);
 }
 
-bool CRhinoDisplayConduit::ExecConduit(CRhinoDisplayPipeline&, unsigned int, bool&) { return true; }
+bool CRhinoDisplayConduit::ExecConduit(CRhinoDisplayPipeline&, unsigned int, bool&) {
+  return true;
+}
 
 void CRhinoDisplayConduit::NotifyConduit(int, CRhinoDisplayPipeline&) {}

@@ -27,7 +27,7 @@ class CChannelAttributes;
 class CDisplayPipelineAttributes;
 
 class CRhinoDisplayConduit {
- public:
+public:
   // Channel values.
   enum channel : unsigned int {
     channel_clipping_planes = 0x2,        // append extra clipping planes
@@ -81,7 +81,7 @@ class CRhinoDisplayConduit {
   CDisplayPipelineAttributes* m_pDisplayAttrs = nullptr;
   CRhinoDisplayPipeline* m_pPipeline = nullptr;
 
- private:
+private:
   unsigned int m_channels;
   bool m_bEnabled;
 };
@@ -94,4 +94,4 @@ namespace rhino_sdk_internal {
 void ForEachEnabledConduit(void (*fn)(CRhinoDisplayConduit&, void*), void* context);
 int RegisteredConduitCount();
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

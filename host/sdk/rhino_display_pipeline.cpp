@@ -12,7 +12,7 @@ namespace {
 
 // Engine used when a pipeline has none: draws nothing, keeps nothing.
 class NullDisplayEngine : public CRhinoDisplayEngine {
- public:
+public:
   bool BeginFrame(const ON_Viewport&, ON_Color) override { return true; }
   void EndFrame() override {}
   void SetModelTransform(const ON_Xform&) override {}
@@ -30,16 +30,17 @@ class NullDisplayEngine : public CRhinoDisplayEngine {
   bool FramePixel(int, int, ON_Color&) const override { return false; }
 };
 
-bool IsSolidPattern(unsigned int pattern) { return pattern == 0u || pattern == 0xFFFFFFFFu; }
+bool IsSolidPattern(unsigned int pattern) {
+  return pattern == 0u || pattern == 0xFFFFFFFFu;
+}
 
 // Shade of surfaces whose colour is only the default layer's black.
 constexpr ON_Color kDefaultShadeColor(200, 200, 200);
 
-}  // namespace
+} // namespace
 
 CRhinoDisplayPipeline::CRhinoDisplayPipeline(CRhinoDisplayEngine* engine)
-    : m_default_viewport(std::make_unique<CRhinoViewport>()),
-      m_engine(engine),
+    : m_default_viewport(std::make_unique<CRhinoViewport>()), m_engine(engine),
       m_sink(std::make_unique<NullDisplayEngine>()),
       m_mode_attrs(*CRhinoDisplayAttrsMgr::StdWireframeAttrs()) {}
 
@@ -67,11 +68,17 @@ void CRhinoDisplayPipeline::SetModelTransform(const ON_Xform& xform) {
   m_state.SetModelTransform(xform, Engine());
 }
 
-void CRhinoDisplayPipeline::SetZBiasMode(int mode) { m_state.SetZBiasMode(mode, Engine()); }
+void CRhinoDisplayPipeline::SetZBiasMode(int mode) {
+  m_state.SetZBiasMode(mode, Engine());
+}
 
-void CRhinoDisplayPipeline::PushCullFaceMode(int mode) { m_state.PushCullFaceMode(mode, Engine()); }
+void CRhinoDisplayPipeline::PushCullFaceMode(int mode) {
+  m_state.PushCullFaceMode(mode, Engine());
+}
 
-void CRhinoDisplayPipeline::PopCullFaceMode() { m_state.PopCullFaceMode(Engine()); }
+void CRhinoDisplayPipeline::PopCullFaceMode() {
+  m_state.PopCullFaceMode(Engine());
+}
 
 const CRhinoViewport* CRhinoDisplayPipeline::GetRhinoVP() const {
   if (m_frame_viewport) return m_frame_viewport.get();
@@ -108,9 +115,10 @@ void CRhinoDisplayPipeline::DrawLine(const ON_3dPoint& from, const ON_3dPoint& t
   Engine()->DrawLine(from, to, color, thickness > 0 ? thickness : 1, pattern);
 }
 
-void CRhinoDisplayPipeline::DrawPolyline(const ON_Polyline& polyline, ON_Color color,
-                                         int thickness, unsigned int pattern) {
-  for (int i = 1; i < polyline.Count(); ++i) DrawLine(polyline[i - 1], polyline[i], color, thickness, pattern);
+void CRhinoDisplayPipeline::DrawPolyline(const ON_Polyline& polyline, ON_Color color, int thickness,
+                                         unsigned int pattern) {
+  for (int i = 1; i < polyline.Count(); ++i)
+    DrawLine(polyline[i - 1], polyline[i], color, thickness, pattern);
 }
 
 void CRhinoDisplayPipeline::DrawPoint(const ON_3dPoint& point, ON_Color color, int size) {
@@ -140,7 +148,8 @@ void CRhinoDisplayPipeline::MakeObjectDisplayAttributes(const CRhinoObject& obje
   // they are.
   const bool inherits_default_black =
       (a.ColorSource() == ON::color_from_layer || a.ColorSource() == ON::color_from_parent) &&
-      color == ON_Color(ON_Layer().Color().Red(), ON_Layer().Color().Green(), ON_Layer().Color().Blue());
+      color ==
+          ON_Color(ON_Layer().Color().Red(), ON_Layer().Color().Green(), ON_Layer().Color().Blue());
   const ON_Color shade_color = inherits_default_black ? kDefaultShadeColor : color;
 
   // Render material: the object's own or its layer's.
@@ -174,14 +183,15 @@ void CRhinoDisplayPipeline::MakeObjectDisplayAttributes(const CRhinoObject& obje
     m.m_diffuse = shade_color;
     m.m_transparency = m_mode_attrs.m_surface_transparency;
   }
-  if (object.IsSelected() && m_mode_attrs.m_bShadeSurface) m.m_diffuse = m_mode_attrs.m_selection_color;
+  if (object.IsSelected() && m_mode_attrs.m_bShadeSurface)
+    m.m_diffuse = m_mode_attrs.m_selection_color;
 }
 
-const CDisplayPipelineAttributes* CRhinoDisplayPipeline::GetObjectDisplayAttrs(
-    const CRhinoObject* object, const ON_3dmObjectAttributes*) {
+const CDisplayPipelineAttributes*
+CRhinoDisplayPipeline::GetObjectDisplayAttrs(const CRhinoObject* object,
+                                             const ON_3dmObjectAttributes*) {
   if (object == nullptr) return nullptr;
-  if (m_object_attrs != nullptr &&
-      (object == m_current_object || object == m_channel.m_pObject))
+  if (m_object_attrs != nullptr && (object == m_current_object || object == m_channel.m_pObject))
     return m_object_attrs;
   auto& slot = m_attrs_cache[object->RuntimeSerialNumber()];
   if (!slot) slot = std::make_unique<CDisplayPipelineAttributes>();

@@ -37,7 +37,7 @@ class CRhinoViewport;
 class CRhinoDisplayConduit;
 
 class CRhinoDisplayPipeline {
- public:
+public:
   // engine: not owned, may be null.
   explicit CRhinoDisplayPipeline(CRhinoDisplayEngine* engine = nullptr);
   ~CRhinoDisplayPipeline();
@@ -72,9 +72,13 @@ class CRhinoDisplayPipeline {
   void SetFeedbackMode(bool bFeedback) { m_state.m_bFeedback = bFeedback; }
   // The view is being redrawn during an interactive change (dragged or spun).
   bool IsInteractiveViewChange() const { return m_state.m_bInteractiveViewChange; }
-  void SetInteractiveViewChange(bool bInteractive) { m_state.m_bInteractiveViewChange = bInteractive; }
+  void SetInteractiveViewChange(bool bInteractive) {
+    m_state.m_bInteractiveViewChange = bInteractive;
+  }
   bool InOverlayMode() const { return m_state.CurrentPass() == CRhinoPipelineState::overlay_pass; }
-  bool DrawingSurfaces() const { return m_state.CurrentPass() == CRhinoPipelineState::surface_pass; }
+  bool DrawingSurfaces() const {
+    return m_state.CurrentPass() == CRhinoPipelineState::surface_pass;
+  }
   bool DrawingWires() const { return m_state.CurrentPass() == CRhinoPipelineState::wire_pass; }
   bool DrawingGrips() const { return m_state.CurrentPass() == CRhinoPipelineState::grip_pass; }
   // True when the user asked to stop drawing (the installed query says so).
@@ -118,8 +122,9 @@ class CRhinoDisplayPipeline {
   // (a substitute) share the one per-object record; any other object gets a
   // record made for it that lives until the next frame. override_attributes
   // may be null. Null only for a null object.
-  const CDisplayPipelineAttributes* GetObjectDisplayAttrs(
-      const CRhinoObject* object, const ON_3dmObjectAttributes* override_attributes = nullptr);
+  const CDisplayPipelineAttributes*
+  GetObjectDisplayAttrs(const CRhinoObject* object,
+                        const ON_3dmObjectAttributes* override_attributes = nullptr);
   // The owner (an instance reference) at the channel's object owner index,
   // or null when the object is drawn for itself.
   const CRhinoObject* GetObjectOwner(int owner_index) const;
@@ -132,9 +137,10 @@ class CRhinoDisplayPipeline {
   // material, selection and lock highlighting). An object whose colour is
   // only the default layer's black is shaded light grey (200,200,200); its
   // display colour, used for wires and edges, stays black.
-  void MakeObjectDisplayAttributes(const CRhinoObject& object, CDisplayPipelineAttributes& attrs) const;
+  void MakeObjectDisplayAttributes(const CRhinoObject& object,
+                                   CDisplayPipelineAttributes& attrs) const;
 
- private:
+private:
   // frame driver (rhino_frame_driver.cpp)
   void Notify(int notification);
   void RunChannel(unsigned int channel);

@@ -20,20 +20,15 @@ unsigned int NextDocSerialNumber() {
   return next.fetch_add(1);
 }
 
-template <class F>
-void Fire(F&& f) {
+template <class F> void Fire(F&& f) {
   rhino_sdk_internal::ForEachWatcher(std::forward<F>(f));
 }
 
-}  // namespace
+} // namespace
 
 CRhinoDoc::CRhinoDoc()
-    : m_serial(NextDocSerialNumber()),
-      m_properties(this),
-      m_layers(this),
-      m_materials(this),
-      m_idefs(this),
-      m_undo(std::make_unique<CRhinoUndoHistory>(*this)) {}
+    : m_serial(NextDocSerialNumber()), m_properties(this), m_layers(this), m_materials(this),
+      m_idefs(this), m_undo(std::make_unique<CRhinoUndoHistory>(*this)) {}
 
 CRhinoDoc::~CRhinoDoc() {
   // Records are dropped without purge events: watchers must not hear about
@@ -98,12 +93,12 @@ ON_3dmObjectAttributes DefaultAttributes(const CRhinoDoc& doc,
   return a;
 }
 
-}  // namespace
+} // namespace
 
 CRhinoMeshObject* CRhinoDoc::AddMeshObject(const ON_Mesh& mesh,
                                            const ON_3dmObjectAttributes* attributes,
                                            CRhinoHistory* history, bool bReference) {
-  if (history != nullptr) return nullptr;  // this host records no construction history
+  if (history != nullptr) return nullptr; // this host records no construction history
   auto* object = new CRhinoMeshObject(DefaultAttributes(*this, attributes));
   object->SetMesh(mesh);
   return AddObject(object, bReference) ? object : nullptr;
@@ -136,9 +131,9 @@ CRhinoInstanceObject* CRhinoDoc::AddInstanceObject(int instance_definition_index
   return AddObject(object) ? object : nullptr;
 }
 
-CRhinoClippingPlaneObject* CRhinoDoc::AddClippingPlaneObject(
-    const ON_Plane& plane, double half_width, double half_height,
-    const ON_3dmObjectAttributes* attributes) {
+CRhinoClippingPlaneObject*
+CRhinoDoc::AddClippingPlaneObject(const ON_Plane& plane, double half_width, double half_height,
+                                  const ON_3dmObjectAttributes* attributes) {
   if (!plane.IsValid()) return nullptr;
   auto* object = new CRhinoClippingPlaneObject(DefaultAttributes(*this, attributes), plane,
                                                half_width, half_height);
@@ -154,7 +149,8 @@ bool CRhinoDoc::DeleteObject(const CRhinoObjRef& objref, bool, bool bIgnoreModes
   object->m_selection = 0;
   object->m_bDeleted = true;
   if (!object->m_bReference) {
-    if (CRhinoUndoRecord* r = RecordingUndo()) r->AddObjectAction(CRhinoUndoRecord::deleted, object);
+    if (CRhinoUndoRecord* r = RecordingUndo())
+      r->AddObjectAction(CRhinoUndoRecord::deleted, object);
     m_bModified = true;
   }
   Fire([&](CRhinoEventWatcher& w) { w.OnDeleteObject(*this, *object); });
@@ -165,7 +161,8 @@ bool CRhinoDoc::UndeleteObject(const CRhinoObject* object) {
   CRhinoObject* o = const_cast<CRhinoObject*>(object);
   if (o == nullptr || o->m_doc != this || !o->m_bDeleted) return false;
   bool bHeld = false;
-  for (const CRhinoObject* p : m_objects) bHeld = bHeld || p == o;
+  for (const CRhinoObject* p : m_objects)
+    bHeld = bHeld || p == o;
   if (!bHeld) return false;
   if (CRhinoUndoRecord* r = RecordingUndo()) r->AddObjectAction(CRhinoUndoRecord::undeleted, o);
   RestoreDeleted(o);
@@ -235,8 +232,10 @@ bool CRhinoDoc::ModifyObjectAttributes(const CRhinoObjRef& objref,
   if (object->Mode() != ON::normal_object) object->m_selection = 0;
   m_bModified = true;
   if (!bQuiet)
-    Fire([&](CRhinoEventWatcher& w) { w.OnModifyObjectAttributes(*this, *object, old_attributes); });
-  if (CRhinoUndoRecord* r = RecordingUndo()) r->AddAttributesAction(object, std::move(old_attributes));
+    Fire(
+        [&](CRhinoEventWatcher& w) { w.OnModifyObjectAttributes(*this, *object, old_attributes); });
+  if (CRhinoUndoRecord* r = RecordingUndo())
+    r->AddAttributesAction(object, std::move(old_attributes));
   return true;
 }
 
@@ -380,9 +379,13 @@ CRhinoDoc::IterationGuard::IterationGuard(const CRhinoDoc& doc) : m_doc(doc) {
   ++m_doc.m_iteration_depth;
 }
 
-CRhinoDoc::IterationGuard::~IterationGuard() { --m_doc.m_iteration_depth; }
+CRhinoDoc::IterationGuard::~IterationGuard() {
+  --m_doc.m_iteration_depth;
+}
 
-int CRhinoDoc::PurgeDeletedObjects() { return FreeUnreachableObjects(); }
+int CRhinoDoc::PurgeDeletedObjects() {
+  return FreeUnreachableObjects();
+}
 
 int CRhinoDoc::FreeUnreachableObjects() {
   // Objects are freed only at points where nobody can still hold them: no
@@ -410,4 +413,6 @@ int CRhinoDoc::FreeUnreachableObjects() {
   return static_cast<int>(purge.size());
 }
 
-CRhinoUndoRecord* CRhinoDoc::RecordingUndo() const { return m_undo ? m_undo->Recording() : nullptr; }
+CRhinoUndoRecord* CRhinoDoc::RecordingUndo() const {
+  return m_undo ? m_undo->Recording() : nullptr;
+}

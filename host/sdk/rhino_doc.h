@@ -40,7 +40,7 @@
 #include "rhino_objref.h"
 
 class CRhinoCommand;
-class CRhinoHistory;  // never defined by this host; AddMeshObject accepts only null
+class CRhinoHistory; // never defined by this host; AddMeshObject accepts only null
 class CRhinoMeshObject;
 class CRhinoBrepObject;
 class CRhinoCurveObject;
@@ -50,7 +50,7 @@ class CRhinoUndoHistory;
 class CRhinoUndoRecord;
 
 class CRhinoDoc {
- public:
+public:
   // Redraw hints (host decision):
   //   redraw_hint_default (0): redraw the frames;
   //   redraw_hint_view (1): the view changed (same as 0 here);
@@ -88,9 +88,9 @@ class CRhinoDoc {
   // Null when the index names no (undeleted) definition.
   CRhinoInstanceObject* AddInstanceObject(int instance_definition_index, const ON_Xform& xform,
                                           const ON_3dmObjectAttributes* attributes = nullptr);
-  CRhinoClippingPlaneObject* AddClippingPlaneObject(
-      const ON_Plane& plane, double half_width, double half_height,
-      const ON_3dmObjectAttributes* attributes = nullptr);
+  CRhinoClippingPlaneObject*
+  AddClippingPlaneObject(const ON_Plane& plane, double half_width, double half_height,
+                         const ON_3dmObjectAttributes* attributes = nullptr);
 
   // Deletes the referenced object (it stays in the document for undo and
   // undelete). bQuiet: no message to the user (this host never shows one).
@@ -201,7 +201,8 @@ class CRhinoDoc {
   // format. bUseDialog: the writer may prompt. False without a writer or
   // when writing failed or was cancelled.
   virtual bool SaveDocument(const wchar_t* file_name = nullptr, bool bUseDialog = true);
-  using SaveHandler = std::function<bool(CRhinoDoc& doc, const wchar_t* file_name, bool bUseDialog)>;
+  using SaveHandler =
+      std::function<bool(CRhinoDoc& doc, const wchar_t* file_name, bool bUseDialog)>;
   static void SetSaveHandler(SaveHandler handler);
 
   // ---- host internals ----
@@ -210,13 +211,13 @@ class CRhinoDoc {
   const std::vector<CRhinoObject*>& ObjectList() const { return m_objects; }
   // While any guard is alive, no object of the document is freed.
   class IterationGuard {
-   public:
+  public:
     explicit IterationGuard(const CRhinoDoc& doc);
     ~IterationGuard();
     IterationGuard(const IterationGuard&) = delete;
     IterationGuard& operator=(const IterationGuard&) = delete;
 
-   private:
+  private:
     const CRhinoDoc& m_doc;
   };
   // Fires OnSelectObject / OnDeselectObject for the object's new state.
@@ -231,7 +232,7 @@ class CRhinoDoc {
   void AttributeUserDataDetached(CRhinoObject& object, ON_UserData* user_data,
                                  const ON_3dmObjectAttributes& old_attributes);
 
- private:
+private:
   friend class CRhinoUndoHistory;
   friend class CRhinoUndoRecord;
   bool AcceptObject(CRhinoObject* object) const;
@@ -251,7 +252,7 @@ class CRhinoDoc {
   unsigned int m_serial;
   ON_wString m_file_name;
   bool m_bModified = false;
-  mutable std::vector<CRhinoObject*> m_objects;  // owned
+  mutable std::vector<CRhinoObject*> m_objects; // owned
   mutable int m_iteration_depth = 0;
   std::atomic<double> m_tolerance{0.001};
   CRhinoDocProperties m_properties;

@@ -40,10 +40,16 @@ void CRhinoDoc::EndUndoRecord(int command_result) {
   }
 }
 
-bool CRhinoDoc::IsRecordingUndo() const { return RecordingUndo() != nullptr; }
+bool CRhinoDoc::IsRecordingUndo() const {
+  return RecordingUndo() != nullptr;
+}
 
-bool CRhinoDoc::CanUndo() const { return m_undo->CanUndo() && !IsRecordingUndo(); }
-bool CRhinoDoc::CanRedo() const { return m_undo->CanRedo() && !IsRecordingUndo(); }
+bool CRhinoDoc::CanUndo() const {
+  return m_undo->CanUndo() && !IsRecordingUndo();
+}
+bool CRhinoDoc::CanRedo() const {
+  return m_undo->CanRedo() && !IsRecordingUndo();
+}
 
 bool CRhinoDoc::Undo() {
   return m_undo->Undo();
@@ -53,8 +59,12 @@ bool CRhinoDoc::Redo() {
   return m_undo->Redo();
 }
 
-int CRhinoDoc::UndoRecordCount() const { return m_undo->UndoCount(); }
-int CRhinoDoc::RedoRecordCount() const { return m_undo->RedoCount(); }
+int CRhinoDoc::UndoRecordCount() const {
+  return m_undo->UndoCount();
+}
+int CRhinoDoc::RedoRecordCount() const {
+  return m_undo->RedoCount();
+}
 
 void CRhinoDoc::ClearUndoRecords() {
   m_undo->Clear();

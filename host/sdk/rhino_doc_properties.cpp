@@ -38,9 +38,13 @@ void CRhinoDocProperties::SetCustomMeshParameters(const ON_MeshParameters& mp) {
 
 ON_MeshParameters CRhinoDocProperties::MeshParameters(int style) const {
   switch (style) {
-    case custom_mesh_style: return m_custom;
-    case 1: return ON_MeshParameters::FastRenderMesh;
-    case 2: return ON_MeshParameters::QualityRenderMesh;
-    default: return m_render;
+  case custom_mesh_style:
+    return m_custom;
+  case 1:
+    return ON_MeshParameters::FastRenderMesh;
+  case 2:
+    return ON_MeshParameters::QualityRenderMesh;
+  default:
+    return m_render;
   }
 }

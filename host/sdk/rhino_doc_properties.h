@@ -18,7 +18,7 @@
 class CRhinoDoc;
 
 class CRhinoDocProperties {
- public:
+public:
   static constexpr int custom_mesh_style = 9;
 
   explicit CRhinoDocProperties(CRhinoDoc* doc);
@@ -36,7 +36,7 @@ class CRhinoDocProperties {
   const ON_MeshParameters& CustomMeshParameters() const { return m_custom; }
   void SetCustomMeshParameters(const ON_MeshParameters& mp);
 
- private:
+private:
   void Changed();
   CRhinoDoc* m_doc;
   ON_MeshParameters m_render;

@@ -29,7 +29,7 @@ bool StillAlive(const CRhinoView* view) {
   return false;
 }
 
-}  // namespace
+} // namespace
 
 void CRhinoDoc::Redraw(int hint) {
   m_bRedrawPending = false;
@@ -79,14 +79,13 @@ void CRhinoDoc::Regen() {
     for (size_t i = 0; i < count && i < m_objects.size(); ++i) {
       CRhinoObject* o = m_objects[i];
       if (o->IsDeleted() || !o->IsMeshable(ON::render_mesh)) continue;
-      if (o->MeshCount(ON::render_mesh, nullptr) == 0) continue;  // made when first drawn
-      const ON_MeshParameters mp = o->HasCustomRenderMeshParameters() ? o->GetRenderMeshParameters()
-                                                                      : settings;
-      if (o->MeshCount(ON::render_mesh, &mp) > 0) continue;  // already current
+      if (o->MeshCount(ON::render_mesh, nullptr) == 0) continue; // made when first drawn
+      const ON_MeshParameters mp =
+          o->HasCustomRenderMeshParameters() ? o->GetRenderMeshParameters() : settings;
+      if (o->MeshCount(ON::render_mesh, &mp) > 0) continue; // already current
       o->CreateMeshes(ON::render_mesh, mp);
-      rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-        w.OnUpdateObjectMesh(*this, *o, ON::render_mesh);
-      });
+      rhino_sdk_internal::ForEachWatcher(
+          [&](CRhinoEventWatcher& w) { w.OnUpdateObjectMesh(*this, *o, ON::render_mesh); });
     }
   }
   Redraw(redraw_hint_full);
@@ -128,16 +127,16 @@ bool CRhinoDoc::SaveDocument(const wchar_t* file_name, bool bUseDialog) {
   return bSaved;
 }
 
-void CRhinoDoc::SetSaveHandler(SaveHandler handler) { SaveHandlerSlot() = std::move(handler); }
+void CRhinoDoc::SetSaveHandler(SaveHandler handler) {
+  SaveHandlerSlot() = std::move(handler);
+}
 
 void CRhinoDoc::BeginOpenDocument(const wchar_t* file_name, bool bMerge, bool bReference) {
-  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-    w.OnBeginOpenDocument(*this, file_name, bMerge, bReference);
-  });
+  rhino_sdk_internal::ForEachWatcher(
+      [&](CRhinoEventWatcher& w) { w.OnBeginOpenDocument(*this, file_name, bMerge, bReference); });
 }
 
 void CRhinoDoc::EndOpenDocument(const wchar_t* file_name, bool bMerge, bool bReference) {
-  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-    w.OnEndOpenDocument(*this, file_name, bMerge, bReference);
-  });
+  rhino_sdk_internal::ForEachWatcher(
+      [&](CRhinoEventWatcher& w) { w.OnEndOpenDocument(*this, file_name, bMerge, bReference); });
 }

@@ -12,4 +12,4 @@ namespace rhino_sdk_internal {
 // Safe against watchers (un)registering or being destroyed during delivery.
 void ForEachWatcher(const std::function<void(CRhinoEventWatcher&)>& fn);
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

@@ -10,7 +10,7 @@ namespace {
 // Watchers of libraries that unload after the host's statics are destroyed
 // still unregister, so the registry is never destroyed.
 struct WatcherRegistry {
-  std::vector<CRhinoEventWatcher*> watchers;  // null: unregistered during delivery
+  std::vector<CRhinoEventWatcher*> watchers; // null: unregistered during delivery
   int delivery_depth = 0;
 };
 
@@ -24,7 +24,7 @@ void Compact(WatcherRegistry& r) {
     r.watchers.erase(std::remove(r.watchers.begin(), r.watchers.end(), nullptr), r.watchers.end());
 }
 
-}  // namespace
+} // namespace
 
 namespace rhino_sdk_internal {
 
@@ -41,11 +41,13 @@ void ForEachWatcher(const std::function<void(CRhinoEventWatcher&)>& fn) {
   Compact(r);
 }
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal
 
 CRhinoEventWatcher::CRhinoEventWatcher() = default;
 
-CRhinoEventWatcher::~CRhinoEventWatcher() { UnRegister(); }
+CRhinoEventWatcher::~CRhinoEventWatcher() {
+  UnRegister();
+}
 
 void CRhinoEventWatcher::Register() {
   WatcherRegistry& r = Registry();
@@ -65,8 +67,12 @@ bool CRhinoEventWatcher::IsRegistered() const {
   return std::find(r.watchers.begin(), r.watchers.end(), this) != r.watchers.end();
 }
 
-void CRhinoEventWatcher::Enable(bool bEnable) { m_bEnabled = bEnable; }
-bool CRhinoEventWatcher::IsEnabled() const { return m_bEnabled; }
+void CRhinoEventWatcher::Enable(bool bEnable) {
+  m_bEnabled = bEnable;
+}
+bool CRhinoEventWatcher::IsEnabled() const {
+  return m_bEnabled;
+}
 
 void CRhinoEventWatcher::OnCloseDocument(CRhinoDoc&) {}
 void CRhinoEventWatcher::OnNewDocument(CRhinoDoc&) {}

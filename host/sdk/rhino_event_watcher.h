@@ -24,10 +24,10 @@
 class CRhinoDoc;
 class CRhinoObject;
 class CRhinoView;
-class CRhinoCommand;  // defined by the command framework (ui/); only passed by pointer here
+class CRhinoCommand; // defined by the command framework (ui/); only passed by pointer here
 
 class CRhinoEventWatcher {
- public:
+public:
   // Values of the undo events. end_recording (2) is relied on by clients.
   enum undo_event : int {
     no_undo_event = 0,
@@ -37,7 +37,7 @@ class CRhinoEventWatcher {
     end_undo = 4,
     begin_redo = 5,
     end_redo = 6,
-    purge_record = 7,  // a record was dropped from the undo or redo list
+    purge_record = 7, // a record was dropped from the undo or redo list
   };
 
   // What happened to a table entry; the index is the entry's table index.
@@ -46,12 +46,12 @@ class CRhinoEventWatcher {
     table_deleted = 1,
     table_undeleted = 2,
     table_modified = 3,
-    table_sorted = 4,          // index is -1
+    table_sorted = 4, // index is -1
     table_current_changed = 5,
   };
 
   CRhinoEventWatcher();
-  virtual ~CRhinoEventWatcher();  // unregisters
+  virtual ~CRhinoEventWatcher(); // unregisters
   CRhinoEventWatcher(const CRhinoEventWatcher&) = delete;
   CRhinoEventWatcher& operator=(const CRhinoEventWatcher&) = delete;
 
@@ -111,6 +111,6 @@ class CRhinoEventWatcher {
   virtual void UndoEvent(undo_event type, unsigned int record_serial_number,
                          const CRhinoCommand* command);
 
- private:
+private:
   bool m_bEnabled = true;
 };

@@ -46,7 +46,7 @@ struct ChannelContext {
   void (*bind)(CRhinoDisplayPipeline&, CRhinoDisplayConduit&);
 };
 
-}  // namespace
+} // namespace
 
 void CRhinoDisplayPipeline::BindConduit(CRhinoDisplayConduit& conduit) {
   conduit.m_pDoc = m_doc;

@@ -17,7 +17,7 @@ ON_UUID NewUuid() {
   return id;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- definition
 
@@ -55,7 +55,8 @@ int CRhinoInstanceDefinitionTable::AddInstanceDefinition(
   def->m_name = name;
   def->m_id = ON_UuidIsNotNil(id) ? id : NewUuid();
   def->m_index = InstanceDefinitionCount();
-  for (CRhinoObject* m : members) def->AddObject(m);
+  for (CRhinoObject* m : members)
+    def->AddObject(m);
   m_defs.push_back(std::move(def));
   const int index = InstanceDefinitionCount() - 1;
   if (m_doc != nullptr) {
@@ -111,14 +112,17 @@ CRhinoInstanceObject::CRhinoInstanceObject(const CRhinoInstanceObject& src)
     : CRhinoObject(src), m_definition(src.m_definition), m_xform(src.m_xform) {}
 
 CRhinoInstanceObject::~CRhinoInstanceObject() {
-  for (int s = 0; s < 3; ++s) ClearMeshes(s, true);
+  for (int s = 0; s < 3; ++s)
+    ClearMeshes(s, true);
 }
 
-ON::object_type CRhinoInstanceObject::ObjectType() const { return ON::instance_reference; }
+ON::object_type CRhinoInstanceObject::ObjectType() const {
+  return ON::instance_reference;
+}
 
 unsigned int CRhinoInstanceObject::SizeOf() const {
-  unsigned int sz = CRhinoObject::SizeOf() +
-                    static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
+  unsigned int sz =
+      CRhinoObject::SizeOf() + static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
   for (const auto& set : m_meshes)
     for (const ON_Mesh* m : set)
       if (m != nullptr) sz += m->SizeOf();
@@ -132,7 +136,8 @@ CRhinoObject* CRhinoInstanceObject::DuplicateRhinoObject() const {
 bool CRhinoInstanceObject::TransformGeometry(const ON_Xform& xform) {
   if (!xform.IsValid()) return false;
   m_xform = xform * m_xform;
-  for (int s = 0; s < 3; ++s) ClearMeshes(s, true);
+  for (int s = 0; s < 3; ++s)
+    ClearMeshes(s, true);
   return true;
 }
 
@@ -148,7 +153,8 @@ void CRhinoInstanceObject::Draw(CRhinoDisplayPipeline& pipeline) const {
   ++depth;
   const ON_Xform saved = pipeline.ModelTransform();
   pipeline.SetModelTransform(saved * m_xform);
-  for (int i = 0; i < def->ObjectCount(); ++i) def->Object(i)->Draw(pipeline);
+  for (int i = 0; i < def->ObjectCount(); ++i)
+    def->Object(i)->Draw(pipeline);
   pipeline.SetModelTransform(saved);
   --depth;
 }
@@ -165,7 +171,8 @@ bool CRhinoInstanceObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBo
   if (def == nullptr) return bGrowBox && box.IsValid();
   const ON_Xform x = xform ? (*xform) * m_xform : m_xform;
   ON_BoundingBox b;
-  for (int i = 0; i < def->ObjectCount(); ++i) def->Object(i)->GetTightBoundingBox(b, true, &x);
+  for (int i = 0; i < def->ObjectCount(); ++i)
+    def->Object(i)->GetTightBoundingBox(b, true, &x);
   if (!b.IsValid()) return bGrowBox && box.IsValid();
   if (bGrowBox && box.IsValid())
     box.Union(b);
@@ -178,19 +185,25 @@ bool CRhinoInstanceObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBo
 // when every member is closed: its meshes are the members' meshes side by
 // side (a brep member's faces unjoined), so nothing made from them as a
 // whole may be taken for a closed body.
-bool CRhinoInstanceObject::IsSolid() const { return false; }
+bool CRhinoInstanceObject::IsSolid() const {
+  return false;
+}
 
 int CRhinoInstanceObject::SlotOf(ON::mesh_type mesh_type) {
   switch (mesh_type) {
-    case ON::analysis_mesh: return 1;
-    case ON::preview_mesh: return 2;
-    default: return 0;
+  case ON::analysis_mesh:
+    return 1;
+  case ON::preview_mesh:
+    return 2;
+  default:
+    return 0;
   }
 }
 
 void CRhinoInstanceObject::ClearMeshes(int slot, bool bDeleteMeshes) const {
   if (bDeleteMeshes)
-    for (ON_Mesh* m : m_meshes[slot]) delete m;
+    for (ON_Mesh* m : m_meshes[slot])
+      delete m;
   m_meshes[slot].Empty();
   m_sources[slot].Empty();
 }
@@ -202,7 +215,8 @@ void CRhinoInstanceObject::RebuildMeshes(int slot, ON::mesh_type mesh_type) cons
     return;
   }
   ON_SimpleArray<const ON_Mesh*> member_meshes;
-  for (int i = 0; i < def->ObjectCount(); ++i) def->Object(i)->GetMeshes(mesh_type, member_meshes);
+  for (int i = 0; i < def->ObjectCount(); ++i)
+    def->Object(i)->GetMeshes(mesh_type, member_meshes);
   // The copies are current as long as the members hold the same meshes.
   bool bSame = m_sources[slot].Count() == member_meshes.Count();
   for (int i = 0; bSame && i < member_meshes.Count(); ++i)
@@ -233,7 +247,7 @@ int CRhinoInstanceObject::MeshCount(ON::mesh_type mesh_type, const ON_MeshParame
     const CRhinoObject* m = def->Object(i);
     if (!m->IsMeshable(mesh_type)) continue;
     const int n = m->MeshCount(mesh_type, mp);
-    if (n == 0) return 0;  // a meshable member without usable meshes
+    if (n == 0) return 0; // a meshable member without usable meshes
     count += n;
   }
   return count;
@@ -257,7 +271,8 @@ int CRhinoInstanceObject::CreateMeshes(ON::mesh_type mesh_type, const ON_MeshPar
 
 void CRhinoInstanceObject::DestroyMeshes(ON::mesh_type mesh_type, bool bDeleteMeshes) {
   if (mesh_type == ON::any_mesh || mesh_type == ON::default_mesh) {
-    for (int s = 0; s < 3; ++s) ClearMeshes(s, bDeleteMeshes);
+    for (int s = 0; s < 3; ++s)
+      ClearMeshes(s, bDeleteMeshes);
     return;
   }
   ClearMeshes(SlotOf(mesh_type), bDeleteMeshes);
@@ -267,8 +282,9 @@ int CRhinoInstanceObject::GetMeshes(ON::mesh_type mesh_type,
                                     ON_SimpleArray<const ON_Mesh*>& meshes) const {
   const int slot = SlotOf(mesh_type);
   RebuildMeshes(slot, mesh_type == ON::default_mesh || mesh_type == ON::any_mesh ? ON::render_mesh
-                                                                                  : mesh_type);
-  for (const ON_Mesh* m : m_meshes[slot]) meshes.Append(m);
+                                                                                 : mesh_type);
+  for (const ON_Mesh* m : m_meshes[slot])
+    meshes.Append(m);
   return m_meshes[slot].Count();
 }
 

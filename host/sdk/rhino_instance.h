@@ -18,7 +18,7 @@
 #include "rhino_object.h"
 
 class CRhinoInstanceDefinition {
- public:
+public:
   CRhinoInstanceDefinition() = default;
   ~CRhinoInstanceDefinition();
   CRhinoInstanceDefinition(const CRhinoInstanceDefinition&) = delete;
@@ -37,7 +37,7 @@ class CRhinoInstanceDefinition {
   bool AddObject(CRhinoObject* member);
   ON_BoundingBox BoundingBox() const;
 
- private:
+private:
   friend class CRhinoInstanceDefinitionTable;
   ON_UUID m_id;
   ON_wString m_name;
@@ -47,7 +47,7 @@ class CRhinoInstanceDefinition {
 };
 
 class CRhinoInstanceDefinitionTable {
- public:
+public:
   explicit CRhinoInstanceDefinitionTable(CRhinoDoc* doc) : m_doc(doc) {}
   ~CRhinoInstanceDefinitionTable();
   CRhinoInstanceDefinitionTable(const CRhinoInstanceDefinitionTable&) = delete;
@@ -62,18 +62,18 @@ class CRhinoInstanceDefinitionTable {
   int InstanceDefinitionCount() const { return static_cast<int>(m_defs.size()); }
   // Definition i (deleted ones included), or null when out of range.
   const CRhinoInstanceDefinition* InstanceDefinition(int index) const;
-  int FindInstanceDefinition(const wchar_t* name) const;  // -1 when none
-  int FindInstanceDefinition(const ON_UUID& id) const;    // -1 when none
+  int FindInstanceDefinition(const wchar_t* name) const; // -1 when none
+  int FindInstanceDefinition(const ON_UUID& id) const;   // -1 when none
   // Marks the definition deleted; references to it draw nothing more.
   bool DeleteInstanceDefinition(int index);
 
- private:
+private:
   CRhinoDoc* m_doc;
   std::vector<std::unique_ptr<CRhinoInstanceDefinition>> m_defs;
 };
 
 class CRhinoInstanceObject : public CRhinoObject {
- public:
+public:
   CRhinoInstanceObject();
   // definition may be null (the reference then shows nothing).
   CRhinoInstanceObject(const ON_3dmObjectAttributes& attributes,
@@ -81,7 +81,7 @@ class CRhinoInstanceObject : public CRhinoObject {
   CRhinoInstanceObject(const CRhinoInstanceObject& src);
   ~CRhinoInstanceObject() override;
 
-  ON::object_type ObjectType() const override;  // ON::instance_reference
+  ON::object_type ObjectType() const override; // ON::instance_reference
   unsigned int SizeOf() const override;
   CRhinoObject* DuplicateRhinoObject() const override;
   // Composes xform with the instance transform.
@@ -111,7 +111,7 @@ class CRhinoInstanceObject : public CRhinoObject {
   int GetSubObjects(ON_SimpleArray<CRhinoObject*>& sub_objects,
                     const CRhinoViewport* viewport = nullptr) const override;
 
- private:
+private:
   static int SlotOf(ON::mesh_type mesh_type);
   void RebuildMeshes(int slot, ON::mesh_type mesh_type) const;
   void ClearMeshes(int slot, bool bDeleteMeshes) const;

@@ -11,7 +11,7 @@ void FireLayerEvent(CRhinoDoc* doc, CRhinoEventWatcher::table_event type, int in
       [&](CRhinoEventWatcher& w) { w.LayerTableEvent(type, *doc, index); });
 }
 
-}  // namespace
+} // namespace
 
 CRhinoLayerTable::CRhinoLayerTable(CRhinoDoc* doc) : m_doc(doc) {
   ON_Layer layer;

@@ -11,7 +11,7 @@
 class CRhinoDoc;
 
 class CRhinoLayerTable {
- public:
+public:
   explicit CRhinoLayerTable(CRhinoDoc* doc);
   CRhinoLayerTable(const CRhinoLayerTable&) = delete;
   CRhinoLayerTable& operator=(const CRhinoLayerTable&) = delete;
@@ -26,14 +26,14 @@ class CRhinoLayerTable {
   int AddLayer(const ON_Layer& layer);
   // Replaces the settings of an existing layer (its index and id stay).
   bool ModifyLayer(const ON_Layer& layer, int layer_index);
-  bool DeleteLayer(int layer_index);  // layer 0 and the current layer cannot be deleted
+  bool DeleteLayer(int layer_index); // layer 0 and the current layer cannot be deleted
   bool IsDeleted(int layer_index) const;
-  int FindLayer(const wchar_t* name) const;  // -1 when none
+  int FindLayer(const wchar_t* name) const; // -1 when none
 
   int CurrentLayerIndex() const { return m_current; }
   bool SetCurrentLayerIndex(int layer_index);
 
- private:
+private:
   bool IsValidIndex(int i) const { return i >= 0 && i < LayerCount(); }
   CRhinoDoc* m_doc;
   std::deque<ON_Layer> m_layers;

@@ -11,7 +11,7 @@ void FireMaterialEvent(CRhinoDoc* doc, CRhinoEventWatcher::table_event type, int
       [&](CRhinoEventWatcher& w) { w.MaterialTableEvent(type, *doc, index); });
 }
 
-}  // namespace
+} // namespace
 
 const ON_Material& CRhinoMaterialTable::DefaultMaterial() {
   static const ON_Material material;

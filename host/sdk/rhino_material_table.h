@@ -9,7 +9,7 @@
 class CRhinoDoc;
 
 class CRhinoMaterialTable {
- public:
+public:
   explicit CRhinoMaterialTable(CRhinoDoc* doc) : m_doc(doc) {}
   CRhinoMaterialTable(const CRhinoMaterialTable&) = delete;
   CRhinoMaterialTable& operator=(const CRhinoMaterialTable&) = delete;
@@ -22,9 +22,9 @@ class CRhinoMaterialTable {
   // Adds a copy; returns its index.
   int AddMaterial(const ON_Material& material);
   bool ModifyMaterial(const ON_Material& material, int material_index);
-  int FindMaterial(const wchar_t* name) const;  // -1 when none
+  int FindMaterial(const wchar_t* name) const; // -1 when none
 
- private:
+private:
   CRhinoDoc* m_doc;
   std::deque<ON_Material> m_materials;
 };

@@ -34,11 +34,12 @@ void ComputeMeshSetEdges(const ON_SimpleArray<const ON_Mesh*>& meshes, MeshSetEd
   for (int i = 0; i < meshes.Count(); ++i) {
     const ON_Mesh* m = meshes[i];
     if (m == nullptr || m->FaceCount() == 0) continue;
-    ON_Mesh bare;  // positions only, so welding ignores normals and texture
+    ON_Mesh bare; // positions only, so welding ignores normals and texture
     bare.m_V = m->m_V;
     bare.m_F = m->m_F;
     joined.Append(bare);
-    for (int f = 0; f < m->FaceCount(); ++f) face_source.Append(i);
+    for (int f = 0; f < m->FaceCount(); ++f)
+      face_source.Append(i);
   }
   if (joined.FaceCount() == 0) return;
   // Topology merges vertices at identical locations, which is the welding
@@ -62,4 +63,4 @@ void ComputeMeshSetEdges(const ON_SimpleArray<const ON_Mesh*>& meshes, MeshSetEd
   }
 }
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

@@ -23,4 +23,4 @@ struct MeshSetEdges {
 };
 void ComputeMeshSetEdges(const ON_SimpleArray<const ON_Mesh*>& meshes, MeshSetEdges& edges);
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

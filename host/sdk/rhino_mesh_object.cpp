@@ -21,16 +21,20 @@ CRhinoMeshObject::~CRhinoMeshObject() {
   m_mesh = nullptr;
 }
 
-ON::object_type CRhinoMeshObject::ObjectType() const { return ON::mesh_object; }
+ON::object_type CRhinoMeshObject::ObjectType() const {
+  return ON::mesh_object;
+}
 
 unsigned int CRhinoMeshObject::SizeOf() const {
-  unsigned int sz = CRhinoObject::SizeOf() +
-                    static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
+  unsigned int sz =
+      CRhinoObject::SizeOf() + static_cast<unsigned int>(sizeof(*this) - sizeof(CRhinoObject));
   if (m_mesh != nullptr && m_bOwnsMesh) sz += m_mesh->SizeOf();
   return sz;
 }
 
-CRhinoObject* CRhinoMeshObject::DuplicateRhinoObject() const { return new CRhinoMeshObject(*this); }
+CRhinoObject* CRhinoMeshObject::DuplicateRhinoObject() const {
+  return new CRhinoMeshObject(*this);
+}
 
 bool CRhinoMeshObject::TransformGeometry(const ON_Xform& xform) {
   if (m_mesh == nullptr || !m_bOwnsMesh) return false;
@@ -47,7 +51,9 @@ void CRhinoMeshObject::SetMesh(ON_Mesh* mesh) {
   m_bOwnsMesh = (mesh != nullptr);
 }
 
-void CRhinoMeshObject::SetMesh(const ON_Mesh& mesh) { SetMesh(new ON_Mesh(mesh)); }
+void CRhinoMeshObject::SetMesh(const ON_Mesh& mesh) {
+  SetMesh(new ON_Mesh(mesh));
+}
 
 void CRhinoMeshObject::SetBorrowedMesh(ON_Mesh* mesh) {
   if (m_bOwnsMesh && m_mesh != mesh) delete m_mesh;
@@ -84,7 +90,8 @@ bool CRhinoMeshObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox,
     b = m_mesh->BoundingBox();
   } else {
     // Transform the vertices, not the box: a rotated box is not tight.
-    for (int i = 0; i < m_mesh->VertexCount(); ++i) b.Set((*xform) * m_mesh->Vertex(i), true);
+    for (int i = 0; i < m_mesh->VertexCount(); ++i)
+      b.Set((*xform) * m_mesh->Vertex(i), true);
   }
   if (bGrowBox && box.IsValid())
     box.Union(b);
@@ -93,9 +100,13 @@ bool CRhinoMeshObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox,
   return box.IsValid();
 }
 
-bool CRhinoMeshObject::IsSolid() const { return m_mesh != nullptr && m_mesh->IsClosed(); }
+bool CRhinoMeshObject::IsSolid() const {
+  return m_mesh != nullptr && m_mesh->IsClosed();
+}
 
-bool CRhinoMeshObject::IsMeshable(ON::mesh_type) const { return m_mesh != nullptr; }
+bool CRhinoMeshObject::IsMeshable(ON::mesh_type) const {
+  return m_mesh != nullptr;
+}
 
 int CRhinoMeshObject::MeshCount(ON::mesh_type, const ON_MeshParameters*) const {
   return m_mesh != nullptr ? 1 : 0;

@@ -10,14 +10,14 @@
 #include "rhino_object.h"
 
 class CRhinoMeshObject : public CRhinoObject {
- public:
+public:
   CRhinoMeshObject();
   explicit CRhinoMeshObject(const ON_3dmObjectAttributes& attributes);
   // Deep copy of the mesh (always owned by the copy).
   CRhinoMeshObject(const CRhinoMeshObject& src);
   ~CRhinoMeshObject() override;
 
-  ON::object_type ObjectType() const override;  // ON::mesh_object
+  ON::object_type ObjectType() const override; // ON::mesh_object
   unsigned int SizeOf() const override;
   CRhinoObject* DuplicateRhinoObject() const override;
   bool TransformGeometry(const ON_Xform& xform) override;
@@ -47,13 +47,13 @@ class CRhinoMeshObject : public CRhinoObject {
   void DestroyMeshes(ON::mesh_type mesh_type, bool bDeleteMeshes = true) override;
   int GetMeshes(ON::mesh_type mesh_type, ON_SimpleArray<const ON_Mesh*>& meshes) const override;
 
- protected:
+protected:
   // Presents mesh (owned by the caller) as the object's mesh.
   void SetBorrowedMesh(ON_Mesh* mesh);
   // Forgets a borrowed mesh without freeing it (the object has none after).
   void ReleaseBorrowedMesh();
 
- private:
+private:
   ON_Mesh* m_mesh = nullptr;
   bool m_bOwnsMesh = false;
 };

@@ -12,11 +12,11 @@ namespace {
 unsigned int NextRuntimeSerialNumber() {
   static std::atomic<unsigned int> next{1};
   unsigned int sn = next.fetch_add(1);
-  if (sn == 0) sn = next.fetch_add(1);  // 0 means "no object" to callers
+  if (sn == 0) sn = next.fetch_add(1); // 0 means "no object" to callers
   return sn;
 }
 
-}  // namespace
+} // namespace
 
 CRhinoObject::CRhinoObject() : m_runtime_serial_number(NextRuntimeSerialNumber()) {}
 
@@ -24,8 +24,7 @@ CRhinoObject::CRhinoObject(const ON_3dmObjectAttributes& attributes)
     : m_attributes(attributes), m_runtime_serial_number(NextRuntimeSerialNumber()) {}
 
 CRhinoObject::CRhinoObject(const CRhinoObject& src)
-    : ON_Object(src),
-      m_attributes(src.m_attributes),
+    : ON_Object(src), m_attributes(src.m_attributes),
       m_runtime_serial_number(NextRuntimeSerialNumber()),
       m_bCustomMeshParameters(src.m_bCustomMeshParameters),
       m_custom_mesh_parameters(src.m_custom_mesh_parameters),
@@ -33,22 +32,34 @@ CRhinoObject::CRhinoObject(const CRhinoObject& src)
 
 CRhinoObject::~CRhinoObject() = default;
 
-ON::object_type CRhinoObject::ObjectType() const { return ON::unknown_object_type; }
+ON::object_type CRhinoObject::ObjectType() const {
+  return ON::unknown_object_type;
+}
 
-ON_UUID CRhinoObject::ModelObjectId() const { return Attributes().m_uuid; }
+ON_UUID CRhinoObject::ModelObjectId() const {
+  return Attributes().m_uuid;
+}
 
 unsigned int CRhinoObject::SizeOf() const {
   return static_cast<unsigned int>(sizeof(*this)) + ON_Object::SizeOf() -
          static_cast<unsigned int>(sizeof(ON_Object)) + m_attributes.SizeOf();
 }
 
-CRhinoObject* CRhinoObject::DuplicateRhinoObject() const { return nullptr; }
+CRhinoObject* CRhinoObject::DuplicateRhinoObject() const {
+  return nullptr;
+}
 
-bool CRhinoObject::TransformGeometry(const ON_Xform&) { return false; }
+bool CRhinoObject::TransformGeometry(const ON_Xform&) {
+  return false;
+}
 
-const ON_Geometry* CRhinoObject::Geometry() const { return nullptr; }
+const ON_Geometry* CRhinoObject::Geometry() const {
+  return nullptr;
+}
 
-const ON_3dmObjectAttributes& CRhinoObject::Attributes() const { return m_attributes; }
+const ON_3dmObjectAttributes& CRhinoObject::Attributes() const {
+  return m_attributes;
+}
 
 bool CRhinoObject::SetAttributes(const ON_3dmObjectAttributes& attributes) {
   if (m_doc != nullptr) return m_doc->ModifyObjectAttributes(CRhinoObjRef(this), attributes);
@@ -81,7 +92,7 @@ bool CRhinoObject::DeleteAttributeUserData(const ON_UUID& userdata_uuid) {
   }
   ON_3dmObjectAttributes old_attributes(m_attributes);
   m_attributes.DetachUserData(ud);
-  m_doc->AttributeUserDataDetached(*this, ud, old_attributes);  // takes ownership
+  m_doc->AttributeUserDataDetached(*this, ud, old_attributes); // takes ownership
   return true;
 }
 
@@ -100,7 +111,8 @@ bool CRhinoObject::IsVisible() const {
   return !m_bDeleted && !IsHiddenByMark() && Mode() != ON::hidden_object;
 }
 
-int CRhinoObject::Select(bool bSelect, bool, bool bPersistentSelect, bool, bool bIgnoreModes) const {
+int CRhinoObject::Select(bool bSelect, bool, bool bPersistentSelect, bool,
+                         bool bIgnoreModes) const {
   if (bSelect) {
     if (m_bDeleted || IsHiddenByMark()) return 0;
     const ON::object_mode mode = Mode();
@@ -134,17 +146,27 @@ bool CRhinoObject::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox,
   return box.IsValid();
 }
 
-bool CRhinoObject::IsSolid() const { return false; }
+bool CRhinoObject::IsSolid() const {
+  return false;
+}
 
-bool CRhinoObject::IsMeshable(ON::mesh_type) const { return false; }
+bool CRhinoObject::IsMeshable(ON::mesh_type) const {
+  return false;
+}
 
-int CRhinoObject::MeshCount(ON::mesh_type, const ON_MeshParameters*) const { return 0; }
+int CRhinoObject::MeshCount(ON::mesh_type, const ON_MeshParameters*) const {
+  return 0;
+}
 
-int CRhinoObject::CreateMeshes(ON::mesh_type, const ON_MeshParameters&, bool) { return 0; }
+int CRhinoObject::CreateMeshes(ON::mesh_type, const ON_MeshParameters&, bool) {
+  return 0;
+}
 
 void CRhinoObject::DestroyMeshes(ON::mesh_type, bool) {}
 
-int CRhinoObject::GetMeshes(ON::mesh_type, ON_SimpleArray<const ON_Mesh*>&) const { return 0; }
+int CRhinoObject::GetMeshes(ON::mesh_type, ON_SimpleArray<const ON_Mesh*>&) const {
+  return 0;
+}
 
 ON_MeshParameters CRhinoObject::GetRenderMeshParameters() const {
   if (m_bCustomMeshParameters) return m_custom_mesh_parameters;
@@ -157,8 +179,9 @@ void CRhinoObject::SetCustomRenderMeshParameters(const ON_MeshParameters* mp) {
   m_custom_mesh_parameters = mp ? *mp : ON_MeshParameters();
 }
 
-const CDisplayPipelineAttributes& CRhinoObject::MeshDisplayAttributes(
-    int, const ON_Mesh&, const CDisplayPipelineAttributes& attrs) const {
+const CDisplayPipelineAttributes&
+CRhinoObject::MeshDisplayAttributes(int, const ON_Mesh&,
+                                    const CDisplayPipelineAttributes& attrs) const {
   return attrs;
 }
 

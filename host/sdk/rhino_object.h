@@ -29,11 +29,11 @@ class CRhinoViewport;
 // A visual analysis mode an object can be shown in.
 struct CRhinoVisualAnalysisMode {
   ON_UUID m_id;
-  bool m_bShaded = false;  // the mode replaces the object's shading
+  bool m_bShaded = false; // the mode replaces the object's shading
 };
 
 class CRhinoObject : public ON_Object {
- public:
+public:
   CRhinoObject();
   explicit CRhinoObject(const ON_3dmObjectAttributes& attributes);
   // A document-less copy: same attributes (and attribute user data with a
@@ -44,7 +44,7 @@ class CRhinoObject : public ON_Object {
   ~CRhinoObject() override;
 
   // ---- ON_Object ----
-  ON::object_type ObjectType() const override;  // unknown_object_type here
+  ON::object_type ObjectType() const override; // unknown_object_type here
   // The id in the attributes.
   ON_UUID ModelObjectId() const override;
   unsigned int SizeOf() const override;
@@ -145,8 +145,9 @@ class CRhinoObject : public ON_Object {
   void SetCustomRenderMeshParameters(const ON_MeshParameters* mp);
   bool HasCustomRenderMeshParameters() const { return m_bCustomMeshParameters; }
   // The display attributes mesh mesh_index is drawn with (default: attrs).
-  virtual const CDisplayPipelineAttributes& MeshDisplayAttributes(
-      int mesh_index, const ON_Mesh& mesh, const CDisplayPipelineAttributes& attrs) const;
+  virtual const CDisplayPipelineAttributes&
+  MeshDisplayAttributes(int mesh_index, const ON_Mesh& mesh,
+                        const CDisplayPipelineAttributes& attrs) const;
 
   // Instance references: appends new document-less objects (caller owns
   // them) and returns their count; 0 for other objects. viewport may be null.
@@ -164,11 +165,11 @@ class CRhinoObject : public ON_Object {
   // transform, with the pipeline's current display attributes.
   virtual void Draw(CRhinoDisplayPipeline& pipeline) const;
 
- protected:
+protected:
   // For derived objects that build their attributes in place.
   ON_3dmObjectAttributes& WritableAttributes() { return m_attributes; }
 
- private:
+private:
   friend class CRhinoDoc;
   friend class CRhinoUndoRecord;
 
@@ -178,7 +179,7 @@ class CRhinoObject : public ON_Object {
   bool m_bReference = false;
   bool m_bDeleted = false;
   bool m_bCustomMeshParameters = false;
-  int m_undo_references = 0;  // undo and redo records that hold the object
+  int m_undo_references = 0; // undo and redo records that hold the object
   mutable int m_mark = 0;
   mutable int m_selection = 0;
   ON_MeshParameters m_custom_mesh_parameters;

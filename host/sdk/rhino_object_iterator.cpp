@@ -9,7 +9,9 @@ CRhinoObjectIterator::CRhinoObjectIterator(int state_filter, int category)
 CRhinoObjectIterator::CRhinoObjectIterator(CRhinoDoc& doc, int state_filter, int category)
     : m_doc(&doc), m_state_filter(state_filter), m_category(category) {}
 
-CRhinoObjectIterator::~CRhinoObjectIterator() { End(); }
+CRhinoObjectIterator::~CRhinoObjectIterator() {
+  End();
+}
 
 void CRhinoObjectIterator::Begin() {
   End();
@@ -34,9 +36,14 @@ bool CRhinoObjectIterator::Accept(const CRhinoObject* object) const {
   if ((m_category & category) == 0) return false;
   int state = normal_objects;
   switch (object->Mode()) {
-    case ON::locked_object: state = locked_objects; break;
-    case ON::hidden_object: state = hidden_objects; break;
-    default: break;
+  case ON::locked_object:
+    state = locked_objects;
+    break;
+  case ON::hidden_object:
+    state = hidden_objects;
+    break;
+  default:
+    break;
   }
   if ((m_state_filter & state) == 0) return false;
   if (!m_bIncludeNoShow && object->IsHiddenByMark()) return false;
@@ -57,6 +64,6 @@ CRhinoObject* CRhinoObjectIterator::Next() {
     CRhinoObject* o = list[m_index++];
     if (Accept(o)) return o;
   }
-  End();  // the walk is over; objects deleted during it may be freed now
+  End(); // the walk is over; objects deleted during it may be freed now
   return nullptr;
 }

@@ -18,13 +18,13 @@
 #include "rhino_object.h"
 
 class CRhinoObjectIterator {
- public:
+public:
   enum object_state : int {
     normal_objects = 1,
     locked_objects = 2,
     hidden_objects = 4,
     normal_or_locked_objects = 3,
-    all_objects = 7,  // normal, locked and hidden
+    all_objects = 7, // normal, locked and hidden
   };
   enum object_category : int {
     active_objects = 1,
@@ -33,8 +33,7 @@ class CRhinoObjectIterator {
   };
 
   // Iterates the application's active document (none: nothing is visited).
-  CRhinoObjectIterator(int state_filter = normal_or_locked_objects,
-                       int category = active_objects);
+  CRhinoObjectIterator(int state_filter = normal_or_locked_objects, int category = active_objects);
   // Iterates doc.
   CRhinoObjectIterator(CRhinoDoc& doc, int state_filter = normal_or_locked_objects,
                        int category = active_objects);
@@ -53,7 +52,7 @@ class CRhinoObjectIterator {
   // Only selected objects.
   void EnableSelectedObjectFilter(bool bEnable) { m_bSelectedOnly = bEnable; }
 
- private:
+private:
   bool Accept(const CRhinoObject* object) const;
   void Begin();
   void End();

@@ -9,7 +9,7 @@
 #include "rhino_object.h"
 
 class CRhinoObjRef {
- public:
+public:
   CRhinoObjRef() = default;
   explicit CRhinoObjRef(const CRhinoObject* object);
   // geometry stands for the object (not owned; see file comment). The flag
@@ -29,7 +29,7 @@ class CRhinoObjRef {
   const ON_Mesh* Mesh() const;
   bool IsProxyGeometry() const { return m_bProxy; }
 
- private:
+private:
   const CRhinoObject* m_object = nullptr;
   const ON_Geometry* m_geometry = nullptr;
   bool m_bProxy = false;

@@ -35,7 +35,7 @@ bool IntersectTriangle(const ON_Line& line, const ON_3dPoint& a, const ON_3dPoin
   return t >= 0.0 && t <= 1.0;
 }
 
-}  // namespace
+} // namespace
 
 bool CRhinoPickContext::SetPickPoint(const ON_Viewport& vp, double x, double y,
                                      double pixel_tolerance) {
@@ -59,7 +59,8 @@ bool CRhinoPickContext::PickSegment(const ON_3dPoint& from, const ON_3dPoint& to
   const double dx = s1.x - s0.x, dy = s1.y - s0.y;
   const double len2 = dx * dx + dy * dy;
   double t = 0.0;
-  if (len2 > 0.0) t = std::clamp(((m_pick_x - s0.x) * dx + (m_pick_y - s0.y) * dy) / len2, 0.0, 1.0);
+  if (len2 > 0.0)
+    t = std::clamp(((m_pick_x - s0.x) * dx + (m_pick_y - s0.y) * dy) / len2, 0.0, 1.0);
   const double px = s0.x + t * dx, py = s0.y + t * dy;
   const double dist = std::hypot(px - m_pick_x, py - m_pick_y);
   if (dist > m_pixel_tolerance) return false;
@@ -145,7 +146,9 @@ bool CRhinoPickContext::PickMesh(const ON_Mesh* mesh, int mode, ON_3dPoint* hit_
 
 CRhinoPickFilter::CRhinoPickFilter() = default;
 
-CRhinoPickFilter::~CRhinoPickFilter() { UnRegister(); }
+CRhinoPickFilter::~CRhinoPickFilter() {
+  UnRegister();
+}
 
 void CRhinoPickFilter::Register() {
   auto& r = FilterRegistry();
@@ -174,4 +177,4 @@ bool RunPickFilters(const CRhinoPickContext& context, const CRhinoObject* object
   return true;
 }
 
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

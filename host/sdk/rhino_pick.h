@@ -17,11 +17,11 @@ class CRhinoView;
 class CRhinoObject;
 
 class CRhinoPickContext {
- public:
+public:
   // Modes of PickMesh.
   enum pick_mesh_mode : int {
-    pick_mesh_wires = 0,   // edges and vertices within the pixel tolerance
-    pick_mesh_shaded = 1,  // faces the pick line passes through
+    pick_mesh_wires = 0,  // edges and vertices within the pixel tolerance
+    pick_mesh_shaded = 1, // faces the pick line passes through
   };
   // Kinds of mesh hit (PickMesh's hit_kind).
   enum mesh_hit_kind : int { hit_none = 0, hit_face = 1, hit_edge = 2, hit_vertex = 3 };
@@ -57,9 +57,9 @@ class CRhinoPickContext {
 };
 
 class CRhinoPickFilter {
- public:
+public:
   CRhinoPickFilter();
-  virtual ~CRhinoPickFilter();  // unregisters
+  virtual ~CRhinoPickFilter(); // unregisters
   CRhinoPickFilter(const CRhinoPickFilter&) = delete;
   CRhinoPickFilter& operator=(const CRhinoPickFilter&) = delete;
 
@@ -77,12 +77,12 @@ class CRhinoPickFilter {
 // One object a pick hit.
 struct CRhinoPickHit {
   const CRhinoObject* m_object = nullptr;
-  ON_3dPoint m_point;        // world point hit
-  double m_depth = 0.0;      // pick line parameter, smaller is nearer
-  double m_distance = 0.0;   // pixels from the pick point (0 for face hits)
+  ON_3dPoint m_point;      // world point hit
+  double m_depth = 0.0;    // pick line parameter, smaller is nearer
+  double m_distance = 0.0; // pixels from the pick point (0 for face hits)
 };
 
 namespace rhino_sdk_internal {
 // Offers a hit to the registered filters; false when one removed it.
 bool RunPickFilters(const CRhinoPickContext& context, const CRhinoObject* object);
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

@@ -10,7 +10,7 @@
 #include "opennurbs.h"
 
 class CRhinoPipelineState {
- public:
+public:
   enum pass : int { no_pass = 0, surface_pass = 1, wire_pass = 2, grip_pass = 3, overlay_pass = 4 };
 
   // Back to identity transform, z-bias 0, no culling, no pass, and pushes
@@ -36,7 +36,7 @@ class CRhinoPipelineState {
   bool m_bFeedback = false;
   bool m_bInteractiveViewChange = false;
 
- private:
+private:
   ON_Xform m_model_xform = ON_Xform::IdentityTransformation;
   int m_zbias = 0;
   std::vector<int> m_cull_stack;

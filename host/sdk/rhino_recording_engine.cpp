@@ -53,7 +53,8 @@ void CRhinoRecordingEngine::SetClippingPlanes(const ON_SimpleArray<ON_PlaneEquat
   m_calls.push_back(Stamp(CRhinoRecordedCall::clipping_planes));
 }
 
-void CRhinoRecordingEngine::DrawShadedMesh(const ON_Mesh& mesh, const CDisplayEngineMaterial& material) {
+void CRhinoRecordingEngine::DrawShadedMesh(const ON_Mesh& mesh,
+                                           const CDisplayEngineMaterial& material) {
   CRhinoRecordedCall c = Stamp(CRhinoRecordedCall::shaded_mesh);
   c.m_mesh_address = &mesh;
   c.m_vertex_count = mesh.VertexCount();
@@ -99,7 +100,9 @@ bool CRhinoRecordingEngine::SaveFrameToPng(const std::string&, std::string& erro
   return false;
 }
 
-bool CRhinoRecordingEngine::FramePixel(int, int, ON_Color&) const { return false; }
+bool CRhinoRecordingEngine::FramePixel(int, int, ON_Color&) const {
+  return false;
+}
 
 void CRhinoRecordingEngine::Note(const std::string& text) {
   CRhinoRecordedCall c = Stamp(CRhinoRecordedCall::note);
@@ -107,8 +110,8 @@ void CRhinoRecordingEngine::Note(const std::string& text) {
   m_calls.push_back(std::move(c));
 }
 
-std::vector<const CRhinoRecordedCall*> CRhinoRecordingEngine::CallsOfKind(
-    CRhinoRecordedCall::kind kind) const {
+std::vector<const CRhinoRecordedCall*>
+CRhinoRecordingEngine::CallsOfKind(CRhinoRecordedCall::kind kind) const {
   std::vector<const CRhinoRecordedCall*> out;
   for (const CRhinoRecordedCall& c : m_calls)
     if (c.m_kind == kind) out.push_back(&c);

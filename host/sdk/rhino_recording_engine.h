@@ -22,7 +22,7 @@ struct CRhinoRecordedCall {
     mesh_wires,
     line,
     point,
-    note,  // a label a test or conduit added with Note()
+    note, // a label a test or conduit added with Note()
   };
 
   kind m_kind = note;
@@ -51,7 +51,7 @@ struct CRhinoRecordedCall {
 };
 
 class CRhinoRecordingEngine : public CRhinoDisplayEngine {
- public:
+public:
   CRhinoRecordingEngine() = default;
 
   bool BeginFrame(const ON_Viewport& viewport, ON_Color background) override;
@@ -78,7 +78,7 @@ class CRhinoRecordingEngine : public CRhinoDisplayEngine {
   int FrameCount() const { return m_frames; }
   bool InFrame() const { return m_bInFrame; }
 
- private:
+private:
   CRhinoRecordedCall Stamp(CRhinoRecordedCall::kind kind) const;
 
   std::vector<CRhinoRecordedCall> m_calls;

@@ -21,7 +21,8 @@ void CRhinoUndoRecord::Release(CRhinoObject* object) {
   if (object != nullptr && object->m_undo_references > 0) --object->m_undo_references;
 }
 
-void CRhinoUndoRecord::AddObjectAction(action_kind kind, CRhinoObject* object, CRhinoObject* other) {
+void CRhinoUndoRecord::AddObjectAction(action_kind kind, CRhinoObject* object,
+                                       CRhinoObject* other) {
   Action a;
   a.kind = kind;
   a.object = object;
@@ -57,41 +58,55 @@ void CRhinoUndoRecord::AddUserDataAction(action_kind kind, CRhinoObject* object,
 }
 
 void CRhinoUndoRecord::Undo(CRhinoDoc& doc) {
-  for (auto it = m_actions.rbegin(); it != m_actions.rend(); ++it) Apply(doc, *it, true);
+  for (auto it = m_actions.rbegin(); it != m_actions.rend(); ++it)
+    Apply(doc, *it, true);
 }
 
 void CRhinoUndoRecord::Redo(CRhinoDoc& doc) {
-  for (Action& a : m_actions) Apply(doc, a, false);
+  for (Action& a : m_actions)
+    Apply(doc, a, false);
 }
 
 void CRhinoUndoRecord::Apply(CRhinoDoc& doc, Action& a, bool bUndo) {
   switch (a.kind) {
-    case added:
-      if (bUndo) doc.RemoveAdded(a.object); else doc.RestoreDeleted(a.object);
-      break;
-    case deleted:
-      if (bUndo) doc.RestoreDeleted(a.object); else doc.RemoveAdded(a.object);
-      break;
-    case undeleted:
-      if (bUndo) doc.RemoveAdded(a.object); else doc.RestoreDeleted(a.object);
-      break;
-    case replaced:
-      if (bUndo) doc.SwapReplaced(a.other, a.object); else doc.SwapReplaced(a.object, a.other);
-      break;
-    case attributes_changed:
-      if (a.attributes) doc.SwapAttributes(a.object, *a.attributes);
-      break;
-    case userdata_attached:
-    case userdata_detached: {
-      // Undoing an attach and redoing a detach both take the record off.
-      const bool bDetach = (a.kind == userdata_attached) == bUndo;
-      if (bDetach && !a.bOwnsUserData) {
-        if (doc.DetachAttributeUserDataForUndo(a.object, a.userdata)) a.bOwnsUserData = true;
-      } else if (!bDetach && a.bOwnsUserData) {
-        if (doc.AttachAttributeUserDataForUndo(a.object, a.userdata)) a.bOwnsUserData = false;
-      }
-      break;
+  case added:
+    if (bUndo)
+      doc.RemoveAdded(a.object);
+    else
+      doc.RestoreDeleted(a.object);
+    break;
+  case deleted:
+    if (bUndo)
+      doc.RestoreDeleted(a.object);
+    else
+      doc.RemoveAdded(a.object);
+    break;
+  case undeleted:
+    if (bUndo)
+      doc.RemoveAdded(a.object);
+    else
+      doc.RestoreDeleted(a.object);
+    break;
+  case replaced:
+    if (bUndo)
+      doc.SwapReplaced(a.other, a.object);
+    else
+      doc.SwapReplaced(a.object, a.other);
+    break;
+  case attributes_changed:
+    if (a.attributes) doc.SwapAttributes(a.object, *a.attributes);
+    break;
+  case userdata_attached:
+  case userdata_detached: {
+    // Undoing an attach and redoing a detach both take the record off.
+    const bool bDetach = (a.kind == userdata_attached) == bUndo;
+    if (bDetach && !a.bOwnsUserData) {
+      if (doc.DetachAttributeUserDataForUndo(a.object, a.userdata)) a.bOwnsUserData = true;
+    } else if (!bDetach && a.bOwnsUserData) {
+      if (doc.AttachAttributeUserDataForUndo(a.object, a.userdata)) a.bOwnsUserData = false;
     }
+    break;
+  }
   }
 }
 
@@ -125,13 +140,11 @@ bool CRhinoUndoHistory::Undo() {
   m_undo.pop_back();
   const unsigned int serial = record->Serial();
   const CRhinoCommand* command = record->Command();
-  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-    w.UndoEvent(CRhinoEventWatcher::begin_undo, serial, command);
-  });
+  rhino_sdk_internal::ForEachWatcher(
+      [&](CRhinoEventWatcher& w) { w.UndoEvent(CRhinoEventWatcher::begin_undo, serial, command); });
   record->Undo(m_doc);
-  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-    w.UndoEvent(CRhinoEventWatcher::end_undo, serial, command);
-  });
+  rhino_sdk_internal::ForEachWatcher(
+      [&](CRhinoEventWatcher& w) { w.UndoEvent(CRhinoEventWatcher::end_undo, serial, command); });
   m_redo.push_back(std::move(record));
   return true;
 }
@@ -142,13 +155,11 @@ bool CRhinoUndoHistory::Redo() {
   m_redo.pop_back();
   const unsigned int serial = record->Serial();
   const CRhinoCommand* command = record->Command();
-  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-    w.UndoEvent(CRhinoEventWatcher::begin_redo, serial, command);
-  });
+  rhino_sdk_internal::ForEachWatcher(
+      [&](CRhinoEventWatcher& w) { w.UndoEvent(CRhinoEventWatcher::begin_redo, serial, command); });
   record->Redo(m_doc);
-  rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
-    w.UndoEvent(CRhinoEventWatcher::end_redo, serial, command);
-  });
+  rhino_sdk_internal::ForEachWatcher(
+      [&](CRhinoEventWatcher& w) { w.UndoEvent(CRhinoEventWatcher::end_redo, serial, command); });
   m_undo.push_back(std::move(record));
   return true;
 }

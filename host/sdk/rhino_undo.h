@@ -18,15 +18,15 @@ class CRhinoCommand;
 class CRhinoDoc;
 
 class CRhinoUndoRecord {
- public:
+public:
   enum action_kind : int {
-    added,               // m_object was added
-    deleted,             // m_object was deleted
-    undeleted,           // m_object was undeleted
-    replaced,            // m_object (old) was replaced by m_other (new)
-    attributes_changed,  // m_attributes holds the other attributes
-    userdata_attached,   // m_userdata was attached (held here while undone)
-    userdata_detached,   // m_userdata was removed (held here while detached)
+    added,              // m_object was added
+    deleted,            // m_object was deleted
+    undeleted,          // m_object was undeleted
+    replaced,           // m_object (old) was replaced by m_other (new)
+    attributes_changed, // m_attributes holds the other attributes
+    userdata_attached,  // m_userdata was attached (held here while undone)
+    userdata_detached,  // m_userdata was removed (held here while detached)
   };
 
   CRhinoUndoRecord(unsigned int serial, const CRhinoCommand* command)
@@ -50,7 +50,7 @@ class CRhinoUndoRecord {
   void Undo(CRhinoDoc& doc);
   void Redo(CRhinoDoc& doc);
 
- private:
+private:
   struct Action {
     action_kind kind;
     CRhinoObject* object = nullptr;
@@ -69,7 +69,7 @@ class CRhinoUndoRecord {
 };
 
 class CRhinoUndoHistory {
- public:
+public:
   explicit CRhinoUndoHistory(CRhinoDoc& doc) : m_doc(doc) {}
 
   // Opens a record; returns its serial number.
@@ -90,14 +90,14 @@ class CRhinoUndoHistory {
   void Clear();
   void SetMax(int count);
 
- private:
+private:
   void Purge(std::unique_ptr<CRhinoUndoRecord> record);
   void Trim();
 
   CRhinoDoc& m_doc;
   std::unique_ptr<CRhinoUndoRecord> m_recording;
-  std::deque<std::unique_ptr<CRhinoUndoRecord>> m_undo;  // oldest first
-  std::deque<std::unique_ptr<CRhinoUndoRecord>> m_redo;  // most recently undone last
+  std::deque<std::unique_ptr<CRhinoUndoRecord>> m_undo; // oldest first
+  std::deque<std::unique_ptr<CRhinoUndoRecord>> m_redo; // most recently undone last
   unsigned int m_next_serial = 1;
   int m_max = 50;
 };

@@ -13,16 +13,17 @@ std::vector<CRhinoView*>& ViewRegistry() {
   return *views;
 }
 
-}  // namespace
+} // namespace
 
 namespace rhino_sdk_internal {
-const std::vector<CRhinoView*>& AllViews() { return ViewRegistry(); }
-}  // namespace rhino_sdk_internal
+const std::vector<CRhinoView*>& AllViews() {
+  return ViewRegistry();
+}
+} // namespace rhino_sdk_internal
 
 CRhinoView::CRhinoView(CRhinoDoc* doc, int width, int height,
                        std::unique_ptr<CRhinoDisplayEngine> engine)
-    : m_doc(doc),
-      m_engine(engine ? std::move(engine) : std::make_unique<CRhinoRecordingEngine>()),
+    : m_doc(doc), m_engine(engine ? std::move(engine) : std::make_unique<CRhinoRecordingEngine>()),
       m_pipeline(m_engine.get()) {
   m_viewport.SetScreenSize(width > 0 ? width : 1, height > 0 ? height : 1);
   m_pipeline.SetDocument(doc);
@@ -48,7 +49,8 @@ void CRhinoView::SetDisplayMode(const CDisplayPipelineAttributes& attrs) {
 }
 
 bool CRhinoView::SetDisplayMode(const ON_UUID& display_mode_id) {
-  const CDisplayPipelineAttributes* attrs = CRhinoDisplayAttrsMgr::FindDisplayAttrs(display_mode_id);
+  const CDisplayPipelineAttributes* attrs =
+      CRhinoDisplayAttrsMgr::FindDisplayAttrs(display_mode_id);
   if (attrs == nullptr) return false;
   m_pipeline.SetDisplayAttributes(*attrs);
   return true;

@@ -21,7 +21,7 @@
 class CRhinoDoc;
 
 class CRhinoView {
- public:
+public:
   // engine null: a recording engine (rhino_recording_engine.h).
   CRhinoView(CRhinoDoc* doc, int width, int height,
              std::unique_ptr<CRhinoDisplayEngine> engine = nullptr);
@@ -45,7 +45,9 @@ class CRhinoView {
   void SetDisplayMode(const CDisplayPipelineAttributes& attrs);
   // A standard mode by id; false when the id names none.
   bool SetDisplayMode(const ON_UUID& display_mode_id);
-  const CDisplayPipelineAttributes& DisplayMode() const { return m_pipeline.DisplayModeAttributes(); }
+  const CDisplayPipelineAttributes& DisplayMode() const {
+    return m_pipeline.DisplayModeAttributes();
+  }
 
   // Draws a frame now (the hint is accepted for callers that pass one).
   bool Redraw(int hint = 0);
@@ -56,7 +58,8 @@ class CRhinoView {
   // Draws a frame of width x height pixels (0: the view's size) and saves it
   // as PNG through the engine. False with the reason in error (the engine
   // keeps no pixels, bad size, write failed); the view's size is restored.
-  bool CaptureToPng(const std::string& utf8_path, std::string& error, int width = 0, int height = 0);
+  bool CaptureToPng(const std::string& utf8_path, std::string& error, int width = 0,
+                    int height = 0);
 
   // Picks at pixel (x, y): objects hit by their meshes (shaded faces) or
   // curves and wires (within pixel_tolerance pixels), nearest first, each
@@ -64,7 +67,7 @@ class CRhinoView {
   // objects are never picked.
   std::vector<CRhinoPickHit> Pick(int x, int y, double pixel_tolerance = 3.0);
 
- private:
+private:
   CRhinoDoc* m_doc;
   ON_wString m_name;
   CRhinoViewport m_viewport;
@@ -75,4 +78,4 @@ class CRhinoView {
 namespace rhino_sdk_internal {
 // Every view alive, in creation order.
 const std::vector<CRhinoView*>& AllViews();
-}  // namespace rhino_sdk_internal
+} // namespace rhino_sdk_internal

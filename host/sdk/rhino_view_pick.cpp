@@ -39,16 +39,19 @@ bool HitObject(const CRhinoPickContext& ctx, const CRhinoObject& object, bool bS
     for (int i = 0; i < 4; ++i) {
       ON_3dPoint p;
       double depth = 0, distance = 0;
-      if (ctx.PickSegment(c[i], c[(i + 1) % 4], &p, &depth, &distance)) consider(p, depth, distance);
+      if (ctx.PickSegment(c[i], c[(i + 1) % 4], &p, &depth, &distance))
+        consider(p, depth, distance);
     }
     return bHit;
   }
   if (!object.IsMeshable(ON::render_mesh)) return false;
   if (object.MeshCount(ON::render_mesh, nullptr) == 0)
-    const_cast<CRhinoObject&>(object).CreateMeshes(ON::render_mesh, object.GetRenderMeshParameters());
+    const_cast<CRhinoObject&>(object).CreateMeshes(ON::render_mesh,
+                                                   object.GetRenderMeshParameters());
   ON_SimpleArray<const ON_Mesh*> meshes;
   object.GetMeshes(ON::render_mesh, meshes);
-  const int mode = bShaded ? CRhinoPickContext::pick_mesh_shaded : CRhinoPickContext::pick_mesh_wires;
+  const int mode =
+      bShaded ? CRhinoPickContext::pick_mesh_shaded : CRhinoPickContext::pick_mesh_wires;
   for (const ON_Mesh* m : meshes) {
     ON_3dPoint p;
     double depth = 0, distance = 0;
@@ -58,7 +61,7 @@ bool HitObject(const CRhinoPickContext& ctx, const CRhinoObject& object, bool bS
   return bHit;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<CRhinoPickHit> CRhinoView::Pick(int x, int y, double pixel_tolerance) {
   std::vector<CRhinoPickHit> hits;

@@ -60,7 +60,7 @@ bool RhinoDollyExtents(const ON_Viewport& current_vp, const ON_BoundingBox& came
   const ON_3dPoint loc = current_vp.CameraLocation();
 
   ON_Viewport vp(current_vp);
-  double cam_z = 0.0;  // new camera position along camera z, in current camera coordinates
+  double cam_z = 0.0; // new camera position along camera z, in current camera coordinates
   if (current_vp.IsPerspectiveProjection()) {
     // Distance from the box's near face that makes both half extents fit
     // the narrower half angle of the frustum.
@@ -83,8 +83,8 @@ bool RhinoDollyExtents(const ON_Viewport& current_vp, const ON_BoundingBox& came
   // Near and far around the box: from just before its front to its back.
   const double depth_front = cam_z - camera_box.m_max.z;
   const double depth_back = cam_z - camera_box.m_min.z;
-  double near_dist = current_vp.IsPerspectiveProjection() ? std::max(depth_front * 0.5, 1e-3)
-                                                           : depth_front * 0.5;
+  double near_dist =
+      current_vp.IsPerspectiveProjection() ? std::max(depth_front * 0.5, 1e-3) : depth_front * 0.5;
   double far_dist = std::max(depth_back * 1.5, near_dist * 2.0 + 1e-3);
   if (!vp.SetFrustumNearFar(near_dist, far_dist)) return false;
   vp.SetTargetPoint(target);

@@ -5,7 +5,7 @@
 #include "opennurbs.h"
 
 class CRhinoViewport {
- public:
+public:
   CRhinoViewport();
   explicit CRhinoViewport(const ON_Viewport& vp);
 
@@ -29,7 +29,7 @@ class CRhinoViewport {
   // Counts every change of camera or port (lets caches notice changes).
   unsigned int ChangeCount() const { return m_change_count; }
 
- private:
+private:
   ON_Viewport m_vp;
   unsigned int m_change_count = 0;
 };

@@ -25,7 +25,9 @@ void HostTest::SetUp() {
   kyrel::app::HostSession::Instance().Start(options);
 }
 
-void HostTest::TearDown() { kyrel::app::HostSession::Instance().Stop(); }
+void HostTest::TearDown() {
+  kyrel::app::HostSession::Instance().Stop();
+}
 
 bool HostTest::Run(const std::wstring& macro) {
   auto& input = kyrel::app::HostSession::Instance().Input();
@@ -35,7 +37,9 @@ bool HostTest::Run(const std::wstring& macro) {
   return input.ErrorCount() == errors && input.FailedCommands() == failed;
 }
 
-CRhinoDoc& HostTest::Doc() { return *kyrel::app::HostSession::Instance().EnsureDocument(); }
+CRhinoDoc& HostTest::Doc() {
+  return *kyrel::app::HostSession::Instance().EnsureDocument();
+}
 
 const CRhinoObject* HostTest::Named(const wchar_t* name) {
   for (const CRhinoObject* o : Doc().ObjectList())
@@ -47,7 +51,9 @@ double MeshVolume(const ON_Mesh& mesh) {
   double v = 0;
   auto tri = [&](int a, int b, int c) {
     ON_3dPoint p = mesh.Vertex(a), q = mesh.Vertex(b), r = mesh.Vertex(c);
-    v += (p.x * (q.y * r.z - q.z * r.y) - p.y * (q.x * r.z - q.z * r.x) + p.z * (q.x * r.y - q.y * r.x)) / 6.0;
+    v += (p.x * (q.y * r.z - q.z * r.y) - p.y * (q.x * r.z - q.z * r.x) +
+          p.z * (q.x * r.y - q.y * r.x)) /
+         6.0;
   };
   for (int i = 0; i < mesh.FaceCount(); ++i) {
     const ON_MeshFace& f = mesh.m_F[i];

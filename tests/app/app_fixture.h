@@ -15,7 +15,7 @@ struct TempFolder {
 };
 
 class HostTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override;
   void TearDown() override;
   // Runs macros on the command line; false when a command failed or an

@@ -11,14 +11,15 @@
 namespace {
 
 class LambdaCommand : public CRhinoCommand {
- public:
-  LambdaCommand(const wchar_t* name, std::function<result()> body) : m_name(name), m_body(std::move(body)) {}
+public:
+  LambdaCommand(const wchar_t* name, std::function<result()> body)
+      : m_name(name), m_body(std::move(body)) {}
   ON_UUID CommandUUID() override { return m_id; }
   const wchar_t* EnglishName() override { return m_name; }
   const wchar_t* LocalCommandName() override { return m_name; }
   result RunCommand(const CRhinoCommandContext&) override { return m_body(); }
 
- private:
+private:
   const wchar_t* m_name;
   std::function<result()> m_body;
   ON_UUID m_id = ON_CreateId();
@@ -36,7 +37,8 @@ TEST_F(Getters, ListOptionTakesAValueByNameAndShowsTheCurrentOne) {
     go.SetCommandPrompt(L"Cutting object mode");
     go.AddCommandOptionList(L"Mode", 3, values, 0);
     prompt = go.PromptLine();
-    if (go.GetOption() == CRhinoGet::option && go.Option()) chosen = go.Option()->m_list_option_current;
+    if (go.GetOption() == CRhinoGet::option && go.Option())
+      chosen = go.Option()->m_list_option_current;
     return go.CommandResult();
   });
   EXPECT_TRUE(Run(L"TestList _Mode _difference"));
@@ -102,8 +104,9 @@ TEST_F(Getters, ObjectFiltersAdmitOnlyClosedSolidsAndMeshes) {
     go.SetGeometryAttributeFilter(0xA0200);
     names.clear();
     if (go.GetObjects(1, 0) != CRhinoGet::object) return go.CommandResult();
-    for (int i = 0; i < go.ObjectCount(); ++i) names.push_back(go.Object(i).Object()->Attributes().m_name.Array());
-    EXPECT_EQ(go.Object(go.ObjectCount()).Object(), nullptr);  // out of range: empty reference
+    for (int i = 0; i < go.ObjectCount(); ++i)
+      names.push_back(go.Object(i).Object()->Attributes().m_name.Array());
+    EXPECT_EQ(go.Object(go.ObjectCount()).Object(), nullptr); // out of range: empty reference
     return CRhinoCommand::success;
   });
   // _Pause takes the selection; the open plane is filtered out.
@@ -144,7 +147,7 @@ TEST_F(Getters, PointsFromTokensAndTheRubberBandBase) {
   position = ON_3dPoint(7, 7, 7);
   ASSERT_TRUE(Run(L"TestPoints !"));
   EXPECT_EQ(first, CRhinoCommand::cancel);
-  EXPECT_DOUBLE_EQ(position.x, 7.0);  // unchanged unless the answer was a point
+  EXPECT_DOUBLE_EQ(position.x, 7.0); // unchanged unless the answer was a point
 }
 
 TEST_F(Getters, UndoRecordOnlyForCommandsThatKeepUndo) {
@@ -170,4 +173,4 @@ TEST_F(Getters, CommandNamesMatchWithoutRegardToCaseAndUnknownOnesAreErrors) {
   EXPECT_FALSE(Run(L"3.5"));
 }
 
-}  // namespace
+} // namespace

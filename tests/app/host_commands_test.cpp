@@ -24,7 +24,7 @@ TEST_F(HostCommands, HideLockAndTheirOppositesChangeModesAndUndoRestoresThem) {
   ASSERT_TRUE(Run(L"Show Unlock"));
   EXPECT_FALSE(Named(L"a")->IsHidden());
   EXPECT_FALSE(Named(L"b")->IsLocked());
-  ASSERT_TRUE(Run(L"Undo"));  // the Unlock
+  ASSERT_TRUE(Run(L"Undo")); // the Unlock
   EXPECT_TRUE(Named(L"b")->IsLocked());
 }
 
@@ -42,7 +42,7 @@ TEST_F(HostCommands, DeleteCopyAndMoveWithUndo) {
       EXPECT_NEAR(o->BoundingBox().m_min.z, 10.0, 1e-9);
     }
   }
-  EXPECT_TRUE(Run(L"Undo Undo Undo Undo"));  // more undos than records: "nothing" is not a failure
+  EXPECT_TRUE(Run(L"Undo Undo Undo Undo")); // more undos than records: "nothing" is not a failure
   EXPECT_EQ(Doc().ObjectCount(), 0);
 }
 
@@ -55,7 +55,7 @@ TEST_F(HostCommands, BlockReplacesObjectsByOneReferenceAndInsertAddsMore) {
   EXPECT_EQ(static_cast<unsigned int>(second->ObjectType()), 0x1000u);
   EXPECT_NEAR(second->BoundingBox().m_min.x, 10.0, 1e-6);
   EXPECT_FALSE(Run(L"Insert \"no such block\" 0,0,0"));
-  EXPECT_FALSE(Run(L"SelAll Block 0,0,0 \"pair\""));  // name taken
+  EXPECT_FALSE(Run(L"SelAll Block 0,0,0 \"pair\"")); // name taken
 }
 
 TEST_F(HostCommands, SelPointPicksTheObjectUnderThePixel) {
@@ -65,7 +65,7 @@ TEST_F(HostCommands, SelPointPicksTheObjectUnderThePixel) {
   int cx = view->Viewport().Width() / 2, cy = view->Viewport().Height() / 2;
   ASSERT_TRUE(Run(L"SelPoint " + std::to_wstring(cx) + L" " + std::to_wstring(cy)));
   EXPECT_TRUE(Named(L"centre")->IsSelected());
-  ASSERT_TRUE(Run(L"SelNone SelPoint 0 0"));  // a corner: nothing there
+  ASSERT_TRUE(Run(L"SelNone SelPoint 0 0")); // a corner: nothing there
   EXPECT_FALSE(Named(L"centre")->IsSelected());
 }
 
@@ -81,7 +81,7 @@ TEST_F(HostCommands, WaitReturnsOnceWorkersStopPostingAndTimersAreGone) {
   ASSERT_TRUE(Run(L"Wait 20"));
   auto waited = std::chrono::steady_clock::now() - start;
   worker.join();
-  EXPECT_GE(waited, std::chrono::milliseconds(500));  // it waited for the last post
+  EXPECT_GE(waited, std::chrono::milliseconds(500)); // it waited for the last post
   EXPECT_FALSE(kyrel::platform::HasPendingMessages());
   // A timer that nobody kills keeps the host busy until the limit.
   UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {});
@@ -91,4 +91,4 @@ TEST_F(HostCommands, WaitReturnsOnceWorkersStopPostingAndTimersAreGone) {
   KillTimer(nullptr, timer);
 }
 
-}  // namespace
+} // namespace

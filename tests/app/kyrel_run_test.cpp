@@ -14,11 +14,11 @@ namespace {
 
 struct RunResult {
   int status = -1;
-  std::string output;  // stdout and stderr together
+  std::string output; // stdout and stderr together
 };
 
 class KyrelRun : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     std::string pattern = (std::filesystem::temp_directory_path() / "kyrel-run-XXXXXX").string();
     dir = mkdtemp(pattern.data()) ? pattern : "/tmp";
@@ -30,13 +30,16 @@ class KyrelRun : public ::testing::Test {
   RunResult Kyrel(const std::string& args, const std::string& stdin_text = "") {
     std::string input = dir + "/stdin.txt";
     std::ofstream(input) << stdin_text;
-    std::string command = "cd '" + dir + "' && KYREL_PROFILE='" + dir + "/profile.json' TEST_PLUGIN_RUI='" TEST_RUI
-                          "' '" KYREL_EXE "' --no-default-plugins --no-opengl " + args + " < '" + input + "' 2>&1";
+    std::string command = "cd '" + dir + "' && KYREL_PROFILE='" + dir +
+                          "/profile.json' TEST_PLUGIN_RUI='" TEST_RUI "' '" KYREL_EXE
+                          "' --no-default-plugins --no-opengl " +
+                          args + " < '" + input + "' 2>&1";
     RunResult r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
     char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
+      r.output.append(buffer, n);
     int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
@@ -46,7 +49,9 @@ class KyrelRun : public ::testing::Test {
     std::ofstream(path) << text;
     return "--script '" + path + "'";
   }
-  static bool Has(const RunResult& r, const std::string& text) { return r.output.find(text) != std::string::npos; }
+  static bool Has(const RunResult& r, const std::string& text) {
+    return r.output.find(text) != std::string::npos;
+  }
   std::string dir;
 };
 
@@ -80,7 +85,7 @@ ToolbarButton "Shade and list" right
   EXPECT_TRUE(Has(r, "TestPlugIn: InitInstance")) << r.output;
   EXPECT_TRUE(Has(r, "TestPlugIn: profile Runs=\"\""));
   EXPECT_TRUE(Has(r, "TestGetters: object \"box\""));
-  EXPECT_FALSE(Has(r, "TestGetters: object \"plane\""));  // not closed
+  EXPECT_FALSE(Has(r, "TestGetters: object \"plane\"")); // not closed
   EXPECT_TRUE(Has(r, "Test options ( Mode=None  Enabled=Off  Position ): _Mode"));
   EXPECT_TRUE(Has(r, "TestGetters: mode Difference"));
   EXPECT_TRUE(Has(r, "TestGetters: enabled On"));
@@ -110,10 +115,12 @@ List
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(Has(r, "Select closed solids: \"box\"")) << r.output;
   EXPECT_TRUE(Has(r, "Test options ( Mode=None  Enabled=Off  Position ): _Enter")) << r.output;
-  EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode None, enabled Off")) << r.output;
+  EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode None, enabled Off"))
+      << r.output;
   EXPECT_TRUE(Has(r, "TestGetters: object \"ball\"")) << r.output;
-  EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode Intersection, enabled Off")) << r.output;
-  EXPECT_TRUE(Has(r, "Command: List")) << r.output;  // the next line still runs as a command
+  EXPECT_TRUE(Has(r, "TestGetters: options ended with nothing, mode Intersection, enabled Off"))
+      << r.output;
+  EXPECT_TRUE(Has(r, "Command: List")) << r.output; // the next line still runs as a command
   EXPECT_FALSE(Has(r, "no more input")) << r.output;
 }
 
@@ -125,8 +132,9 @@ TEST_F(KyrelRun, ProfileEntriesPersistBetweenRuns) {
 }
 
 TEST_F(KyrelRun, SaveOfSelectedObjectsAsksForTheFileName) {
-  RunResult r = Kyrel("--plugin '" TEST_PLUGIN "' -c 'Box 0,0,0 1,1,1 \"in\" Box 3,0,0 4,1,1 \"out\"' "
-                      "-c 'SelName \"in\" TestExportSelected \"sel.kyd\"' -c 'SaveAs \"all.kyd\"'");
+  RunResult r =
+      Kyrel("--plugin '" TEST_PLUGIN "' -c 'Box 0,0,0 1,1,1 \"in\" Box 3,0,0 4,1,1 \"out\"' "
+            "-c 'SelName \"in\" TestExportSelected \"sel.kyd\"' -c 'SaveAs \"all.kyd\"'");
   EXPECT_EQ(r.status, 0) << r.output;
   std::ifstream in(dir + "/sel.kyd");
   std::stringstream text;
@@ -167,7 +175,8 @@ TEST_F(KyrelRun, FailuresGiveMessagesAndExitCodes) {
   RunResult bad_token = Kyrel("-c 'Box 0,0,x 1,1,1'");
   EXPECT_EQ(bad_token.status, 1);
   EXPECT_TRUE(Has(bad_token, "Bad point"));
-  std::ofstream(dir + "/broken.kyd") << "{\"format\": \"kyrel-model\", \"version\": 1, \"objects\": [";
+  std::ofstream(dir + "/broken.kyd")
+      << "{\"format\": \"kyrel-model\", \"version\": 1, \"objects\": [";
   RunResult broken = Kyrel("broken.kyd -c List");
   EXPECT_EQ(broken.status, 2);
   EXPECT_TRUE(Has(broken, "broken.kyd is not a model file"));
@@ -181,4 +190,4 @@ TEST_F(KyrelRun, FailuresGiveMessagesAndExitCodes) {
   EXPECT_EQ(not_plugin.status, 2);
 }
 
-}  // namespace
+} // namespace

@@ -24,24 +24,27 @@ using Clock = std::chrono::steady_clock;
 
 // One kyrel process on the slave side of a pseudo-terminal.
 class Terminal {
- public:
+public:
   explicit Terminal(const std::string& dir) {
     // Everything the child needs is built before the fork: after it, the
     // child only changes folder and replaces itself.
-    std::vector<std::string> overrides = {"KYREL_PROFILE=" + dir + "/profile.json",
-                                          "KYREL_REGISTRY=" + dir + "/registry.json",
-                                          "XDG_DATA_HOME=" + dir + "/data", "XDG_CONFIG_HOME=" + dir + "/config"};
+    std::vector<std::string> overrides = {
+        "KYREL_PROFILE=" + dir + "/profile.json", "KYREL_REGISTRY=" + dir + "/registry.json",
+        "XDG_DATA_HOME=" + dir + "/data", "XDG_CONFIG_HOME=" + dir + "/config"};
     for (char** e = environ; *e; ++e) {
       bool replaced = false;
-      for (const auto& o : overrides) replaced = replaced || std::strncmp(*e, o.c_str(), o.find('=') + 1) == 0;
+      for (const auto& o : overrides)
+        replaced = replaced || std::strncmp(*e, o.c_str(), o.find('=') + 1) == 0;
       if (!replaced) env_.emplace_back(*e);
     }
     env_.insert(env_.end(), overrides.begin(), overrides.end());
     args_ = {KYREL_EXE, "--no-default-plugins", "--no-opengl"};
     std::vector<char*> argv, envp;
-    for (auto& a : args_) argv.push_back(a.data());
+    for (auto& a : args_)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
-    for (auto& e : env_) envp.push_back(e.data());
+    for (auto& e : env_)
+      envp.push_back(e.data());
     envp.push_back(nullptr);
 
     pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
@@ -113,15 +116,18 @@ class Terminal {
   const std::string& Output() const { return output_; }
   std::size_t Count(const std::string& text) const {
     std::size_t n = 0;
-    for (std::size_t at = output_.find(text); at != std::string::npos; at = output_.find(text, at + 1)) ++n;
+    for (std::size_t at = output_.find(text); at != std::string::npos;
+         at = output_.find(text, at + 1))
+      ++n;
     return n;
   }
 
- private:
+private:
   // False at the deadline or when the slave side is closed (the process ended).
   bool ReadSome(Clock::time_point deadline) {
     for (;;) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       if (left <= 0) return false;
       pollfd p{master_, POLLIN, 0};
       int ready = poll(&p, 1, static_cast<int>(left));
@@ -130,7 +136,7 @@ class Terminal {
       char buffer[4096];
       ssize_t n = read(master_, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;  // EIO: no process holds the terminal any more
+      if (n <= 0) return false; // EIO: no process holds the terminal any more
       output_.append(buffer, static_cast<std::size_t>(n));
       return true;
     }
@@ -145,7 +151,7 @@ class Terminal {
 };
 
 class KyrelTerminal : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     std::string pattern = (std::filesystem::temp_directory_path() / "kyrel-tty-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -183,7 +189,7 @@ TEST_F(KyrelTerminal, PromptsAnswersAndExit) {
 
   t.Type("Frobnicate");
   ASSERT_TRUE(t.WaitFor("Unknown command: Frobnicate")) << t.Output();
-  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();  // still running, asking again
+  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output(); // still running, asking again
 
   t.Type("Exit");
   // The wrong input of the session shows in the exit status.
@@ -206,8 +212,8 @@ TEST_F(KyrelTerminal, EmptyLineIsEnterAndEndOfInputEndsTheSession) {
   t.Type("List");
   ASSERT_TRUE(t.WaitFor("0 objects.")) << t.Output();
   ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
-  t.Send("\x04");  // Ctrl-D at the prompt
+  t.Send("\x04"); // Ctrl-D at the prompt
   EXPECT_EQ(t.WaitForExit(), 0) << t.Output();
 }
 
-}  // namespace
+} // namespace

@@ -22,7 +22,7 @@ TEST_F(MeshFiles, ClosedBoxSurvivesEveryFormat) {
     ASSERT_TRUE(kyrel::app::WriteDocumentFile(path, Doc(), false, error)) << ext << ": " << error;
     ON_Mesh mesh;
     ASSERT_TRUE(kyrel::app::ReadMeshFile(path, mesh, error)) << ext << ": " << error;
-    EXPECT_EQ(mesh.FaceCount(), 12) << ext;  // six quads come back as twelve triangles
+    EXPECT_EQ(mesh.FaceCount(), 12) << ext; // six quads come back as twelve triangles
     EXPECT_NEAR(std::fabs(MeshVolume(mesh)), 24.0, 1e-3) << ext;
     EXPECT_TRUE(mesh.IsClosed()) << ext;
   }
@@ -73,10 +73,11 @@ TEST_F(MeshFiles, ThreeMfIsRefusedWithAReason) {
   std::ofstream(temp.path + "/given.3mf") << "PK\x03\x04 not really a package";
   int before = Doc().ObjectCount();
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(Run(L"Import \"" + std::wstring(temp.path.begin(), temp.path.end()) + L"/given.3mf\""));
+  EXPECT_FALSE(
+      Run(L"Import \"" + std::wstring(temp.path.begin(), temp.path.end()) + L"/given.3mf\""));
   said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find(reason), std::string::npos) << said;
   EXPECT_EQ(Doc().ObjectCount(), before);
 }
 
-}  // namespace
+} // namespace

@@ -13,13 +13,15 @@
 class SavedNote : public ON_UserData {
   ON_OBJECT_DECLARE(SavedNote);
 
- public:
+public:
   SavedNote() {
     m_userdata_uuid = ON_UuidFromString(L"{4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62}");
     m_userdata_copycount = 1;
   }
   bool Archive() const override { return true; }
-  bool Write(ON_BinaryArchive& a) const override { return a.WriteString(m_text) && a.WriteInt(m_value); }
+  bool Write(ON_BinaryArchive& a) const override {
+    return a.WriteString(m_text) && a.WriteInt(m_value);
+  }
   bool Read(ON_BinaryArchive& a) override { return a.ReadString(m_text) && a.ReadInt(&m_value); }
   ON_wString m_text;
   int m_value = 0;
@@ -29,7 +31,7 @@ ON_OBJECT_IMPLEMENT(SavedNote, ON_UserData, "4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A6
 class CacheNote : public ON_UserData {
   ON_OBJECT_DECLARE(CacheNote);
 
- public:
+public:
   CacheNote() { m_userdata_uuid = ON_UuidFromString(L"{6B8D0F2A-4C6E-4A1B-8D3F-5A7C9E1B3D74}"); }
   bool Archive() const override { return false; }
 };
@@ -38,7 +40,7 @@ ON_OBJECT_IMPLEMENT(CacheNote, ON_UserData, "6B8D0F2A-4C6E-4A1B-8D3F-5A7C9E1B3D7
 namespace {
 
 class ModelFiles : public HostTest {
- protected:
+protected:
   std::string Path(const char* name) { return temp.path + "/" + name; }
   void WriteText(const char* name, const std::string& text) { std::ofstream(Path(name)) << text; }
   std::string ReadText(const char* name) {
@@ -59,7 +61,8 @@ TEST_F(ModelFiles, RoundTripKeepsObjectsIdsNamesTablesBlocksAndArchivedUserData)
   material.m_material_name = L"Steel";
   material.m_diffuse = ON_Color(90, 91, 92);
   int steel = doc.MaterialTable().AddMaterial(material);
-  ASSERT_TRUE(Run(L"Box 0,0,0 4,2,1 \"box\" Sphere 10,0,0 2 \"ball\" Cylinder 0,10,0 1 3 \"post\" PlaneSrf 0,0,5 2,3 \"roof\""));
+  ASSERT_TRUE(Run(L"Box 0,0,0 4,2,1 \"box\" Sphere 10,0,0 2 \"ball\" Cylinder 0,10,0 1 3 \"post\" "
+                  L"PlaneSrf 0,0,5 2,3 \"roof\""));
   ON_Mesh mesh;
   mesh.AppendVertex(ON_3dPoint(0, 0, 0));
   mesh.AppendVertex(ON_3dPoint(1, 0, 0));
@@ -73,7 +76,8 @@ TEST_F(ModelFiles, RoundTripKeepsObjectsIdsNamesTablesBlocksAndArchivedUserData)
   a.m_material_index = steel;
   a.SetMode(ON::locked_object);
   ASSERT_NE(doc.AddMeshObject(mesh, &a), nullptr);
-  ASSERT_TRUE(Run(L"SelName \"post\" Block 0,0,0 \"postblock\" Insert \"postblock\" 20,0,0 \"copy of post\""));
+  ASSERT_TRUE(Run(
+      L"SelName \"post\" Block 0,0,0 \"postblock\" Insert \"postblock\" 20,0,0 \"copy of post\""));
   auto* ball = const_cast<CRhinoObject*>(Named(L"ball"));
   ASSERT_NE(ball, nullptr);
   auto* note = new SavedNote;
@@ -93,11 +97,14 @@ TEST_F(ModelFiles, RoundTripKeepsObjectsIdsNamesTablesBlocksAndArchivedUserData)
   const CRhinoObject* ball2 = reread.LookupObject(ball_id);
   ASSERT_NE(ball2, nullptr);
   EXPECT_EQ(ball2->Attributes().m_name, ON_wString(L"ball"));
-  auto* saved = SavedNote::Cast(ball2->GetAttributeUserData(ON_UuidFromString(L"{4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62}")));
+  auto* saved = SavedNote::Cast(
+      ball2->GetAttributeUserData(ON_UuidFromString(L"{4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62}")));
   ASSERT_NE(saved, nullptr);
   EXPECT_EQ(saved->m_text, ON_wString(L"kept"));
   EXPECT_EQ(saved->m_value, 42);
-  EXPECT_EQ(ball2->GetAttributeUserData(ON_UuidFromString(L"{6B8D0F2A-4C6E-4A1B-8D3F-5A7C9E1B3D74}")), nullptr);
+  EXPECT_EQ(
+      ball2->GetAttributeUserData(ON_UuidFromString(L"{6B8D0F2A-4C6E-4A1B-8D3F-5A7C9E1B3D74}")),
+      nullptr);
 
   const CRhinoObject* sheet = Named(L"sheet");
   ASSERT_NE(sheet, nullptr);
@@ -148,7 +155,8 @@ TEST_F(ModelFiles, ShorthandShapesAndMeshFilesAreRead) {
   ASSERT_TRUE(kyrel::app::ReadModelFile(Path("short.kyd"), Doc(), error, &added)) << error;
   EXPECT_EQ(added, 7);
   EXPECT_EQ(dynamic_cast<const CRhinoBrepObject*>(Named(L"p"))->Brep()->FaceCount(), 1);
-  EXPECT_EQ(Doc().LayerTable()[Named(L"b")->Attributes().m_layer_index].Name(), ON_wString(L"Second"));
+  EXPECT_EQ(Doc().LayerTable()[Named(L"b")->Attributes().m_layer_index].Name(),
+            ON_wString(L"Second"));
   EXPECT_EQ(dynamic_cast<const CRhinoMeshObject*>(Named(L"m"))->Mesh()->FaceCount(), 1);
 }
 
@@ -156,7 +164,8 @@ TEST_F(ModelFiles, ShorthandShapesAndMeshFilesAreRead) {
 // exactly what it had.
 TEST_F(ModelFiles, DamagedFilesChangeNothing) {
   ASSERT_TRUE(Run(L"Box 0,0,0 1,1,1 \"keep\""));
-  std::string good = R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "box", "name": "x", "min": [0,0,0], "max": [1,1,1]}]})";
+  std::string good =
+      R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "box", "name": "x", "min": [0,0,0], "max": [1,1,1]}]})";
   const std::pair<const char*, std::string> bad[] = {
       {"truncated", good.substr(0, good.size() / 2)},
       {"not json", "hello"},
@@ -165,13 +174,19 @@ TEST_F(ModelFiles, DamagedFilesChangeNothing) {
       {"bad face index", R"({"format": "kyrel-model", "version": 1, "objects": [
           {"type": "box", "name": "x", "min": [0,0,0], "max": [1,1,1]},
           {"type": "mesh", "vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,7]]}]})"},
-      {"unknown type", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "teapot"}]})"},
-      {"missing layer", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1], "layer": 5}]})"},
-      {"nan point", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "sphere", "center": [0,"x",0], "radius": 1}]})"},
-      {"unknown block", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "instance", "definition": "nothing"}]})"},
-      {"bad user data", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1],
+      {"unknown type",
+       R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "teapot"}]})"},
+      {"missing layer",
+       R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1], "layer": 5}]})"},
+      {"nan point",
+       R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "sphere", "center": [0,"x",0], "radius": 1}]})"},
+      {"unknown block",
+       R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "instance", "definition": "nothing"}]})"},
+      {"bad user data",
+       R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1],
           "user_data": [{"class": "4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62", "data": "AA=="}]}]})"},
-      {"missing mesh file", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "mesh", "file": "none.obj"}]})"},
+      {"missing mesh file",
+       R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "mesh", "file": "none.obj"}]})"},
   };
   for (const auto& [what, text] : bad) {
     WriteText("bad.kyd", text);
@@ -202,4 +217,4 @@ TEST_F(ModelFiles, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(ReadText("keep.kyd"), before);
 }
 
-}  // namespace
+} // namespace

@@ -25,17 +25,19 @@ const KYREL_DLGITEMTEMPLATE kItems[] = {
     {1000, L"msctls_progress32", L"", 7, 7, 174, 14, 0x50800000, 0},
     {1001, L"SysListView32", L"", 7, 27, 230, 175, 0x50810801, 0},
 };
-const KYREL_DLGTEMPLATE kDialog = {0, 0, 244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg", 8, 400, 0, 1, kItems, 3};
-const KyrelResourceRegistration kDialogResource(RT_DIALOG, MAKEINTRESOURCEW(2001), &kDialog, sizeof kDialog);
+const KYREL_DLGTEMPLATE kDialog = {0, 0,   244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg",
+                                   8, 400, 0,   1,   kItems,     3};
+const KyrelResourceRegistration kDialogResource(RT_DIALOG, MAKEINTRESOURCEW(2001), &kDialog,
+                                                sizeof kDialog);
 
 class TestDialog : public CDialog {
- public:
+public:
   TestDialog() : CDialog(2001, nullptr) {}
   CProgressCtrl m_progress;
   CListCtrl m_list;
   int m_cancels = 0;
 
- protected:
+protected:
   void DoDataExchange(CDataExchange* pDX) override {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, 1000, m_progress);
@@ -66,8 +68,8 @@ class TestDialog : public CDialog {
   }
   afx_msg void OnDblClick(NMHDR* hdr, LRESULT* result) {
     auto* nm = reinterpret_cast<NMITEMACTIVATE*>(hdr);
-    RhinoCommandInput().Print(L"TestPanel: double click on row " + std::to_wstring(nm->iItem) + L" column " +
-                              std::to_wstring(nm->iSubItem));
+    RhinoCommandInput().Print(L"TestPanel: double click on row " + std::to_wstring(nm->iItem) +
+                              L" column " + std::to_wstring(nm->iSubItem));
     *result = 0;
   }
   afx_msg void OnBnClickedCancel() {
@@ -78,15 +80,15 @@ class TestDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-  ON_REGISTERED_MESSAGE(g_progress_message, &TestDialog::OnProgress)
-  ON_BN_CLICKED(IDCANCEL, &TestDialog::OnBnClickedCancel)
-  ON_NOTIFY(LVN_ITEMCHANGED, 1001, &TestDialog::OnItemChanged)
-  ON_NOTIFY(NM_DBLCLK, 1001, &TestDialog::OnDblClick)
+ON_REGISTERED_MESSAGE(g_progress_message, &TestDialog::OnProgress)
+ON_BN_CLICKED(IDCANCEL, &TestDialog::OnBnClickedCancel)
+ON_NOTIFY(LVN_ITEMCHANGED, 1001, &TestDialog::OnItemChanged)
+ON_NOTIFY(NM_DBLCLK, 1001, &TestDialog::OnDblClick)
 END_MESSAGE_MAP()
 
 class TestBar : public CRhinoUiDockBar {
   DECLARE_DYNCREATE(TestBar)
- public:
+public:
   TestDialog m_dialog;
   ON_UUID DockBarID() const override { return kPanelId; }
   const wchar_t* DockBarName(int) const override { return L"Test Panel"; }
@@ -105,9 +107,11 @@ TestBar* g_bar = nullptr;
 
 // ---- commands ----
 class TestGetters : public CRhinoCommand {
- public:
+public:
   explicit TestGetters(const CRhinoPlugIn* p) : CRhinoCommand(false, false, p, false) {}
-  ON_UUID CommandUUID() override { return ON_UuidFromString(L"{7A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9}"); }
+  ON_UUID CommandUUID() override {
+    return ON_UuidFromString(L"{7A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9}");
+  }
   const wchar_t* EnglishName() override { return L"TestGetters"; }
   const wchar_t* LocalCommandName() override { return L"TestGetters"; }
   result RunCommand(const CRhinoCommandContext&) override {
@@ -133,8 +137,9 @@ class TestGetters : public CRhinoCommand {
       int toggle_index = gopt.AddCommandOptionToggle(L"Enabled", L"Off", L"On", enabled, &enabled);
       int point_index = gopt.AddCommandOption(L"Position");
       if (gopt.GetOption() != CRhinoGet::option) {
-        out.Print(std::wstring(L"TestGetters: options ended with ") + RhinoCommandResultName(gopt.CommandResult()) +
-                  L", mode " + modes[mode].m_english + L", enabled " + (enabled ? L"On" : L"Off"));
+        out.Print(std::wstring(L"TestGetters: options ended with ") +
+                  RhinoCommandResultName(gopt.CommandResult()) + L", mode " +
+                  modes[mode].m_english + L", enabled " + (enabled ? L"On" : L"Off"));
         return gopt.CommandResult();
       }
       const CRhinoCommandOption* o = gopt.Option();
@@ -151,8 +156,8 @@ class TestGetters : public CRhinoCommand {
           gp.DrawLineFromPoint(position, false);
           ON_3dVector direction(1, 0, 0);
           if (gp.GetPoint() == CRhinoGet::point) direction = gp.Point() - position;
-          out.Print(L"TestGetters: direction " + std::to_wstring(direction.x) + L"," + std::to_wstring(direction.y) +
-                    L"," + std::to_wstring(direction.z));
+          out.Print(L"TestGetters: direction " + std::to_wstring(direction.x) + L"," +
+                    std::to_wstring(direction.y) + L"," + std::to_wstring(direction.z));
         }
       }
     }
@@ -160,9 +165,13 @@ class TestGetters : public CRhinoCommand {
 };
 
 class TestPanelCommand : public CRhinoCommand {
- public:
-  explicit TestPanelCommand(const CRhinoPlugIn* p) : CRhinoCommand(false, false, p, false) { EnableUndo(false); }
-  ON_UUID CommandUUID() override { return ON_UuidFromString(L"{1F2E3D4C-5B6A-4798-8A7B-6C5D4E3F2A1B}"); }
+public:
+  explicit TestPanelCommand(const CRhinoPlugIn* p) : CRhinoCommand(false, false, p, false) {
+    EnableUndo(false);
+  }
+  ON_UUID CommandUUID() override {
+    return ON_UuidFromString(L"{1F2E3D4C-5B6A-4798-8A7B-6C5D4E3F2A1B}");
+  }
   const wchar_t* EnglishName() override { return L"TestPanel"; }
   const wchar_t* LocalCommandName() override { return L"TestPanel"; }
   result RunCommand(const CRhinoCommandContext&) override {
@@ -181,9 +190,13 @@ class TestPanelCommand : public CRhinoCommand {
 };
 
 class TestExportSelected : public CRhinoCommand {
- public:
-  explicit TestExportSelected(const CRhinoPlugIn* p) : CRhinoCommand(false, false, p, false) { EnableUndo(false); }
-  ON_UUID CommandUUID() override { return ON_UuidFromString(L"{2A3B4C5D-6E7F-4809-9A1B-2C3D4E5F6071}"); }
+public:
+  explicit TestExportSelected(const CRhinoPlugIn* p) : CRhinoCommand(false, false, p, false) {
+    EnableUndo(false);
+  }
+  ON_UUID CommandUUID() override {
+    return ON_UuidFromString(L"{2A3B4C5D-6E7F-4809-9A1B-2C3D4E5F6071}");
+  }
   const wchar_t* EnglishName() override { return L"TestExportSelected"; }
   const wchar_t* LocalCommandName() override { return L"TestExportSelected"; }
   result RunCommand(const CRhinoCommandContext& context) override {
@@ -196,25 +209,28 @@ class TestExportSelected : public CRhinoCommand {
 };
 
 class TestPlugIn : public CRhinoUtilityPlugIn {
- public:
+public:
   TestPlugIn() : m_getters(this), m_panel(this), m_export(this) {}
   ON_UUID PlugInID() const override { return kPlugInId; }
   const wchar_t* PlugInName() const override { return L"Getter Test"; }
   const wchar_t* PlugInVersion() const override { return L"1.2.3.4"; }
   BOOL OnLoadPlugIn() override {
     g_bar = static_cast<TestBar*>(RhinoUiDockBarManager().CreateRhinoDockBar(
-        RUNTIME_CLASS(TestBar), kPanelId, false, AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY, nullptr, 0x1434));
+        RUNTIME_CLASS(TestBar), kPanelId, false, AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY, nullptr,
+        0x1434));
     if (const char* rui = std::getenv("TEST_PLUGIN_RUI")) {
       std::wstring path = kyrel::platform::Utf8ToWide(rui);
       CRhinoUiToolBarManager& tm = RhinoUiManager().ToolBarManager();
-      if (tm.CollectionIndex(path.c_str(), false) == -1) tm.ReadFile(path.c_str(), true, true, false);
+      if (tm.CollectionIndex(path.c_str(), false) == -1)
+        tm.ReadFile(path.c_str(), true, true, false);
     }
     return g_bar != nullptr;
   }
   void LoadProfile(const wchar_t* section, CRhinoProfileContext& pc) override {
     CString value;
     pc.LoadProfileString(section, L"Runs", value);
-    RhinoCommandInput().Print(L"TestPlugIn: profile Runs=\"" + std::wstring(value.GetString()) + L"\"");
+    RhinoCommandInput().Print(L"TestPlugIn: profile Runs=\"" + std::wstring(value.GetString()) +
+                              L"\"");
     m_runs = value.IsEmpty() ? 0 : std::stoi(value.GetString());
   }
   void SaveProfile(const wchar_t* section, CRhinoProfileContext& pc) override {
@@ -222,7 +238,7 @@ class TestPlugIn : public CRhinoUtilityPlugIn {
   }
   void OnUnloadPlugIn() override { g_bar = nullptr; }
 
- private:
+private:
   TestGetters m_getters;
   TestPanelCommand m_panel;
   TestExportSelected m_export;
@@ -232,7 +248,7 @@ class TestPlugIn : public CRhinoUtilityPlugIn {
 TestPlugIn g_plugin;
 
 class TestApp : public CWinApp {
- public:
+public:
   TestApp() : CWinApp(L"GetterTest\\1.0") {}
   BOOL InitInstance() override {
     RhinoCommandInput().Print(L"TestPlugIn: InitInstance");
@@ -241,11 +257,21 @@ class TestApp : public CWinApp {
 };
 TestApp g_app;
 
-}  // namespace
+} // namespace
 
 #define TEST_EXPORT extern "C" __attribute__((visibility("default")))
-TEST_EXPORT int RhinoPlugInSdkVersion() { return 201103035; }
-TEST_EXPORT int RhinoPlugInSdkServiceRelease() { return 201209275; }
-TEST_EXPORT const wchar_t* RhinoPlugInName() { return L"Getter Test"; }
-TEST_EXPORT const char* RhinoPlugInVersion() { return "1.2.3.4"; }
-TEST_EXPORT const wchar_t* RhinoPlugInId() { return L"{5D0E2D9A-51E4-4E1B-9D1C-6A3B2F0C7E11}"; }
+TEST_EXPORT int RhinoPlugInSdkVersion() {
+  return 201103035;
+}
+TEST_EXPORT int RhinoPlugInSdkServiceRelease() {
+  return 201209275;
+}
+TEST_EXPORT const wchar_t* RhinoPlugInName() {
+  return L"Getter Test";
+}
+TEST_EXPORT const char* RhinoPlugInVersion() {
+  return "1.2.3.4";
+}
+TEST_EXPORT const wchar_t* RhinoPlugInId() {
+  return L"{5D0E2D9A-51E4-4E1B-9D1C-6A3B2F0C7E11}";
+}

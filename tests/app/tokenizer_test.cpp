@@ -10,7 +10,8 @@ using K = CRhinoMacroToken;
 
 std::vector<K::token_kind> Kinds(const std::wstring& macro) {
   std::vector<K::token_kind> kinds;
-  for (const auto& t : TokenizeMacro(macro).tokens) kinds.push_back(t.m_kind);
+  for (const auto& t : TokenizeMacro(macro).tokens)
+    kinds.push_back(t.m_kind);
   return kinds;
 }
 
@@ -33,8 +34,9 @@ TEST(Tokenizer, NamesNumbersPointsAndStrings) {
 }
 
 TEST(Tokenizer, SpecialTokensIgnoreCase) {
-  EXPECT_EQ(Kinds(L"! _Enter _enter _Pause _pause _Escape"),
-            (std::vector<K::token_kind>{K::cancel, K::enter, K::enter, K::pause, K::pause, K::cancel}));
+  EXPECT_EQ(
+      Kinds(L"! _Enter _enter _Pause _pause _Escape"),
+      (std::vector<K::token_kind>{K::cancel, K::enter, K::enter, K::pause, K::pause, K::cancel}));
   // "!" stands alone even when written against the next name.
   EXPECT_EQ(Kinds(L"!_Box"), (std::vector<K::token_kind>{K::cancel, K::word}));
 }
@@ -46,7 +48,7 @@ TEST(Tokenizer, BadTokensAreReportedAndLeftOut) {
   EXPECT_EQ(r.tokens[0].m_text, L"Box");
   EXPECT_EQ(r.tokens[1].m_kind, K::number);
   EXPECT_TRUE(TokenizeMacro(L"1,2,3,4").errors.size() == 1);
-  EXPECT_TRUE(TokenizeMacro(L"nan").tokens[0].m_kind == K::word);  // not a number
+  EXPECT_TRUE(TokenizeMacro(L"nan").tokens[0].m_kind == K::word); // not a number
   EXPECT_EQ(TokenizeMacro(L"\"say \"\"hi\"\"\"").tokens.at(0).m_text, L"say \"hi\"");
 }
 
@@ -55,13 +57,14 @@ TEST(Tokenizer, BadTokensAreReportedAndLeftOut) {
 TEST(Tokenizer, StoredToolbarMacros) {
   struct Case {
     std::wstring macro;
-    std::vector<std::wstring> words;  // word tokens in order ("!" for cancel, "<enter>", "<pause>")
+    std::vector<std::wstring> words; // word tokens in order ("!" for cancel, "<enter>", "<pause>")
   };
   const Case cases[] = {
       {L"! _kyMirrorPlane", {L"!", L"kyMirrorPlane"}},
       {L"! _kyMirrorPlane _Enabled _Enter\n", {L"!", L"kyMirrorPlane", L"Enabled", L"<enter>"}},
       {L"! _kyClippingobject", {L"!", L"kyClippingobject"}},
-      {L"! _kyClippingobject _pause _mode _none", {L"!", L"kyClippingobject", L"<pause>", L"mode", L"none"}},
+      {L"! _kyClippingobject _pause _mode _none",
+       {L"!", L"kyClippingobject", L"<pause>", L"mode", L"none"}},
       {L"_ShadedViewport\n_kyInterfere\n", {L"ShadedViewport", L"kyInterfere"}},
       {L"_kyInterfere\n_WireframeViewport", {L"kyInterfere", L"WireframeViewport"}},
       {L"! _kyExportClippedMeshes", {L"!", L"kyExportClippedMeshes"}},
@@ -71,9 +74,12 @@ TEST(Tokenizer, StoredToolbarMacros) {
     EXPECT_TRUE(r.errors.empty());
     std::vector<std::wstring> got;
     for (const auto& t : r.tokens)
-      got.push_back(t.m_kind == K::cancel ? L"!" : t.m_kind == K::enter ? L"<enter>" : t.m_kind == K::pause ? L"<pause>" : t.m_text);
+      got.push_back(t.m_kind == K::cancel  ? L"!"
+                    : t.m_kind == K::enter ? L"<enter>"
+                    : t.m_kind == K::pause ? L"<pause>"
+                                           : t.m_text);
     EXPECT_EQ(got, c.words);
   }
 }
 
-}  // namespace
+} // namespace

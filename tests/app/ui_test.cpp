@@ -21,7 +21,7 @@ BarLog* g_log = nullptr;
 
 class LoggingBar : public CRhinoUiDockBar {
   DECLARE_DYNCREATE(LoggingBar)
- public:
+public:
   bool m_closable = true;
   ON_UUID DockBarID() const override { return kBarId; }
   const wchar_t* DockBarName(int) const override { return L"Logging"; }
@@ -44,7 +44,7 @@ class LoggingBar : public CRhinoUiDockBar {
 IMPLEMENT_DYNCREATE(LoggingBar, CRhinoUiDockBar)
 
 class DockBars : public HostTest {
- protected:
+protected:
   void SetUp() override {
     HostTest::SetUp();
     g_log = &log;
@@ -59,22 +59,25 @@ class DockBars : public HostTest {
 
 TEST_F(DockBars, CreatedHiddenAndEveryShowChangeIsReported) {
   CRhinoUiDockBar* bar = RhinoUiDockBarManager().CreateRhinoDockBar(
-      RUNTIME_CLASS(LoggingBar), kBarId, false, AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY, nullptr, 0x1434);
+      RUNTIME_CLASS(LoggingBar), kBarId, false, AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY, nullptr,
+      0x1434);
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(log.created, 1);
   EXPECT_FALSE(bar->IsVisible());
   EXPECT_TRUE(log.shows.empty());
   EXPECT_TRUE(IsWindow(bar->m_hWnd));
   EXPECT_TRUE(RhinoUiDockBarManager().ShowDockBar(kBarId, true, false));
-  EXPECT_TRUE(RhinoUiDockBarManager().ShowDockBar(kBarId, true, false));  // no change: no call
+  EXPECT_TRUE(RhinoUiDockBarManager().ShowDockBar(kBarId, true, false)); // no change: no call
   EXPECT_TRUE(RhinoUiDockBarManager().CloseDockBar(kBarId));
   EXPECT_EQ(log.shows, (std::vector<bool>{true, false}));
   // A second bar with the same id is refused; so is a class that is no bar.
   EXPECT_EQ(RhinoUiDockBarManager().CreateRhinoDockBar(RUNTIME_CLASS(LoggingBar), kBarId, false,
-                                                       AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY, nullptr, 0),
+                                                       AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY,
+                                                       nullptr, 0),
             nullptr);
   EXPECT_EQ(RhinoUiDockBarManager().CreateRhinoDockBar(RUNTIME_CLASS(CWnd), ON_CreateId(), false,
-                                                       AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY, nullptr, 0),
+                                                       AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_ANY,
+                                                       nullptr, 0),
             nullptr);
   EXPECT_EQ(RhinoUiDockBarManager().FindDockBar(L"logging"), bar);
   EXPECT_FALSE(RhinoUiDockBarManager().ShowDockBar(ON_CreateId(), true, false));
@@ -82,7 +85,8 @@ TEST_F(DockBars, CreatedHiddenAndEveryShowChangeIsReported) {
 
 TEST_F(DockBars, DockingAtTheTopUsesTheFixedLayoutHeight) {
   CRhinoUiDockBar* bar = RhinoUiDockBarManager().CreateRhinoDockBar(
-      RUNTIME_CLASS(LoggingBar), kBarId, false, AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_LEFT | CBRS_ALIGN_TOP, nullptr, 0);
+      RUNTIME_CLASS(LoggingBar), kBarId, false, AFX_IDW_DOCKBAR_RIGHT,
+      CBRS_ALIGN_LEFT | CBRS_ALIGN_TOP, nullptr, 0);
   ASSERT_NE(bar, nullptr);
   EXPECT_FALSE(bar->IsDockedTop());
   ASSERT_TRUE(RhinoUiDockBarManager().DockDockBar(kBarId, AFX_IDW_DOCKBAR_TOP));
@@ -115,9 +119,11 @@ class Toolbars : public HostTest {};
 TEST_F(Toolbars, CollectionIsOpenedOnceAndItsMacrosAreReadAsStored) {
   std::wstring path = kyrel::platform::Utf8ToWide(TEST_RUI);
   CRhinoUiToolBarManager& tm = RhinoUiManager().ToolBarManager();
-  while (tm.CollectionCount() > 0) tm.CloseCollection(0);
+  while (tm.CollectionCount() > 0)
+    tm.CloseCollection(0);
   EXPECT_EQ(tm.CollectionIndex(path.c_str(), false), -1);
-  ASSERT_TRUE(tm.ReadFile(path.c_str(), true, true, false)) << kyrel::platform::WideToUtf8(tm.LastError());
+  ASSERT_TRUE(tm.ReadFile(path.c_str(), true, true, false))
+      << kyrel::platform::WideToUtf8(tm.LastError());
   EXPECT_EQ(tm.CollectionIndex(path.c_str(), false), 0);
   EXPECT_TRUE(tm.ReadFile(path.c_str(), true, true, false));
   EXPECT_EQ(tm.CollectionCount(), 1);
@@ -143,7 +149,8 @@ TEST_F(Toolbars, UnreadableFilesAreRefused) {
   std::ofstream(bad) << "<RhinoUI><tool_bars>";
   EXPECT_FALSE(tm.ReadFile(kyrel::platform::Utf8ToWide(bad).c_str(), true, true, false));
   std::ofstream(temp.path + "/other.rui") << "<?xml version=\"1.0\"?><Other/>";
-  EXPECT_FALSE(tm.ReadFile(kyrel::platform::Utf8ToWide(temp.path + "/other.rui").c_str(), true, true, false));
+  EXPECT_FALSE(tm.ReadFile(kyrel::platform::Utf8ToWide(temp.path + "/other.rui").c_str(), true,
+                           true, false));
   EXPECT_FALSE(tm.ReadFile(L"/no/such/file.rui", true, true, false));
   EXPECT_EQ(tm.CollectionCount(), before);
 }
@@ -151,7 +158,7 @@ TEST_F(Toolbars, UnreadableFilesAreRefused) {
 class Commands : public HostTest {};
 
 class ThrowingCommand : public CRhinoCommand {
- public:
+public:
   ON_UUID CommandUUID() override { return m_id; }
   const wchar_t* EnglishName() override { return L"TestThrows"; }
   const wchar_t* LocalCommandName() override { return L"TestThrows"; }
@@ -166,7 +173,7 @@ TEST_F(Commands, TableFindsByNameIdAndCaseAndRunnerContainsExceptions) {
   EXPECT_EQ(CRhinoCommandTable::Find(command.m_id), &command);
   EXPECT_EQ(CRhinoCommandTable::Find(L"_"), nullptr);
   EXPECT_EQ(RhinoRunCommand(command, Doc()), CRhinoCommand::failure);
-  EXPECT_FALSE(Doc().IsCommandRunning());  // the command was closed all the same
+  EXPECT_FALSE(Doc().IsCommandRunning()); // the command was closed all the same
   EXPECT_FALSE(Run(L"TestThrows"));
 }
 
@@ -177,13 +184,13 @@ TEST_F(Commands, FileWriteOptionsAreRestored) {
     CRhinoSaveAndRestoreAppFileWriteOptions keep;
     options.SetWriteSelectedDefaults();
     EXPECT_TRUE(options.WriteSelectedObjectsOnly());
-  }  // restored by the destructor when Restore was not called
+  } // restored by the destructor when Restore was not called
   EXPECT_FALSE(options.WriteSelectedObjectsOnly());
   CRhinoSaveAndRestoreAppFileWriteOptions keep;
   options.SetWriteSelectedDefaults();
   keep.Restore();
   options.SetWriteSelectedObjectsOnly(true);
-}  // a second restore after Restore() must not undo later changes
+} // a second restore after Restore() must not undo later changes
 
 TEST_F(Commands, ProfileStringsPersistInTheProfileFile) {
   CRhinoProfileContext profile;
@@ -205,4 +212,4 @@ TEST_F(Commands, LoaderRefusesModulesThatAreNotPlugIns) {
   EXPECT_NE(error.find("not a plug-in"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

@@ -84,7 +84,7 @@ bool SameMaterial(const CDisplayEngineMaterial& a, const CDisplayEngineMaterial&
          a.m_shine == b.m_shine && a.m_specular == b.m_specular;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ClippingPlaneChannel, AddsOneEnabledFarPlaneFacingTheCamera) {
   Scene s;
@@ -112,7 +112,7 @@ TEST(ClippingPlaneChannel, RenderMeshesLoseJaggedSeamsWhileCutting) {
   mp.m_bJaggedSeams = true;
   s.doc.Properties().SetRenderMeshSettings(mp);
   ASSERT_TRUE(s.Frame());
-  EXPECT_TRUE(s.doc.Properties().RenderMeshSettings().m_bJaggedSeams);  // nothing cuts yet
+  EXPECT_TRUE(s.doc.Properties().RenderMeshSettings().m_bJaggedSeams); // nothing cuts yet
   s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   ASSERT_TRUE(s.Frame());
   EXPECT_FALSE(s.doc.Properties().RenderMeshSettings().m_bJaggedSeams);
@@ -129,7 +129,8 @@ TEST(ClippingPlaneChannel, NoPlaneWithOnlyDifferenceCuttersWhileClashesShow) {
   ASSERT_TRUE(s.Frame());
   Conduit().m_interfere.m_bEnabled = false;
   ASSERT_FALSE(s.Engine().Calls().empty());
-  for (const CRhinoRecordedCall& call : s.Engine().Calls()) EXPECT_TRUE(call.m_clipping_planes.empty());
+  for (const CRhinoRecordedCall& call : s.Engine().Calls())
+    EXPECT_TRUE(call.m_clipping_planes.empty());
 }
 
 TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
@@ -137,7 +138,7 @@ TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
   s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   CRhinoMeshObject* gone = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
   CRhinoMeshObject* partly = s.AddBox(ON_3dPoint(6, 0, 0), ON_3dPoint(7, 1, 1));
-  ASSERT_TRUE(s.Frame());  // builds the cutting meshes (and unbuilds caches)
+  ASSERT_TRUE(s.Frame()); // builds the cutting meshes (and unbuilds caches)
   ASSERT_NE(AttachBuiltCache(*gone, {-1, -1}), nullptr);
   TV_SectionCache* partly_cut = AttachBuiltCache(*partly, {-1, 0});
   ASSERT_NE(partly_cut, nullptr);
@@ -145,12 +146,12 @@ TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
   s.Engine().Clear();
   ASSERT_TRUE(s.Frame());
   EXPECT_EQ(ShadedDrawsOf(s, gone->Mesh()), 0);
-  EXPECT_EQ(probe.culling_heard[gone], 0);  // later conduits are spared it
+  EXPECT_EQ(probe.culling_heard[gone], 0); // later conduits are spared it
   EXPECT_EQ(probe.drawing_heard[gone], 0);
   // The part left is drawn in the object's place.
   EXPECT_EQ(ShadedDrawsOf(s, partly->Mesh()), 0);
   EXPECT_EQ(ShadedDrawsOf(s, partly_cut->m_phantom.m_caches[1].m_meshes[0]), 1);
-  EXPECT_EQ(probe.culling_heard[partly], 2);  // surface and wire pass
+  EXPECT_EQ(probe.culling_heard[partly], 2); // surface and wire pass
 }
 
 TEST(CullingChannel, CuttingObjectsAndEmptyCachesAreNeverCulled) {
@@ -176,7 +177,7 @@ TEST(BoundingBoxChannel, MirroringMakesRoomForTheMirroredModel) {
   Conduit().EnableMirroring(false);
   ASSERT_TRUE(probe.box.IsValid());
   EXPECT_NEAR(probe.box.m_min.x, -6.0, 1e-9);
-  EXPECT_NEAR(probe.box.m_max.x, 6.0, 1e-9);  // the model itself stays in the frame
+  EXPECT_NEAR(probe.box.m_max.x, 6.0, 1e-9); // the model itself stays in the frame
   EXPECT_NEAR(probe.box.m_min.y, 1.0, 1e-9);
   EXPECT_NEAR(probe.box.m_max.z, 4.0, 1e-9);
 }
@@ -223,7 +224,7 @@ TEST(DisplayAttributesChannel, CuttingObjectsAreGhostedAndOthersShowTheirInside)
   const CDisplayPipelineAttributes* ghosted = CRhinoDisplayAttrsMgr::StdGhostedAttrs();
   ASSERT_TRUE(probe.attrs.count(cutter));
   EXPECT_TRUE(SameMaterial(probe.attrs[cutter].m_material, ghosted->m_material));
-  EXPECT_EQ(probe.attrs[cutter].m_mesh_edges.m_edge_pattern, 0xFFFFFFFFu);  // shaded: solid
+  EXPECT_EQ(probe.attrs[cutter].m_mesh_edges.m_edge_pattern, 0xFFFFFFFFu); // shaded: solid
   ASSERT_TRUE(probe.attrs.count(other));
   EXPECT_FALSE(probe.attrs[other].m_bCullBackfaces);
   EXPECT_FALSE(SameMaterial(probe.attrs[other].m_material, ghosted->m_material));
@@ -235,7 +236,8 @@ TEST(DisplayAttributesChannel, CuttingObjectsAreGhostedAndOthersShowTheirInside)
   ASSERT_NE(other_cut, nullptr);
   ASSERT_EQ(other_cut->m_phantom.m_caches.Count(), 1);
   ASSERT_EQ(other_cut->m_phantom.m_caches[0].m_meshes.Count(), 1);
-  const CRhinoRecordedCall* other_draw = LastShadedDrawOf(s, other_cut->m_phantom.m_caches[0].m_meshes[0]);
+  const CRhinoRecordedCall* other_draw =
+      LastShadedDrawOf(s, other_cut->m_phantom.m_caches[0].m_meshes[0]);
   ASSERT_NE(other_draw, nullptr);
   EXPECT_EQ(other_draw->m_cull, 0);
 }
@@ -245,7 +247,7 @@ TEST(DisplayAttributesChannel, NothingChangesWhileNothingCuts) {
   ShadedCullingBackFaces(s);
   CRhinoMeshObject* idle = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 0);
   CRhinoMeshObject* other = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
-  Conduit().EnableMirroring(true);  // keeps the conduit on without cutting
+  Conduit().EnableMirroring(true); // keeps the conduit on without cutting
   Probe probe;
   ASSERT_TRUE(s.Frame());
   Conduit().EnableMirroring(false);

@@ -40,7 +40,7 @@ Witness AddWitness(Scene& s) {
   return w;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CuttingSources, OneIntersectionCutterGivesACopyOfItsJoinedMesh) {
   Scene s;
@@ -54,7 +54,7 @@ TEST(CuttingSources, OneIntersectionCutterGivesACopyOfItsJoinedMesh) {
   ASSERT_EQ(Conduit().m_intersection_meshes.Count(), 1);
   EXPECT_EQ(Conduit().m_difference_meshes.Count(), 0);
   const ON_Mesh* cutting = Conduit().m_intersection_meshes[0];
-  EXPECT_NE(cutting, &geometry->m_mesh);  // owned by the conduit
+  EXPECT_NE(cutting, &geometry->m_mesh); // owned by the conduit
   EXPECT_EQ(cutting->FaceCount(), 6);
   EXPECT_TRUE(cutting->IsClosed());
 }
@@ -179,7 +179,7 @@ TEST(RebuildTriggers, ChangeInTheNumberOfSourcesAloneForcesARebuild) {
   Witness w = AddWitness(s);
   ASSERT_TRUE(s.Frame());
   w.Rebuild();
-  clipper.mode = 1;  // one more source, still no mesh and no change level
+  clipper.mode = 1; // one more source, still no mesh and no change level
   Touch(s);
   ASSERT_TRUE(s.Frame());
   EXPECT_FALSE(w.Built());
@@ -228,7 +228,7 @@ TEST(RebuildTriggers, InvalidatedRecordIsRebuiltFromItsObject) {
   Touch(s);
   ASSERT_TRUE(s.Frame());
   EXPECT_TRUE(GeometryOf(cutter)->m_bValid);
-  EXPECT_EQ(GeometryOf(cutter)->m_mesh.FaceCount(), 6);  // joined once, not twice
+  EXPECT_EQ(GeometryOf(cutter)->m_mesh.FaceCount(), 6); // joined once, not twice
 }
 
 TEST(RebuildTriggers, RemovingTheLastCutterDestroysEveryCacheAndMesh) {

@@ -26,10 +26,14 @@ Calls ShadedDrawsOf(Scene& s, const ON_Mesh* mesh) {
   return out;
 }
 
-bool Near(const ON_3dPoint& a, const ON_3dPoint& b) { return a.DistanceTo(b) < 1e-9; }
+bool Near(const ON_3dPoint& a, const ON_3dPoint& b) {
+  return a.DistanceTo(b) < 1e-9;
+}
 
 // Where the call's model transform puts a model point.
-ON_3dPoint Placed(const CRhinoRecordedCall* call, const ON_3dPoint& p) { return call->m_xform * p; }
+ON_3dPoint Placed(const CRhinoRecordedCall* call, const ON_3dPoint& p) {
+  return call->m_xform * p;
+}
 
 // Line calls, split by whether their transform is the identity.
 struct Lines {
@@ -48,14 +52,15 @@ protected:
   void TearDown() override { ResetService(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(MirroredDrawing, EachObjectIsShadedAgainInTheMirrorWithItsOwnAttributes) {
   Scene s;
   ON_3dmObjectAttributes red;
   red.SetColorSource(ON::color_from_object);
   red.m_color = ON_Color(255, 0, 0);
-  CRhinoMeshObject* a = s.doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), &red);
+  CRhinoMeshObject* a =
+      s.doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), &red);
   CRhinoMeshObject* b = s.AddBox(ON_3dPoint(5, 0, 0), ON_3dPoint(6, 1, 1));
   ASSERT_TRUE(a && b);
   Conduit().EnableMirroring(true);
@@ -69,7 +74,8 @@ TEST_F(MirroredDrawing, EachObjectIsShadedAgainInTheMirrorWithItsOwnAttributes) 
   // object where it stands.
   EXPECT_TRUE(drawn[1]->m_xform.IsIdentity());
   EXPECT_EQ(drawn[0]->m_material.m_diffuse, drawn[1]->m_material.m_diffuse);
-  EXPECT_NE(drawn[0]->m_material.m_diffuse, ON_Color(200, 200, 200));  // the object's red, not a default
+  EXPECT_NE(drawn[0]->m_material.m_diffuse,
+            ON_Color(200, 200, 200)); // the object's red, not a default
 
   const Calls next = ShadedDrawsOf(s, b->Mesh());
   ASSERT_EQ(next.size(), 2u);
@@ -125,10 +131,10 @@ TEST_F(MirroredDrawing, ClippingPlanesAreNeverMirrored) {
   Conduit().EnableMirroring(true);
   ASSERT_TRUE(s.Frame());
 
-  ASSERT_EQ(ShadedDrawsOf(s, box->Mesh()).size(), 2u);  // mirroring is on
+  ASSERT_EQ(ShadedDrawsOf(s, box->Mesh()).size(), 2u); // mirroring is on
   int plane_lines = 0;
   for (const CRhinoRecordedCall* line : s.Engine().CallsOfKind(CRhinoRecordedCall::line)) {
-    if (line->m_from.z != 10.0) continue;  // the box's own edges
+    if (line->m_from.z != 10.0) continue; // the box's own edges
     ++plane_lines;
     EXPECT_TRUE(line->m_xform.IsIdentity());
   }
@@ -158,7 +164,8 @@ TEST_F(MirroredDrawing, BlockMembersAreMirroredOnceWhereTheBlockPutsThem) {
   // over the mirrored members.
   const Calls shaded = s.Engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh);
   ASSERT_EQ(shaded.size(), 2u);
-  for (const CRhinoRecordedCall* call : shaded) EXPECT_EQ(call->m_mesh_address, member->Mesh());
+  for (const CRhinoRecordedCall* call : shaded)
+    EXPECT_EQ(call->m_mesh_address, member->Mesh());
   // The reflection applies after the block's own placement.
   EXPECT_TRUE(Near(Placed(shaded[0], ON_3dPoint(0.5, 0.5, 0.5)), ON_3dPoint(-5.5, 0.5, 0.5)));
   EXPECT_TRUE(Near(Placed(shaded[1], ON_3dPoint(0.5, 0.5, 0.5)), ON_3dPoint(5.5, 0.5, 0.5)));
@@ -178,7 +185,7 @@ TEST_F(MirroredDrawing, ACutObjectIsMirroredInItsCutState) {
   ASSERT_NE(s.AddCutter(MeshBox(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)), 2), nullptr);
   CRhinoMeshObject* box = s.AddBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1));
   ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(s.Frame());  // builds the cutting meshes
+  ASSERT_TRUE(s.Frame()); // builds the cutting meshes
   TV_SectionCache* cache = AttachBuiltCache(*box, {0});
   ASSERT_NE(cache, nullptr);
   Conduit().EnableMirroring(true);

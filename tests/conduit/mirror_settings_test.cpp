@@ -11,10 +11,11 @@ namespace {
 
 void ExpectSameXform(const ON_Xform& a, const ON_Xform& b) {
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) EXPECT_NEAR(a.m_xform[i][j], b.m_xform[i][j], 1e-12) << i << j;
+    for (int j = 0; j < 4; ++j)
+      EXPECT_NEAR(a.m_xform[i][j], b.m_xform[i][j], 1e-12) << i << j;
 }
 
-}  // namespace
+} // namespace
 
 TEST(MirrorSettings, DefaultsReflectInThePlaneXEqualsZero) {
   Scene s;
@@ -35,7 +36,7 @@ TEST(MirrorSettings, EachSetterKeepsTheOtherHalfOfThePlane) {
   ExpectSameXform(conduit.m_mirror_xform,
                   ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 5), ON_3dVector(1, 0, 0)));
   conduit.SetMirrorDirection(ON_3dVector(0, 0, 3));
-  EXPECT_EQ(conduit.MirrorDirection(), ON_3dVector(0, 0, 3));  // stored as given
+  EXPECT_EQ(conduit.MirrorDirection(), ON_3dVector(0, 0, 3)); // stored as given
   EXPECT_EQ(conduit.MirrorPosition(), ON_3dPoint(0, 0, 5));
   const ON_3dPoint p = conduit.m_mirror_xform * ON_3dPoint(1, 1, 1);
   EXPECT_NEAR(p.z, 9.0, 1e-12);
@@ -48,7 +49,7 @@ TEST(MirrorSettings, SwitchingMirroringTouchesNothingElse) {
   const ON_Xform before = conduit.m_mirror_xform;
   conduit.EnableMirroring(true);
   EXPECT_TRUE(conduit.IsMirroringEnabled());
-  EXPECT_FALSE(conduit.IsEnabled());  // only the service switches the conduit
+  EXPECT_FALSE(conduit.IsEnabled()); // only the service switches the conduit
   ExpectSameXform(conduit.m_mirror_xform, before);
   conduit.EnableMirroring(false);
 }

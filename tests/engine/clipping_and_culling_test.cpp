@@ -24,13 +24,14 @@ protected:
 
 ON_SimpleArray<ON_PlaneEquation> Planes(std::initializer_list<ON_PlaneEquation> list) {
   ON_SimpleArray<ON_PlaneEquation> planes;
-  for (const ON_PlaneEquation& e : list) planes.Append(e);
+  for (const ON_PlaneEquation& e : list)
+    planes.Append(e);
   return planes;
 }
 
 TEST_F(Clipping, PlaneKeepsTheHalfWhereItsValueIsPositive) {
   Begin();
-  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(1, 0, 0, 0)}));  // keeps x >= 0
+  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(1, 0, 0, 0)})); // keeps x >= 0
   DrawBox();
   engine_->EndFrame();
   EXPECT_TRUE(Empty(60, 60));
@@ -41,11 +42,11 @@ TEST_F(Clipping, PlaneKeepsTheHalfWhereItsValueIsPositive) {
 
 TEST_F(Clipping, PlaneOffsetComesFromD) {
   Begin();
-  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(0, -2, 0, 4)}));  // keeps y <= 2
+  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(0, -2, 0, 4)})); // keeps y <= 2
   DrawBox();
   engine_->EndFrame();
-  EXPECT_TRUE(Empty(80, 30));  // y = 2.95
-  EXPECT_TRUE(Red(80, 45));    // y = 1.45
+  EXPECT_TRUE(Empty(80, 30)); // y = 2.95
+  EXPECT_TRUE(Red(80, 45));   // y = 1.45
 }
 
 TEST_F(Clipping, PlanesStayInWorldCoordinatesUnderAModelTransform) {
@@ -83,15 +84,15 @@ TEST_F(Clipping, AtMostSixPlanesApply) {
   DrawBox();
   engine_->EndFrame();
   EXPECT_TRUE(Red(80, 60));
-  EXPECT_TRUE(Empty(42, 60));   // x = -3.75, outside the first plane
-  EXPECT_TRUE(Empty(117, 60));  // x = 3.75
-  EXPECT_TRUE(Empty(80, 22));   // y = 3.75
+  EXPECT_TRUE(Empty(42, 60));  // x = -3.75, outside the first plane
+  EXPECT_TRUE(Empty(117, 60)); // x = 3.75
+  EXPECT_TRUE(Empty(80, 22));  // y = 3.75
 }
 
 TEST_F(Clipping, ReplacingAndClearingPlanesTakesEffectAtOnce) {
   Begin();
   engine_->SetClippingPlanes(Planes({ON_PlaneEquation(1, 0, 0, 0)}));
-  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(-1, 0, 0, 0)}));  // keeps x <= 0
+  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(-1, 0, 0, 0)})); // keeps x <= 0
   engine_->DrawShadedMesh(BoxMesh({-4, 0, -1}, {4, 4, 1}), Flat(kRed));
   engine_->SetClippingPlanes(ON_SimpleArray<ON_PlaneEquation>());
   engine_->DrawShadedMesh(BoxMesh({-4, -4, -1}, {4, -1, 1}), Flat(kBlue));
@@ -116,7 +117,8 @@ TEST_F(Clipping, NextFrameStartsWithoutPlanes) {
 TEST_F(Clipping, NonFinitePlanesAreIgnored) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   Begin();
-  engine_->SetClippingPlanes(Planes({ON_PlaneEquation(nan, 0, 0, 0), ON_PlaneEquation(1, 0, 0, 0)}));
+  engine_->SetClippingPlanes(
+      Planes({ON_PlaneEquation(nan, 0, 0, 0), ON_PlaneEquation(1, 0, 0, 0)}));
   DrawBox();
   engine_->EndFrame();
   EXPECT_TRUE(Empty(60, 60));
@@ -163,7 +165,7 @@ TEST_F(Culling, ClosedBoxShowsItsInsideThroughAClippingPlaneOnlyWithoutCulling) 
   // Cut open by a plane, a box shows its far inside wall: a back face.
   const auto draw = [this](int mode) {
     Begin();
-    engine_->SetClippingPlanes(Planes({ON_PlaneEquation(0, 0, -1, 0)}));  // keeps z <= 0
+    engine_->SetClippingPlanes(Planes({ON_PlaneEquation(0, 0, -1, 0)})); // keeps z <= 0
     engine_->SetCullFaceMode(mode);
     DrawBox();
     engine_->EndFrame();
@@ -183,7 +185,7 @@ TEST_F(Culling, MirroringModelTransformKeepsFrontFacesInFront) {
       ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0)));
   DrawFacingPair();
   engine_->EndFrame();
-  EXPECT_TRUE(Red(115, 60));  // the red quad, mirrored to the right
+  EXPECT_TRUE(Red(115, 60)); // the red quad, mirrored to the right
   EXPECT_TRUE(Empty(45, 60));
 }
 
@@ -196,5 +198,5 @@ TEST_F(Culling, UnknownModesDrawEverything) {
   EXPECT_TRUE(Near(Pixel(*engine_, 115, 60), kBlue));
 }
 
-}  // namespace
-}  // namespace enginetest
+} // namespace
+} // namespace enginetest

@@ -40,7 +40,7 @@ void AddQuad(ON_Mesh& mesh, int a, int b, int c, int d) {
   mesh.m_F.Append(f);
 }
 
-}  // namespace
+} // namespace
 
 ON_Mesh BoxMesh(const ON_3dPoint& lo, const ON_3dPoint& hi) {
   ON_Mesh mesh;
@@ -50,12 +50,12 @@ ON_Mesh BoxMesh(const ON_3dPoint& lo, const ON_3dPoint& hi) {
     const double z = (i & 4) ? hi.z : lo.z;
     mesh.m_V.Append(ON_3fPoint(ON_3dPoint(x, y, z)));
   }
-  AddQuad(mesh, 0, 2, 3, 1);  // -z
-  AddQuad(mesh, 4, 5, 7, 6);  // +z
-  AddQuad(mesh, 0, 1, 5, 4);  // -y
-  AddQuad(mesh, 2, 6, 7, 3);  // +y
-  AddQuad(mesh, 0, 4, 6, 2);  // -x
-  AddQuad(mesh, 1, 3, 7, 5);  // +x
+  AddQuad(mesh, 0, 2, 3, 1); // -z
+  AddQuad(mesh, 4, 5, 7, 6); // +z
+  AddQuad(mesh, 0, 1, 5, 4); // -y
+  AddQuad(mesh, 2, 6, 7, 3); // +y
+  AddQuad(mesh, 0, 4, 6, 2); // -x
+  AddQuad(mesh, 1, 3, 7, 5); // +x
   return mesh;
 }
 
@@ -110,16 +110,19 @@ bool IsLitRed(ON_Color c) {
   return c.Red() >= 120 && c.Green() * 2 < c.Red() && c.Blue() * 2 < c.Red();
 }
 
-std::vector<bool> RowMask(const CRhinoDisplayEngine& engine, int y, int x0, int x1, ON_Color color) {
+std::vector<bool> RowMask(const CRhinoDisplayEngine& engine, int y, int x0, int x1,
+                          ON_Color color) {
   std::vector<bool> mask;
-  for (int x = x0; x <= x1; ++x) mask.push_back(Near(Pixel(engine, x, y), color));
+  for (int x = x0; x <= x1; ++x)
+    mask.push_back(Near(Pixel(engine, x, y), color));
   return mask;
 }
 
 std::vector<bool> ColumnMask(const CRhinoDisplayEngine& engine, int x, int y0, int y1,
                              ON_Color color) {
   std::vector<bool> mask;
-  for (int y = y0; y <= y1; ++y) mask.push_back(Near(Pixel(engine, x, y), color));
+  for (int y = y0; y <= y1; ++y)
+    mask.push_back(Near(Pixel(engine, x, y), color));
   return mask;
 }
 
@@ -128,7 +131,8 @@ std::vector<int> RunLengths(const std::vector<bool>& mask, std::vector<bool>* va
   if (values) values->clear();
   for (std::size_t i = 0; i < mask.size();) {
     std::size_t j = i;
-    while (j < mask.size() && mask[j] == mask[i]) ++j;
+    while (j < mask.size() && mask[j] == mask[i])
+      ++j;
     runs.push_back(static_cast<int>(j - i));
     if (values) values->push_back(mask[i]);
     i = j;
@@ -155,4 +159,4 @@ std::vector<std::string> TempFolder::Entries() const {
   return names;
 }
 
-}  // namespace enginetest
+} // namespace enginetest

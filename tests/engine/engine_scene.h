@@ -61,4 +61,4 @@ private:
   std::string path_;
 };
 
-}  // namespace enginetest
+} // namespace enginetest

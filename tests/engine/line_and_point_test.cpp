@@ -16,7 +16,7 @@ const ON_Color kBackground(0, 0, 0);
 const ON_Color kWhite(255, 255, 255);
 const ON_Color kGreen(0, 255, 0);
 const ON_Color kRed(255, 0, 0);
-constexpr unsigned int kDashed = 0x0C3F;  // 6 on, 4 off, 2 on, 20 off
+constexpr unsigned int kDashed = 0x0C3F; // 6 on, 4 off, 2 on, 20 off
 
 class Lines : public ::testing::Test {
 protected:
@@ -98,7 +98,8 @@ TEST_F(Lines, PatternRunsOnAcrossThePointsOfAPolyline) {
   // 47 segments of 3 pixels each along row 59: dashed exactly like one line,
   // where restarting at each point would draw every segment solid.
   std::vector<ON_3dPoint> points;
-  for (int i = 0; i <= 47; ++i) points.emplace_back(-7 + 0.3 * i, 0.05, 0);
+  for (int i = 0; i <= 47; ++i)
+    points.emplace_back(-7 + 0.3 * i, 0.05, 0);
   Begin();
   engine_->DrawPolyline(points.data(), static_cast<int>(points.size()), kWhite, 1, kDashed);
   engine_->EndFrame();
@@ -123,7 +124,8 @@ TEST_F(Lines, PatternTurnsCornersOfAPolyline) {
 
 TEST_F(Lines, SolidPolylineSkipsOnlyTheSegmentsOfABadPoint) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const ON_3dPoint points[5] = {{-7, 0.05, 0}, {-3, 0.05, 0}, {nan, 0, 0}, {3, 0.05, 0}, {7, 0.05, 0}};
+  const ON_3dPoint points[5] = {
+      {-7, 0.05, 0}, {-3, 0.05, 0}, {nan, 0, 0}, {3, 0.05, 0}, {7, 0.05, 0}};
   Begin();
   engine_->DrawPolyline(points, 5, kWhite, 1, 0);
   engine_->DrawPolyline(nullptr, 5, kWhite, 1, 0);
@@ -138,7 +140,8 @@ TEST_F(Lines, ThicknessThreeCoversThreeRows) {
   Begin();
   engine_->DrawLine({-7, 0.05, 0}, {7, 0.05, 0}, kWhite, 3, 0);
   engine_->EndFrame();
-  for (int y = 58; y <= 60; ++y) EXPECT_TRUE(Near(Pixel(*engine_, 80, y), kWhite)) << "row " << y;
+  for (int y = 58; y <= 60; ++y)
+    EXPECT_TRUE(Near(Pixel(*engine_, 80, y), kWhite)) << "row " << y;
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 57), kBackground));
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 61), kBackground));
 }
@@ -199,8 +202,9 @@ TEST_F(ZBias, LineOnASteeplyTiltedFaceStaysVisible) {
   engine_->EndFrame();
   int green = 0;
   for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) green += Near(Pixel(*engine_, x, y), kGreen) ? 1 : 0;
-  EXPECT_GE(green, 90);  // the line spans about 100 columns
+    for (int x = 0; x < kWidth; ++x)
+      green += Near(Pixel(*engine_, x, y), kGreen) ? 1 : 0;
+  EXPECT_GE(green, 90); // the line spans about 100 columns
 }
 
 TEST_F(Lines, MeshWiresOutlineEveryFace) {
@@ -227,7 +231,8 @@ TEST_F(Lines, MeshWiresOutlineEveryFace) {
   const std::vector<bool> top_a = RowMask(*engine_, top_row, 25, 135, kWhite);
   const std::vector<bool> top_b = RowMask(*engine_, top_row - 1, 25, 135, kWhite);
   bool whole = true;
-  for (std::size_t i = 0; i < top_a.size(); ++i) whole = whole && (top_a[i] || top_b[i]);
+  for (std::size_t i = 0; i < top_a.size(); ++i)
+    whole = whole && (top_a[i] || top_b[i]);
   EXPECT_TRUE(whole);
 }
 
@@ -244,13 +249,14 @@ TEST_F(Lines, MeshWiresShowOnTopOfTheirOwnShadedMesh) {
 
 TEST_F(Lines, LinesAndPointsOutsideAFrameOrWithBadCoordinatesDrawNothing) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  engine_->DrawLine({-7, 0.05, 0}, {7, 0.05, 0}, kWhite, 1, 0);  // before any frame
+  engine_->DrawLine({-7, 0.05, 0}, {7, 0.05, 0}, kWhite, 1, 0); // before any frame
   Begin();
   engine_->DrawLine({nan, 0, 0}, {7, 0.05, 0}, kWhite, 1, kDashed);
-  engine_->DrawLine({-7, 0.05, 0}, {7, 0.05, std::numeric_limits<double>::infinity()}, kWhite, 1, 0);
+  engine_->DrawLine({-7, 0.05, 0}, {7, 0.05, std::numeric_limits<double>::infinity()}, kWhite, 1,
+                    0);
   engine_->DrawPoint({nan, nan, nan}, kWhite, 5);
   engine_->EndFrame();
-  engine_->DrawPoint({0, 0, 0}, kWhite, 5);  // after the frame
+  engine_->DrawPoint({0, 0, 0}, kWhite, 5); // after the frame
   const std::vector<bool> row = LineRow(kWhite);
   EXPECT_EQ(std::count(row.begin(), row.end(), true), 0);
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kBackground));
@@ -262,10 +268,11 @@ TEST_F(Lines, PointCoversASquareOfItsSize) {
   engine_->DrawPoint({0.05, 0.05, 0}, kGreen, 3);
   engine_->EndFrame();
   for (int y = 58; y <= 60; ++y)
-    for (int x = 79; x <= 81; ++x) EXPECT_TRUE(Near(Pixel(*engine_, x, y), kGreen)) << x << "," << y;
+    for (int x = 79; x <= 81; ++x)
+      EXPECT_TRUE(Near(Pixel(*engine_, x, y), kGreen)) << x << "," << y;
   EXPECT_TRUE(Near(Pixel(*engine_, 82, 59), kBackground));
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 61), kBackground));
 }
 
-}  // namespace
-}  // namespace enginetest
+} // namespace
+} // namespace enginetest

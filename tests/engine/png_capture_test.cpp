@@ -154,5 +154,5 @@ TEST_F(PngCapture, SavedFrameIsTheLastFinishedOne) {
   EXPECT_EQ(png.rgb[(5 * kWidth + 5) * 3 + 1], 0);
 }
 
-}  // namespace
-}  // namespace enginetest
+} // namespace
+} // namespace enginetest

@@ -25,7 +25,8 @@ protected:
     int lit = 0;
     ON_Color c;
     for (int yy = 0; engine_->FramePixel(0, yy, c); ++yy)
-      for (int xx = 0; engine_->FramePixel(xx, yy, c); ++xx) lit += Near(c, kMark) ? 1 : 0;
+      for (int xx = 0; engine_->FramePixel(xx, yy, c); ++xx)
+        lit += Near(c, kMark) ? 1 : 0;
     EXPECT_EQ(lit, 1);
   }
 };
@@ -104,7 +105,7 @@ TEST_F(Projection, UnusableViewportStartsNoFrameAndKeepsTheLastPicture) {
   huge_port.SetScreenPort(0, 100000, 100000, 0);
   EXPECT_FALSE(engine_->BeginFrame(overflowing_port, kBackground));
   EXPECT_FALSE(engine_->BeginFrame(huge_port, kBackground));
-  ON_Viewport too_wide = ParallelView(9000, 10);  // beyond the offscreen buffer's limit
+  ON_Viewport too_wide = ParallelView(9000, 10); // beyond the offscreen buffer's limit
   EXPECT_FALSE(engine_->BeginFrame(too_wide, kBackground));
   engine_->DrawPoint({0, 0, 0}, kBackground, 3);
   engine_->EndFrame();
@@ -115,7 +116,7 @@ TEST_F(Projection, NoFrameMeansNoPixels) {
   ON_Color c;
   EXPECT_FALSE(engine_->FramePixel(0, 0, c));
   ASSERT_TRUE(engine_->BeginFrame(ParallelView(), kBackground));
-  EXPECT_FALSE(engine_->FramePixel(0, 0, c));  // not finished yet
+  EXPECT_FALSE(engine_->FramePixel(0, 0, c)); // not finished yet
   engine_->EndFrame();
   EXPECT_TRUE(engine_->FramePixel(0, 0, c));
 }
@@ -124,7 +125,7 @@ TEST_F(Projection, TwoEnginesDrawIndependently) {
   std::unique_ptr<CRhinoDisplayEngine> other = CreateOpenGLDisplayEngine();
   ASSERT_TRUE(engine_->BeginFrame(ParallelView(), kBackground));
   ASSERT_TRUE(other->BeginFrame(ParallelView(80, 60), kMark));
-  engine_->DrawPoint({0.05, 0.05, 0}, kMark, 1);  // interleaved with the other frame
+  engine_->DrawPoint({0.05, 0.05, 0}, kMark, 1); // interleaved with the other frame
   other->EndFrame();
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 59), kMark));
@@ -132,5 +133,5 @@ TEST_F(Projection, TwoEnginesDrawIndependently) {
   EXPECT_TRUE(Near(Pixel(*other, 10, 10), kMark));
 }
 
-}  // namespace
-}  // namespace enginetest
+} // namespace
+} // namespace enginetest

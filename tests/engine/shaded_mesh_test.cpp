@@ -43,9 +43,9 @@ TEST_F(ShadedMesh, FacesSeenAtAnAngleAreStillLitByTheHeadlight) {
   engine_->DrawShadedMesh(BoxMesh({-2, -2, -2}, {2, 2, 2}), Lit(kRed));
   engine_->EndFrame();
   // The three visible faces meet in the middle; probe one pixel inside each.
-  EXPECT_TRUE(IsLitRed(Pixel(*engine_, 80, 50)));  // top face
-  EXPECT_TRUE(IsLitRed(Pixel(*engine_, 72, 66)));  // one side
-  EXPECT_TRUE(IsLitRed(Pixel(*engine_, 88, 66)));  // the other side
+  EXPECT_TRUE(IsLitRed(Pixel(*engine_, 80, 50))); // top face
+  EXPECT_TRUE(IsLitRed(Pixel(*engine_, 72, 66))); // one side
+  EXPECT_TRUE(IsLitRed(Pixel(*engine_, 88, 66))); // the other side
   EXPECT_TRUE(Near(Pixel(*engine_, 5, 5), kBackground));
 }
 
@@ -70,14 +70,14 @@ TEST_F(ShadedMesh, GivenVertexNormalsDecideTheShading) {
 
 TEST_F(ShadedMesh, FaceNormalsAloneLightEachFaceFlat) {
   ON_Mesh mesh = QuadMesh(-6, -2, 6, 2, 0);
-  mesh.m_FN.Append(ON_3fVector(1, 0, 0));  // deliberately not the geometric normal
+  mesh.m_FN.Append(ON_3fVector(1, 0, 0)); // deliberately not the geometric normal
   Begin();
   engine_->DrawShadedMesh(mesh, Lit(kRed));
   engine_->EndFrame();
   const ON_Color left = Pixel(*engine_, 30, 60);
   const ON_Color right = Pixel(*engine_, 130, 60);
   EXPECT_TRUE(Near(left, right, 1));
-  EXPECT_LT(left.Red(), 120);  // lit from the side only: ambient
+  EXPECT_LT(left.Red(), 120); // lit from the side only: ambient
 }
 
 TEST_F(ShadedMesh, MissingNormalsAreComputedWithoutChangingTheMesh) {
@@ -106,7 +106,8 @@ TEST_F(ShadedMesh, BackFacesAreLitFromTheirOwnSide) {
 
 TEST_F(ShadedMesh, EmissionBrightensAnUnlitFace) {
   ON_Mesh mesh = QuadMesh(-6, -2, 6, 2, 0);
-  for (int i = 0; i < 4; ++i) mesh.m_N.Append(ON_3fVector(1, 0, 0));
+  for (int i = 0; i < 4; ++i)
+    mesh.m_N.Append(ON_3fVector(1, 0, 0));
   CDisplayEngineMaterial glowing = Lit(ON_Color(0, 0, 0));
   glowing.m_emission = ON_Color(0, 200, 0);
   Begin();
@@ -133,8 +134,8 @@ TEST_F(ShadedMesh, QuadsAreFilledCompletelyAndTrianglesOnlyOnTheirSide) {
   // Both halves of the quad (split along a diagonal) are drawn.
   EXPECT_TRUE(Near(Pixel(*engine_, 22, 22), kRed));
   EXPECT_TRUE(Near(Pixel(*engine_, 68, 97), kRed));
-  EXPECT_TRUE(Near(Pixel(*engine_, 135, 95), kBlue));    // below the hypotenuse
-  EXPECT_TRUE(Near(Pixel(*engine_, 95, 25), kBackground));  // above it
+  EXPECT_TRUE(Near(Pixel(*engine_, 135, 95), kBlue));      // below the hypotenuse
+  EXPECT_TRUE(Near(Pixel(*engine_, 95, 25), kBackground)); // above it
 }
 
 TEST_F(ShadedMesh, GhostedMeshBlendsWithWhatIsBehindIt) {
@@ -145,7 +146,7 @@ TEST_F(ShadedMesh, GhostedMeshBlendsWithWhatIsBehindIt) {
   const ON_Color mixed = Pixel(*engine_, 80, 60);
   EXPECT_NEAR(mixed.Red(), 128, 3);
   EXPECT_NEAR(mixed.Blue(), 128, 3);
-  EXPECT_TRUE(Near(Pixel(*engine_, 30, 60), kBlue));  // blue alone outside the ghost
+  EXPECT_TRUE(Near(Pixel(*engine_, 30, 60), kBlue)); // blue alone outside the ghost
 }
 
 TEST_F(ShadedMesh, GhostedMeshDoesNotHideWhatIsDrawnBehindItLater) {
@@ -220,5 +221,5 @@ TEST_F(ShadedMesh, NonFiniteModelTransformDrawsNothing) {
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kBackground));
 }
 
-}  // namespace
-}  // namespace enginetest
+} // namespace
+} // namespace enginetest

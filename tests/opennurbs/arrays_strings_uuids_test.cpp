@@ -13,29 +13,33 @@ namespace {
 
 TEST(SimpleArray, AppendInsertRemoveSearch) {
   ON_SimpleArray<int> a;
-  for (int i = 0; i < 5; ++i) a.Append(i * 10);  // 0 10 20 30 40
-  a.Insert(2, 15);                               // 0 10 15 20 30 40
-  a.Insert(6, 50);                               // at the end
-  a.Insert(9, 99);                               // out of range: ignored
-  a.Remove(0);                                   // 10 15 20 30 40 50
-  a.Remove(17);                                  // ignored
+  for (int i = 0; i < 5; ++i)
+    a.Append(i * 10); // 0 10 20 30 40
+  a.Insert(2, 15);    // 0 10 15 20 30 40
+  a.Insert(6, 50);    // at the end
+  a.Insert(9, 99);    // out of range: ignored
+  a.Remove(0);        // 10 15 20 30 40 50
+  a.Remove(17);       // ignored
   ASSERT_EQ(a.Count(), 6);
   const int expect[6] = {10, 15, 20, 30, 40, 50};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(a[i], expect[i]);
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(a[i], expect[i]);
   EXPECT_EQ(a.Search(30), 3);
   EXPECT_EQ(a.Search(31), -1);
   EXPECT_EQ(*a.First(), 10);
   EXPECT_EQ(*a.Last(), 50);
   EXPECT_EQ(a.At(6), nullptr);
   int sum = 0;
-  for (int v : a) sum += v;
+  for (int v : a)
+    sum += v;
   EXPECT_EQ(sum, 165);
   EXPECT_EQ(a.AppendNew(), 0);
 }
 
 TEST(SimpleArray, EmptyKeepsCapacitySetCapacityZeroAndDestroyRelease) {
   ON_SimpleArray<double> a;
-  for (int i = 0; i < 100; ++i) a.Append(i);
+  for (int i = 0; i < 100; ++i)
+    a.Append(i);
   const int cap = a.Capacity();
   ASSERT_GE(cap, 100);
   a.Empty();
@@ -50,7 +54,7 @@ TEST(SimpleArray, EmptyKeepsCapacitySetCapacityZeroAndDestroyRelease) {
   a.Destroy();
   EXPECT_EQ(a.Capacity(), 0);
   EXPECT_EQ(a.First(), nullptr);
-  a.SetCount(3);  // new entries are zero
+  a.SetCount(3); // new entries are zero
   EXPECT_EQ(a[2], 0.0);
 }
 
@@ -58,21 +62,23 @@ TEST(SimpleArray, PointerArraysNeverDeleteWhatTheyPointTo) {
   std::vector<int> owned = {1, 2, 3};
   {
     ON_SimpleArray<int*> p;
-    for (int& v : owned) p.Append(&v);
+    for (int& v : owned)
+      p.Append(&v);
     EXPECT_EQ(p.Search(&owned[1]), 1);
-    p[1] = nullptr;  // clearing a slot
+    p[1] = nullptr; // clearing a slot
     p.Remove(0);
     p.Empty();
     p.Append(&owned[0]);
     p.Destroy();
   }
-  EXPECT_EQ(owned[0] + owned[1] + owned[2], 6);  // still alive (ASan would object otherwise)
+  EXPECT_EQ(owned[0] + owned[1] + owned[2], 6); // still alive (ASan would object otherwise)
 }
 
 TEST(SimpleArray, AppendingOwnElementWhileGrowingIsSafe) {
   ON_SimpleArray<ON_3dPoint> a;
   a.Append(ON_3dPoint(1, 2, 3));
-  for (int i = 0; i < 50; ++i) a.Append(a[0]);
+  for (int i = 0; i < 50; ++i)
+    a.Append(a[0]);
   a.Append(a.Count(), a.Array());
   EXPECT_EQ(a.Count(), 102);
   EXPECT_EQ(a[101], ON_3dPoint(1, 2, 3));
@@ -90,7 +96,7 @@ struct Tracked {
   int id = -1;
   std::vector<int>* owned = nullptr;
   Tracked() : owned(new std::vector<int>(16, 7)) {}
-  Tracked(const Tracked& o) : id(o.id) { ++copies; }  // scalar fields only
+  Tracked(const Tracked& o) : id(o.id) { ++copies; } // scalar fields only
   Tracked& operator=(const Tracked& o) {
     id = o.id;
     ++copies;
@@ -110,13 +116,15 @@ TEST(ClassArray, EntriesStayInPlaceWhileTheArrayGrows) {
     Tracked& first = a.AppendNew();
     first.id = 0;
     std::vector<int>* first_owned = first.owned;
-    for (int i = 1; i < 1000; ++i) a.AppendNew().id = i;
+    for (int i = 1; i < 1000; ++i)
+      a.AppendNew().id = i;
     EXPECT_EQ(&a[0], &first);
     EXPECT_EQ(a[0].owned, first_owned);
     EXPECT_EQ(a[0].owned->size(), 16u);
-    EXPECT_EQ(Tracked::copies, 0);  // growth never copies an entry
+    EXPECT_EQ(Tracked::copies, 0); // growth never copies an entry
     int n = 0;
-    for (const Tracked& t : a) n += (t.owned != nullptr) ? 1 : 0;
+    for (const Tracked& t : a)
+      n += (t.owned != nullptr) ? 1 : 0;
     EXPECT_EQ(n, 1000);
   }
   EXPECT_EQ(Tracked::destroyed.size(), 1000u);
@@ -125,7 +133,8 @@ TEST(ClassArray, EntriesStayInPlaceWhileTheArrayGrows) {
 TEST(ClassArray, EmptyDestroysLastFirstAndRemoveClosesTheGap) {
   Tracked::destroyed.clear();
   ON_ClassArray<Tracked> a;
-  for (int i = 0; i < 4; ++i) a.AppendNew().id = i;
+  for (int i = 0; i < 4; ++i)
+    a.AppendNew().id = i;
   a.Remove(1);
   ASSERT_EQ(Tracked::destroyed, std::vector<int>({1}));
   EXPECT_EQ(a.Count(), 3);
@@ -168,7 +177,7 @@ TEST(WideString, FormatLikePrintf) {
 }
 
 TEST(WideString, LiteralsComparisonsAndEditing) {
-  ON_wString s = L"Unkown";  // kept exactly as given
+  ON_wString s = L"Unkown"; // kept exactly as given
   EXPECT_EQ(s.Length(), 6);
   EXPECT_TRUE(s == L"Unkown");
   EXPECT_EQ(s.CompareNoCase(L"UNKOWN"), 0);
@@ -190,13 +199,13 @@ TEST(WideString, LiteralsComparisonsAndEditing) {
 }
 
 TEST(WideString, Utf8RoundTripAndBadInput) {
-  const char* utf8 = "na\xC3\xAFve \xE2\x82\xAC \xF0\x9F\x98\x80";  // naïve € 😀
+  const char* utf8 = "na\xC3\xAFve \xE2\x82\xAC \xF0\x9F\x98\x80"; // naïve € 😀
   const ON_wString w = ON_wString::FromUtf8(utf8);
   EXPECT_EQ(w.Length(), 9);
   EXPECT_EQ(w[2], L'\u00EF');
   EXPECT_EQ(w[8], static_cast<wchar_t>(0x1F600));
   EXPECT_EQ(w.ToUtf8(), std::string(utf8));
-  const ON_wString bad = ON_wString::FromUtf8("a\xC3(\xE2\x82");  // broken sequences
+  const ON_wString bad = ON_wString::FromUtf8("a\xC3(\xE2\x82"); // broken sequences
   EXPECT_EQ(bad[0], L'a');
   EXPECT_EQ(bad[1], static_cast<wchar_t>(0xFFFD));
   EXPECT_EQ(bad[2], L'(');
@@ -219,9 +228,10 @@ TEST(Uuid, ParsesWithOrWithoutBracesInAnyCase) {
 }
 
 TEST(Uuid, RejectsMalformedText) {
-  for (const char* bad : {"", "not a uuid", "F859DF53-7554-400F-B8F5-FED57117FD9", "F859DF53-7554-400F-B8F5-FED57117FD9CC",
-                          "F859DF53x7554-400F-B8F5-FED57117FD9C", "G859DF53-7554-400F-B8F5-FED57117FD9C",
-                          "{F859DF53-7554-400F-B8F5-FED57117FD9C"})
+  for (const char* bad :
+       {"", "not a uuid", "F859DF53-7554-400F-B8F5-FED57117FD9",
+        "F859DF53-7554-400F-B8F5-FED57117FD9CC", "F859DF53x7554-400F-B8F5-FED57117FD9C",
+        "G859DF53-7554-400F-B8F5-FED57117FD9C", "{F859DF53-7554-400F-B8F5-FED57117FD9C"})
     EXPECT_TRUE(ON_UuidIsNil(ON_UuidFromString(bad))) << bad;
   EXPECT_TRUE(ON_UuidIsNil(ON_UuidFromString(static_cast<const char*>(nullptr))));
   ON_UUID u = ON_CreateId();
@@ -266,4 +276,4 @@ TEST(Uuid, PairsAndLists) {
   EXPECT_EQ(copy.Count(), 2);
 }
 
-}  // namespace
+} // namespace

@@ -56,7 +56,7 @@ TEST(Attributes, ParentalControlResolvesFromParentSettings) {
   EXPECT_EQ(child.m_material_index, 5);
   EXPECT_EQ(child.m_color, ON_Color(200, 0, 0));
   EXPECT_EQ(child.ColorSource(), ON::color_from_object);
-  EXPECT_EQ(child.m_layer_index, 6);  // default-layer members take the instance's layer
+  EXPECT_EQ(child.m_layer_index, 6); // default-layer members take the instance's layer
 
   // A parent that takes its material from its layer hands down the layer's.
   parent.SetMaterialSource(ON::material_from_layer);
@@ -69,7 +69,7 @@ TEST(Attributes, ParentalControlResolvesFromParentSettings) {
   EXPECT_EQ(child2.m_material_index, 9);
   EXPECT_EQ(child2.MaterialSource(), ON::material_from_object);
   EXPECT_EQ(child2.m_color, ON_Color(1, 2, 3));
-  EXPECT_EQ(child2.m_layer_index, 2);  // own layer kept
+  EXPECT_EQ(child2.m_layer_index, 2); // own layer kept
 
   // Settings that do not defer to the parent, or limits without the bit,
   // are left alone.
@@ -137,4 +137,4 @@ TEST(LayerMaterialColor, ValuesAndClamping) {
   EXPECT_FALSE(copy.IsVisible());
 }
 
-}  // namespace
+} // namespace

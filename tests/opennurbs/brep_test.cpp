@@ -10,7 +10,8 @@
 
 namespace {
 
-std::unique_ptr<ON_Mesh> Joined(const ON_Brep& b, const ON_MeshParameters& mp = ON_MeshParameters()) {
+std::unique_ptr<ON_Mesh> Joined(const ON_Brep& b,
+                                const ON_MeshParameters& mp = ON_MeshParameters()) {
   return std::unique_ptr<ON_Mesh>(b.CreateJoinedMesh(mp, true));
 }
 
@@ -19,8 +20,10 @@ TEST(Brep, BoxHasSixFacesTwelveSharedEdges) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->FaceCount(), 6);
   EXPECT_EQ(box->EdgeCount(), 12);
-  for (const ON_BrepEdge& e : box->m_E) EXPECT_EQ(e.m_fi.Count(), 2);
-  for (const ON_BrepFace& f : box->m_F) EXPECT_EQ(f.m_ei.Count(), 4);
+  for (const ON_BrepEdge& e : box->m_E)
+    EXPECT_EQ(e.m_fi.Count(), 2);
+  for (const ON_BrepFace& f : box->m_F)
+    EXPECT_EQ(f.m_ei.Count(), 4);
   EXPECT_TRUE(box->IsSolid());
   EXPECT_TRUE(box->IsValid());
   EXPECT_DOUBLE_EQ(box->Area(), 2 * (1 * 2 + 2 * 3 + 1 * 3));
@@ -81,7 +84,8 @@ TEST(Brep, SphereMeshIsClosedOnTheSphere) {
   const ON_Mesh* m = s->m_F[0].Mesh(ON_MeshParameters());
   ASSERT_NE(m, nullptr);
   EXPECT_TRUE(m->IsClosed());
-  for (int i = 0; i < m->VertexCount(); ++i) EXPECT_NEAR(m->Vertex(i).DistanceTo(ON_3dPoint(1, 2, 3)), 2.0, 1e-6);
+  for (int i = 0; i < m->VertexCount(); ++i)
+    EXPECT_NEAR(m->Vertex(i).DistanceTo(ON_3dPoint(1, 2, 3)), 2.0, 1e-6);
   const double exact = 4.0 / 3.0 * ON_PI * 8.0;
   EXPECT_GT(m->Volume(), 0.9 * exact);
   EXPECT_LT(m->Volume(), exact);
@@ -92,13 +96,13 @@ TEST(Brep, SphereMeshIsClosedOnTheSphere) {
 TEST(Brep, FinerParametersGiveFinerMeshes) {
   std::unique_ptr<ON_Brep> s(ON_Brep::CreateSphere(ON_3dPoint(0, 0, 0), 1.0));
   ON_MeshParameters coarse;
-  coarse.m_refine_angle = ON_PI / 4;  // 8 segments
+  coarse.m_refine_angle = ON_PI / 4; // 8 segments
   coarse.m_grid_min_count = 0;
   ON_MeshParameters fine = coarse;
-  fine.m_refine_angle = ON_PI / 16;  // 32 segments
+  fine.m_refine_angle = ON_PI / 16; // 32 segments
   const int nc = s->m_F[0].Mesh(coarse)->FaceCount();
   const int nf = s->m_F[0].Mesh(fine)->FaceCount();
-  EXPECT_EQ(nc, 8 * 4);   // 8 around, 4 rings
+  EXPECT_EQ(nc, 8 * 4); // 8 around, 4 rings
   EXPECT_EQ(nf, 32 * 16);
   // Preview style ignores the density fields.
   ON_MeshParameters preview = fine;
@@ -135,7 +139,7 @@ TEST(Brep, ConeCappedIsSolid) {
   ASSERT_TRUE(c);
   EXPECT_TRUE(c->IsSolid());
   ON_MeshParameters mp;
-  mp.m_max_edge_length = 0.5;  // several rings up the slant
+  mp.m_max_edge_length = 0.5; // several rings up the slant
   auto m = Joined(*c, mp);
   EXPECT_TRUE(m->IsClosed());
   const double exact = ON_PI * 4.0 * 3.0 / 3.0;
@@ -154,8 +158,9 @@ TEST(Brep, PlanarSurfacesAndPolygons) {
 
   // An L of three unit squares (non-convex).
   ON_SimpleArray<ON_3dPoint> l;
-  for (const ON_3dPoint& p : {ON_3dPoint(0, 0, 1), ON_3dPoint(2, 0, 1), ON_3dPoint(2, 1, 1), ON_3dPoint(1, 1, 1),
-                              ON_3dPoint(1, 2, 1), ON_3dPoint(0, 2, 1), ON_3dPoint(0, 0, 1)})
+  for (const ON_3dPoint& p :
+       {ON_3dPoint(0, 0, 1), ON_3dPoint(2, 0, 1), ON_3dPoint(2, 1, 1), ON_3dPoint(1, 1, 1),
+        ON_3dPoint(1, 2, 1), ON_3dPoint(0, 2, 1), ON_3dPoint(0, 0, 1)})
     l.Append(p);
   std::unique_ptr<ON_Brep> poly(ON_Brep::CreatePlanarPolygon(l));
   ASSERT_TRUE(poly);
@@ -164,7 +169,8 @@ TEST(Brep, PlanarSurfacesAndPolygons) {
   const ON_Mesh* m = poly->m_F[0].Mesh(ON_MeshParameters());
   ASSERT_NE(m, nullptr);
   EXPECT_NEAR(m->Area(), 3.0, 1e-6);
-  for (int i = 0; i < m->FaceCount(); ++i) EXPECT_GT(m->m_FN[i].z, 0.99f);
+  for (int i = 0; i < m->FaceCount(); ++i)
+    EXPECT_GT(m->m_FN[i].z, 0.99f);
 
   ON_SimpleArray<ON_3dPoint> bent = l;
   bent[2].z = 2;
@@ -190,15 +196,17 @@ TEST(Brep, ConnectedComponentsSplitLumps) {
   EXPECT_EQ(p0->EdgeCount(), 12);
   EXPECT_TRUE(p0->IsSolid());
   EXPECT_EQ(p1->FaceCount(), 1);
-  EXPECT_NE(p0->m_F[0].CachedMesh(), nullptr);  // meshes duplicated
+  EXPECT_NE(p0->m_F[0].CachedMesh(), nullptr); // meshes duplicated
   EXPECT_NE(p0->m_F[0].CachedMesh(), a->m_F[0].CachedMesh());
   for (const ON_BrepEdge& e : p0->m_E)
-    for (int fi : e.m_fi) EXPECT_LT(fi, 6);
+    for (int fi : e.m_fi)
+      EXPECT_LT(fi, 6);
 
   ON_SimpleArray<ON_Brep*> bare;
   ASSERT_EQ(a->GetConnectedComponents(bare, false), 2);
   EXPECT_EQ(bare[0]->m_F[0].CachedMesh(), nullptr);
-  for (ON_Brep* p : bare) delete p;
+  for (ON_Brep* p : bare)
+    delete p;
   EXPECT_EQ(ON_Brep().GetConnectedComponents(bare, true), 0);
 }
 
@@ -207,16 +215,18 @@ TEST(Brep, TransformsMoveFacesAndKeepSolidsOutward) {
   ON_SimpleArray<const ON_Mesh*> meshes;
   c->GetMeshes(ON_MeshParameters(), meshes);
   ASSERT_TRUE(c->Transform(ON_Xform::TranslationTransformation(ON_3dVector(0, 0, 10))));
-  EXPECT_EQ(c->m_F[0].CachedMesh(), nullptr);  // stale meshes dropped
+  EXPECT_EQ(c->m_F[0].CachedMesh(), nullptr); // stale meshes dropped
   EXPECT_NEAR(c->BoundingBox().m_min.z, 10.0, 1e-12);
-  ASSERT_TRUE(c->Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(0, 0, 1))));
+  ASSERT_TRUE(
+      c->Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(0, 0, 1))));
   EXPECT_NEAR(c->BoundingBox().m_max.z, -10.0, 1e-12);
   auto m = Joined(*c);
   EXPECT_TRUE(m->IsClosed());
   EXPECT_GT(m->Volume(), 0.0);
 
   std::unique_ptr<ON_Brep> box(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
-  ASSERT_TRUE(box->Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
+  ASSERT_TRUE(
+      box->Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
   auto bm = Joined(*box);
   EXPECT_NEAR(bm->Volume(), 1.0, 1e-9);
   ON_Brep copy(*box);
@@ -224,4 +234,4 @@ TEST(Brep, TransformsMoveFacesAndKeepSolidsOutward) {
   EXPECT_TRUE(copy.IsSolid());
 }
 
-}  // namespace
+} // namespace

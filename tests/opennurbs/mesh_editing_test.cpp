@@ -47,7 +47,7 @@ TEST(MeshCopy, CopyAndAssignmentAreDeep) {
   c = a;
   EXPECT_EQ(c.VertexCount(), 8);
   EXPECT_TRUE(c.IsClosed());
-  c = c;  // self-assignment keeps the data
+  c = c; // self-assignment keeps the data
   EXPECT_EQ(c.FaceCount(), 6);
   std::unique_ptr<ON_Object> dup(a.DuplicateObject());
   ASSERT_NE(ON_Mesh::Cast(dup.get()), nullptr);
@@ -96,7 +96,7 @@ TEST(MeshAppend, DropsDataOnlyOneSideHas) {
   ON_Mesh empty;
   ON_Mesh c = WeldedBox();
   c.ComputeVertexNormals();
-  ASSERT_TRUE(empty.Append(c));  // an empty mesh takes everything
+  ASSERT_TRUE(empty.Append(c)); // an empty mesh takes everything
   EXPECT_TRUE(empty.HasVertexNormals());
 }
 
@@ -122,7 +122,7 @@ TEST(MeshNormals, FaceNormalsFromCorners) {
   m.AppendVertex(ON_3dPoint(4, 0, 0));
   m.AppendTriangle(0, 1, 2);
   m.AppendQuad(0, 2, 3, 1);  // clockwise seen from +z
-  m.AppendTriangle(0, 1, 4);  // collinear: no normal
+  m.AppendTriangle(0, 1, 4); // collinear: no normal
   EXPECT_FALSE(m.HasFaceNormals());
   ASSERT_TRUE(m.ComputeFaceNormals());
   EXPECT_TRUE(m.HasFaceNormals());
@@ -139,7 +139,7 @@ TEST(MeshNormals, VertexNormalsAverageAdjacentFaces) {
   ON_Mesh box = WeldedBox();
   ASSERT_TRUE(box.ComputeVertexNormals());
   const double s = 1.0 / std::sqrt(3.0);
-  EXPECT_NEAR(box.m_N[0].x, -s, 1e-6);  // corner (0,0,0) points out along (-1,-1,-1)
+  EXPECT_NEAR(box.m_N[0].x, -s, 1e-6); // corner (0,0,0) points out along (-1,-1,-1)
   EXPECT_NEAR(box.m_N[7].z, s, 1e-6);
 }
 
@@ -151,7 +151,7 @@ TEST(MeshWeld, UnweldedBoxCollapsesToEightVertices) {
   EXPECT_EQ(m.FaceCount(), 6);
   EXPECT_TRUE(m.IsValid());
   EXPECT_NEAR(m.Volume(), 1.0, 1e-12);
-  EXPECT_FALSE(m.CombineIdenticalVertices(true, true));  // nothing left to merge
+  EXPECT_FALSE(m.CombineIdenticalVertices(true, true)); // nothing left to merge
 }
 
 TEST(MeshWeld, DifferentNormalsOrTextureCoordinatesKeepVerticesApart) {
@@ -159,14 +159,15 @@ TEST(MeshWeld, DifferentNormalsOrTextureCoordinatesKeepVerticesApart) {
   // Per-face normals: each copy of a corner carries its own face's normal.
   m.ComputeFaceNormals();
   for (int fi = 0; fi < m.FaceCount(); ++fi)
-    for (int k = 0; k < 4; ++k) m.SetVertexNormal(m.m_F[fi].vi[k], ON_3dVector(m.m_FN[fi]));
+    for (int k = 0; k < 4; ++k)
+      m.SetVertexNormal(m.m_F[fi].vi[k], ON_3dVector(m.m_FN[fi]));
   ON_Mesh keep_normals = m;
   EXPECT_FALSE(keep_normals.CombineIdenticalVertices(false, false));
   EXPECT_EQ(keep_normals.VertexCount(), 24);
   ON_Mesh ignore_normals = m;
   EXPECT_TRUE(ignore_normals.CombineIdenticalVertices(true, false));
   EXPECT_EQ(ignore_normals.VertexCount(), 8);
-  EXPECT_EQ(ignore_normals.m_N.Count(), 8);  // arrays stay in step
+  EXPECT_EQ(ignore_normals.m_N.Count(), 8); // arrays stay in step
   EXPECT_TRUE(ignore_normals.HasFaceNormals());
 
   ON_Mesh t;
@@ -194,9 +195,11 @@ TEST(MeshWeld, NanVerticesNeverMerge) {
 
 TEST(MeshCull, UnusedVerticesGoAndFacesAreRenumbered) {
   ON_Mesh m;
-  for (int i = 0; i < 5; ++i) m.AppendVertex(ON_3dPoint(i, i * i, 0));
-  m.ComputeVertexNormals();  // no faces yet: nothing computed
-  for (int i = 0; i < 5; ++i) m.SetVertexNormal(i, ON_3dVector(0, 0, i + 1));
+  for (int i = 0; i < 5; ++i)
+    m.AppendVertex(ON_3dPoint(i, i * i, 0));
+  m.ComputeVertexNormals(); // no faces yet: nothing computed
+  for (int i = 0; i < 5; ++i)
+    m.SetVertexNormal(i, ON_3dVector(0, 0, i + 1));
   m.AppendTriangle(0, 2, 4);
   EXPECT_EQ(m.CullUnusedVertices(), 2);
   ASSERT_EQ(m.VertexCount(), 3);
@@ -210,7 +213,8 @@ TEST(MeshCull, UnusedVerticesGoAndFacesAreRenumbered) {
 
 TEST(MeshCull, FacesWithBadIndicesAreRemovedBeforeRenumbering) {
   ON_Mesh m;
-  for (int i = 0; i < 4; ++i) m.AppendVertex(ON_3dPoint(i, 0, i));
+  for (int i = 0; i < 4; ++i)
+    m.AppendVertex(ON_3dPoint(i, 0, i));
   m.AppendTriangle(1, 2, 3);
   m.AppendTriangle(0, 1, 99);
   m.AppendTriangle(-1, 1, 2);
@@ -221,17 +225,17 @@ TEST(MeshCull, FacesWithBadIndicesAreRemovedBeforeRenumbering) {
 
 TEST(MeshCull, DegenerateFacesAreRepairedOrRemoved) {
   ON_Mesh m;
-  m.AppendVertex(ON_3dPoint(0, 0, 0));  // 0
-  m.AppendVertex(ON_3dPoint(1, 0, 0));  // 1
-  m.AppendVertex(ON_3dPoint(1, 1, 0));  // 2
-  m.AppendVertex(ON_3dPoint(0, 1, 0));  // 3
-  m.AppendVertex(ON_3dPoint(1, 0, 0));  // 4: same place as 1
-  m.AppendQuad(0, 1, 2, 3);   // good
-  m.AppendQuad(0, 1, 1, 2);   // repeated corner: becomes triangle 0,1,2
-  m.AppendQuad(0, 0, 1, 1);   // two corners: removed
-  m.AppendTriangle(0, 1, 4);  // 1 and 4 coincide: removed
-  m.AppendTriangle(0, 1, 42); // bad index: removed
-  m.AppendQuad(0, 1, 0, 2);   // folded onto a diagonal: removed
+  m.AppendVertex(ON_3dPoint(0, 0, 0)); // 0
+  m.AppendVertex(ON_3dPoint(1, 0, 0)); // 1
+  m.AppendVertex(ON_3dPoint(1, 1, 0)); // 2
+  m.AppendVertex(ON_3dPoint(0, 1, 0)); // 3
+  m.AppendVertex(ON_3dPoint(1, 0, 0)); // 4: same place as 1
+  m.AppendQuad(0, 1, 2, 3);            // good
+  m.AppendQuad(0, 1, 1, 2);            // repeated corner: becomes triangle 0,1,2
+  m.AppendQuad(0, 0, 1, 1);            // two corners: removed
+  m.AppendTriangle(0, 1, 4);           // 1 and 4 coincide: removed
+  m.AppendTriangle(0, 1, 42);          // bad index: removed
+  m.AppendQuad(0, 1, 0, 2);            // folded onto a diagonal: removed
   m.ComputeFaceNormals();
   EXPECT_EQ(m.CullDegenerateFaces(), 4);
   ASSERT_EQ(m.FaceCount(), 2);
@@ -240,7 +244,7 @@ TEST(MeshCull, DegenerateFacesAreRepairedOrRemoved) {
   EXPECT_EQ(m.m_F[1].vi[0], 0);
   EXPECT_EQ(m.m_F[1].vi[1], 1);
   EXPECT_EQ(m.m_F[1].vi[2], 2);
-  EXPECT_EQ(m.m_FN.Count(), 2);  // normals follow their faces
+  EXPECT_EQ(m.m_FN.Count(), 2); // normals follow their faces
   EXPECT_EQ(m.m_FN[1], ON_3fVector(0, 0, 1));
 }
 
@@ -257,7 +261,7 @@ TEST(MeshBox, GetBBoxGrowsAndCachesAreDroppedByHelpers) {
   m.m_V[7] = ON_3fPoint(2, 2, 2);
   m.DestroyRuntimeCache();
   EXPECT_EQ(m.BoundingBox().m_max, ON_3dPoint(2, 2, 2));
-  ON_BoundingBox grow;  // empty input box is replaced
+  ON_BoundingBox grow; // empty input box is replaced
   EXPECT_TRUE(ON_Mesh(m).GetBBox(grow, true));
   EXPECT_FALSE(ON_Mesh().BoundingBox().IsValid());
 }
@@ -265,13 +269,15 @@ TEST(MeshBox, GetBBoxGrowsAndCachesAreDroppedByHelpers) {
 TEST(MeshTransform, MirrorKeepsClosedMeshesOutward) {
   ON_Mesh m = WeldedBox(1, 0, 0, 2, 1, 1);
   m.ComputeFaceNormals();
-  ASSERT_TRUE(m.Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
+  ASSERT_TRUE(
+      m.Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
   EXPECT_EQ(m.BoundingBox().m_min.x, -2);
   EXPECT_NEAR(m.Volume(), 1.0, 1e-12);
   // Stored normals were transformed; recomputing from corners agrees.
   ON_Mesh r = m;
   r.ComputeFaceNormals();
-  for (int i = 0; i < m.FaceCount(); ++i) EXPECT_NEAR(ON_3dVector(m.m_FN[i]) * ON_3dVector(r.m_FN[i]), 1.0, 1e-6);
+  for (int i = 0; i < m.FaceCount(); ++i)
+    EXPECT_NEAR(ON_3dVector(m.m_FN[i]) * ON_3dVector(r.m_FN[i]), 1.0, 1e-6);
 }
 
 TEST(MeshSize, SizeOfGrowsWithData) {
@@ -281,7 +287,7 @@ TEST(MeshSize, SizeOfGrowsWithData) {
   EXPECT_GT(big.SizeOf(), small.SizeOf() + 400 * sizeof(ON_MeshFace));
   const unsigned int before = big.SizeOf();
   big.Topology();
-  EXPECT_GT(big.SizeOf(), before);  // built caches are counted
+  EXPECT_GT(big.SizeOf(), before); // built caches are counted
 }
 
 TEST(MeshArchive, RoundTripAndTruncatedInput) {
@@ -297,7 +303,7 @@ TEST(MeshArchive, RoundTripAndTruncatedInput) {
   ON_BinaryArchive cut(out.Buffer().data(), out.Buffer().size() / 2);
   ON_Mesh keep = test_meshes::Tetrahedron();
   EXPECT_FALSE(keep.Read(cut));
-  EXPECT_EQ(keep.FaceCount(), 4);  // unchanged on failure
+  EXPECT_EQ(keep.FaceCount(), 4); // unchanged on failure
 }
 
-}  // namespace
+} // namespace

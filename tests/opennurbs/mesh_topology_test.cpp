@@ -43,9 +43,10 @@ TEST(Topology, UnweldedBoxMergesCornersAndSharesEdges) {
   ASSERT_EQ(top.TopEdgeCount(), 12);
   ASSERT_EQ(top.TopFaceCount(), 6);
   for (const ON_MeshTopologyVertex& v : top.m_topv) {
-    ASSERT_EQ(v.m_v_count, 3);  // three faces meet at each corner
+    ASSERT_EQ(v.m_v_count, 3); // three faces meet at each corner
     EXPECT_EQ(v.m_tope_count, 3);
-    for (int i = 0; i < v.m_v_count; ++i) EXPECT_EQ(m.m_V[v.m_vi[i]], m.m_V[v.m_vi[0]]);
+    for (int i = 0; i < v.m_v_count; ++i)
+      EXPECT_EQ(m.m_V[v.m_vi[i]], m.m_V[v.m_vi[0]]);
     EXPECT_LT(v.m_vi[0], v.m_vi[1]);
   }
   for (const ON_MeshTopologyEdge& e : top.m_tope) {
@@ -67,7 +68,7 @@ TEST(Topology, FaceEdgesFollowTheCornerBeforeConvention) {
   m.AppendVertex(ON_3dPoint(1, 1, 0));
   m.AppendVertex(ON_3dPoint(0, 1, 0));
   m.AppendQuad(0, 1, 2, 3);
-  m.AppendTriangle(0, 3, 2);  // shares sides 3-0 and 2-3 with the quad, reversed
+  m.AppendTriangle(0, 3, 2); // shares sides 3-0 and 2-3 with the quad, reversed
   const ON_MeshTopology& top = m.Topology();
   // Edge 0 of face 0 is the side from corner 3 to corner 0: vertices 3,0.
   const ON_MeshTopologyEdge& e0 = top.m_tope[top.m_topf[0].m_topei[0]];
@@ -82,7 +83,8 @@ TEST(Topology, FaceEdgesFollowTheCornerBeforeConvention) {
   EXPECT_EQ(top.m_topf[1].m_topei[3], top.m_topf[1].m_topei[2]);
   EXPECT_TRUE(top.m_topf[0].IsQuad());
   // Edges are numbered by first use: face 0's edges come first, in k order.
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(top.m_topf[0].m_topei[k], k);
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(top.m_topf[0].m_topei[k], k);
   EXPECT_EQ(top.TopEdgeCount(), 5);
   EXPECT_EQ(top.NakedEdgeCount(), 3);
   const int diagonal = top.TopEdge(top.m_topv_map[2], top.m_topv_map[0]);
@@ -116,7 +118,8 @@ TEST(Topology, EdgesUsedByMoreThanTwoFacesStillCountAsClosed) {
   const ON_MeshTopology& top = m.Topology();
   EXPECT_EQ(top.TopVertexCount(), 6);
   int four = 0;
-  for (const ON_MeshTopologyEdge& e : top.m_tope) four += (e.m_topf_count == 4) ? 1 : 0;
+  for (const ON_MeshTopologyEdge& e : top.m_tope)
+    four += (e.m_topf_count == 4) ? 1 : 0;
   EXPECT_EQ(four, 1);
   EXPECT_TRUE(m.IsClosed());
 }
@@ -130,17 +133,17 @@ TEST(Topology, BadFacesGetNoEdgesAndNeverCrash) {
   const ON_MeshTopology& top = m.Topology();
   EXPECT_FALSE(top.m_topf[6].IsValid());
   EXPECT_EQ(top.m_topf[6].m_topei[0], -1);
-  EXPECT_EQ(top.TopVertexCount(), 10);  // NaN vertices stay separate
+  EXPECT_EQ(top.TopVertexCount(), 10); // NaN vertices stay separate
   int fv[4];
   EXPECT_FALSE(top.GetTopFaceVertices(6, fv));
   EXPECT_TRUE(top.GetTopFaceVertices(0, fv));
-  EXPECT_FALSE(m.IsClosed());  // cannot vouch for a mesh with bad faces
+  EXPECT_FALSE(m.IsClosed()); // cannot vouch for a mesh with bad faces
 }
 
 TEST(Topology, RebuiltAfterTheMeshChanges) {
   ON_Mesh m = UnweldedBox();
   const ON_MeshTopology* first = &m.Topology();
-  EXPECT_EQ(first, &m.Topology());  // built once
+  EXPECT_EQ(first, &m.Topology()); // built once
   m.SetVertex(0, ON_3dPoint(0.5, 0.5, -3));
   EXPECT_EQ(m.Topology().TopVertexCount(), 9);
   EXPECT_FALSE(m.IsClosed());
@@ -150,7 +153,8 @@ TEST(Topology, RebuiltAfterTheMeshChanges) {
 
 TEST(Topology, ConcurrentUseOnDifferentAndSharedMeshes) {
   std::vector<ON_Mesh> meshes;
-  for (int i = 0; i < 4; ++i) meshes.push_back(test_meshes::Grid(30 + i));
+  for (int i = 0; i < 4; ++i)
+    meshes.push_back(test_meshes::Grid(30 + i));
   const ON_Mesh shared = UnweldedBox();
   std::vector<const ON_MeshTopology*> seen(8, nullptr);
   std::vector<int> closed(8, -1);
@@ -165,7 +169,8 @@ TEST(Topology, ConcurrentUseOnDifferentAndSharedMeshes) {
         closed[t] = shared.IsClosed() ? 1 : 0;
       }
     });
-  for (auto& th : threads) th.join();
+  for (auto& th : threads)
+    th.join();
   for (int t = 0; t < 4; ++t) {
     EXPECT_EQ(closed[t], 0);
     EXPECT_EQ(meshes[t].Topology().TopEdgeCount(), 2 * (30 + t) * (31 + t));
@@ -176,4 +181,4 @@ TEST(Topology, ConcurrentUseOnDifferentAndSharedMeshes) {
   }
 }
 
-}  // namespace
+} // namespace

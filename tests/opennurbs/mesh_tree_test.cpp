@@ -16,7 +16,8 @@ std::vector<int> BruteForceFacesInBox(const ON_Mesh& m, const ON_BoundingBox& bo
   std::vector<int> r;
   for (int fi = 0; fi < m.FaceCount(); ++fi) {
     ON_BoundingBox fb;
-    for (int k = 0; k < 4; ++k) fb.Set(m.Vertex(m.m_F[fi].vi[k]), true);
+    for (int k = 0; k < 4; ++k)
+      fb.Set(m.Vertex(m.m_F[fi].vi[k]), true);
     if (fb.Intersects(box)) r.push_back(fi);
   }
   return r;
@@ -41,20 +42,24 @@ TEST(MeshTree, BoxQueriesCountTouchingFaces) {
   const ON_MeshTree* t = m.MeshTree(true);
   ON_SimpleArray<int> faces;
   // Strictly inside cell (3,4): one face.
-  EXPECT_EQ(t->GetFacesInBox(ON_BoundingBox(ON_3dPoint(3.25, 4.25, -1), ON_3dPoint(3.75, 4.75, 1)), faces), 1);
+  EXPECT_EQ(t->GetFacesInBox(ON_BoundingBox(ON_3dPoint(3.25, 4.25, -1), ON_3dPoint(3.75, 4.75, 1)),
+                             faces),
+            1);
   EXPECT_EQ(faces[0], 4 * 10 + 3);
   // A single grid point touches the four cells around it.
   faces.Empty();
   EXPECT_EQ(t->GetFacesInBox(ON_BoundingBox(ON_3dPoint(5, 5, 0), ON_3dPoint(5, 5, 0)), faces), 4);
   faces.Empty();
-  EXPECT_EQ(t->GetFacesInBox(ON_BoundingBox(ON_3dPoint(20, 20, 0), ON_3dPoint(21, 21, 0)), faces), 0);
+  EXPECT_EQ(t->GetFacesInBox(ON_BoundingBox(ON_3dPoint(20, 20, 0), ON_3dPoint(21, 21, 0)), faces),
+            0);
   EXPECT_EQ(t->GetFacesInBox(ON_BoundingBox(), faces), 0);
 }
 
 TEST(MeshTree, AgreesWithBruteForceOnRandomBoxes) {
   ON_Mesh m = test_meshes::Grid(25);
   // Lift vertices so faces are not all coplanar.
-  for (int i = 0; i < m.VertexCount(); ++i) m.m_V[i].z = static_cast<float>((i * 7919) % 13) * 0.1f;
+  for (int i = 0; i < m.VertexCount(); ++i)
+    m.m_V[i].z = static_cast<float>((i * 7919) % 13) * 0.1f;
   m.DestroyRuntimeCache();
   const ON_MeshTree* t = m.MeshTree(true);
   std::mt19937 rng(12345);
@@ -88,8 +93,8 @@ TEST(MeshTree, LineIntersectionsWithParametersAndBarycentrics) {
   ASSERT_EQ(t->IntersectLine(line, -ON_DBL_MAX, ON_DBL_MAX, hits), 2);
   std::vector<double> ts = {hits[0].m_t, hits[1].m_t};
   std::sort(ts.begin(), ts.end());
-  EXPECT_NEAR(ts[0], 0.25, 1e-12);  // z = 0
-  EXPECT_NEAR(ts[1], 0.5, 1e-12);   // z = 1
+  EXPECT_NEAR(ts[0], 0.25, 1e-12); // z = 0
+  EXPECT_NEAR(ts[1], 0.5, 1e-12);  // z = 1
   for (const ON_MeshTreeRayHit& h : hits) {
     const ON_MeshFace& f = box.m_F[h.m_face_index];
     const int c1 = h.m_triangle == 0 ? 1 : 2, c2 = h.m_triangle == 0 ? 2 : 3;
@@ -102,7 +107,9 @@ TEST(MeshTree, LineIntersectionsWithParametersAndBarycentrics) {
   hits.Empty();
   EXPECT_EQ(t->IntersectLine(line, 0.0, 0.4, hits), 1);
   hits.Empty();
-  EXPECT_EQ(t->IntersectLine(ON_Line(ON_3dPoint(5, 5, -1), ON_3dPoint(5, 5, 1)), -ON_DBL_MAX, ON_DBL_MAX, hits), 0);
+  EXPECT_EQ(t->IntersectLine(ON_Line(ON_3dPoint(5, 5, -1), ON_3dPoint(5, 5, 1)), -ON_DBL_MAX,
+                             ON_DBL_MAX, hits),
+            0);
 }
 
-}  // namespace
+} // namespace

@@ -17,20 +17,21 @@ int g_live_records = 0;
 class TestCopiedData : public ON_UserData {
   ON_OBJECT_DECLARE(TestCopiedData);
 
- public:
+public:
   static ON_UUID Id() { return ON_UuidFromString("0B7E1A3C-55D2-4C8E-9A61-3F2B7C4D5E60"); }
   TestCopiedData() {
     m_userdata_uuid = Id();
     m_userdata_copycount = 1;
     ++g_live_records;
   }
-  TestCopiedData(const TestCopiedData& src) : ON_UserData(src), m_mode(src.m_mode), m_stamp(src.m_stamp) {
+  TestCopiedData(const TestCopiedData& src)
+      : ON_UserData(src), m_mode(src.m_mode), m_stamp(src.m_stamp) {
     ++g_live_records;
   }
   TestCopiedData& operator=(const TestCopiedData& src) {
     if (this != &src) {
       ON_UserData::operator=(src);
-      m_mode = src.m_mode;  // m_stamp deliberately not copied
+      m_mode = src.m_mode; // m_stamp deliberately not copied
     }
     return *this;
   }
@@ -48,7 +49,7 @@ ON_OBJECT_IMPLEMENT(TestCopiedData, ON_UserData, "0B7E1A3C-55D2-4C8E-9A61-3F2B7C
 class TestCachedData : public ON_UserData {
   ON_OBJECT_DECLARE(TestCachedData);
 
- public:
+public:
   static ON_UUID Id() { return ON_UuidFromString("6A1C9E2F-0D43-4B7A-8E15-2C9F4A6B7D81"); }
   TestCachedData() {
     m_userdata_uuid = Id();
@@ -61,7 +62,7 @@ class TestCachedData : public ON_UserData {
 };
 ON_OBJECT_IMPLEMENT(TestCachedData, ON_UserData, "6A1C9E2F-0D43-4B7A-8E15-2C9F4A6B7D81")
 
-}  // namespace userdata_test
+} // namespace userdata_test
 
 namespace {
 
@@ -70,7 +71,7 @@ using userdata_test::TestCachedData;
 using userdata_test::TestCopiedData;
 
 class UserData : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { g_live_records = 0; }
   void TearDown() override { EXPECT_EQ(g_live_records, 0) << "user data leaked or double freed"; }
 };
@@ -102,9 +103,11 @@ TEST_F(UserData, ClassRecordsAreFoundByUuidAndName) {
 TEST_F(UserData, RecordsRegisterAndUnregisterWithTheirLifetime) {
   const int before = ON_ClassId::RegisteredCount();
   {
-    const ON_ClassId temp("TempClass", "ON_Object", nullptr, nullptr, "D0E1F2A3-B4C5-4D6E-8F70-8192A3B4C5D6");
+    const ON_ClassId temp("TempClass", "ON_Object", nullptr, nullptr,
+                          "D0E1F2A3-B4C5-4D6E-8F70-8192A3B4C5D6");
     EXPECT_EQ(ON_ClassId::RegisteredCount(), before + 1);
-    EXPECT_EQ(ON_ClassId::ClassId(ON_UuidFromString("D0E1F2A3-B4C5-4D6E-8F70-8192A3B4C5D6")), &temp);
+    EXPECT_EQ(ON_ClassId::ClassId(ON_UuidFromString("D0E1F2A3-B4C5-4D6E-8F70-8192A3B4C5D6")),
+              &temp);
   }
   EXPECT_EQ(ON_ClassId::RegisteredCount(), before);
   EXPECT_EQ(ON_ClassId::ClassId("TempClass"), nullptr);
@@ -118,7 +121,7 @@ TEST_F(UserData, AttachFindDetach) {
   EXPECT_EQ(ud->Owner(), &mesh);
   EXPECT_EQ(mesh.GetUserData(TestCopiedData::Id()), ud);
   EXPECT_EQ(mesh.GetUserData(TestCachedData::Id()), nullptr);
-  EXPECT_FALSE(mesh.AttachUserData(ud));  // already attached
+  EXPECT_FALSE(mesh.AttachUserData(ud)); // already attached
   TestCopiedData twin;                   // same uuid
   EXPECT_FALSE(mesh.AttachUserData(&twin));
   TestCachedData nil_id;
@@ -131,7 +134,7 @@ TEST_F(UserData, AttachFindDetach) {
   ASSERT_TRUE(mesh.DetachUserData(ud));
   EXPECT_EQ(ud->Owner(), nullptr);
   EXPECT_EQ(mesh.GetUserData(TestCopiedData::Id()), nullptr);
-  delete ud;  // the caller owns it after detaching
+  delete ud; // the caller owns it after detaching
 }
 
 TEST_F(UserData, DeletedWithTheOwner) {
@@ -145,7 +148,7 @@ TEST_F(UserData, DeletedWithTheOwner) {
   EXPECT_EQ(g_live_records, 0);
   auto* mesh = new ON_Mesh;
   mesh->AttachUserData(new TestCachedData);
-  delete static_cast<ON_Object*>(mesh);  // through the base
+  delete static_cast<ON_Object*>(mesh); // through the base
   EXPECT_EQ(g_live_records, 0);
 }
 
@@ -242,4 +245,4 @@ TEST_F(UserData, KindAndCast) {
   EXPECT_EQ(mesh.ObjectType(), ON::mesh_object);
 }
 
-}  // namespace
+} // namespace

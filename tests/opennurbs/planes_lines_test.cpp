@@ -73,8 +73,9 @@ TEST(Intersect, ParallelDegenerateOrInvalidGivesNoIntersection) {
   const ON_Plane xy(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0), ON_3dPoint(0, 1, 0));
   double t = 42;
   EXPECT_FALSE(ON_Intersect(ON_Line(ON_3dPoint(0, 0, 1), ON_3dPoint(1, 0, 1)), xy, &t));
-  EXPECT_FALSE(ON_Intersect(ON_Line(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 0)), xy, &t));  // in plane
-  EXPECT_FALSE(ON_Intersect(ON_Line(ON_3dPoint(0, 0, 1), ON_3dPoint(0, 0, 1)), xy, &t));  // no length
+  EXPECT_FALSE(ON_Intersect(ON_Line(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 0)), xy, &t)); // in plane
+  EXPECT_FALSE(
+      ON_Intersect(ON_Line(ON_3dPoint(0, 0, 1), ON_3dPoint(0, 0, 1)), xy, &t)); // no length
   const ON_Plane bad(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0), ON_3dPoint(2, 0, 0));
   EXPECT_FALSE(ON_Intersect(ON_Line(ON_3dPoint(0, 0, -1), ON_3dPoint(0, 0, 1)), bad, &t));
   EXPECT_EQ(t, 42);
@@ -102,20 +103,22 @@ TEST(PlaneEquation, NonUniformScaleUsesTheInverseTranspose) {
 }
 
 TEST(PlaneEquation, RotationKeepsPointsOnTheirSide) {
-  const ON_Xform r = ON_Xform::RotationTransformation(0.7, ON_3dVector(1, 2, 3), ON_3dPoint(4, -1, 2));
+  const ON_Xform r =
+      ON_Xform::RotationTransformation(0.7, ON_3dVector(1, 2, 3), ON_3dPoint(4, -1, 2));
   ON_PlaneEquation e;
   ASSERT_TRUE(e.Create(ON_3dPoint(1, 1, 1), ON_3dVector(0, 1, 1)));
   const ON_3dPoint on(1, 2, 0), above(0, 3, 3);
   const double before = e.ValueAt(above);
   ASSERT_TRUE(e.Transform(r));
   EXPECT_NEAR(e.ValueAt(r * on), 0.0, 1e-13);
-  EXPECT_NEAR(e.ValueAt(r * above), before, 1e-13);  // rigid: distances kept
+  EXPECT_NEAR(e.ValueAt(r * above), before, 1e-13); // rigid: distances kept
   EXPECT_FALSE(e.Transform(ON_Xform::ZeroTransformation));
 }
 
 TEST(Polyline, LengthClosednessAndCurveGeometry) {
   ON_Polyline p;
-  for (const ON_3dPoint& q : {ON_3dPoint(0, 0, 0), ON_3dPoint(3, 0, 0), ON_3dPoint(3, 4, 0), ON_3dPoint(0, 0, 0)})
+  for (const ON_3dPoint& q :
+       {ON_3dPoint(0, 0, 0), ON_3dPoint(3, 0, 0), ON_3dPoint(3, 4, 0), ON_3dPoint(0, 0, 0)})
     p.Append(q);
   EXPECT_TRUE(p.IsValid());
   EXPECT_TRUE(p.IsClosed());
@@ -130,7 +133,7 @@ TEST(Polyline, LengthClosednessAndCurveGeometry) {
   EXPECT_EQ(curve.BoundingBox().m_max, ON_3dPoint(3, 4, 0));
   ASSERT_TRUE(curve.Transform(ON_Xform::TranslationTransformation(ON_3dVector(0, 0, 2))));
   EXPECT_EQ(curve.m_pline[2], ON_3dPoint(3, 4, 2));
-  EXPECT_EQ(p[2], ON_3dPoint(3, 4, 0));  // the curve holds its own copy
+  EXPECT_EQ(p[2], ON_3dPoint(3, 4, 0)); // the curve holds its own copy
 
   ON_BinaryArchive out;
   ASSERT_TRUE(curve.Write(out));
@@ -140,18 +143,18 @@ TEST(Polyline, LengthClosednessAndCurveGeometry) {
   EXPECT_EQ(back.DataCRC(0), curve.DataCRC(0));
   const unsigned char huge_count[4] = {0xff, 0xff, 0xff, 0x7f};
   ON_BinaryArchive lying(huge_count, 4);
-  EXPECT_FALSE(back.Read(lying));  // refuses before allocating
+  EXPECT_FALSE(back.Read(lying)); // refuses before allocating
   EXPECT_EQ(back.PointCount(), 4);
 
   ON_Polyline repeated;
   repeated.Append(ON_3dPoint(1, 1, 1));
   repeated.Append(ON_3dPoint(1, 1, 1));
   EXPECT_FALSE(repeated.IsValid());
-  auto* owned = new ON_Polyline(p);  // deleted through its owner's list, as caches do
+  auto* owned = new ON_Polyline(p); // deleted through its owner's list, as caches do
   ON_SimpleArray<ON_Polyline*> list;
   list.Append(owned);
   EXPECT_EQ(list[0]->PointCount(), 4);
   delete list[0];
 }
 
-}  // namespace
+} // namespace

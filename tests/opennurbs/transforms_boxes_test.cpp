@@ -19,7 +19,7 @@ TEST(Points, ArithmeticMatchesHandValues) {
   const ON_3dPoint a(0, 0, 0), b(3, 0, 0), c(0, 3, 3);
   ExpectPoint((a + b + c) / 3.0, 1, 1, 1);
   const ON_3dVector n = ON_3dPoint(3, 0, 0) - ON_3dPoint(1, 0, 0);
-  EXPECT_EQ(n, ON_3dVector(2, 0, 0));  // not normalised
+  EXPECT_EQ(n, ON_3dVector(2, 0, 0)); // not normalised
   ExpectPoint(ON_3dPoint(1, 2, 3) + 2.0 * -ON_3dVector(0, 0, 1), 1, 2, 1);
   EXPECT_DOUBLE_EQ(ON_DotProduct(ON_3dVector(1, 2, 3), ON_3dVector(4, -5, 6)), 12.0);
   EXPECT_EQ(ON_CrossProduct(ON_3dVector::XAxis, ON_3dVector::YAxis), ON_3dVector::ZAxis);
@@ -57,7 +57,7 @@ TEST(Mirror, NormalNeedNotBeUnitLength) {
   ON_Xform m;
   m.Mirror(ON_3dPoint(1, 0, 0), ON_3dVector(2, 0, 0));
   ExpectPoint(m * ON_3dPoint(3, 0, 0), -1, 0, 0);
-  ExpectPoint(m * ON_3dPoint(1, 7, -2), 1, 7, -2);  // on the plane: fixed
+  ExpectPoint(m * ON_3dPoint(1, 7, -2), 1, 7, -2); // on the plane: fixed
 }
 
 TEST(Mirror, ObliquePlane) {
@@ -79,22 +79,25 @@ TEST(Mirror, IsAnInvolutionWithNegativeDeterminant) {
 }
 
 TEST(Mirror, ZeroOrNonFiniteNormalGivesIdentity) {
-  EXPECT_TRUE(ON_Xform::MirrorTransformation(ON_3dPoint(1, 2, 3), ON_3dVector(0, 0, 0)).IsIdentity());
+  EXPECT_TRUE(
+      ON_Xform::MirrorTransformation(ON_3dPoint(1, 2, 3), ON_3dVector(0, 0, 0)).IsIdentity());
   EXPECT_TRUE(
       ON_Xform::MirrorTransformation(ON_3dPoint(1, 2, 3), ON_3dVector(NAN, 0, 1)).IsIdentity());
-  EXPECT_TRUE(ON_Xform::MirrorTransformation(ON_3dPoint::UnsetPoint, ON_3dVector(1, 0, 0)).IsIdentity());
+  EXPECT_TRUE(
+      ON_Xform::MirrorTransformation(ON_3dPoint::UnsetPoint, ON_3dVector(1, 0, 0)).IsIdentity());
 }
 
 TEST(Xform, ProductAppliesTheRightFactorFirst) {
   const ON_Xform t = ON_Xform::TranslationTransformation(ON_3dVector(1, 0, 0));
   const ON_Xform m = ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0));
-  ExpectPoint((m * t) * ON_3dPoint(2, 0, 0), -3, 0, 0);  // translate, then mirror
-  ExpectPoint((t * m) * ON_3dPoint(2, 0, 0), -1, 0, 0);  // mirror, then translate
+  ExpectPoint((m * t) * ON_3dPoint(2, 0, 0), -3, 0, 0); // translate, then mirror
+  ExpectPoint((t * m) * ON_3dPoint(2, 0, 0), -1, 0, 0); // mirror, then translate
   EXPECT_TRUE(ON_Xform().IsIdentity());
 }
 
 TEST(Xform, RotationAndInverse) {
-  const ON_Xform r = ON_Xform::RotationTransformation(ON_PI / 2, ON_3dVector::ZAxis, ON_3dPoint(1, 0, 0));
+  const ON_Xform r =
+      ON_Xform::RotationTransformation(ON_PI / 2, ON_3dVector::ZAxis, ON_3dPoint(1, 0, 0));
   ExpectPoint(r * ON_3dPoint(2, 0, 0), 1, 1, 0, 1e-15);
   ON_Xform inv = r;
   ASSERT_TRUE(inv.Invert());
@@ -150,7 +153,7 @@ TEST(BoundingBox, TouchingBoxesIntersect) {
   ON_BoundingBox i = a;
   EXPECT_TRUE(i.Intersection(touching));
   EXPECT_EQ(i.m_min, ON_3dPoint(1, 0, 0));
-  EXPECT_EQ(i.m_max, ON_3dPoint(1, 1, 1));  // flat, still valid
+  EXPECT_EQ(i.m_max, ON_3dPoint(1, 1, 1)); // flat, still valid
   EXPECT_TRUE(i.IsValid());
   i = a;
   EXPECT_FALSE(i.Intersection(apart));
@@ -159,7 +162,8 @@ TEST(BoundingBox, TouchingBoxesIntersect) {
 
 TEST(BoundingBox, TransformBoxesTheTransformedCorners) {
   ON_BoundingBox b(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
-  ASSERT_TRUE(b.Transform(ON_Xform::RotationTransformation(ON_PI / 4, ON_3dVector::ZAxis, ON_3dPoint(0, 0, 0))));
+  ASSERT_TRUE(b.Transform(
+      ON_Xform::RotationTransformation(ON_PI / 4, ON_3dVector::ZAxis, ON_3dPoint(0, 0, 0))));
   const double h = std::sqrt(0.5);
   EXPECT_NEAR(b.m_min.x, -h, 1e-15);
   EXPECT_NEAR(b.m_max.x, h, 1e-15);
@@ -168,7 +172,8 @@ TEST(BoundingBox, TransformBoxesTheTransformedCorners) {
   EXPECT_NEAR(b.m_max.z, 1, 1e-15);
   // A mirror swaps which corner is smaller; the box stays ordered.
   ON_BoundingBox m(ON_3dPoint(1, 0, 0), ON_3dPoint(2, 1, 1));
-  ASSERT_TRUE(m.Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
+  ASSERT_TRUE(
+      m.Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
   EXPECT_EQ(m.m_min.x, -2);
   EXPECT_EQ(m.m_max.x, -1);
   ON_BoundingBox e;
@@ -184,4 +189,4 @@ TEST(BoundingBox, SetFromPointsSkipsInvalidOnes) {
   EXPECT_DOUBLE_EQ(b.Volume(), 2 * 5 * 5);
 }
 
-}  // namespace
+} // namespace

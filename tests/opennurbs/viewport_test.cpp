@@ -39,7 +39,7 @@ TEST(Viewport, CameraFrameIsRightHandedWithZBackTowardTheCamera) {
   ExpectNear(ON_3dPoint(vp.CameraY()), ON_3dPoint(0, 0, 1));
   ExpectNear(ON_3dPoint(vp.CameraZ()), ON_3dPoint(0, -1, 0));
   ON_Viewport bad = vp;
-  EXPECT_FALSE(bad.SetCameraUp(ON_3dVector(0, 2, 0)));  // parallel to the direction
+  EXPECT_FALSE(bad.SetCameraUp(ON_3dVector(0, 2, 0))); // parallel to the direction
   EXPECT_FALSE(bad.SetCameraDirection(ON_3dVector(0, 0, 0)));
   EXPECT_EQ(bad.CameraY(), vp.CameraY());
 }
@@ -50,7 +50,7 @@ TEST(Viewport, WorldCameraTransformsAreInverse) {
   ASSERT_TRUE(vp.GetXform(ON::world_cs, ON::camera_cs, w2c));
   ASSERT_TRUE(vp.GetXform(ON::camera_cs, ON::world_cs, c2w));
   ExpectNear(w2c * ON_3dPoint(0, -10, 0), ON_3dPoint(0, 0, 0));
-  ExpectNear(w2c * ON_3dPoint(0, 0, 0), ON_3dPoint(0, 0, -10));  // in front: negative z
+  ExpectNear(w2c * ON_3dPoint(0, 0, 0), ON_3dPoint(0, 0, -10)); // in front: negative z
   ExpectNear(w2c * ON_3dPoint(2, 0, 3), ON_3dPoint(2, 3, -10));
   EXPECT_TRUE((w2c * c2w).IsIdentity(1e-12));
 }
@@ -65,7 +65,7 @@ TEST(Viewport, ClipAndScreenCoordinates) {
   const ON_3dPoint side = c2clip * ON_3dPoint(5, -5, -5);
   EXPECT_NEAR(side.x, 1.0, 1e-12);
   EXPECT_NEAR(side.y, -1.0, 1e-12);
-  EXPECT_NEAR(side.z, 305.0 / 495.0, 1e-12);  // (101/99 * 5 - 200/99) / 5
+  EXPECT_NEAR(side.z, 305.0 / 495.0, 1e-12); // (101/99 * 5 - 200/99) / 5
   ON_3dPoint s;
   ASSERT_TRUE(vp.GetScreenCoordinates(ON_3dPoint(0, 0, 0), s));
   ExpectNear(ON_3dPoint(s.x, s.y, 0), ON_3dPoint(50, 50, 0));
@@ -116,12 +116,13 @@ TEST(Viewport, NearFarKeepsViewingAnglesAndRejectsBadValues) {
   ASSERT_TRUE(vp.SetFrustumNearFar(ON_BoundingBox(ON_3dPoint(-1, -1, -1), ON_3dPoint(1, 1, 1))));
   EXPECT_LE(vp.FrustumNear(), 9.0);
   EXPECT_GE(vp.FrustumFar(), 11.0);
-  EXPECT_FALSE(vp.SetFrustumNearFar(ON_BoundingBox(ON_3dPoint(-1, -30, -1), ON_3dPoint(1, -20, 1))));
+  EXPECT_FALSE(
+      vp.SetFrustumNearFar(ON_BoundingBox(ON_3dPoint(-1, -30, -1), ON_3dPoint(1, -20, 1))));
 }
 
 TEST(Viewport, TargetPoint) {
   ON_Viewport vp = FrontView();
-  ExpectNear(vp.TargetPoint(), ON_3dPoint(0, -10 + 50.5, 0));  // middle of near/far
+  ExpectNear(vp.TargetPoint(), ON_3dPoint(0, -10 + 50.5, 0)); // middle of near/far
   ASSERT_TRUE(vp.SetTargetPoint(ON_3dPoint(0, 5, 0)));
   EXPECT_EQ(vp.TargetPoint(), ON_3dPoint(0, 5, 0));
   EXPECT_DOUBLE_EQ(vp.TargetDistance(), 15.0);
@@ -159,8 +160,8 @@ TEST(Viewport, ScreenSizeSetsAspectAndPixelSize) {
   ASSERT_TRUE(vp.SetScreenSize(200, 100));
   EXPECT_EQ(vp.ScreenPortWidth(), 200);
   EXPECT_DOUBLE_EQ(vp.FrustumAspect(), 2.0);
-  EXPECT_DOUBLE_EQ(vp.WorldUnitsPerPixel(10.0), 0.2);  // 2 units high at depth 1 -> 20 at 10
+  EXPECT_DOUBLE_EQ(vp.WorldUnitsPerPixel(10.0), 0.2); // 2 units high at depth 1 -> 20 at 10
   EXPECT_FALSE(vp.SetScreenSize(0, 10));
 }
 
-}  // namespace
+} // namespace

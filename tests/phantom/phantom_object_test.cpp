@@ -59,7 +59,7 @@ TEST(PhantomObject, ShowsOnlyThePiecesOfVisibleEntries) {
   FillEntries(phantom, source.get());
 
   EXPECT_EQ(phantom.ObjectType(), ON::mesh_object);
-  EXPECT_EQ(phantom.MeshCount(ON::render_mesh), 4);  // every entry's meshes
+  EXPECT_EQ(phantom.MeshCount(ON::render_mesh), 4); // every entry's meshes
   ON_SimpleArray<const ON_Mesh*> meshes;
   EXPECT_EQ(phantom.GetMeshes(ON::analysis_mesh, meshes), 3);
   ASSERT_EQ(meshes.Count(), 3);
@@ -97,7 +97,7 @@ TEST(PhantomObject, DestroyMeshesUnbuildsButKeepsTheSource) {
   CKyrelPhantomObject phantom;
   FillEntries(phantom, source.get());
   const unsigned int built_size = phantom.SizeOf();
-  std::vector<std::unique_ptr<ON_Mesh>> detached;  // taken over by the test
+  std::vector<std::unique_ptr<ON_Mesh>> detached; // taken over by the test
   for (int i = 0; i < phantom.m_caches.Count(); ++i)
     for (int m = 0; m < phantom.m_caches[i].m_meshes.Count(); ++m)
       detached.emplace_back(phantom.m_caches[i].m_meshes[m]);
@@ -109,7 +109,8 @@ TEST(PhantomObject, DestroyMeshesUnbuildsButKeepsTheSource) {
   ON_SimpleArray<const ON_Mesh*> meshes;
   EXPECT_EQ(phantom.GetMeshes(ON::render_mesh, meshes), 0);
   EXPECT_LT(phantom.SizeOf(), built_size);
-  for (const auto& mesh : detached) EXPECT_EQ(mesh->FaceCount(), 1);  // let go of, not deleted
+  for (const auto& mesh : detached)
+    EXPECT_EQ(mesh->FaceCount(), 1); // let go of, not deleted
 }
 
 // An open square: its four rim edges are naked.
@@ -135,7 +136,7 @@ TEST(PhantomObject, DrawsTheEdgesOfVisiblePiecesAsItsSourceWouldShowThem) {
 
   auto brep_source = BoxSource();
   CKyrelPhantomObject phantom;
-  phantom.Draw(pipeline);  // no source: nothing
+  phantom.Draw(pipeline); // no source: nothing
   EXPECT_TRUE(engine.Calls().empty());
 
   phantom.m_source = brep_source.get();
@@ -145,7 +146,7 @@ TEST(PhantomObject, DrawsTheEdgesOfVisiblePiecesAsItsSourceWouldShowThem) {
   DS_MeshCache& cut = phantom.m_caches.AppendNew();
   cut.m_meshes.Append(NewSquare(0));
   phantom.Draw(pipeline);
-  EXPECT_EQ(engine.CallsOfKind(CRhinoRecordedCall::line).size(), 4u);  // the visible square only
+  EXPECT_EQ(engine.CallsOfKind(CRhinoRecordedCall::line).size(), 4u); // the visible square only
   EXPECT_TRUE(engine.CallsOfKind(CRhinoRecordedCall::mesh_wires).empty());
 
   // A mesh source shows mesh wires when they are on, even without edges.
@@ -171,7 +172,7 @@ TEST(PhantomObject, ItsOwnMeshIsEmptyAndOutlivesNothing) {
   ASSERT_NE(phantom->Mesh(), nullptr);
   EXPECT_EQ(phantom->Mesh(), &phantom->m_empty_mesh);
   EXPECT_EQ(phantom->Mesh()->FaceCount(), 0);
-  phantom.reset();  // must not free the borrowed mesh twice (ASan)
+  phantom.reset(); // must not free the borrowed mesh twice (ASan)
 }
 
-}  // namespace
+} // namespace

@@ -23,10 +23,10 @@ using service_test::Scene;
 // A slab 10 x 10 x 2 seen from the top, and a box cutter over everything
 // of it beyond x = 6, through its whole thickness: a Difference cutter
 // leaves x < 6, an Intersection cutter x > 6.
-const ON_3dPoint kLeftPart(3, 5, 2);      // on the slab's top face, x < 6
-const ON_3dPoint kRightPart(8, 5, 2);     // on the slab's top face, x > 6
-const ON_3dPoint kRightPartEdge(8, 10, 2);  // on a top edge of the right part
-const ON_3dPoint kStrayMesh(0.5, 0.5, 2);   // over AttachBuiltCache's unit box
+const ON_3dPoint kLeftPart(3, 5, 2);       // on the slab's top face, x < 6
+const ON_3dPoint kRightPart(8, 5, 2);      // on the slab's top face, x > 6
+const ON_3dPoint kRightPartEdge(8, 10, 2); // on a top edge of the right part
+const ON_3dPoint kStrayMesh(0.5, 0.5, 2);  // over AttachBuiltCache's unit box
 
 constexpr int kDifference = 2;
 constexpr int kIntersection = 1;
@@ -34,7 +34,7 @@ constexpr int kIntersection = 1;
 struct CutSlab {
   explicit CutSlab(int mode) : CutSlab() {
     cutter = scene.AddCutter(MeshBox(ON_3dPoint(6, -1, -1), ON_3dPoint(12, 11, 3)), mode);
-    scene.Frame();  // rebuilds the cutting meshes and builds the slab's cache
+    scene.Frame(); // rebuilds the cutting meshes and builds the slab's cache
   }
   // The slab alone, never drawn.
   CutSlab() {
@@ -51,7 +51,8 @@ struct CutSlab {
   // Whether the host's pick at the pixel where `world` lands keeps `object`.
   bool Picks(const ON_3dPoint& world, const CRhinoObject* object) {
     const ON_3dPoint pixel = Pixel(world);
-    for (const CRhinoPickHit& hit : scene.view.Pick(static_cast<int>(pixel.x), static_cast<int>(pixel.y)))
+    for (const CRhinoPickHit& hit :
+         scene.view.Pick(static_cast<int>(pixel.x), static_cast<int>(pixel.y)))
       if (hit.m_object == object) return true;
     return false;
   }
@@ -63,7 +64,8 @@ struct CutSlab {
     vp.SetFrustumNearFar(scene.doc.BoundingBox());
     CRhinoPickContext context;
     context.m_view = &scene.view;
-    EXPECT_TRUE(context.SetPickPoint(vp, static_cast<int>(pixel.x), static_cast<int>(pixel.y), 3.0));
+    EXPECT_TRUE(
+        context.SetPickPoint(vp, static_cast<int>(pixel.x), static_cast<int>(pixel.y), 3.0));
     return CKyrelPickFilter::Instance()->AllowPick(context, slab, false);
   }
 
@@ -187,4 +189,4 @@ TEST(PickFilter, OnlyComputedEntriesThatRemainCanBeHit) {
   }
 }
 
-}  // namespace
+} // namespace

@@ -14,12 +14,14 @@ const KYREL_DLGITEMTEMPLATE kItems[] = {
     {1000, L"msctls_progress32", L"", 7, 7, 174, 14, 0x50800000, 0},
     {1001, L"SysListView32", L"", 7, 27, 230, 175, 0x50810801, 0},
 };
-const KYREL_DLGTEMPLATE kDialog = {0, 0, 244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg", 8, 400, 0, 1, kItems, 3};
-const KyrelResourceRegistration kRegistration(RT_DIALOG, MAKEINTRESOURCEW(1001), &kDialog, sizeof kDialog);
+const KYREL_DLGTEMPLATE kDialog = {0, 0,   244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg",
+                                   8, 400, 0,   1,   kItems,     3};
+const KyrelResourceRegistration kRegistration(RT_DIALOG, MAKEINTRESOURCEW(1001), &kDialog,
+                                              sizeof kDialog);
 
 class TestDialog : public CDialog {
   DECLARE_DYNAMIC(TestDialog)
- public:
+public:
   TestDialog() : CDialog(1001, nullptr) {}
   CProgressCtrl m_progress;
   CListCtrl m_list;
@@ -27,9 +29,9 @@ class TestDialog : public CDialog {
   std::vector<std::pair<int, int>> double_clicks;
   int cancels = 0;
   int oks = 0;
-  std::vector<std::pair<int, int>> sizes;  // (cx, cy) seen after the controls exist
+  std::vector<std::pair<int, int>> sizes; // (cx, cy) seen after the controls exist
 
- protected:
+protected:
   void DoDataExchange(CDataExchange* pDX) override {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, 1000, m_progress);
@@ -68,15 +70,15 @@ class TestDialog : public CDialog {
 IMPLEMENT_DYNAMIC(TestDialog, CDialog)
 
 BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-  ON_BN_CLICKED(IDOK, &TestDialog::OnBnClickedOk)
-  ON_BN_CLICKED(IDCANCEL, &TestDialog::OnBnClickedCancel)
-  ON_WM_SIZE()
-  ON_NOTIFY(LVN_ITEMCHANGED, 1001, &TestDialog::OnItemChanged)
-  ON_NOTIFY(NM_DBLCLK, 1001, &TestDialog::OnDblClick)
+ON_BN_CLICKED(IDOK, &TestDialog::OnBnClickedOk)
+ON_BN_CLICKED(IDCANCEL, &TestDialog::OnBnClickedCancel)
+ON_WM_SIZE()
+ON_NOTIFY(LVN_ITEMCHANGED, 1001, &TestDialog::OnItemChanged)
+ON_NOTIFY(NM_DBLCLK, 1001, &TestDialog::OnDblClick)
 END_MESSAGE_MAP()
 
 class Dialogs : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     parent.CreateEx(0, nullptr, L"bar", WS_VISIBLE, RECT{0, 0, 200, 300}, nullptr, 0);
     ASSERT_TRUE(dialog.Create(1001, CWnd::FromHandle(parent.m_hWnd)));
@@ -100,7 +102,7 @@ TEST_F(Dialogs, ControlsComeFromTheTemplateAndAreBound) {
   EXPECT_EQ(kyrel::platform::ListViewColumnCount(dialog.m_list.m_hWnd), 3);
   EXPECT_EQ(kyrel::platform::ListViewColumnHeading(dialog.m_list.m_hWnd, 1), L"Object A");
   EXPECT_EQ(dialog.m_list.GetExtendedStyle(), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  EXPECT_TRUE(dialog.sizes.empty());  // the creation-time size came before the controls
+  EXPECT_TRUE(dialog.sizes.empty()); // the creation-time size came before the controls
 }
 
 TEST_F(Dialogs, ResizingLaysOutTheBoundControls) {
@@ -121,7 +123,7 @@ TEST_F(Dialogs, ProgressRangeAndPosition) {
   EXPECT_EQ(lo, 0);
   EXPECT_EQ(hi, 12);
   EXPECT_EQ(dialog.m_progress.GetPos(), 5);
-  dialog.m_progress.SetPos(40);  // clamped to the range
+  dialog.m_progress.SetPos(40); // clamped to the range
   EXPECT_EQ(dialog.m_progress.GetPos(), 12);
   dialog.m_progress.SetRange32(0, 0);
   EXPECT_EQ(dialog.m_progress.GetPos(), 0);
@@ -140,7 +142,7 @@ TEST_F(Dialogs, RowsCellsAndSelectionNotifications) {
   EXPECT_TRUE(dialog.changes.empty());
 
   kyrel::platform::ListViewClick(dialog.m_list.m_hWnd, 0, 0, false);
-  kyrel::platform::ListViewClick(dialog.m_list.m_hWnd, 2, 0, true);  // several rows may be selected
+  kyrel::platform::ListViewClick(dialog.m_list.m_hWnd, 2, 0, true); // several rows may be selected
   EXPECT_EQ(dialog.m_list.GetSelectedCount(), 2u);
   ASSERT_EQ(dialog.changes.size(), 2u);
   EXPECT_EQ(dialog.changes[1].iItem, 2);
@@ -161,7 +163,7 @@ TEST_F(Dialogs, RowsCellsAndSelectionNotifications) {
 
   dialog.m_list.DeleteAllItems();
   EXPECT_EQ(dialog.m_list.GetItemCount(), 0);
-  kyrel::platform::ListViewDoubleClick(dialog.m_list.m_hWnd, 5, 0);  // below the last row
+  kyrel::platform::ListViewDoubleClick(dialog.m_list.m_hWnd, 5, 0); // below the last row
   EXPECT_EQ(dialog.double_clicks.back(), std::make_pair(5, 0));
 }
 
@@ -195,7 +197,7 @@ TEST(RuntimeClasses, DynamicCreationMakesTheRightClass) {
   EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CCmdTarget)));
   EXPECT_FALSE(made->IsKindOf(RUNTIME_CLASS(CDialog)));
   delete made;
-  EXPECT_EQ(RUNTIME_CLASS(TestDialog)->CreateObject(), nullptr);  // not creatable
+  EXPECT_EQ(RUNTIME_CLASS(TestDialog)->CreateObject(), nullptr); // not creatable
   TestDialog d;
   EXPECT_STREQ(d.GetRuntimeClass()->m_lpszClassName, "TestDialog");
   EXPECT_TRUE(d.IsKindOf(RUNTIME_CLASS(CWnd)));
@@ -208,4 +210,4 @@ TEST(Cursors, AppStartingCursorIsRecorded) {
   EXPECT_EQ(kyrel::platform::CursorId(GetCursor()), 32512);
 }
 
-}  // namespace
+} // namespace

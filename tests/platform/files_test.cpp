@@ -36,20 +36,24 @@ TEST(Paths, AppendJoinsWithOneSeparatorAndRefusesOverlongResults) {
   EXPECT_EQ(std::wstring(path), L"/base/McNeel/Rhinoceros");
   std::wstring longer(300, L'x');
   EXPECT_FALSE(PathAppendW(path, longer.c_str()));
-  EXPECT_EQ(std::wstring(path), L"/base/McNeel/Rhinoceros");  // unchanged
+  EXPECT_EQ(std::wstring(path), L"/base/McNeel/Rhinoceros"); // unchanged
 }
 
 TEST(Files, CreateNewFailsWhenTheFileExistsAndDeleteThenCreateReplaces) {
   TempDir dir;
   std::wstring folder = WidePath(dir.path) + L"\\UI\\deeper";
-  EXPECT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), static_cast<int>(ERROR_SUCCESS));
-  EXPECT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), static_cast<int>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr),
+            static_cast<int>(ERROR_SUCCESS));
+  EXPECT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr),
+            static_cast<int>(ERROR_ALREADY_EXISTS));
   std::wstring file = folder + L"\\Kyrel.rui";
   auto write = [&](const char* text) {
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_ARCHIVE, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool ok = WriteFile(h, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr) && written == std::strlen(text);
+    bool ok = WriteFile(h, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr) &&
+              written == std::strlen(text);
     CloseHandle(h);
     return ok;
   };
@@ -63,7 +67,8 @@ TEST(Files, CreateNewFailsWhenTheFileExistsAndDeleteThenCreateReplaces) {
   std::stringstream content;
   content << in.rdbuf();
   EXPECT_EQ(content.str(), "third");
-  EXPECT_EQ(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(GetFileAttributesW((folder + L"/nothing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -77,7 +82,8 @@ TEST(Processes, ArgumentsArriveUnsplitWithoutAShell) {
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   std::wstring line = L"\"" + WidePath(script) + L"\" \"HKLM\\SOFTWARE\\Uninstall\\{X Y}\" $HOME";
   PROCESS_INFORMATION info;
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0x4000040, nullptr, nullptr, nullptr, &info));
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0x4000040, nullptr,
+                             nullptr, nullptr, &info));
   EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
   DWORD code = 99;
   EXPECT_TRUE(GetExitCodeProcess(info.hProcess, &code));
@@ -95,7 +101,8 @@ TEST(Processes, ArgumentsArriveUnsplitWithoutAShell) {
 TEST(Processes, MissingProgramFails) {
   std::wstring line = L"\"/nonexistent/updater\" arg";
   PROCESS_INFORMATION info;
-  EXPECT_FALSE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info));
+  EXPECT_FALSE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              nullptr, &info));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
@@ -108,16 +115,20 @@ TEST(ShellOpen, UsesTheOpenerAndReportsFailure) {
   {
     ScopedEnv opener("KYREL_OPEN_COMMAND", script);
     auto result = reinterpret_cast<std::intptr_t>(
-        ShellExecuteW(nullptr, L"open", L"https://example.invalid/urlProduct.asp?i=11&u=4", nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(nullptr, L"open", L"https://example.invalid/urlProduct.asp?i=11&u=4", nullptr,
+                      nullptr, SW_SHOWNORMAL));
     EXPECT_GT(result, 32);
-    for (int i = 0; i < 200 && !std::filesystem::exists(out); ++i) Sleep(10);
+    for (int i = 0; i < 200 && !std::filesystem::exists(out); ++i)
+      Sleep(10);
     std::ifstream in(out);
     std::string line;
     std::getline(in, line);
     EXPECT_EQ(line, "https://example.invalid/urlProduct.asp?i=11&u=4");
   }
   ScopedEnv broken("KYREL_OPEN_COMMAND", dir.path + "/no-such-opener");
-  EXPECT_LE(reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, L"open", L"x", nullptr, nullptr, SW_SHOWNORMAL)), 32);
+  EXPECT_LE(reinterpret_cast<std::intptr_t>(
+                ShellExecuteW(nullptr, L"open", L"x", nullptr, nullptr, SW_SHOWNORMAL)),
+            32);
 }
 
-}  // namespace
+} // namespace

@@ -29,14 +29,15 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 class Messages : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
-    PumpMessages();  // nothing left over from an earlier test
+    PumpMessages(); // nothing left over from an earlier test
     WNDCLASSW wc;
     wc.lpfnWndProc = RecordingProc;
     wc.lpszClassName = L"RecordingWindow";
     RegisterClassW(&wc);
-    hwnd = CreateWindowExW(0, L"RecordingWindow", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    hwnd = CreateWindowExW(0, L"RecordingWindow", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
     g_recorder = &recorder;
   }
   void TearDown() override {
@@ -62,7 +63,8 @@ TEST(RegisteredMessages, SameNameSameIdWhateverTheCase) {
 TEST_F(Messages, PostsFromAWorkerAreDispatchedOnTheUiThreadInOrder) {
   UINT progress = RegisterWindowMessageW(L"TEST_PROGRESS");
   std::thread worker([&] {
-    for (int i = 1; i <= 50; ++i) PostMessageW(hwnd, progress, static_cast<WPARAM>(i), 50);
+    for (int i = 1; i <= 50; ++i)
+      PostMessageW(hwnd, progress, static_cast<WPARAM>(i), 50);
   });
   worker.join();
   EXPECT_EQ(PumpMessages(), 50);
@@ -89,7 +91,8 @@ TEST_F(Messages, PeekWithoutRemoveSeesOnlyTheAskedForMessage) {
 }
 
 TEST_F(Messages, PostToAWindowThatDoesNotExistHasNoEffect) {
-  HWND dead = CreateWindowExW(0, L"RecordingWindow", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND dead = CreateWindowExW(0, L"RecordingWindow", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                              nullptr);
   DestroyWindow(dead);
   EXPECT_FALSE(PostMessageW(dead, WM_USER, 0, 0));
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(&recorder), WM_USER, 0, 0));
@@ -97,7 +100,8 @@ TEST_F(Messages, PostToAWindowThatDoesNotExistHasNoEffect) {
 }
 
 TEST_F(Messages, MessagesQueuedForAWindowDieWithIt) {
-  HWND other = CreateWindowExW(0, L"RecordingWindow", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExW(0, L"RecordingWindow", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                               nullptr);
   PostMessageW(other, WM_USER, 0, 0);
   SetTimer(other, 1, 10, nullptr);
   DestroyWindow(other);
@@ -108,10 +112,10 @@ TEST_F(Messages, MessagesQueuedForAWindowDieWithIt) {
 
 TEST_F(Messages, TimerFiresUntilKilledAndResettingReplacesIt) {
   EXPECT_EQ(SetTimer(hwnd, 1, 10, nullptr), 1u);
-  EXPECT_EQ(SetTimer(hwnd, 1, 10, nullptr), 1u);  // same timer again
-  EXPECT_EQ(PumpMessages(), 0);                    // not due yet
+  EXPECT_EQ(SetTimer(hwnd, 1, 10, nullptr), 1u); // same timer again
+  EXPECT_EQ(PumpMessages(), 0);                  // not due yet
   Sleep(25);
-  EXPECT_EQ(PumpMessages(), 1);  // one WM_TIMER per timer however late
+  EXPECT_EQ(PumpMessages(), 1); // one WM_TIMER per timer however late
   ASSERT_EQ(recorder.seen.size(), 1u);
   EXPECT_EQ(recorder.seen[0].message, WM_TIMER);
   EXPECT_EQ(recorder.seen[0].wParam, 1u);
@@ -139,7 +143,7 @@ TEST_F(Messages, WaitForMessageWakesWhenAWorkerPosts) {
 UINT g_progress_message = RegisterWindowMessageW(L"TEST_MAP_PROGRESS");
 
 class ProgressWindow : public CWnd {
- public:
+public:
   int last_done = -1;
   int timer_calls = 0;
   afx_msg LRESULT OnProgress(WPARAM done, LPARAM) {
@@ -157,8 +161,8 @@ class ProgressWindow : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(ProgressWindow, CWnd)
-  ON_REGISTERED_MESSAGE(g_progress_message, &ProgressWindow::OnProgress)
-  ON_WM_TIMER()
+ON_REGISTERED_MESSAGE(g_progress_message, &ProgressWindow::OnProgress)
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 TEST(MessageMaps, RegisteredMessageAndTimerReachTheirHandlers) {
@@ -174,7 +178,7 @@ TEST(MessageMaps, RegisteredMessageAndTimerReachTheirHandlers) {
   EXPECT_EQ(w.timer_calls, 1);
   Sleep(25);
   PumpMessages();
-  EXPECT_EQ(w.timer_calls, 1);  // killed in its handler
+  EXPECT_EQ(w.timer_calls, 1); // killed in its handler
 }
 
-}  // namespace
+} // namespace

@@ -32,7 +32,7 @@ TEST(Resources, FoundByTypeAndNameWithoutRegardToCase) {
   const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(module, r)));
   ASSERT_NE(bytes, nullptr);
   ASSERT_GT(size, 3u);
-  EXPECT_EQ(bytes[0], 0xEF);  // the byte-order mark is kept
+  EXPECT_EQ(bytes[0], 0xEF); // the byte-order mark is kept
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes) + 3, size - 3).find("<RhinoUI"), 39u);
   HRSRC empty = FindResourceW(module, L"empty.bin", L"FILE");
   ASSERT_NE(empty, nullptr);
@@ -84,23 +84,28 @@ TEST(VersionInfo, ReadFromTheModulesFile) {
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(block, L"\\", reinterpret_cast<LPVOID*>(&fixed), &length));
   CString version;
-  version.Format(L"%d.%d.%d.%d", HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
-                 HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
+  version.Format(L"%d.%d.%d.%d", HIWORD(fixed->dwProductVersionMS),
+                 LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                 LOWORD(fixed->dwProductVersionLS));
   EXPECT_EQ(version, L"1.0.25.0");
   struct Translation {
     WORD language, code_page;
   }* translation = nullptr;
-  ASSERT_TRUE(VerQueryValueW(block, L"\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation), &length));
+  ASSERT_TRUE(VerQueryValueW(block, L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<LPVOID*>(&translation), &length));
   EXPECT_EQ(translation->language, 0x0000);
   EXPECT_EQ(translation->code_page, 0x04B0);
   CString prefix;
   prefix.Format(L"\\StringFileInfo\\%04x%04x\\", translation->language, translation->code_page);
   wchar_t* value = nullptr;
-  ASSERT_TRUE(VerQueryValueW(block, (prefix + L"ProductName").GetString(), reinterpret_cast<LPVOID*>(&value), &length));
+  ASSERT_TRUE(VerQueryValueW(block, (prefix + L"ProductName").GetString(),
+                             reinterpret_cast<LPVOID*>(&value), &length));
   EXPECT_STREQ(value, L"Sample");
-  ASSERT_TRUE(VerQueryValueW(block, (prefix + L"InternalName").GetString(), reinterpret_cast<LPVOID*>(&value), &length));
+  ASSERT_TRUE(VerQueryValueW(block, (prefix + L"InternalName").GetString(),
+                             reinterpret_cast<LPVOID*>(&value), &length));
   EXPECT_STREQ(value, L"SampleInternal");
-  EXPECT_FALSE(VerQueryValueW(block, (prefix + L"PlugInID").GetString(), reinterpret_cast<LPVOID*>(&value), &length));
+  EXPECT_FALSE(VerQueryValueW(block, (prefix + L"PlugInID").GetString(),
+                              reinterpret_cast<LPVOID*>(&value), &length));
   EXPECT_EQ(GlobalFree(block), nullptr);
 }
 
@@ -108,9 +113,9 @@ TEST(VersionInfo, FilesWithoutARecordAreRefused) {
   EXPECT_EQ(GetShortPathNameW(L"/no/such/file.rhp", nullptr, 0), 0u);
   DWORD handle = 0;
   EXPECT_EQ(GetFileVersionInfoSizeW(L"/no/such/file.rhp", &handle), 0u);
-  EXPECT_EQ(GetFileVersionInfoSizeW(L"/etc/hostname", &handle), 0u);  // not an ELF file
+  EXPECT_EQ(GetFileVersionInfoSizeW(L"/etc/hostname", &handle), 0u); // not an ELF file
   EXPECT_TRUE(kyrel::platform::BuildVersionBlock("FileVersion=1.2\n").empty());
   EXPECT_TRUE(kyrel::platform::BuildVersionBlock("garbage").empty());
 }
 
-}  // namespace
+} // namespace

@@ -11,8 +11,10 @@ using namespace kyrel::platform;
 TEST(WideStrings, Utf8RoundTripAndBadBytes) {
   std::wstring text = L"Gr\u00fc\u00dfe \u4e16\u754c \U0001F600";
   EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
-  EXPECT_EQ(Utf8ToWide("a\xff" "b"), L"a\uFFFDb");
-  EXPECT_EQ(Utf8ToWide("\xe4\xb8"), L"\uFFFD\uFFFD");  // truncated sequence
+  EXPECT_EQ(Utf8ToWide("a\xff"
+                       "b"),
+            L"a\uFFFDb");
+  EXPECT_EQ(Utf8ToWide("\xe4\xb8"), L"\uFFFD\uFFFD"); // truncated sequence
   EXPECT_EQ(NativePath(L"a\\b\\c.txt"), "a/b/c.txt");
   EXPECT_TRUE(EqualsNoCase(L"Kyrel.RUI", L"kyrel.rui"));
   EXPECT_FALSE(EqualsNoCase(L"Kyrel.rui", L"Kyrel.ru"));
@@ -53,4 +55,4 @@ TEST(CommandLines, SplitLikeWindows) {
   EXPECT_TRUE(SplitCommandLine(L"   ").empty());
 }
 
-}  // namespace
+} // namespace

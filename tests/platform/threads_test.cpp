@@ -14,7 +14,7 @@ TEST(Events, AutoResetReleasesOneWaitPerSignal) {
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_TIMEOUT);
   SetEvent(e);
-  SetEvent(e);  // a second signal while signalled is not counted
+  SetEvent(e); // a second signal while signalled is not counted
   EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_TIMEOUT);
   EXPECT_TRUE(CloseHandle(e));
@@ -47,7 +47,7 @@ TEST(Events, SignalGivenWhileWorkerIsBusyIsSeenAtItsNextWait) {
   HANDLE e = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   std::atomic<int> woke{0};
   std::thread worker([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // busy when signalled
+    std::this_thread::sleep_for(std::chrono::milliseconds(30)); // busy when signalled
     if (WaitForSingleObject(e, 2000) == WAIT_OBJECT_0) woke = 1;
   });
   SetEvent(e);
@@ -69,10 +69,13 @@ TEST(Events, BadHandlesFailWithoutCrashing) {
   EXPECT_EQ(CreateEventW(nullptr, FALSE, FALSE, L"named"), nullptr);
 }
 
-DWORD ReturnParameter(LPVOID p) { return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(p)); }
+DWORD ReturnParameter(LPVOID p) {
+  return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(p));
+}
 
 TEST(Threads, HandleIsSignalledWithTheExitCode) {
-  HANDLE t = CreateThread(nullptr, 0, ReturnParameter, reinterpret_cast<LPVOID>(std::uintptr_t{42}), 0, nullptr);
+  HANDLE t = CreateThread(nullptr, 0, ReturnParameter, reinterpret_cast<LPVOID>(std::uintptr_t{42}),
+                          0, nullptr);
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(WaitForSingleObject(t, 5000), WAIT_OBJECT_0);
   DWORD code = 0;
@@ -84,7 +87,9 @@ TEST(Threads, HandleIsSignalledWithTheExitCode) {
 }
 
 DWORD WaitOnEvent(LPVOID p) {
-  return WaitForSingleObject(static_cast<HANDLE>(p), 5000) == WAIT_OBJECT_0 ? 0 : static_cast<DWORD>(-1);
+  return WaitForSingleObject(static_cast<HANDLE>(p), 5000) == WAIT_OBJECT_0
+             ? 0
+             : static_cast<DWORD>(-1);
 }
 
 TEST(Threads, BelowNormalPriorityIsKeptAndTheThreadStillRuns) {
@@ -124,7 +129,7 @@ TEST(Time, TickCountAdvancesWithSleep) {
   DWORD start = GetTickCount();
   Sleep(30);
   EXPECT_GE(GetTickCount() - start, 25u);
-  Sleep(0);  // yields, returns at once
+  Sleep(0); // yields, returns at once
 }
 
 struct Section {
@@ -179,4 +184,4 @@ TEST(CriticalSections, SerialiseIncrementsFromTwoThreads) {
   EXPECT_EQ(counter, 40000);
 }
 
-}  // namespace
+} // namespace

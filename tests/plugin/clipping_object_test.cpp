@@ -12,7 +12,7 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
 class ClippingObject : public PlugInTest {
- protected:
+protected:
   void SetUp() override {
     PlugInTest::SetUp();
     ASSERT_NE(StartWithPlugIn(), nullptr);
@@ -20,7 +20,8 @@ class ClippingObject : public PlugInTest {
   }
   TV_SectionGeometry* Record(const wchar_t* name) {
     CRhinoObject* o = Named(name);
-    return o ? TV_SectionGeometry::Cast(o->GetAttributeUserData(TV_SectionGeometry::UUID())) : nullptr;
+    return o ? TV_SectionGeometry::Cast(o->GetAttributeUserData(TV_SectionGeometry::UUID()))
+             : nullptr;
   }
   int Mode(const wchar_t* name) {
     TV_SectionGeometry* r = Record(name);
@@ -48,7 +49,7 @@ TEST_F(ClippingObject, OneObjectWithoutRecordBecomesAnIntersectionCutter) {
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->m_mode, 1);
   EXPECT_EQ(Record(L"b"), nullptr);
-  EXPECT_GT(Doc().RedrawCount(), frames);  // the display was regenerated
+  EXPECT_GT(Doc().RedrawCount(), frames); // the display was regenerated
 }
 
 TEST_F(ClippingObject, ANewCutterLosesACacheRecordOnItsAttributes) {
@@ -87,12 +88,13 @@ TEST_F(ClippingObject, MixedModesOfferVariesAndNoneClearsThemAll) {
   TV_SectionGeometry* a = Record(L"a");
   TV_SectionGeometry* b = Record(L"b");
   ASSERT_TRUE(a && b);
-  a->m_bValid = b->m_bValid = true;  // as if the service had built them
+  a->m_bValid = b->m_bValid = true; // as if the service had built them
 
   unsigned int frames = Doc().RedrawCount();
   EXPECT_EQ(Cut(L"\"a\" \"b\" _Mode _Varies"), CRhinoCommand::success);
   EXPECT_TRUE(Printed("Cutting objects mode ( Mode=Varies ): _Mode")) << output;
-  EXPECT_TRUE(Printed("Mode <Varies> ( None  Intersection  Difference  Varies ): _Varies")) << output;
+  EXPECT_TRUE(Printed("Mode <Varies> ( None  Intersection  Difference  Varies ): _Varies"))
+      << output;
   // Varies is the current mode: choosing it touches nothing.
   EXPECT_EQ(Record(L"a"), a);
   EXPECT_EQ(Record(L"b"), b);
@@ -114,7 +116,7 @@ TEST_F(ClippingObject, ChoosingTheCurrentModeAgainChangesNothing) {
   EXPECT_EQ(Cut(L"\"a\" \"b\" _Mode _Difference"), CRhinoCommand::success);
   EXPECT_TRUE(Record(L"a")->m_bValid);
   EXPECT_TRUE(Record(L"b")->m_bValid);
-  EXPECT_EQ(Doc().RedrawCount(), frames);  // no regeneration
+  EXPECT_EQ(Doc().RedrawCount(), frames); // no regeneration
 }
 
 TEST_F(ClippingObject, ChangingTheModeKeepsTheRecordAndInvalidatesIt) {
@@ -171,7 +173,7 @@ TEST_F(ClippingObject, OpenSurfacesAreNotCuttingObjects) {
 TEST_F(ClippingObject, PreselectedObjectsAreTakenAndOpenOnesLeftOut) {
   ASSERT_TRUE(Run(L"SelAll"));
   EXPECT_EQ(Cut(L"_Mode _Difference"), CRhinoCommand::success);
-  EXPECT_FALSE(Printed("Select cutting objects")) << output;  // nothing was asked
+  EXPECT_FALSE(Printed("Select cutting objects")) << output; // nothing was asked
   EXPECT_TRUE(Printed("Cutting objects mode ( Mode=None ): _Mode")) << output;
   EXPECT_EQ(Mode(L"a"), 2);
   EXPECT_EQ(Mode(L"b"), 2);
@@ -193,4 +195,4 @@ TEST_F(ClippingObject, UndoTakesANewCutterBack) {
   EXPECT_EQ(Record(L"a"), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -16,12 +16,14 @@ namespace kyrel_test {
 
 struct RunResult {
   int status = -1;
-  std::string output;  // stdout and stderr together
+  std::string output; // stdout and stderr together
 
   bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
   std::size_t Count(const std::string& text) const {
     std::size_t n = 0;
-    for (std::size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1)) ++n;
+    for (std::size_t at = output.find(text); at != std::string::npos;
+         at = output.find(text, at + 1))
+      ++n;
     return n;
   }
 };
@@ -33,10 +35,12 @@ inline std::string ReadText(const std::string& path) {
   return text.str();
 }
 
-inline std::string Example(const std::string& name) { return ReadText(std::string(KYREL_EXAMPLES "/") + name); }
+inline std::string Example(const std::string& name) {
+  return ReadText(std::string(KYREL_EXAMPLES "/") + name);
+}
 
 class KyrelRun : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     std::string pattern = (std::filesystem::temp_directory_path() / "kyrel-run-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -44,7 +48,7 @@ class KyrelRun : public ::testing::Test {
   }
   void TearDown() override {
     std::error_code ec;
-    if (!HasFailure()) std::filesystem::remove_all(dir, ec);  // kept for a look when a case fails
+    if (!HasFailure()) std::filesystem::remove_all(dir, ec); // kept for a look when a case fails
   }
 
   // Runs kyrel with a script made of `script` lines; `model` may be empty.
@@ -55,16 +59,18 @@ class KyrelRun : public ::testing::Test {
     std::ofstream(script_path) << script;
     // Registry, profile and per-user folders of the run stay in the test's
     // folder: no installation is found, so no updater starts.
-    std::string command = "cd '" + dir + "' && KYREL_REGISTRY='" + dir + "/registry.json' KYREL_PROFILE='" + dir +
-                          "/profile.json' XDG_DATA_HOME='" + dir + "/data' XDG_CONFIG_HOME='" + dir +
-                          "/config' '" KYREL_EXE "' " + engine_options + " ";
+    std::string command = "cd '" + dir + "' && KYREL_REGISTRY='" + dir +
+                          "/registry.json' KYREL_PROFILE='" + dir +
+                          "/profile.json' XDG_DATA_HOME='" + dir + "/data' XDG_CONFIG_HOME='" +
+                          dir + "/config' '" KYREL_EXE "' " + engine_options + " ";
     if (!model.empty()) command += "'" + model + "' ";
     command += "--script '" + script_path + "' < /dev/null 2>&1";
     RunResult r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
     char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
+      r.output.append(buffer, n);
     const int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
@@ -73,4 +79,4 @@ class KyrelRun : public ::testing::Test {
   std::string dir;
 };
 
-}  // namespace kyrel_test
+} // namespace kyrel_test

@@ -31,7 +31,7 @@ const ON_3dPoint kOppositeRim(3.5, 1.5, 10);
 const ON_3dPoint kOutsideSphere(2, 2, 10);
 
 class LiveSectionsRun : public kyrel_test::KyrelRun {
- protected:
+protected:
   RunResult Run(const std::string& script, const std::string& model = "") {
     return Kyrel(script, model, "--view-size 640x480");
   }
@@ -42,8 +42,8 @@ class LiveSectionsRun : public kyrel_test::KyrelRun {
   }
   // The box-and-sphere scene, the sphere made a cutter of the given mode.
   static std::string CutterScene(const char* mode) {
-    return Example("box_and_sphere.macro") + "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _" + mode +
-           "\nSelNone\n";
+    return Example("box_and_sphere.macro") + "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _" +
+           mode + "\nSelNone\n";
   }
   static std::string HideCuttersAndCapture(const char* name) {
     return std::string("SelName \"Cutter\"\nHide\nViewCaptureToFile \"") + name + "\"\n";
@@ -71,7 +71,8 @@ TEST_F(LiveSectionsRun, DifferenceBitesAndIntersectionKeepsTheInside) {
 
   const Capture whole = Picture("bite_whole.png");
   const Rgb flat = box_view.Probe(whole, kFarFromCut);
-  ASSERT_FALSE(Same(flat, whole.Background())) << "the box is not where the camera was expected to put it";
+  ASSERT_FALSE(Same(flat, whole.Background()))
+      << "the box is not where the camera was expected to put it";
   EXPECT_TRUE(Same(box_view.Probe(whole, kOutsideSphere), flat));
   // Just beyond the box's corner nothing is drawn.
   EXPECT_TRUE(Same(box_view.Probe(whole, ON_3dPoint(-0.5, -0.5, 10)), whole.Background()));
@@ -139,11 +140,13 @@ TEST_F(LiveSectionsRun, EditsOfTheCutterRedrawTheCut) {
     bool bite_at_corner, bite_at_opposite;
   };
   const Case cases[] = {
-      {"mode back to none", "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _None\nSelNone\n", false, false},
+      {"mode back to none", "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _None\nSelNone\n",
+       false, false},
       {"moved", "SelName \"Cutter\"\nMove _Pause 10,10,10 0,0,10\nSelNone\n", false, true},
-      {"moved, undone", "SelName \"Cutter\"\nMove _Pause 10,10,10 0,0,10\nSelNone\nUndo\n", true, false},
-      {"moved, undone, redone", "SelName \"Cutter\"\nMove _Pause 10,10,10 0,0,10\nSelNone\nUndo\nRedo\n", false,
-       true},
+      {"moved, undone", "SelName \"Cutter\"\nMove _Pause 10,10,10 0,0,10\nSelNone\nUndo\n", true,
+       false},
+      {"moved, undone, redone",
+       "SelName \"Cutter\"\nMove _Pause 10,10,10 0,0,10\nSelNone\nUndo\nRedo\n", false, true},
       {"copied", "SelName \"Cutter\"\nCopy _Pause 10,10,10 0,0,10\nSelNone\n", true, true},
       {"cleared by the toolbar macro", Example("clear_cutters.macro"), false, false},
   };
@@ -161,7 +164,8 @@ TEST_F(LiveSectionsRun, EditsOfTheCutterRedrawTheCut) {
 
 TEST_F(LiveSectionsRun, DeletedCutterStopsCuttingAndUndoBringsItBack) {
   const std::string deleted = CutterScene("Difference") + "SelName \"Cutter\"\nDelete\n";
-  RunResult undone = Run(deleted + "ViewCaptureToFile \"deleted.png\"\nUndo\n" + HideCuttersAndCapture("undone.png"));
+  RunResult undone = Run(deleted + "ViewCaptureToFile \"deleted.png\"\nUndo\n" +
+                         HideCuttersAndCapture("undone.png"));
   ASSERT_EQ(undone.status, 0) << undone.output;
   EXPECT_TRUE(FlatAt(Picture("deleted.png"), kBiteRim));
   EXPECT_TRUE(BitAt(Picture("undone.png"), kBiteRim));
@@ -171,4 +175,4 @@ TEST_F(LiveSectionsRun, DeletedCutterStopsCuttingAndUndoBringsItBack) {
   EXPECT_TRUE(FlatAt(Picture("redone.png"), kBiteRim));
 }
 
-}  // namespace
+} // namespace

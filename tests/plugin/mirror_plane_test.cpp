@@ -15,10 +15,12 @@ namespace {
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
-bool Near(const ON_3dPoint& a, const ON_3dPoint& b) { return a.DistanceTo(b) < 1e-9; }
+bool Near(const ON_3dPoint& a, const ON_3dPoint& b) {
+  return a.DistanceTo(b) < 1e-9;
+}
 
 class MirrorPlane : public PlugInTest {
- protected:
+protected:
   void SetUp() override {
     PlugInTest::SetUp();
     ASSERT_NE(StartWithPlugIn(), nullptr);
@@ -54,7 +56,8 @@ class MirrorPlane : public PlugInTest {
     std::vector<bool> frames;
     for (const CRhinoRecordedCall& call : Engine()->Calls()) {
       if (call.m_kind == CRhinoRecordedCall::begin_frame) frames.push_back(false);
-      if (call.m_kind == CRhinoRecordedCall::shaded_mesh && !frames.empty() && !call.m_xform.IsIdentity())
+      if (call.m_kind == CRhinoRecordedCall::shaded_mesh && !frames.empty() &&
+          !call.m_xform.IsIdentity())
         frames.back() = true;
     }
     return frames;
@@ -97,14 +100,14 @@ TEST_F(MirrorPlane, PositionAnsweredMovesThePlaneAndCancelledLeavesIt) {
   frames = Doc().RedrawCount();
   EXPECT_EQ(Mirror(L"_Position ! _Enter"), CRhinoCommand::nothing);
   EXPECT_EQ(conduit().MirrorPosition(), ON_3dPoint(1, 2, 3));
-  EXPECT_EQ(Doc().RedrawCount(), frames + 1);  // redrawn all the same
+  EXPECT_EQ(Doc().RedrawCount(), frames + 1); // redrawn all the same
 }
 
 TEST_F(MirrorPlane, DirectionIsTheVectorFromThePlanePointToThePick) {
   conduit().SetMirrorPosition(ON_3dPoint(1, 0, 0));
   EXPECT_EQ(Mirror(L"_Direction 3,0,0 _Enter"), CRhinoCommand::nothing);
   EXPECT_TRUE(Printed("Point: 3,0,0")) << output;
-  EXPECT_EQ(conduit().MirrorDirection(), ON_3dVector(2, 0, 0));  // not unitized
+  EXPECT_EQ(conduit().MirrorDirection(), ON_3dVector(2, 0, 0)); // not unitized
 
   // A position answered earlier in the same run is the base of the pick.
   EXPECT_EQ(Mirror(L"_Position 0,0,1 _Direction 0,0,4 _Enter"), CRhinoCommand::nothing);
@@ -129,7 +132,7 @@ TEST_F(MirrorPlane, DirectionCancelledOrPickedAtThePlanePointKeepsThePreviousNor
 TEST_F(MirrorPlane, EnterAndEscapeEndWithTheOptionPromptsResult) {
   unsigned int frames = Doc().RedrawCount();
   EXPECT_EQ(Mirror(L"_Enter"), CRhinoCommand::nothing);
-  EXPECT_EQ(Doc().RedrawCount(), frames);  // nothing chosen, nothing shown
+  EXPECT_EQ(Doc().RedrawCount(), frames); // nothing chosen, nothing shown
   // Escape ends it as cancelled; what was chosen before stays applied.
   EXPECT_EQ(Mirror(L"_Enabled !"), CRhinoCommand::cancel);
   EXPECT_TRUE(conduit().IsMirroringEnabled());
@@ -146,10 +149,12 @@ using kyrel_test::RunResult;
 using kyrel_test::TopView;
 
 constexpr int kSameColour = 12;
-bool Same(const Rgb& a, const Rgb& b) { return a.DistanceTo(b) < kSameColour; }
+bool Same(const Rgb& a, const Rgb& b) {
+  return a.DistanceTo(b) < kSameColour;
+}
 
 class MirrorPlaneRun : public kyrel_test::KyrelRun {
- protected:
+protected:
   Capture Picture(const std::string& name) {
     Capture c;
     EXPECT_TRUE(c.Read(dir + "/" + name)) << name;
@@ -158,19 +163,21 @@ class MirrorPlaneRun : public kyrel_test::KyrelRun {
 };
 
 TEST_F(MirrorPlaneRun, TheExampleShowsTheBoxReflectedInItsPlane) {
-  RunResult r = Kyrel(kyrel_test::Example("mirror_plane.macro") + "List\n", "", "--view-size 640x480");
+  RunResult r =
+      Kyrel(kyrel_test::Example("mirror_plane.macro") + "List\n", "", "--view-size 640x480");
   ASSERT_EQ(r.status, 0) << r.output;
   // The example zooms to its two boxes: "Box" (3..6 by 1..4, 3 high) and
   // "Marker" (-6..-5 by 7..8), and mirrors in the plane x = 1.
   const TopView view{ON_BoundingBox(ON_3dPoint(-6, 1, 0), ON_3dPoint(6, 8, 3))};
   const ON_3dPoint on_box(4.5, 2.5, 3);
   const ON_3dPoint on_image(-2.5, 2.5, 3);         // on_box reflected in x = 1
-  const ON_3dPoint default_image_only(-5, 2.5, 3);  // inside the image a plane at x = 0 would give
-  const ON_3dPoint between(2, 2.5, 3);              // between the box and its image
+  const ON_3dPoint default_image_only(-5, 2.5, 3); // inside the image a plane at x = 0 would give
+  const ON_3dPoint between(2, 2.5, 3);             // between the box and its image
 
   const Capture off = Picture("mirror_off.png");
   const Rgb box = view.Probe(off, on_box);
-  ASSERT_FALSE(Same(box, off.Background())) << "the box is not where the camera was expected to put it";
+  ASSERT_FALSE(Same(box, off.Background()))
+      << "the box is not where the camera was expected to put it";
   EXPECT_TRUE(Same(view.Probe(off, on_image), off.Background()));
 
   const Capture on = Picture("mirror_on.png");
@@ -187,4 +194,4 @@ TEST_F(MirrorPlaneRun, TheExampleShowsTheBoxReflectedInItsPlane) {
   EXPECT_TRUE(r.Has("2 objects.")) << r.output;
 }
 
-}  // namespace
+} // namespace

@@ -22,29 +22,27 @@ using kyrel_test::TopView;
 // over (8.5, 8.5) the sphere reaches below the slab, so nothing of the slab
 // remains under that pixel; over (6.8, 6.8) it reaches down to z = 0.87,
 // so the pick meets the cap of the bite; (3, 3) is far from the sphere.
-const char* const kScene =
-    "Box 0,0,0 10,10,2 \"Box\"\n"
-    "Sphere 10,10,3 5 \"Cutter\"\n"
-    "ShadedViewport\n"
-    "SetView _View _Top\n"
-    "SelName \"Box\"\n"
-    "Zoom _Mode _Selected\n"
-    "SelNone\n";
+const char* const kScene = "Box 0,0,0 10,10,2 \"Box\"\n"
+                           "Sphere 10,10,3 5 \"Cutter\"\n"
+                           "ShadedViewport\n"
+                           "SetView _View _Top\n"
+                           "SelName \"Box\"\n"
+                           "Zoom _Mode _Selected\n"
+                           "SelNone\n";
 const char* const kHideSphere = "SelName \"Cutter\"\nHide\n";
 // Hidden cutting objects still cut, and are not picked.
-const char* const kCutWithHiddenSphere =
-    "Show\n"
-    "SelNone\n"
-    "SelName \"Cutter\"\n"
-    "kyClippingObject _Pause _Mode _Difference\n"
-    "Hide\n"
-    "SelNone\n";
+const char* const kCutWithHiddenSphere = "Show\n"
+                                         "SelNone\n"
+                                         "SelName \"Cutter\"\n"
+                                         "kyClippingObject _Pause _Mode _Difference\n"
+                                         "Hide\n"
+                                         "SelNone\n";
 const ON_3dPoint kRemains(3, 3, 2);
 const ON_3dPoint kThroughTheBite(8.5, 8.5, 2);
 const ON_3dPoint kOnTheCap(6.8, 6.8, 0.87);
 
 class PickThroughCutRun : public kyrel_test::KyrelRun {
- protected:
+protected:
   // "SelNone", then "SelPoint" at the pixel where `world` lands.
   std::string PickAt(const ON_3dPoint& world) const {
     const ON_3dPoint pixel = view.Pixel(world);
@@ -76,8 +74,8 @@ TEST_F(PickThroughCutRun, ThePickFindsTheBoxOnlyWhereItStillIs) {
   // the three pixels: so they all land on it, and a miss after the cut is
   // the cut's doing.
   const std::string probes = PickAt(kRemains) + PickAt(kThroughTheBite) + PickAt(kOnTheCap);
-  RunResult r =
-      Kyrel(std::string(kScene) + kHideSphere + probes + kCutWithHiddenSphere + probes + "List\n", "");
+  RunResult r = Kyrel(
+      std::string(kScene) + kHideSphere + probes + kCutWithHiddenSphere + probes + "List\n", "");
   ASSERT_EQ(r.status, 0) << r.output;
   const std::vector<std::string> expected = {"Box", "Box", "Box", "Box", "", "Box"};
   EXPECT_EQ(Picks(r), expected) << r.output;
@@ -88,7 +86,8 @@ TEST_F(PickThroughCutRun, ThePickFindsTheBoxOnlyWhereItStillIs) {
 
 TEST_F(PickThroughCutRun, TheSphereIsPickedInTheBiteWhileItIsShown) {
   // The cutter is drawn ghosted, not cut: the pick in the bite finds it.
-  RunResult r = Kyrel(std::string(kScene) + "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _Difference\n" +
+  RunResult r = Kyrel(std::string(kScene) +
+                          "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _Difference\n" +
                           PickAt(kThroughTheBite),
                       "");
   ASSERT_EQ(r.status, 0) << r.output;
@@ -102,4 +101,4 @@ TEST_F(PickThroughCutRun, ExampleScriptPicksTheRemainderAndMissesTheBite) {
   EXPECT_EQ(Picks(r), expected) << r.output;
 }
 
-}  // namespace
+} // namespace

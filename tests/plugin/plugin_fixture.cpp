@@ -86,7 +86,9 @@ bool PlugInTest::Run(const std::wstring& macro) {
   return input.ErrorCount() == errors && input.FailedCommands() == failed;
 }
 
-CRhinoDoc& PlugInTest::Doc() { return *kyrel::app::HostSession::Instance().EnsureDocument(); }
+CRhinoDoc& PlugInTest::Doc() {
+  return *kyrel::app::HostSession::Instance().EnsureDocument();
+}
 
 CRhinoObject* PlugInTest::Named(const wchar_t* name) {
   for (const CRhinoObject* o : Doc().ObjectList())
@@ -118,7 +120,8 @@ bool PlugInTest::WaitForFile(const std::string& path) {
   return false;
 }
 
-bool MemoryProfile::LoadProfileString(const wchar_t* section, const wchar_t* entry, ON_wString& value) const {
+bool MemoryProfile::LoadProfileString(const wchar_t* section, const wchar_t* entry,
+                                      ON_wString& value) const {
   value.Empty();
   auto it = entries_.find(std::wstring(section) + L"|" + entry);
   if (it == entries_.end()) return false;
@@ -126,7 +129,8 @@ bool MemoryProfile::LoadProfileString(const wchar_t* section, const wchar_t* ent
   return true;
 }
 
-bool MemoryProfile::SaveProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value) {
+bool MemoryProfile::SaveProfileString(const wchar_t* section, const wchar_t* entry,
+                                      const wchar_t* value) {
   Set(section, entry, value ? value : L"");
   return true;
 }
@@ -140,6 +144,7 @@ bool MemoryProfile::Has(const std::wstring& section, const std::wstring& entry) 
   return entries_.count(section + L"|" + entry) != 0;
 }
 
-void MemoryProfile::Set(const std::wstring& section, const std::wstring& entry, const std::wstring& value) {
+void MemoryProfile::Set(const std::wstring& section, const std::wstring& entry,
+                        const std::wstring& value) {
   entries_[section + L"|" + entry] = value;
 }

@@ -11,7 +11,7 @@
 #include "rhinoSdk.h"
 
 class PlugInTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override;
   void TearDown() override;
 
@@ -44,13 +44,15 @@ class PlugInTest : public ::testing::Test {
 
 // A profile context that keeps its entries in memory.
 class MemoryProfile : public CRhinoProfileContext {
- public:
-  bool LoadProfileString(const wchar_t* section, const wchar_t* entry, ON_wString& value) const override;
-  bool SaveProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value) override;
+public:
+  bool LoadProfileString(const wchar_t* section, const wchar_t* entry,
+                         ON_wString& value) const override;
+  bool SaveProfileString(const wchar_t* section, const wchar_t* entry,
+                         const wchar_t* value) override;
   std::wstring Get(const std::wstring& section, const std::wstring& entry) const;
   bool Has(const std::wstring& section, const std::wstring& entry) const;
   void Set(const std::wstring& section, const std::wstring& entry, const std::wstring& value);
 
- private:
+private:
   std::map<std::wstring, std::wstring> entries_;
 };

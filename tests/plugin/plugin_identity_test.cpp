@@ -15,7 +15,7 @@ const ON_UUID kPlugInId = ON_UuidFromString(L"97641A3C-772C-4EAB-8251-0395F46F9A
 // The module, opened a second time by path (the loader's own handle is
 // private to it); closed again with the fixture.
 class Exports {
- public:
+public:
   Exports() : handle_(dlopen(KYREL_PLUGIN_MODULE, RTLD_NOW | RTLD_LOCAL)) {}
   ~Exports() {
     if (handle_) dlclose(handle_);
@@ -23,8 +23,7 @@ class Exports {
   Exports(const Exports&) = delete;
   Exports& operator=(const Exports&) = delete;
   bool IsOpen() const { return handle_ != nullptr; }
-  template <class T>
-  T Get(const char* name) const {
+  template <class T> T Get(const char* name) const {
     return reinterpret_cast<T>(dlsym(handle_, name));
   }
   std::wstring Wide(const char* name) const {
@@ -32,7 +31,7 @@ class Exports {
     return f && f() ? f() : L"<missing>";
   }
 
- private:
+private:
   void* handle_;
 };
 
@@ -60,9 +59,10 @@ TEST_F(PlugInIdentity, InformationExportsGiveTheLoaderWhatItChecks) {
 TEST_F(PlugInIdentity, DeveloperContactExportsAreAllPresent) {
   Exports exports;
   ASSERT_TRUE(exports.IsOpen()) << dlerror();
-  for (const char* name : {"RhinoPlugInDeveloperOrganization", "RhinoPlugInDeveloperAddress",
-                           "RhinoPlugInDeveloperCountry", "RhinoPlugInDeveloperPhone", "RhinoPlugInDeveloperFax",
-                           "RhinoPlugInDeveloperEmail", "RhinoPlugInDeveloperWebsite"}) {
+  for (const char* name :
+       {"RhinoPlugInDeveloperOrganization", "RhinoPlugInDeveloperAddress",
+        "RhinoPlugInDeveloperCountry", "RhinoPlugInDeveloperPhone", "RhinoPlugInDeveloperFax",
+        "RhinoPlugInDeveloperEmail", "RhinoPlugInDeveloperWebsite"}) {
     std::wstring value = exports.Wide(name);
     EXPECT_NE(value, L"<missing>") << name;
     EXPECT_FALSE(value.empty()) << name;
@@ -119,4 +119,4 @@ TEST_F(PlugInIdentity, OwnsTheCuttingObjectCommand) {
   EXPECT_EQ(CRhinoCommandTable::Find(command->CommandUUID()), command);
 }
 
-}  // namespace
+} // namespace

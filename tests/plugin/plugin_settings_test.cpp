@@ -14,7 +14,7 @@ namespace {
 const std::wstring kCode = L"{3B2C1D0E-AAAA-4BBB-8CCC-0123456789AB}";
 
 class PlugInSettings : public PlugInTest {
- protected:
+protected:
   // The product code the plug-in records in a profile.
   std::wstring SavedProductCode(CRhinoPlugIn& plugin) {
     MemoryProfile profile;
@@ -36,12 +36,13 @@ TEST_F(PlugInSettings, ProductCodeComesFromTheMachineRegistry) {
 TEST_F(PlugInSettings, MissingOrNonStringProductCodeStaysEmpty) {
   struct Case {
     const char* what;
-    const char* value;  // JSON of the value record, empty: no value
-    bool write;         // false: no registry file at all
+    const char* value; // JSON of the value record, empty: no value
+    bool write;        // false: no registry file at all
   };
-  for (const Case& c : {Case{"no registry", "", false}, Case{"key without value", "", true},
-                        Case{"number value", R"({ "type": "REG_DWORD", "value": 7 })", true},
-                        Case{"binary value", R"({ "type": "REG_BINARY", "value": "AAEC" })", true}}) {
+  for (const Case& c :
+       {Case{"no registry", "", false}, Case{"key without value", "", true},
+        Case{"number value", R"({ "type": "REG_DWORD", "value": 7 })", true},
+        Case{"binary value", R"({ "type": "REG_BINARY", "value": "AAEC" })", true}}) {
     std::filesystem::remove(dir + "/registry.json");
     if (c.write) WriteRegistry(c.value);
     CRhinoPlugIn* plugin = StartWithPlugIn();
@@ -68,7 +69,7 @@ TEST_F(PlugInSettings, ProfileEntryRoundTripsThroughTheHostsProfileFile) {
   // First use: the profile holds no code yet while the installation has one.
   EXPECT_TRUE(Kyrel(*plugin).ProductCodeChangedAtLoad());
   std::wstring section = CRhinoPlugInManager::ProfileSection(*plugin);
-  StopSession();  // the host saves every plug-in's profile at exit
+  StopSession(); // the host saves every plug-in's profile at exit
 
   CRhinoProfileContext file_profile;
   ON_wString stored;
@@ -104,8 +105,8 @@ TEST_F(PlugInSettings, UpdaterIsStartedWithTheUninstallKeyOfTheInstallation) {
   WriteProductCode("{3B2C1D0E-AAAA-4BBB-8CCC-0123456789AB}");
   ASSERT_NE(StartWithPlugIn(), nullptr);
   ASSERT_TRUE(WaitForFile(out));
-  EXPECT_EQ(ReadFile(out),
-            "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{3B2C1D0E-AAAA-4BBB-8CCC-0123456789AB}|");
+  EXPECT_EQ(ReadFile(out), "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{"
+                           "3B2C1D0E-AAAA-4BBB-8CCC-0123456789AB}|");
 }
 
 TEST_F(PlugInSettings, NoUpdaterWithoutAProductCode) {
@@ -134,7 +135,9 @@ TEST(UpdaterCommandLine, RefusesCodesThatWouldBreakOutOfTheirQuotes) {
 TEST_F(PlugInSettings, HelpOpensTheProductPageWithTheShell) {
   std::string out = dir + "/opened.txt";
   setenv("KYREL_OPEN_COMMAND",
-         WriteScript("opener", "printf '%s' \"$1\" > '" + out + ".tmp' && mv '" + out + ".tmp' '" + out + "'").c_str(),
+         WriteScript("opener",
+                     "printf '%s' \"$1\" > '" + out + ".tmp' && mv '" + out + ".tmp' '" + out + "'")
+             .c_str(),
          1);
   CRhinoPlugIn* plugin = StartWithPlugIn();
   ASSERT_NE(plugin, nullptr);
@@ -152,4 +155,4 @@ TEST_F(PlugInSettings, HelpReportsAShellThatCannotOpen) {
   EXPECT_FALSE(plugin->OnDisplayPlugInHelp(nullptr));
 }
 
-}  // namespace
+} // namespace

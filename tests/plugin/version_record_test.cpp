@@ -9,8 +9,12 @@
 
 namespace {
 
-std::wstring Wide(const char* path) { return kyrel::platform::Utf8ToWide(path); }
-std::wstring Text(const ON_wString& s) { return s.Array() ? s.Array() : L""; }
+std::wstring Wide(const char* path) {
+  return kyrel::platform::Utf8ToWide(path);
+}
+std::wstring Text(const ON_wString& s) {
+  return s.Array() ? s.Array() : L"";
+}
 
 TEST(VersionRecord, PlugInModuleCarriesItsProductRecord) {
   ModuleVersionInfo info;
@@ -34,8 +38,8 @@ TEST(VersionRecord, ReadsTheFirstTranslationsStringsAndTheId) {
 }
 
 TEST(VersionRecord, DefaultsStandWhenThereIsNoRecord) {
-  for (const std::wstring& path : {std::wstring(L"/no/such/module.rhp"), std::wstring(L"/etc/hostname"),
-                                   std::wstring(L"")}) {
+  for (const std::wstring& path :
+       {std::wstring(L"/no/such/module.rhp"), std::wstring(L"/etc/hostname"), std::wstring(L"")}) {
     ModuleVersionInfo info;
     EXPECT_FALSE(ReadModuleVersionInfo(info, path.c_str()));
     EXPECT_EQ(Text(info.m_version), L"unknown");
@@ -58,4 +62,4 @@ TEST(VersionRecord, WithoutATranslationOnlyTheVersionIsKnown) {
   EXPECT_EQ(Text(info.m_product_name), L"Unkown");
 }
 
-}  // namespace
+} // namespace

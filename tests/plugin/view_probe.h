@@ -19,11 +19,13 @@ struct Rgb {
   int r = 0, g = 0, b = 0;
   int Brightness() const { return r + g + b; }
   // The largest difference in any channel.
-  int DistanceTo(const Rgb& o) const { return std::max({std::abs(r - o.r), std::abs(g - o.g), std::abs(b - o.b)}); }
+  int DistanceTo(const Rgb& o) const {
+    return std::max({std::abs(r - o.r), std::abs(g - o.g), std::abs(b - o.b)});
+  }
 };
 
 class Capture {
- public:
+public:
   bool Read(const std::string& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -61,14 +63,14 @@ class Capture {
   }
   Rgb Background() const { return At(1, 1); }
 
- private:
+private:
   int m_width = 0, m_height = 0;
   std::vector<unsigned char> m_rgb;
 };
 
 // The top view of a kyrel window of the default size, zoomed to `box`.
 class TopView {
- public:
+public:
   TopView(const ON_BoundingBox& box, int width = 640, int height = 480) {
     m_viewport.SetScreenSize(width, height);
     ON_Viewport vp = m_viewport.VP();
@@ -86,11 +88,12 @@ class TopView {
   // The colour of `capture` where `world` lands.
   Rgb Probe(const Capture& capture, const ON_3dPoint& world) const {
     const ON_3dPoint screen = Pixel(world);
-    return capture.Median(static_cast<int>(std::lround(screen.x)), static_cast<int>(std::lround(screen.y)));
+    return capture.Median(static_cast<int>(std::lround(screen.x)),
+                          static_cast<int>(std::lround(screen.y)));
   }
 
- private:
+private:
   CRhinoViewport m_viewport;
 };
 
-}  // namespace kyrel_test
+} // namespace kyrel_test

@@ -16,7 +16,9 @@ using namespace sdk_test;
 
 // Mesa's offscreen driver keeps a few records per context for the life of
 // the process; they are not leaks of the host.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libOSMesa.so\n";
+}
 
 namespace {
 
@@ -48,7 +50,9 @@ std::string TempPng(const char* name) {
   return std::string(dir ? dir : "/tmp") + "/kyrel_sdk_" + std::to_string(getpid()) + "_" + name;
 }
 
-bool IsRed(ON_Color c) { return c.Red() > 90 && c.Red() > 2 * c.Green() && c.Red() > 2 * c.Blue(); }
+bool IsRed(ON_Color c) {
+  return c.Red() > 90 && c.Red() > 2 * c.Green() && c.Red() > 2 * c.Blue();
+}
 
 // A top view (parallel, looking down -z) of the document's box.
 struct CaptureScene {
@@ -72,7 +76,7 @@ struct CaptureScene {
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ViewCapture, ShadedRedBoxOnBackground) {
   CaptureScene s;
@@ -89,7 +93,8 @@ TEST(ViewCapture, ShadedRedBoxOnBackground) {
   EXPECT_TRUE(IsRed(pic.At(80, 60))) << pic.At(80, 60).Red() << "," << pic.At(80, 60).Green();
   EXPECT_TRUE(IsRed(pic.At(65, 45)));
   const ON_Color bg = CRhinoDisplayAttrsMgr::StdShadedAttrs()->m_background_color;
-  for (const auto& p : {std::pair{5, 5}, std::pair{150, 110}, std::pair{40, 60}, std::pair{120, 60}})
+  for (const auto& p :
+       {std::pair{5, 5}, std::pair{150, 110}, std::pair{40, 60}, std::pair{120, 60}})
     EXPECT_EQ(pic.At(p.first, p.second), bg) << p.first << "," << p.second;
 }
 
@@ -104,7 +109,7 @@ TEST(ViewCapture, CaptureAtAnotherSizeKeepsTheView) {
   std::remove(path.c_str());
   EXPECT_EQ(pic.width, 320);
   EXPECT_TRUE(IsRed(pic.At(160, 120)));
-  EXPECT_EQ(s.view.Viewport().Width(), 160);  // the view's own size is back
+  EXPECT_EQ(s.view.Viewport().Width(), 160); // the view's own size is back
 }
 
 TEST(ViewCapture, StippledCurveHasGaps) {
@@ -112,7 +117,7 @@ TEST(ViewCapture, StippledCurveHasGaps) {
   AddLine(s.doc, ON_3dPoint(-7, 4.5, 0), ON_3dPoint(7, 4.5, 0));
   CDisplayPipelineAttributes attrs = *CRhinoDisplayAttrsMgr::StdWireframeAttrs();
   attrs.m_background_color = ON_Color(255, 255, 255);
-  attrs.m_curve_pattern = 0x00FF00FFu;  // 8 pixels on, 8 off
+  attrs.m_curve_pattern = 0x00FF00FFu; // 8 pixels on, 8 off
   attrs.m_curve_thickness = 1;
   s.view.SetDisplayMode(attrs);
   const std::string path = TempPng("stipple.png");
@@ -125,7 +130,8 @@ TEST(ViewCapture, StippledCurveHasGaps) {
   int ink = 0, paper = 0;
   for (int x = 20; x < 140; ++x) {
     bool bInk = false;
-    for (int y = 14; y <= 16; ++y) bInk = bInk || pic.At(x, y) != ON_Color(255, 255, 255);
+    for (int y = 14; y <= 16; ++y)
+      bInk = bInk || pic.At(x, y) != ON_Color(255, 255, 255);
     (bInk ? ink : paper)++;
   }
   EXPECT_GT(ink, 30);

@@ -12,7 +12,7 @@ TEST(DisplayModes, StandardModesAreDistinctAndSettled) {
   const CDisplayPipelineAttributes* s = CRhinoDisplayAttrsMgr::StdShadedAttrs();
   const CDisplayPipelineAttributes* r = CRhinoDisplayAttrsMgr::StdRenderedAttrs();
   const CDisplayPipelineAttributes* g = CRhinoDisplayAttrsMgr::StdGhostedAttrs();
-  EXPECT_EQ(w, CRhinoDisplayAttrsMgr::StdWireframeAttrs());  // one record per process
+  EXPECT_EQ(w, CRhinoDisplayAttrsMgr::StdWireframeAttrs()); // one record per process
   EXPECT_NE(w->Id(), s->Id());
   EXPECT_NE(s->Id(), r->Id());
   EXPECT_NE(r->Id(), g->Id());
@@ -35,17 +35,20 @@ TEST(ObjectDisplayAttributes, ColourFromLayerObjectSelectionAndMaterial) {
   red.SetColor(ON_Color(255, 0, 0));
   ON_3dmObjectAttributes on_red;
   on_red.m_layer_index = doc.LayerTable().AddLayer(red);
-  CRhinoMeshObject* layered = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_red);
+  CRhinoMeshObject* layered =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_red);
   ON_3dmObjectAttributes own = on_red;
   own.SetColorSource(ON::color_from_object);
   own.m_color = ON_Color(0, 0, 255);
-  CRhinoMeshObject* blue = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own);
+  CRhinoMeshObject* blue =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own);
   ON_Material green;
   green.SetDiffuse(ON_Color(0, 200, 0));
   ON_3dmObjectAttributes material = on_red;
   material.SetMaterialSource(ON::material_from_object);
   material.m_material_index = doc.MaterialTable().AddMaterial(green);
-  CRhinoMeshObject* rendered = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &material);
+  CRhinoMeshObject* rendered =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &material);
 
   CRhinoView view(&doc, 10, 10);
   view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
@@ -100,7 +103,7 @@ TEST(ObjectDrawing, BoxEdgesFollowTheSurfaceEdgeSettings) {
 TEST(ObjectDrawing, MeshWiresNakedEdgesAndCurvePatterns) {
   CRhinoDoc doc;
   ON_Mesh open = MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
-  open.m_F.Remove(1);  // no top: four naked edges
+  open.m_F.Remove(1); // no top: four naked edges
   open.DestroyRuntimeCache();
   doc.AddMeshObject(open);
   AddLine(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(5, 0, 0));
@@ -118,13 +121,14 @@ TEST(ObjectDrawing, MeshWiresNakedEdgesAndCurvePatterns) {
   EXPECT_EQ(engine.CallsOfKind(CRhinoRecordedCall::mesh_wires).size(), 1u);
   int naked = 0, curve = 0, plane = 0;
   for (const CRhinoRecordedCall* l : engine.CallsOfKind(CRhinoRecordedCall::line)) {
-    if (l->m_pattern == 0xFF00FF00u && l->m_color == ON_Color(9, 9, 9) && l->m_thickness == 2) ++naked;
+    if (l->m_pattern == 0xFF00FF00u && l->m_color == ON_Color(9, 9, 9) && l->m_thickness == 2)
+      ++naked;
     if (l->m_pattern == 0x00FF00FFu) ++curve;
     if (l->m_pattern == attrs.m_clipping_plane_pattern) ++plane;
   }
   EXPECT_EQ(naked, 4);
   EXPECT_EQ(curve, 1);
-  EXPECT_EQ(plane, 4);  // the clipping plane's rectangle
+  EXPECT_EQ(plane, 4); // the clipping plane's rectangle
 }
 
 TEST(Framing, DollyExtentsPutsTheBoxInView) {
@@ -148,7 +152,7 @@ TEST(Framing, DollyExtentsPutsTheBoxInView) {
     EXPECT_LE(sc.x, 400 + 1e-6);
     EXPECT_GE(sc.y, -1e-6);
     EXPECT_LE(sc.y, 300 + 1e-6);
-    EXPECT_GE(sc.z, 0.0);  // between near and far
+    EXPECT_GE(sc.z, 0.0); // between near and far
     EXPECT_LE(sc.z, 1.0);
   }
   EXPECT_NEAR(zoomed.TargetPoint().x, 105.0, 1e-9);
@@ -186,7 +190,7 @@ TEST(ObjectDrawing, OpenSurfaceOutlineUsesNakedSettingsWhenOn) {
     EXPECT_EQ(l->m_color, ON_Color(200, 0, 0));
     EXPECT_EQ(l->m_thickness, 2);
   }
-  set.m_bShowNakedEdges = false;  // the outline is still an edge
+  set.m_bShowNakedEdges = false; // the outline is still an edge
   view.SetDisplayMode(attrs);
   engine.Clear();
   view.Redraw();

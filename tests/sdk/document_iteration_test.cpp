@@ -20,11 +20,12 @@ CRhinoMeshObject* AddMesh(CRhinoDoc& doc, double x, ON::object_mode mode = ON::n
 std::vector<const CRhinoObject*> Walk(CRhinoDoc& doc, int filter, int category) {
   std::vector<const CRhinoObject*> out;
   CRhinoObjectIterator it(doc, filter, category);
-  for (CRhinoObject* o = it.First(); o != nullptr; o = it.Next()) out.push_back(o);
+  for (CRhinoObject* o = it.First(); o != nullptr; o = it.Next())
+    out.push_back(o);
   return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DocumentLookup, ObjectsAreFoundByIdAndSerialAndMissingOnesAreNone) {
   CRhinoDoc doc;
@@ -55,8 +56,10 @@ TEST(DocumentLookup, DuplicateIdsAreReplacedOnAdd) {
   CRhinoDoc doc;
   ON_3dmObjectAttributes attrs;
   attrs.m_uuid = ON_UuidFromString("AAAAAAAA-2222-3333-4444-555555555555");
-  CRhinoMeshObject* a = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
-  CRhinoMeshObject* b = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
+  CRhinoMeshObject* a =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
+  CRhinoMeshObject* b =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(a->ModelObjectId(), attrs.m_uuid);
@@ -93,7 +96,7 @@ TEST(DocumentDelete, LockedAndHiddenObjectsNeedIgnoreModes) {
   EXPECT_FALSE(doc.DeleteObject(CRhinoObjRef(hidden), true, false));
   EXPECT_TRUE(doc.DeleteObject(CRhinoObjRef(locked), true, true));
   EXPECT_TRUE(doc.DeleteObject(CRhinoObjRef(hidden), true, true));
-  EXPECT_FALSE(doc.DeleteObject(CRhinoObjRef(hidden), true, true));  // already deleted
+  EXPECT_FALSE(doc.DeleteObject(CRhinoObjRef(hidden), true, true)); // already deleted
   EXPECT_FALSE(doc.DeleteObject(CRhinoObjRef(nullptr), true, true));
   CRhinoDoc other;
   CRhinoMeshObject* foreign = AddMesh(other, 0);
@@ -133,9 +136,11 @@ TEST(ObjectIterator, LayerStateCountsAsObjectState) {
   frozen.SetLocked(true);
   ON_3dmObjectAttributes a;
   a.m_layer_index = doc.LayerTable().AddLayer(off);
-  CRhinoMeshObject* on_off_layer = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
+  CRhinoMeshObject* on_off_layer =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
   a.m_layer_index = doc.LayerTable().AddLayer(frozen);
-  CRhinoMeshObject* on_locked_layer = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
+  CRhinoMeshObject* on_locked_layer =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
   EXPECT_TRUE(on_off_layer->IsHidden());
   EXPECT_TRUE(on_locked_layer->IsLocked());
   EXPECT_EQ(Walk(doc, 1, 1).size(), 0u);
@@ -145,7 +150,8 @@ TEST(ObjectIterator, LayerStateCountsAsObjectState) {
 TEST(ObjectIterator, SurvivesObjectsAddedAndDeletedDuringTheWalk) {
   CRhinoDoc doc;
   std::vector<CRhinoMeshObject*> objects;
-  for (int i = 0; i < 5; ++i) objects.push_back(AddMesh(doc, 2.0 * i));
+  for (int i = 0; i < 5; ++i)
+    objects.push_back(AddMesh(doc, 2.0 * i));
 
   // Adding while walking: the walk ends with the objects it started with.
   int visited = 0;
@@ -170,7 +176,7 @@ TEST(ObjectIterator, SurvivesObjectsAddedAndDeletedDuringTheWalk) {
       EXPECT_GT(o->BoundingBox().Volume(), 0.0);
     }
   }
-  EXPECT_EQ(seen.size(), 9u);  // 10 minus the one deleted ahead of the walk
+  EXPECT_EQ(seen.size(), 9u); // 10 minus the one deleted ahead of the walk
   EXPECT_EQ(std::count(seen.begin(), seen.end(), objects[3]), 0);
   EXPECT_EQ(doc.ObjectCount(), 8);
 }
@@ -197,7 +203,7 @@ TEST(DocumentSettings, ToleranceBoxAndMeshSettings) {
   CRhinoMeshObject* far_hidden = AddMesh(doc, 50, ON::hidden_object);
   ASSERT_NE(far_hidden, nullptr);
   const ON_BoundingBox box = doc.BoundingBox();
-  EXPECT_DOUBLE_EQ(box.m_max.x, 1.0);  // hidden objects are not part of the box
+  EXPECT_DOUBLE_EQ(box.m_max.x, 1.0); // hidden objects are not part of the box
 
   // Render mesh settings and parameters are one record.
   ON_MeshParameters mp = doc.Properties().RenderMeshParameters();
@@ -218,7 +224,7 @@ TEST(DocumentLayers, OutOfRangeIndexGivesTheDefaultLayer) {
   red.SetColor(ON_Color(255, 0, 0));
   const int i = doc.LayerTable().AddLayer(red);
   EXPECT_EQ(i, 1);
-  EXPECT_EQ(doc.LayerTable().AddLayer(red), -1);  // names are unique
+  EXPECT_EQ(doc.LayerTable().AddLayer(red), -1); // names are unique
   EXPECT_EQ(doc.LayerTable()[i].Color(), ON_Color(255, 0, 0));
   EXPECT_FALSE(doc.LayerTable().DeleteLayer(0));
 }
@@ -235,10 +241,10 @@ TEST(Application, DocumentsViewsAndVersion) {
   doc->DeferredRedraw();
   EXPECT_EQ(app.ProcessDeferredRedraws(), 1);
   EXPECT_EQ(view->FrameCount(), 1u);
-  EXPECT_EQ(app.ProcessDeferredRedraws(), 0);  // drawn once
+  EXPECT_EQ(app.ProcessDeferredRedraws(), 0); // drawn once
   EXPECT_TRUE(app.CloseDocument(doc));
-  EXPECT_EQ(view->Document(), nullptr);  // the view let go of the closed document
-  EXPECT_TRUE(view->Redraw());            // and still draws (an empty frame)
+  EXPECT_EQ(view->Document(), nullptr); // the view let go of the closed document
+  EXPECT_TRUE(view->Redraw());          // and still draws (an empty frame)
   EXPECT_TRUE(app.DestroyView(view));
   EXPECT_EQ(app.ActiveView(), nullptr);
   EXPECT_FALSE(app.CloseDocument(doc));
@@ -281,5 +287,5 @@ TEST(DocumentRedraw, HintsDeferredRedrawsAndRegen) {
   doc.Regen();
   EXPECT_EQ(log.Only("mesh").size(), 1u);
   EXPECT_EQ(box->MeshCount(ON::render_mesh, &finer), 6);
-  EXPECT_EQ(shaded.FrameCount(), 4u);  // each Regen redraws every view
+  EXPECT_EQ(shaded.FrameCount(), 4u); // each Regen redraws every view
 }

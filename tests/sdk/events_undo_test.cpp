@@ -20,14 +20,13 @@ CRhinoMeshObject* AddMesh(CRhinoDoc& doc, double x = 0.0) {
 
 // Runs fn as an undoable command (the way the command framework brackets
 // commands).
-template <class F>
-void Command(CRhinoDoc& doc, F fn, bool bUndo = true) {
+template <class F> void Command(CRhinoDoc& doc, F fn, bool bUndo = true) {
   doc.BeginUndoRecord(nullptr, bUndo);
   fn();
   doc.EndUndoRecord(0);
 }
 
-}  // namespace
+} // namespace
 
 TEST(DocumentEvents, CommandThatAddsAnObject) {
   CRhinoDoc doc;
@@ -43,7 +42,8 @@ TEST(DocumentEvents, EmptyOrUndoDisabledCommandsEndNoRecording) {
   Command(doc, [] {});
   EXPECT_EQ(log.events, Events({"begin_command", "undo:begin_recording", "end_command"}));
   log.events.clear();
-  Command(doc, [&] { AddMesh(doc); }, false);
+  Command(
+      doc, [&] { AddMesh(doc); }, false);
   EXPECT_EQ(log.events, Events({"begin_command", "add", "end_command"}));
   EXPECT_EQ(doc.UndoRecordCount(), 0);
   EXPECT_FALSE(doc.CanUndo());
@@ -58,11 +58,11 @@ TEST(DocumentEvents, DeleteReplaceAttributesAndUserData) {
   EXPECT_TRUE(doc.ModifyObjectAttributes(CRhinoObjRef(a), attrs));
   auto* ud = new TestUserData();
   EXPECT_TRUE(a->AttachAttributeUserData(ud));
-  EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), ud);  // the record itself, not a copy
+  EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), ud); // the record itself, not a copy
   EXPECT_TRUE(a->DeleteAttributeUserData(TestUserData::Id()));
   EXPECT_FALSE(a->DeleteAttributeUserData(TestUserData::Id()));
-  CRhinoObject* moved = doc.TransformObject(CRhinoObjRef(a),
-                                            ON_Xform::TranslationTransformation(ON_3dVector(5, 0, 0)));
+  CRhinoObject* moved = doc.TransformObject(
+      CRhinoObjRef(a), ON_Xform::TranslationTransformation(ON_3dVector(5, 0, 0)));
   ASSERT_NE(moved, nullptr);
   EXPECT_TRUE(doc.DeleteObject(CRhinoObjRef(moved)));
   EXPECT_EQ(log.events, Events({"attributes", "attributes", "attributes", "replace", "delete"}));
@@ -114,7 +114,7 @@ TEST(DocumentEvents, WatcherDestroyedDuringAnEventIsNotCalledAgain) {
   auto second = std::make_unique<EventLog>();
   first.victim = &second;
   CRhinoDoc doc;
-  AddMesh(doc);  // would crash (use after free) if the dead watcher were called
+  AddMesh(doc); // would crash (use after free) if the dead watcher were called
   EXPECT_EQ(second, nullptr);
 }
 
@@ -131,17 +131,18 @@ TEST(UndoRedo, AddDeleteAndReplaceRoundTrips) {
   Command(doc, [&] { a = AddMesh(doc); });
   const ON_UUID id = a->ModelObjectId();
   Command(doc, [&] {
-    doc.TransformObject(CRhinoObjRef(a), ON_Xform::TranslationTransformation(ON_3dVector(10, 0, 0)));
+    doc.TransformObject(CRhinoObjRef(a),
+                        ON_Xform::TranslationTransformation(ON_3dVector(10, 0, 0)));
   });
   ASSERT_EQ(doc.UndoRecordCount(), 2);
   EXPECT_DOUBLE_EQ(doc.LookupObject(id)->BoundingBox().m_min.x, 10.0);
 
   EventLog log;
-  ASSERT_TRUE(doc.Undo());  // the move
+  ASSERT_TRUE(doc.Undo()); // the move
   EXPECT_EQ(log.events, Events({"undo:begin_undo", "replace", "undo:end_undo"}));
   EXPECT_EQ(doc.LookupObject(id), a);
   EXPECT_DOUBLE_EQ(a->BoundingBox().m_min.x, 0.0);
-  ASSERT_TRUE(doc.Undo());  // the add
+  ASSERT_TRUE(doc.Undo()); // the add
   EXPECT_EQ(doc.LookupObject(id), nullptr);
   EXPECT_EQ(doc.ObjectCount(), 0);
   EXPECT_FALSE(doc.Undo());
@@ -189,7 +190,7 @@ TEST(UndoRedo, AttributesComeBackWithTheirUserData) {
   CRhinoMeshObject* a = AddMesh(doc);
   auto* kept = new TestUserData();
   kept->m_value = 7;
-  kept->m_userdata_copycount = 0;  // would not survive a copy of the attributes
+  kept->m_userdata_copycount = 0; // would not survive a copy of the attributes
   ASSERT_TRUE(a->AttachAttributeUserData(kept));
 
   Command(doc, [&] {
@@ -199,7 +200,7 @@ TEST(UndoRedo, AttributesComeBackWithTheirUserData) {
     doc.ModifyObjectAttributes(CRhinoObjRef(a), attrs);
   });
   EXPECT_EQ(a->Attributes().m_name, ON_wString(L"changed"));
-  EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), nullptr);  // copy count 0 stayed behind
+  EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), nullptr); // copy count 0 stayed behind
 
   ASSERT_TRUE(doc.Undo());
   EXPECT_TRUE(a->Attributes().m_name.IsEmpty());
@@ -216,15 +217,15 @@ TEST(UndoRedo, AttachAndDeleteOfAttributeUserData) {
   CRhinoMeshObject* a = AddMesh(doc);
   auto* ud = new TestUserData();
   Command(doc, [&] { a->AttachAttributeUserData(ud); });
-  ud->m_value = 42;  // written through the pointer, as the display service does
+  ud->m_value = 42; // written through the pointer, as the display service does
   Command(doc, [&] { a->DeleteAttributeUserData(TestUserData::Id()); });
   EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), nullptr);
 
-  ASSERT_TRUE(doc.Undo());  // the delete
+  ASSERT_TRUE(doc.Undo()); // the delete
   auto* back = static_cast<TestUserData*>(a->GetAttributeUserData(TestUserData::Id()));
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->m_value, 42);
-  ASSERT_TRUE(doc.Undo());  // the attach
+  ASSERT_TRUE(doc.Undo()); // the attach
   EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), nullptr);
   ASSERT_TRUE(doc.Redo());
   EXPECT_EQ(a->GetAttributeUserData(TestUserData::Id()), back);
@@ -248,7 +249,8 @@ TEST(UndoRedo, CopiedUserDataFollowsItsCopyCountOnDuplicate) {
 TEST(UndoRedo, HistoryLimitPurgesOldRecordsAndTheirObjects) {
   CRhinoDoc doc;
   doc.SetMaxUndoRecords(2);
-  for (int i = 0; i < 4; ++i) Command(doc, [&] { AddMesh(doc, i); });
+  for (int i = 0; i < 4; ++i)
+    Command(doc, [&] { AddMesh(doc, i); });
   EXPECT_EQ(doc.UndoRecordCount(), 2);
   ASSERT_TRUE(doc.Undo());
   ASSERT_TRUE(doc.Undo());
@@ -257,5 +259,5 @@ TEST(UndoRedo, HistoryLimitPurgesOldRecordsAndTheirObjects) {
   EventLog log;
   doc.ClearUndoRecords();
   EXPECT_EQ(log.Only("undo:purge").size(), 2u);
-  EXPECT_EQ(log.Only("purge").size(), 2u);  // the two undone objects are gone for good
+  EXPECT_EQ(log.Only("purge").size(), 2u); // the two undone objects are gone for good
 }

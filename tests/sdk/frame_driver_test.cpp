@@ -19,7 +19,7 @@ constexpr unsigned kAllChannels = 0x2 | 0x4 | 0x8 | 0x80 | 0x100 | 0x200 | 0x400
 // Writes every call it hears into the engine's call list as a note, and
 // lets a test act inside a channel.
 class Probe : public CRhinoDisplayConduit {
- public:
+public:
   Probe(CRhinoRecordingEngine* engine, unsigned channels = kAllChannels, bool bEnabled = true)
       : CRhinoDisplayConduit(channels, bEnabled), m_engine(engine) {}
 
@@ -55,20 +55,33 @@ struct Scene {
     std::vector<std::string> out;
     for (const CRhinoRecordedCall& c : engine().Calls()) {
       switch (c.m_kind) {
-        case CRhinoRecordedCall::note: out.push_back(c.m_note); break;
-        case CRhinoRecordedCall::begin_frame: out.push_back("begin"); break;
-        case CRhinoRecordedCall::end_frame: out.push_back("end"); break;
-        case CRhinoRecordedCall::shaded_mesh: out.push_back("shade"); break;
-        case CRhinoRecordedCall::mesh_wires: out.push_back("wires"); break;
-        case CRhinoRecordedCall::line: out.push_back("line"); break;
-        default: break;
+      case CRhinoRecordedCall::note:
+        out.push_back(c.m_note);
+        break;
+      case CRhinoRecordedCall::begin_frame:
+        out.push_back("begin");
+        break;
+      case CRhinoRecordedCall::end_frame:
+        out.push_back("end");
+        break;
+      case CRhinoRecordedCall::shaded_mesh:
+        out.push_back("shade");
+        break;
+      case CRhinoRecordedCall::mesh_wires:
+        out.push_back("wires");
+        break;
+      case CRhinoRecordedCall::line:
+        out.push_back("line");
+        break;
+      default:
+        break;
       }
     }
     return out;
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST(FrameDriver, ChannelOrderOfAShadedFrameWithOneMeshObject) {
   Scene s;
@@ -76,11 +89,21 @@ TEST(FrameDriver, ChannelOrderOfAShadedFrameWithOneMeshObject) {
   s.view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   Probe probe(&s.engine());
   ASSERT_TRUE(s.view.Redraw());
-  const std::vector<std::string> expected = {
-      "notify4", "ch8", "ch2", "begin", "ch128",
-      "ch16384:surf:draw", "ch4:surf:draw", "ch256:surf:draw", "shade",
-      "ch16384:wire:draw", "ch4:wire:draw", "ch256:wire:draw",
-      "ch512", "notify5", "end"};
+  const std::vector<std::string> expected = {"notify4",
+                                             "ch8",
+                                             "ch2",
+                                             "begin",
+                                             "ch128",
+                                             "ch16384:surf:draw",
+                                             "ch4:surf:draw",
+                                             "ch256:surf:draw",
+                                             "shade",
+                                             "ch16384:wire:draw",
+                                             "ch4:wire:draw",
+                                             "ch256:wire:draw",
+                                             "ch512",
+                                             "notify5",
+                                             "end"};
   EXPECT_EQ(s.Trace(), expected);
 }
 
@@ -90,14 +113,14 @@ TEST(FrameDriver, WireframeHasOnlyTheWirePass) {
   Probe probe(&s.engine(), 0x100);
   ASSERT_TRUE(s.view.Redraw());
   // Notifications reach every enabled conduit, whatever channels it asked for.
-  const std::vector<std::string> expected = {"notify4", "begin", "ch256:wire:draw", "wires",
-                                             "notify5", "end"};
+  const std::vector<std::string> expected = {"notify4", "begin",   "ch256:wire:draw",
+                                             "wires",   "notify5", "end"};
   EXPECT_EQ(s.Trace(), expected);
 }
 
 TEST(FrameDriver, OnlyEnabledConduitsAreCalledAndOnlyForTheirChannels) {
   Scene s;
-  Probe off(&s.engine(), kAllChannels, false);  // constructor flag false: starts disabled
+  Probe off(&s.engine(), kAllChannels, false); // constructor flag false: starts disabled
   Probe only_after(&s.engine(), 0x200, true);
   EXPECT_FALSE(off.IsEnabled());
   EXPECT_TRUE(only_after.IsEnabled());
@@ -107,9 +130,9 @@ TEST(FrameDriver, OnlyEnabledConduitsAreCalledAndOnlyForTheirChannels) {
   s.engine().Clear();
   ASSERT_TRUE(s.view.Redraw());
   // Registration order within each notification and channel.
-  EXPECT_EQ(s.Trace(), std::vector<std::string>({"notify4", "notify4", "ch8", "ch2", "begin",
-                                                 "ch128", "ch512", "ch512", "notify5", "notify5",
-                                                 "end"}));
+  EXPECT_EQ(s.Trace(),
+            std::vector<std::string>({"notify4", "notify4", "ch8", "ch2", "begin", "ch128", "ch512",
+                                      "ch512", "notify5", "notify5", "end"}));
 }
 
 TEST(FrameDriver, ConduitEnabledDuringNotificationFourHearsIt) {
@@ -125,7 +148,7 @@ TEST(FrameDriver, ConduitEnabledDuringNotificationFourHearsIt) {
   ASSERT_TRUE(s.view.Redraw());
   const auto trace = s.Trace();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "notify4"), 1);
-  EXPECT_EQ(std::count(trace.begin(), trace.end(), "notify5"), 0);  // switched off before reached
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "notify5"), 0); // switched off before reached
   EXPECT_FALSE(late.IsEnabled());
 }
 
@@ -142,7 +165,7 @@ TEST(FrameDriver, CullingAndDrawChannelsControlWhatIsDrawn) {
       ca->m_bDrawObject = false;
       bTerminate = true;
     }
-    if (channel == 0x100 && ca->m_pObject == b) ca->m_bDrawObject = false;  // "the conduit drew it"
+    if (channel == 0x100 && ca->m_pObject == b) ca->m_bDrawObject = false; // "the conduit drew it"
   };
   ASSERT_TRUE(s.view.Redraw());
   // a: culled, later conduits did not hear its culling call, nor 0x100;
@@ -150,8 +173,8 @@ TEST(FrameDriver, CullingAndDrawChannelsControlWhatIsDrawn) {
   const auto shaded = s.engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh);
   EXPECT_TRUE(shaded.empty());
   const auto trace = s.Trace();
-  EXPECT_EQ(std::count(trace.begin(), trace.end(), "ch4:surf:draw"), 1);   // b only
-  EXPECT_EQ(std::count(trace.begin(), trace.end(), "ch256:surf:nodraw"), 1);  // b, after culler
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "ch4:surf:draw"), 1);     // b only
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "ch256:surf:nodraw"), 1); // b, after culler
 }
 
 TEST(FrameDriver, SubstituteIsDrawnWithTheObjectsAttributeRecord) {
@@ -178,7 +201,7 @@ TEST(FrameDriver, SubstituteIsDrawnWithTheObjectsAttributeRecord) {
   const auto shaded = s.engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh);
   ASSERT_EQ(shaded.size(), 1u);
   EXPECT_EQ(shaded[0]->m_mesh_address, substitute.Mesh());
-  EXPECT_EQ(shaded[0]->m_material.m_diffuse, ON_Color(1, 2, 3));  // what 0x4000 changed is drawn
+  EXPECT_EQ(shaded[0]->m_material.m_diffuse, ON_Color(1, 2, 3)); // what 0x4000 changed is drawn
   // The next frame starts again from the object's own attributes.
   conduit.on_channel = nullptr;
   s.engine().Clear();
@@ -195,7 +218,7 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
   auto* m = new CRhinoMeshObject();
   m->SetMesh(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   members.Append(m);
-  auto* b = new CRhinoBrepObject();  // a member without meshes yet
+  auto* b = new CRhinoBrepObject(); // a member without meshes yet
   b->SetBrep(ON_Brep::CreateBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
   members.Append(b);
   const int idef = s.doc.InstanceDefinitionTable().AddInstanceDefinition(L"blk", members);
@@ -204,7 +227,7 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
   ASSERT_NE(ref, nullptr);
   s.view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   Probe conduit(nullptr, 0x100);
-  std::vector<std::pair<const CRhinoObject*, const CRhinoObject*>> seen;  // object, owner
+  std::vector<std::pair<const CRhinoObject*, const CRhinoObject*>> seen; // object, owner
   conduit.on_channel = [&](CRhinoDisplayPipeline& dp, unsigned channel, bool&) {
     if (channel != 0x100 || !dp.DrawingSurfaces()) return;
     const CChannelAttributes* ca = conduit.m_pChannelAttrs;
@@ -219,13 +242,13 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
   EXPECT_EQ(seen[2].first, b);
   EXPECT_EQ(seen[2].second, ref);
   const auto shaded = s.engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh);
-  ASSERT_EQ(shaded.size(), 7u);  // the mesh member and the six faces of the box member
+  ASSERT_EQ(shaded.size(), 7u); // the mesh member and the six faces of the box member
   EXPECT_EQ(shaded[0]->m_mesh_address, m->Mesh());
   for (const CRhinoRecordedCall* c : shaded)
-    EXPECT_EQ(c->m_xform, shift);  // drawn under the instance transform
+    EXPECT_EQ(c->m_xform, shift); // drawn under the instance transform
   const auto final_xform = s.engine().CallsOfKind(CRhinoRecordedCall::model_transform);
   ASSERT_FALSE(final_xform.empty());
-  EXPECT_TRUE(final_xform.back()->m_xform.IsIdentity());  // and put back afterwards
+  EXPECT_TRUE(final_xform.back()->m_xform.IsIdentity()); // and put back afterwards
 }
 
 TEST(FrameDriver, BoundingBoxAndClippingPlaneChannels) {
@@ -239,7 +262,8 @@ TEST(FrameDriver, BoundingBoxAndClippingPlaneChannels) {
     CChannelAttributes* ca = conduit.m_pChannelAttrs;
     if (channel == 0x8) {
       seen_box = ca->m_bounding_box;
-      if (bGrow) ca->m_bounding_box.Union(ON_BoundingBox(ON_3dPoint(0, 0, -60), ON_3dPoint(1, 1, 1)));
+      if (bGrow)
+        ca->m_bounding_box.Union(ON_BoundingBox(ON_3dPoint(0, 0, -60), ON_3dPoint(1, 1, 1)));
     }
     if (channel == 0x2) {
       EXPECT_NE(conduit.m_pVP, nullptr);
@@ -253,7 +277,7 @@ TEST(FrameDriver, BoundingBoxAndClippingPlaneChannels) {
     }
   };
   ASSERT_TRUE(s.view.Redraw());
-  EXPECT_DOUBLE_EQ(seen_box.m_max.x, 1.0);  // the document's box
+  EXPECT_DOUBLE_EQ(seen_box.m_max.x, 1.0); // the document's box
   bGrow = true;
   ASSERT_TRUE(s.view.Redraw());
   const auto begin = s.engine().CallsOfKind(CRhinoRecordedCall::begin_frame);
@@ -262,7 +286,7 @@ TEST(FrameDriver, BoundingBoxAndClippingPlaneChannels) {
   EXPECT_GT(begin[1]->m_far, begin[0]->m_far + 50.0);
   const auto wires = s.engine().CallsOfKind(CRhinoRecordedCall::mesh_wires);
   ASSERT_EQ(wires.size(), 2u);
-  ASSERT_EQ(wires[0]->m_clipping_planes.size(), 1u);  // only the enabled plane
+  ASSERT_EQ(wires[0]->m_clipping_planes.size(), 1u); // only the enabled plane
   EXPECT_EQ(wires[0]->m_clipping_planes[0], ON_PlaneEquation(1, 0, 0, -0.5));
 }
 
@@ -279,7 +303,8 @@ TEST(FrameDriver, PipelineStateIsForwardedAndRestored) {
     dp.PushCullFaceMode(1);
     const int zb = dp.ZBiasMode();
     dp.SetZBiasMode(1);
-    dp.DrawShadedMesh(*static_cast<const CRhinoMeshObject*>(conduit.m_pChannelAttrs->m_pObject)->Mesh());
+    dp.DrawShadedMesh(
+        *static_cast<const CRhinoMeshObject*>(conduit.m_pChannelAttrs->m_pObject)->Mesh());
     dp.SetZBiasMode(zb);
     dp.PopCullFaceMode();
     dp.SetModelTransform(saved);
@@ -287,10 +312,10 @@ TEST(FrameDriver, PipelineStateIsForwardedAndRestored) {
   ASSERT_TRUE(s.view.Redraw());
   const auto shaded = s.engine().CallsOfKind(CRhinoRecordedCall::shaded_mesh);
   ASSERT_EQ(shaded.size(), 2u);
-  EXPECT_EQ(shaded[0]->m_xform, mirror);  // the conduit's mirrored copy
+  EXPECT_EQ(shaded[0]->m_xform, mirror); // the conduit's mirrored copy
   EXPECT_EQ(shaded[0]->m_cull, 1);
   EXPECT_EQ(shaded[0]->m_zbias, 1);
-  EXPECT_TRUE(shaded[1]->m_xform.IsIdentity());  // the host's own drawing
+  EXPECT_TRUE(shaded[1]->m_xform.IsIdentity()); // the host's own drawing
   EXPECT_EQ(shaded[1]->m_cull, 0);
   EXPECT_EQ(shaded[1]->m_zbias, 0);
 }
@@ -312,7 +337,7 @@ TEST(FrameDriver, FeedbackInterruptAndEdgeCases) {
   dp.SetInterruptQuery([](void* c) { return ++*static_cast<int*>(c) > 1; }, &asked);
   EXPECT_FALSE(dp.InterruptDrawing());
   EXPECT_TRUE(dp.InterruptDrawing());
-  dp.PopCullFaceMode();  // popping an empty stack is harmless
+  dp.PopCullFaceMode(); // popping an empty stack is harmless
   EXPECT_EQ(dp.CullFaceMode(), 0);
   EXPECT_NE(dp.Engine(false), nullptr);
   EXPECT_NE(dp.GetRhinoVP(), nullptr);
@@ -350,7 +375,7 @@ TEST(FrameDriver, NoShowObjectsAreLeftOutAndConduitsUnregisterOnDestruction) {
     EXPECT_EQ(rhino_sdk_internal::RegisteredConduitCount(), before + 1);
   }
   EXPECT_EQ(rhino_sdk_internal::RegisteredConduitCount(), before);
-  EXPECT_TRUE(s.view.Redraw());  // a destroyed conduit is not called
+  EXPECT_TRUE(s.view.Redraw()); // a destroyed conduit is not called
 }
 
 TEST(FrameDriver, ConduitMayDeleteObjectsWhileTheFrameRuns) {

@@ -12,7 +12,7 @@ namespace {
 // Derived the way a display-only stand-in object derives: default
 // constructed, presenting an empty mesh it owns itself.
 class StandIn : public CRhinoMeshObject {
- public:
+public:
   StandIn() { SetBorrowedMesh(&m_empty); }
   ~StandIn() override { ReleaseBorrowedMesh(); }
   ON::object_type ObjectType() const override { return ON::mesh_object; }
@@ -30,16 +30,26 @@ int InstanceDefinitionOfTwoBoxes(CRhinoDoc& doc) {
   return doc.InstanceDefinitionTable().AddInstanceDefinition(L"pair", members);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ObjectTypes, ValuesCallersCompareAsNumbers) {
   CRhinoDoc doc;
-  EXPECT_EQ(static_cast<unsigned>(AddBox(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1))->ObjectType()), 0x10u);
-  EXPECT_EQ(static_cast<unsigned>(doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)))->ObjectType()), 0x20u);
+  EXPECT_EQ(
+      static_cast<unsigned>(AddBox(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1))->ObjectType()),
+      0x10u);
+  EXPECT_EQ(static_cast<unsigned>(
+                doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)))->ObjectType()),
+            0x20u);
   const int idef = InstanceDefinitionOfTwoBoxes(doc);
-  EXPECT_EQ(static_cast<unsigned>(doc.AddInstanceObject(idef, ON_Xform::IdentityTransformation)->ObjectType()), 0x1000u);
-  EXPECT_EQ(static_cast<unsigned>(doc.AddClippingPlaneObject(ON_Plane::World_xy, 1, 1)->ObjectType()), 0x20000000u);
-  EXPECT_EQ(static_cast<unsigned>(AddLine(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0))->ObjectType()), 4u);
+  EXPECT_EQ(static_cast<unsigned>(
+                doc.AddInstanceObject(idef, ON_Xform::IdentityTransformation)->ObjectType()),
+            0x1000u);
+  EXPECT_EQ(
+      static_cast<unsigned>(doc.AddClippingPlaneObject(ON_Plane::World_xy, 1, 1)->ObjectType()),
+      0x20000000u);
+  EXPECT_EQ(
+      static_cast<unsigned>(AddLine(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0))->ObjectType()),
+      4u);
 }
 
 TEST(ObjectMeshes, BrepMeshesPerFacePerTypeAndParameters) {
@@ -52,7 +62,8 @@ TEST(ObjectMeshes, BrepMeshesPerFacePerTypeAndParameters) {
   EXPECT_EQ(box->MeshCount(ON::render_mesh), 6);
   ON_SimpleArray<const ON_Mesh*> meshes;
   EXPECT_EQ(box->GetMeshes(ON::render_mesh, meshes), 6);
-  for (const ON_Mesh* m : meshes) EXPECT_FALSE(m->IsClosed());  // faces are not welded
+  for (const ON_Mesh* m : meshes)
+    EXPECT_FALSE(m->IsClosed()); // faces are not welded
 
   // Other types are separate; parameters that differ make the count 0.
   EXPECT_EQ(box->MeshCount(ON::analysis_mesh), 0);
@@ -91,8 +102,8 @@ TEST(ObjectMeshes, MeshObjectsAndCurves) {
   EXPECT_TRUE(m->IsSolid());
   ON_SimpleArray<const ON_Mesh*> meshes;
   EXPECT_EQ(m->GetMeshes(ON::render_mesh, meshes), 1);
-  EXPECT_EQ(meshes[0], m->Mesh());  // the object's mesh is its render mesh
-  m->DestroyMeshes(ON::any_mesh);   // never drops the object's own geometry
+  EXPECT_EQ(meshes[0], m->Mesh()); // the object's mesh is its render mesh
+  m->DestroyMeshes(ON::any_mesh);  // never drops the object's own geometry
   EXPECT_NE(m->Mesh(), nullptr);
 
   CRhinoCurveObject* c = AddLine(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0));
@@ -108,9 +119,9 @@ TEST(ObjectMeshes, StandInPresentsItsOwnEmptyMeshWithoutTheBaseFreeingIt) {
   EXPECT_EQ(standin->Mesh(), &standin->m_empty);
   EXPECT_EQ(standin->MeshCount(ON::render_mesh), 1);
   EXPECT_EQ(standin->Document(), nullptr);
-  delete standin;  // a double free here fails the sanitizer build
+  delete standin; // a double free here fails the sanitizer build
   CRhinoDoc doc;
-  EXPECT_FALSE(doc.AddObject(new StandIn()));  // an empty mesh is never added
+  EXPECT_FALSE(doc.AddObject(new StandIn())); // an empty mesh is never added
 }
 
 TEST(InstanceReferences, SubObjectsAreTransformedCopiesTheCallerOwns) {
@@ -132,16 +143,19 @@ TEST(InstanceReferences, SubObjectsAreTransformedCopiesTheCallerOwns) {
     delete s;
   }
   // The definition's members did not move.
-  EXPECT_DOUBLE_EQ(doc.InstanceDefinitionTable().InstanceDefinition(idef)->Object(0)->BoundingBox().m_min.x, 0.0);
+  EXPECT_DOUBLE_EQ(
+      doc.InstanceDefinitionTable().InstanceDefinition(idef)->Object(0)->BoundingBox().m_min.x,
+      0.0);
 
   EXPECT_TRUE(ref->IsMeshable(ON::render_mesh));
-  EXPECT_FALSE(ref->IsSolid());  // a placement of members, not a body of its own
+  EXPECT_FALSE(ref->IsSolid()); // a placement of members, not a body of its own
   EXPECT_GT(ref->CreateMeshes(ON::render_mesh, ON_MeshParameters()), 0);
   ON_SimpleArray<const ON_Mesh*> meshes;
   const int n = ref->GetMeshes(ON::render_mesh, meshes);
-  EXPECT_EQ(n, 7);  // six box faces and the mesh member
+  EXPECT_EQ(n, 7); // six box faces and the mesh member
   ON_BoundingBox box;
-  for (const ON_Mesh* m : meshes) box.Union(m->BoundingBox());
+  for (const ON_Mesh* m : meshes)
+    box.Union(m->BoundingBox());
   EXPECT_DOUBLE_EQ(box.m_min.x, 10.0);
   EXPECT_DOUBLE_EQ(box.m_max.x, 13.0);
   EXPECT_DOUBLE_EQ(ref->BoundingBox().m_max.x, 13.0);
@@ -153,7 +167,7 @@ TEST(ObjectState, MarksAndTheNoShowValue) {
   EXPECT_EQ(m->IsMarked(), 0);
   const int saved = CRhinoObject::m_no_show_mark;
   CRhinoObject::m_no_show_mark = 0;
-  EXPECT_FALSE(m->IsHiddenByMark());  // 0 hides nothing, whatever the marks
+  EXPECT_FALSE(m->IsHiddenByMark()); // 0 hides nothing, whatever the marks
   EXPECT_TRUE(m->IsVisible());
   m->Mark(1);
   CRhinoObject::m_no_show_mark = 1;
@@ -172,7 +186,8 @@ TEST(ObjectState, SelectionRespectsModes) {
   ON_3dmObjectAttributes locked;
   locked.SetMode(ON::locked_object);
   CRhinoMeshObject* a = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
-  CRhinoMeshObject* b = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &locked);
+  CRhinoMeshObject* b =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &locked);
   EXPECT_EQ(a->Select(true, true, true, false), 2);
   EXPECT_EQ(b->Select(true, true, true, false), 0);
   EXPECT_EQ(b->IsSelected(), 0);

@@ -26,7 +26,7 @@ struct PickScene {
 };
 
 class RejectNamed : public CRhinoPickFilter {
- public:
+public:
   explicit RejectNamed(const wchar_t* name) : m_name(name) { Register(); }
   bool AllowPick(const CRhinoPickContext& context, const CRhinoObject* object, bool) override {
     ++asked;
@@ -38,7 +38,7 @@ class RejectNamed : public CRhinoPickFilter {
   CRhinoView* last_view = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Picking, BoxIsHitAtItsPixelAndBackgroundIsNot) {
   PickScene s;
@@ -49,7 +49,7 @@ TEST(Picking, BoxIsHitAtItsPixelAndBackgroundIsNot) {
   auto hits = s.view.Pick(static_cast<int>(c.x), static_cast<int>(c.y));
   ASSERT_EQ(hits.size(), 1u);
   EXPECT_EQ(hits[0].m_object, box);
-  EXPECT_NEAR(hits[0].m_point.z, 1.0, 1e-6);  // the top face, nearest to the camera
+  EXPECT_NEAR(hits[0].m_point.z, 1.0, 1e-6); // the top face, nearest to the camera
 
   const ON_3dPoint empty = s.Pixel(ON_3dPoint(5, -5, 0));
   EXPECT_TRUE(s.view.Pick(static_cast<int>(empty.x), static_cast<int>(empty.y)).empty());
@@ -153,7 +153,9 @@ TEST(PickContext, PickMeshShadedAndWires) {
   EXPECT_TRUE(ctx.PickMesh(&square, CRhinoPickContext::pick_mesh_wires, nullptr, nullptr, nullptr,
                            nullptr, &dist, &kind, nullptr));
   EXPECT_EQ(kind, CRhinoPickContext::hit_edge);
-  EXPECT_FALSE(ctx.PickMesh(nullptr, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(
+      ctx.PickMesh(nullptr, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
   ON_Mesh empty;
-  EXPECT_FALSE(ctx.PickMesh(&empty, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(
+      ctx.PickMesh(&empty, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
 }

@@ -25,14 +25,15 @@ inline ON_Mesh MeshBox(const ON_3dPoint& a, const ON_3dPoint& b) {
   const double x[2] = {a.x, b.x}, y[2] = {a.y, b.y}, z[2] = {a.z, b.z};
   for (int k = 0; k < 2; ++k)
     for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 2; ++i) m.AppendVertex(ON_3dPoint(x[i], y[j], z[k]));
+      for (int i = 0; i < 2; ++i)
+        m.AppendVertex(ON_3dPoint(x[i], y[j], z[k]));
   // vertex index = i + 2j + 4k
-  m.AppendQuad(0, 2, 3, 1);  // bottom (z-)
-  m.AppendQuad(4, 5, 7, 6);  // top (z+)
-  m.AppendQuad(0, 1, 5, 4);  // y-
-  m.AppendQuad(2, 6, 7, 3);  // y+
-  m.AppendQuad(0, 4, 6, 2);  // x-
-  m.AppendQuad(1, 3, 7, 5);  // x+
+  m.AppendQuad(0, 2, 3, 1); // bottom (z-)
+  m.AppendQuad(4, 5, 7, 6); // top (z+)
+  m.AppendQuad(0, 1, 5, 4); // y-
+  m.AppendQuad(2, 6, 7, 3); // y+
+  m.AppendQuad(0, 4, 6, 2); // x-
+  m.AppendQuad(1, 3, 7, 5); // x+
   return m;
 }
 
@@ -45,29 +46,37 @@ inline CRhinoCurveObject* AddLine(CRhinoDoc& doc, const ON_3dPoint& a, const ON_
 
 // Records the events it hears as short strings.
 class EventLog : public CRhinoEventWatcher {
- public:
+public:
   EventLog() { Register(); }
   std::vector<std::string> events;
 
   void OnNewDocument(CRhinoDoc&) override { events.push_back("new"); }
   void OnCloseDocument(CRhinoDoc&) override { events.push_back("close"); }
   void OnDocumentPropertiesChanged(CRhinoDoc&) override { events.push_back("properties"); }
-  void OnBeginCommand(CRhinoDoc&, const CRhinoCommand*) override { events.push_back("begin_command"); }
-  void OnEndCommand(CRhinoDoc&, const CRhinoCommand*, int) override { events.push_back("end_command"); }
+  void OnBeginCommand(CRhinoDoc&, const CRhinoCommand*) override {
+    events.push_back("begin_command");
+  }
+  void OnEndCommand(CRhinoDoc&, const CRhinoCommand*, int) override {
+    events.push_back("end_command");
+  }
   void OnAddObject(CRhinoDoc&, CRhinoObject&) override { events.push_back("add"); }
   void OnDeleteObject(CRhinoDoc&, CRhinoObject&) override { events.push_back("delete"); }
-  void OnReplaceObject(CRhinoDoc&, CRhinoObject&, CRhinoObject&) override { events.push_back("replace"); }
+  void OnReplaceObject(CRhinoDoc&, CRhinoObject&, CRhinoObject&) override {
+    events.push_back("replace");
+  }
   void OnUnDeleteObject(CRhinoDoc&, CRhinoObject&) override { events.push_back("undelete"); }
   void OnPurgeObject(CRhinoDoc&, CRhinoObject&) override { events.push_back("purge"); }
   void OnModifyObjectAttributes(CRhinoDoc&, CRhinoObject&, const ON_3dmObjectAttributes&) override {
     events.push_back("attributes");
   }
-  void OnUpdateObjectMesh(CRhinoDoc&, CRhinoObject&, ON::mesh_type) override { events.push_back("mesh"); }
+  void OnUpdateObjectMesh(CRhinoDoc&, CRhinoObject&, ON::mesh_type) override {
+    events.push_back("mesh");
+  }
   void LayerTableEvent(table_event, CRhinoDoc&, int) override { events.push_back("layer"); }
   void UndoEvent(undo_event type, unsigned int, const CRhinoCommand*) override {
-    static const char* names[] = {"undo:none", "undo:begin_recording", "undo:end_recording",
-                                  "undo:begin_undo", "undo:end_undo", "undo:begin_redo",
-                                  "undo:end_redo", "undo:purge"};
+    static const char* names[] = {
+        "undo:none",     "undo:begin_recording", "undo:end_recording", "undo:begin_undo",
+        "undo:end_undo", "undo:begin_redo",      "undo:end_redo",      "undo:purge"};
     events.push_back(names[type]);
   }
   // Events whose name starts with prefix, in order.
@@ -83,7 +92,7 @@ class EventLog : public CRhinoEventWatcher {
 class TestUserData : public ON_UserData {
   ON_OBJECT_DECLARE(TestUserData);
 
- public:
+public:
   TestUserData() {
     m_userdata_uuid = Id();
     m_userdata_copycount = 1;
@@ -92,4 +101,4 @@ class TestUserData : public ON_UserData {
   int m_value = 0;
 };
 
-}  // namespace sdk_test
+} // namespace sdk_test

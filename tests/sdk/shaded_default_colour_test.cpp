@@ -17,7 +17,9 @@ using namespace sdk_test;
 
 // Mesa's offscreen driver keeps a few records per context for the life of
 // the process; they are not leaks of the host.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libOSMesa.so\n";
+}
 
 namespace {
 
@@ -35,20 +37,23 @@ TEST(DefaultShadeColour, OnlyTheInheritedDefaultBlackTurnsGrey) {
   CRhinoDoc doc;
   CRhinoMeshObject* plain = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   ON_3dmObjectAttributes own_black = OwnColour(kBlack);
-  CRhinoMeshObject* chosen_black = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own_black);
+  CRhinoMeshObject* chosen_black =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own_black);
   ON_Layer blue;
   blue.SetName(L"blue");
   blue.SetColor(ON_Color(0, 0, 230));
   ON_3dmObjectAttributes on_blue;
   on_blue.m_layer_index = doc.LayerTable().AddLayer(blue);
-  CRhinoMeshObject* layered = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_blue);
+  CRhinoMeshObject* layered =
+      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_blue);
   ASSERT_TRUE(plain && chosen_black && layered);
 
   CRhinoView view(&doc, 10, 10);
   CRhinoDisplayPipeline& dp = *view.DisplayPipeline();
   view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   EXPECT_EQ(dp.GetObjectDisplayAttrs(plain)->m_material.m_diffuse, kLightGrey);
-  EXPECT_EQ(dp.GetObjectDisplayAttrs(plain)->m_display_color, kBlack);  // wires keep the layer colour
+  EXPECT_EQ(dp.GetObjectDisplayAttrs(plain)->m_display_color,
+            kBlack); // wires keep the layer colour
   EXPECT_EQ(dp.GetObjectDisplayAttrs(chosen_black)->m_material.m_diffuse, kBlack);
   EXPECT_EQ(dp.GetObjectDisplayAttrs(layered)->m_material.m_diffuse, ON_Color(0, 0, 230));
 
@@ -77,10 +82,12 @@ TEST(DefaultShadeColour, FrameShadesGreyAndDrawsBlackWires) {
 
   auto shaded = recorder->CallsOfKind(CRhinoRecordedCall::shaded_mesh);
   ASSERT_FALSE(shaded.empty());
-  for (const auto* call : shaded) EXPECT_EQ(call->m_material.m_diffuse, kLightGrey);
+  for (const auto* call : shaded)
+    EXPECT_EQ(call->m_material.m_diffuse, kLightGrey);
   auto lines = recorder->CallsOfKind(CRhinoRecordedCall::line);
   ASSERT_FALSE(lines.empty());
-  for (const auto* call : lines) EXPECT_EQ(call->m_color, kBlack);
+  for (const auto* call : lines)
+    EXPECT_EQ(call->m_color, kBlack);
 }
 
 // The same box on real pixels: the faces seen from above are clearly
@@ -114,4 +121,4 @@ TEST(DefaultShadeColour, OpenGLShadedBoxIsLight) {
   EXPECT_EQ(corner, CRhinoDisplayAttrsMgr::StdShadedAttrs()->m_background_color);
 }
 
-}  // namespace
+} // namespace

@@ -34,7 +34,8 @@ ON_Mesh UnweldedBoxMesh() {
   ON_SimpleArray<const ON_Mesh*> faces;
   brep->GetMeshes(ON_MeshParameters(), faces);
   ON_Mesh joined;
-  for (int i = 0; i < faces.Count(); ++i) joined.Append(*faces[i]);
+  for (int i = 0; i < faces.Count(); ++i)
+    joined.Append(*faces[i]);
   return joined;
 }
 
@@ -53,20 +54,20 @@ TEST_F(EdgeDrawing, ABoxRenderMeshShowsItsTwelveEdgesAndAWeldedOneNone) {
 }
 
 TEST_F(EdgeDrawing, NakedEdgesUseTheirOwnColourThicknessAndPattern) {
-  const ON_Mesh grid = test_meshes::Grid(0, 1, 0, 2);  // 2 x 2 welded quads
+  const ON_Mesh grid = test_meshes::Grid(0, 1, 0, 2); // 2 x 2 welded quads
   attrs_.m_surface_edges.m_naked_edge_color = ON_Color(10, 20, 30);
   attrs_.m_surface_edges.m_naked_edge_thickness = 3;
   attrs_.m_naked_edge_pattern = 0x0C3F;
   Draw(&grid, false);
   const auto lines = engine_.CallsOfKind(CRhinoRecordedCall::line);
-  ASSERT_EQ(lines.size(), 8u);  // the rim only
+  ASSERT_EQ(lines.size(), 8u); // the rim only
   for (const CRhinoRecordedCall* line : lines) {
     EXPECT_EQ(line->m_color, ON_Color(10, 20, 30));
     EXPECT_EQ(line->m_thickness, 3);
     EXPECT_EQ(line->m_pattern, 0x0C3Fu);
     EXPECT_EQ(line->m_zbias, 1);
   }
-  EXPECT_EQ(pipeline_.ZBiasMode(), 0);  // put back
+  EXPECT_EQ(pipeline_.ZBiasMode(), 0); // put back
 
   attrs_.m_surface_edges.m_bShowNakedEdges = false;
   Draw(&grid, false);
@@ -82,10 +83,10 @@ TEST_F(EdgeDrawing, FacesSharingAVertexIndexAtTheEdgeAreWelded) {
   mesh.SetVertex(2, ON_3dPoint(0, 1, 0));
   mesh.SetVertex(3, ON_3dPoint(1, 0, 0));
   mesh.SetVertex(4, ON_3dPoint(1, 1, 0));
-  mesh.SetVertex(5, ON_3dPoint(0, 0, 0));  // a further copy, so both ends merge >1 vertex
+  mesh.SetVertex(5, ON_3dPoint(0, 0, 0)); // a further copy, so both ends merge >1 vertex
   mesh.SetTriangle(0, 0, 1, 2);
   mesh.SetTriangle(1, 0, 4, 3);
-  mesh.SetTriangle(2, 5, 2, 1);  // far side, keeps vertex 5 in use
+  mesh.SetTriangle(2, 5, 2, 1); // far side, keeps vertex 5 in use
   attrs_.m_surface_edges.m_bShowNakedEdges = false;
   Draw(&mesh, false);
   // Edge 0-1 is shared by faces 0 and 1 through vertex index 0: not drawn.
@@ -115,7 +116,7 @@ TEST_F(EdgeDrawing, ColoursAreReducedOrBlended) {
   EXPECT_EQ(ReduceEdgeColor(ON_Color(200, 100, 50), 0), ON_Color(200, 100, 50));
   EXPECT_EQ(ReduceEdgeColor(ON_Color(200, 100, 50), 100), ON_Color(0, 0, 0));
   EXPECT_EQ(ReduceEdgeColor(ON_Color(200, 100, 51), 50), ON_Color(100, 50, 25));
-  EXPECT_EQ(ReduceEdgeColor(ON_Color(200, 100, 50), 250), ON_Color(0, 0, 0));  // clamped
+  EXPECT_EQ(ReduceEdgeColor(ON_Color(200, 100, 50), 250), ON_Color(0, 0, 0)); // clamped
   EXPECT_EQ(BlendEdgeColor(ON_Color(0, 8, 255), ON_Color(8, 0, 255)), ON_Color(7, 1, 255));
   EXPECT_EQ(ReduceEdgeColor(ON_Color(255, 255, 255, 99), 0).Alpha(), 0);
 
@@ -144,4 +145,4 @@ TEST_F(EdgeDrawing, SurfaceEdgeColoursFollowTheirUsageWhenAsked) {
   EXPECT_EQ(engine_.CallsOfKind(CRhinoRecordedCall::line)[0]->m_color, ON_Color(200, 0, 0));
 }
 
-}  // namespace
+} // namespace

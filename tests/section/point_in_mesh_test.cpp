@@ -13,11 +13,11 @@ namespace {
 
 TEST(ClassifyBarycentric, SortsWeightsIntoInsideCornerEdgeOutside) {
   EXPECT_EQ(ClassifyBarycentric(0.25, 0.25), triangle_inside);
-  EXPECT_EQ(ClassifyBarycentric(0.0, 0.0), triangle_corner);   // T0
-  EXPECT_EQ(ClassifyBarycentric(1.0, 0.0), triangle_corner);   // T2
-  EXPECT_EQ(ClassifyBarycentric(0.0, 1.0), triangle_corner);   // T1
-  EXPECT_EQ(ClassifyBarycentric(0.5, 0.0), triangle_edge);     // T0-T2
-  EXPECT_EQ(ClassifyBarycentric(0.5, 0.5), triangle_edge);     // T1-T2
+  EXPECT_EQ(ClassifyBarycentric(0.0, 0.0), triangle_corner); // T0
+  EXPECT_EQ(ClassifyBarycentric(1.0, 0.0), triangle_corner); // T2
+  EXPECT_EQ(ClassifyBarycentric(0.0, 1.0), triangle_corner); // T1
+  EXPECT_EQ(ClassifyBarycentric(0.5, 0.0), triangle_edge);   // T0-T2
+  EXPECT_EQ(ClassifyBarycentric(0.5, 0.5), triangle_edge);   // T1-T2
   EXPECT_EQ(ClassifyBarycentric(-0.1, 0.5), triangle_outside);
   EXPECT_EQ(ClassifyBarycentric(0.6, 0.6), triangle_outside);
 }
@@ -50,7 +50,7 @@ TEST(ClassifyPointInTriangle, ProjectsOntoThePlaneOfTheTriangle) {
 }
 
 TEST(ClassifyPointInTriangle, DegenerateTriangleNeverCountsAsInside) {
-  const ON_3dPoint A(0, 0, 0), B(1, 1, 1), C(2, 2, 2);  // collinear
+  const ON_3dPoint A(0, 0, 0), B(1, 1, 1), C(2, 2, 2); // collinear
   EXPECT_NE(ClassifyPointInTriangle(ON_3dPoint(1, 1, 1), A, B, C), triangle_inside);
   EXPECT_NE(ClassifyPointInTriangle(ON_3dPoint(5, 0, 0), A, B, C), triangle_inside);
 }
@@ -58,16 +58,16 @@ TEST(ClassifyPointInTriangle, DegenerateTriangleNeverCountsAsInside) {
 TEST(IsPointInsideMesh, BoxCentreIsInsideAndFarPointsAreOutside) {
   const ON_Mesh box = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 3, 4));
   EXPECT_TRUE(IsPointInsideMesh(box, ON_3dPoint(1, 1.5, 2)));
-  EXPECT_TRUE(IsPointInsideMesh(box, ON_3dPoint(0.1, 2.9, 3.9)));  // near a corner
+  EXPECT_TRUE(IsPointInsideMesh(box, ON_3dPoint(0.1, 2.9, 3.9))); // near a corner
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(5, 1, 1)));
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(-1e-3, 1, 1)));
 }
 
 TEST(IsPointInsideMesh, PointsOnTheSurfaceAreOutside) {
   const ON_Mesh box = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2));
-  EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 0)));  // on a face
-  EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(0, 0, 0)));  // at a corner
-  EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 2 - 1e-7)));  // within the tolerance
+  EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 0)));        // on a face
+  EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(0, 0, 0)));        // at a corner
+  EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 2 - 1e-7))); // within the tolerance
   EXPECT_TRUE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 2 - 1e-4)));
 }
 
@@ -114,4 +114,4 @@ TEST(IsPointInsideMesh, NonFinitePointIsOutside) {
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(nan, 0.5, 0.5)));
 }
 
-}  // namespace
+} // namespace

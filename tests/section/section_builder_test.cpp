@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr double kSphereVolume = 4.0 / 3.0 * M_PI;  // unit sphere
+constexpr double kSphereVolume = 4.0 / 3.0 * M_PI; // unit sphere
 
 class SectionBuilder : public ::testing::Test {
 protected:
@@ -20,8 +20,10 @@ protected:
     view_ = RhinoApp().CreateView(doc_, 64, 48);
   }
   void TearDown() override {
-    for (int i = 0; i < intersection_.Count(); ++i) delete intersection_[i];
-    for (int i = 0; i < difference_.Count(); ++i) delete difference_[i];
+    for (int i = 0; i < intersection_.Count(); ++i)
+      delete intersection_[i];
+    for (int i = 0; i < difference_.Count(); ++i)
+      delete difference_[i];
     RhinoApp().DestroyView(view_);
     RhinoApp().CloseDocument(doc_);
   }
@@ -178,8 +180,9 @@ TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
   EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 0);
   EXPECT_EQ(phantom_.m_caches[0].m_mesh_index, 0);
   EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]), 8.0 - kSphereVolume / 2, 0.03);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[1]), 8.0, 1e-5);  // untouched lump
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(phantom_.m_caches[i].m_object, brep);
+  EXPECT_NEAR(EntryVolume(phantom_.m_caches[1]), 8.0, 1e-5); // untouched lump
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(phantom_.m_caches[i].m_object, brep);
 
   phantom_.DestroyMeshes(ON::any_mesh, true);
   ON_Mesh pieces = test_meshes::Box(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 2));
@@ -189,7 +192,8 @@ TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
   ASSERT_EQ(phantom_.m_caches.Count(), 2);
   EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]) + EntryVolume(phantom_.m_caches[1]),
               16.0 - kSphereVolume / 2, 0.03);
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(phantom_.m_caches[i].m_mesh_index, 0);
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(phantom_.m_caches[i].m_mesh_index, 0);
 }
 
 TEST_F(SectionBuilder, OpenSurfacesAreSplitWithoutCaps) {
@@ -238,7 +242,7 @@ TEST_F(SectionBuilder, InstanceReferencesAreCutThroughTheirMembers) {
       ON_Xform::TranslationTransformation(ON_3dVector(10, 0, 0)));
   ASSERT_TRUE(doc_->AddObject(reference));
 
-  difference_.Append(NewSphere(ON_3dPoint(12, 2, 2), 1.0));  // at the moved corner
+  difference_.Append(NewSphere(ON_3dPoint(12, 2, 2), 1.0)); // at the moved corner
   Build(*reference);
   ASSERT_EQ(phantom_.m_caches.Count(), 1);
   EXPECT_EQ(phantom_.m_caches[0].m_object, reference);
@@ -250,7 +254,7 @@ TEST_F(SectionBuilder, ObjectsWithoutFacesGetABuiltEmptyCacheAndBuiltCachesStay)
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
   ON_Mesh points_only;
   points_only.SetVertex(0, ON_3dPoint(0, 0, 0));
-  CRhinoMeshObject empty_object;  // documents refuse such objects
+  CRhinoMeshObject empty_object; // documents refuse such objects
   empty_object.SetMesh(points_only);
   const CRhinoObject* empty = &empty_object;
   Build(*empty);
@@ -264,4 +268,4 @@ TEST_F(SectionBuilder, ObjectsWithoutFacesGetABuiltEmptyCacheAndBuiltCachesStay)
   EXPECT_EQ(phantom_.m_caches.Count(), 0);
 }
 
-}  // namespace
+} // namespace

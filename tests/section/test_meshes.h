@@ -11,11 +11,12 @@ namespace test_meshes {
 inline ON_Mesh Box(const ON_3dPoint& min, const ON_3dPoint& max) {
   ON_Mesh mesh;
   for (int i = 0; i < 8; ++i)
-    mesh.SetVertex(i, ON_3dPoint((i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y,
-                                 (i & 4) ? max.z : min.z));
+    mesh.SetVertex(
+        i, ON_3dPoint((i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z));
   const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
                            {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  for (int f = 0; f < 6; ++f) mesh.SetQuad(f, quads[f][0], quads[f][1], quads[f][2], quads[f][3]);
+  for (int f = 0; f < 6; ++f)
+    mesh.SetQuad(f, quads[f][0], quads[f][1], quads[f][2], quads[f][3]);
   mesh.ComputeFaceNormals();
   return mesh;
 }
@@ -37,17 +38,19 @@ inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int se
   const int north = mesh.VertexCount();
   mesh.SetVertex(north, ON_3dPoint(centre.x, centre.y, centre.z + radius));
   auto ring = [&](int r, int s) { return 1 + (r - 1) * segments + (s % segments); };
-  for (int s = 0; s < segments; ++s) mesh.SetTriangle(mesh.FaceCount(), 0, ring(1, s + 1), ring(1, s));
+  for (int s = 0; s < segments; ++s)
+    mesh.SetTriangle(mesh.FaceCount(), 0, ring(1, s + 1), ring(1, s));
   for (int r = 1; r + 1 < rings; ++r)
     for (int s = 0; s < segments; ++s)
-      mesh.SetQuad(mesh.FaceCount(), ring(r, s), ring(r, s + 1), ring(r + 1, s + 1), ring(r + 1, s));
+      mesh.SetQuad(mesh.FaceCount(), ring(r, s), ring(r, s + 1), ring(r + 1, s + 1),
+                   ring(r + 1, s));
   for (int s = 0; s < segments; ++s)
     mesh.SetTriangle(mesh.FaceCount(), north, ring(rings - 1, s), ring(rings - 1, s + 1));
   mesh.ComputeFaceNormals();
   return mesh;
 }
 
-}  // namespace test_meshes
+} // namespace test_meshes
 
 namespace test_meshes {
 
@@ -89,8 +92,8 @@ inline ON_Mesh Grid(double min, double max, double height, int n) {
   ON_Mesh mesh;
   for (int j = 0; j <= n; ++j)
     for (int i = 0; i <= n; ++i)
-      mesh.SetVertex(mesh.VertexCount(), ON_3dPoint(min + (max - min) * i / n,
-                                                    min + (max - min) * j / n, height));
+      mesh.SetVertex(mesh.VertexCount(),
+                     ON_3dPoint(min + (max - min) * i / n, min + (max - min) * j / n, height));
   for (int j = 0; j < n; ++j)
     for (int i = 0; i < n; ++i) {
       const int a = j * (n + 1) + i;
@@ -100,4 +103,4 @@ inline ON_Mesh Grid(double min, double max, double height, int n) {
   return mesh;
 }
 
-}  // namespace test_meshes
+} // namespace test_meshes

@@ -21,7 +21,9 @@ struct ActiveScene : AppDocument, Scene {
   ActiveScene() : Scene(document) {}
 };
 
-Tarvik::Vantrel::IService& Client() { return Service(); }
+Tarvik::Vantrel::IService& Client() {
+  return Service();
+}
 
 int MarkedWith(CRhinoDoc& doc, int mark) {
   int n = 0;
@@ -32,7 +34,7 @@ int MarkedWith(CRhinoDoc& doc, int mark) {
   return n;
 }
 
-}  // namespace
+} // namespace
 
 TEST(GetObjectMeshes, CuttingObjectsGiveOneEmptyPlaceholder) {
   ActiveScene s;
@@ -51,7 +53,7 @@ TEST(GetObjectMeshes, EntriesInOrderWithRemovedOnesAsPlaceholders) {
   ASSERT_NE(cache, nullptr);
   ON_SimpleArray<const ON_Mesh*> meshes;
   const ON_Mesh sentinel;
-  meshes.Append(&sentinel);  // appended to, never cleared
+  meshes.Append(&sentinel); // appended to, never cleared
   ASSERT_TRUE(Client().GetObjectMeshes(box->RuntimeSerialNumber(), meshes));
   ASSERT_EQ(meshes.Count(), 3);
   EXPECT_EQ(meshes[0], &sentinel);
@@ -84,7 +86,7 @@ TEST(DiscardObjectCache, DropsTheCacheAndTheNextFrameBuildsAFreshOne) {
   ASSERT_NE(CacheOf(box), nullptr);
   Client().DiscardObjectCache(box->RuntimeSerialNumber());
   EXPECT_EQ(CacheOf(box), nullptr);
-  Client().DiscardObjectCache(0xFFFFFFF0u);  // nothing to find: nothing happens
+  Client().DiscardObjectCache(0xFFFFFFF0u); // nothing to find: nothing happens
   ASSERT_TRUE(s.Frame());
   ASSERT_NE(CacheOf(box), nullptr);
   EXPECT_TRUE(CacheOf(box)->m_phantom.m_bBuilt);

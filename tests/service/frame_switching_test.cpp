@@ -24,7 +24,7 @@ public:
   bool section_conduit_on = false;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ConduitSwitching, OnDuringAFrameWithCuttersAndOffAfterIt) {
   Scene s;
@@ -53,24 +53,24 @@ TEST(ConduitSwitching, MirroringAloneSwitchesTheConduitOn) {
   PlaneWatcher watcher;
   ASSERT_TRUE(s.Frame());
   EXPECT_TRUE(watcher.section_conduit_on);
-  EXPECT_EQ(watcher.planes, 0);  // nothing cuts
+  EXPECT_EQ(watcher.planes, 0); // nothing cuts
   Conduit().EnableMirroring(false);
 }
 
 TEST(ConduitSwitching, ClientCuttersAloneNeedTheClippingSwitch) {
   Scene s;
   s.AddBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
-  TestClipper clipper(1, 0);  // cuts, but offers no mesh
+  TestClipper clipper(1, 0); // cuts, but offers no mesh
   s.Register(clipper);
   Service().EnableClipping(false);
   PlaneWatcher watcher;
   ASSERT_TRUE(s.Frame());
-  EXPECT_EQ(clipper.change_level_calls, 1);  // the pending rebuild still ran
+  EXPECT_EQ(clipper.change_level_calls, 1); // the pending rebuild still ran
   EXPECT_FALSE(watcher.section_conduit_on);
   Service().EnableClipping(true);
   ASSERT_TRUE(s.Frame());
   EXPECT_TRUE(watcher.section_conduit_on);
-  EXPECT_EQ(clipper.change_level_calls, 1);  // no event, no update
+  EXPECT_EQ(clipper.change_level_calls, 1); // no event, no update
 }
 
 TEST(ConduitSwitching, CuttingMeshesFromClientsSwitchItOnEvenWithClippingOff) {
@@ -94,7 +94,8 @@ TEST(RebuildRequests, BurstOfEventsCostsOneUpdate) {
   ASSERT_EQ(clipper.change_level_calls, 1);
   ASSERT_FALSE(Service().m_bDocumentChanged);
 
-  for (int i = 0; i < 10; ++i) s.AddBox(ON_3dPoint(i, 0, 0), ON_3dPoint(i + 1, 1, 1));
+  for (int i = 0; i < 10; ++i)
+    s.AddBox(ON_3dPoint(i, 0, 0), ON_3dPoint(i + 1, 1, 1));
   EXPECT_TRUE(Service().m_bDocumentChanged);
   ASSERT_TRUE(s.Frame());
   EXPECT_EQ(clipper.change_level_calls, 2);

@@ -20,7 +20,7 @@ ServiceEntry LoadEntry() {
   return reinterpret_cast<ServiceEntry>(dlsym(library, "TarvikVantrelService"));
 }
 
-}  // namespace
+} // namespace
 
 TEST(ServiceIdentity, ExportFoundByPlainNameReturnsTheServiceEveryTime) {
   ServiceEntry entry = LoadEntry();
@@ -92,13 +92,13 @@ TEST(ClippingSwitch, EnableClippingOnlyStoresTheFlag) {
   Scene s;
   Tarvik::Vantrel::IService& service = Service();
   EXPECT_TRUE(service.IsClippingEnabled());
-  ASSERT_TRUE(s.Frame());  // settle the pending rebuild
+  ASSERT_TRUE(s.Frame()); // settle the pending rebuild
   const unsigned frames = s.view.FrameCount();
   service.EnableClipping(false);
   EXPECT_FALSE(service.IsClippingEnabled());
   EXPECT_FALSE(Conduit().m_bClippingEnabled);
-  EXPECT_FALSE(Service().m_bDocumentChanged);  // no rebuild asked for
-  EXPECT_EQ(s.view.FrameCount(), frames);      // no redraw
+  EXPECT_FALSE(Service().m_bDocumentChanged); // no rebuild asked for
+  EXPECT_EQ(s.view.FrameCount(), frames);     // no redraw
   EXPECT_FALSE(Conduit().IsEnabled());
   service.EnableClipping(true);
   EXPECT_TRUE(service.IsClippingEnabled());

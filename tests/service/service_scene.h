@@ -19,7 +19,8 @@ inline ON_Mesh MeshBox(const ON_3dPoint& a, const ON_3dPoint& b) {
   const double x[2] = {a.x, b.x}, y[2] = {a.y, b.y}, z[2] = {a.z, b.z};
   for (int k = 0; k < 2; ++k)
     for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 2; ++i) m.AppendVertex(ON_3dPoint(x[i], y[j], z[k]));
+      for (int i = 0; i < 2; ++i)
+        m.AppendVertex(ON_3dPoint(x[i], y[j], z[k]));
   m.AppendQuad(0, 2, 3, 1);
   m.AppendQuad(4, 5, 7, 6);
   m.AppendQuad(0, 1, 5, 4);
@@ -61,8 +62,12 @@ public:
   int change_level_calls = 0;
 };
 
-inline CKyrelConduit& Conduit() { return *CKyrelConduit::Instance(); }
-inline CKyrelService& Service() { return *CKyrelService::Instance(); }
+inline CKyrelConduit& Conduit() {
+  return *CKyrelConduit::Instance();
+}
+inline CKyrelService& Service() {
+  return *CKyrelService::Instance();
+}
 
 // Puts the process-wide service and conduit back to their load-time state:
 // no clients, no cutting meshes, nothing counted, a rebuild pending.
@@ -99,7 +104,8 @@ struct Scene {
     Shaded();
   }
   ~Scene() {
-    for (TestClipper* clipper : registered) Service().RemoveClippingObject(clipper);
+    for (TestClipper* clipper : registered)
+      Service().RemoveClippingObject(clipper);
   }
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;
@@ -169,4 +175,4 @@ inline TV_SectionCache* AttachBuiltCache(CRhinoObject& object, std::initializer_
   return cache;
 }
 
-}  // namespace service_test
+} // namespace service_test

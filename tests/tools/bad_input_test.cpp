@@ -18,7 +18,8 @@ constexpr double kTol = 1.490116119385e-07;
 struct OwnedList {
   ON_SimpleArray<ON_Mesh*> meshes;
   ~OwnedList() {
-    for (ON_Mesh* m : meshes) delete m;
+    for (ON_Mesh* m : meshes)
+      delete m;
   }
 };
 
@@ -65,7 +66,8 @@ TEST(BadInput, NonFiniteAndAbsurdCoordinatesAreRefused) {
 TEST(BadInput, EmptyAndDanglingMeshesAreRefused) {
   EXPECT_EQ(RunEverything(ON_Mesh()), 0);
   ON_Mesh points;
-  for (int i = 0; i < 5; ++i) points.AppendVertex(ON_3dPoint(i, 0, 0));
+  for (int i = 0; i < 5; ++i)
+    points.AppendVertex(ON_3dPoint(i, 0, 0));
   EXPECT_EQ(RunEverything(points), 0);
   ON_Mesh dangling = OnBox(0, 0, 0, 1, 1, 1);
   dangling.m_F[2].vi[3] = 1000;
@@ -78,14 +80,16 @@ TEST(BadInput, EmptyAndDanglingMeshesAreRefused) {
 
 TEST(BadInput, DegenerateOnlyMeshesAreRefused) {
   ON_Mesh flat;
-  for (int i = 0; i < 4; ++i) flat.AppendVertex(ON_3dPoint(0.1 * i, 0.2, 0.2));
+  for (int i = 0; i < 4; ++i)
+    flat.AppendVertex(ON_3dPoint(0.1 * i, 0.2, 0.2));
   flat.AppendTriangle(0, 1, 2);
   flat.AppendTriangle(1, 3, 2);
   flat.AppendTriangle(0, 2, 3);
   flat.AppendTriangle(0, 3, 1);
   EXPECT_EQ(RunEverything(flat), 0);
   ON_Mesh collapsed = OnBox(0, 0, 0, 1, 1, 1);
-  for (ON_MeshFace& f : collapsed.m_F) f.vi[1] = f.vi[2] = f.vi[3] = f.vi[0];
+  for (ON_MeshFace& f : collapsed.m_F)
+    f.vi[1] = f.vi[2] = f.vi[3] = f.vi[0];
   collapsed.DestroyRuntimeCache();
   EXPECT_EQ(RunEverything(collapsed), 0);
 }
@@ -101,7 +105,7 @@ TEST(BadInput, NonManifoldSolidsAreRefusedAsSolids) {
   ON_Mesh r;
   EXPECT_FALSE(cut.GetBooleanDifference(r));
   EXPECT_FALSE(cut.GetBooleanIntersection(r));
-  RunEverything(fin);  // whatever the split makes of it, it must not crash
+  RunEverything(fin); // whatever the split makes of it, it must not crash
 }
 
 TEST(BadInput, SelfIntersectingSolidIsRefusedWhereTheCutterCrosses) {
@@ -119,11 +123,14 @@ TEST(BadInput, RandomSoupsNeverBreakTheTools) {
   for (int round = 0; round < 40; ++round) {
     ON_Mesh soup;
     const int nv = 4 + round % 9;
-    for (int i = 0; i < nv; ++i) soup.AppendVertex(ON_3dPoint(coord(rng), coord(rng), coord(rng)));
+    for (int i = 0; i < nv; ++i)
+      soup.AppendVertex(ON_3dPoint(coord(rng), coord(rng), coord(rng)));
     std::uniform_int_distribution<int> pick(0, nv - 1);
     for (int f = 0; f < 6 + round % 11; ++f) {
-      if (f % 3 == 0) soup.AppendQuad(pick(rng), pick(rng), pick(rng), pick(rng));
-      else soup.AppendTriangle(pick(rng), pick(rng), pick(rng));
+      if (f % 3 == 0)
+        soup.AppendQuad(pick(rng), pick(rng), pick(rng), pick(rng));
+      else
+        soup.AppendTriangle(pick(rng), pick(rng), pick(rng));
     }
     const ON_Mesh box = OnBox(-0.5, -0.5, -0.5, 0.75, 0.75, 0.75);
     ON_Mesh r;
@@ -141,4 +148,4 @@ TEST(BadInput, RandomSoupsNeverBreakTheTools) {
   }
 }
 
-}  // namespace
+} // namespace

@@ -80,7 +80,8 @@ TEST(SolidBooleans, SurfacesThatDoNotCrossAreNotCut) {
   EXPECT_EQ(Subtract(MakeBox(1, 1, 1, 2, 2, 2), a, r), Outcome::kNotCut);   // A inside B
   EXPECT_EQ(Subtract(a, MakeBox(10, 0, 0, 11, 1, 1), r), Outcome::kNotCut); // far apart
   // Boxes overlap but the solids do not.
-  EXPECT_EQ(Intersect(MakeSphere(0, 0, 0, 1, 8, 16), MakeBox(0.9, 0.9, 0.9, 2, 2, 2), r), Outcome::kNotCut);
+  EXPECT_EQ(Intersect(MakeSphere(0, 0, 0, 1, 8, 16), MakeBox(0.9, 0.9, 0.9, 2, 2, 2), r),
+            Outcome::kNotCut);
   EXPECT_TRUE(r.Empty());
 }
 
@@ -88,9 +89,10 @@ TEST(SolidBooleans, ChainedDifferencesStayValid) {
   TriMesh w = MakeSphere(0, 0, 0, 1, 16, 32);
   TriMesh r;
   // Drill along three axes, then take a slice off: each result feeds the next.
-  const TriMesh cutters[] = {MakeBox(-0.2, -0.2, -2, 0.2, 0.2, 2), MakeBox(-2, -0.2, -0.2, 2, 0.2, 0.2),
-                             MakeBox(-0.2, -2, -0.2, 0.2, 2, 0.2), MakeSphere(0.9, 0, 0.3, 0.35, 12, 24),
-                             MakeBox(0.1, -2, -2, 2, 2, 2)};
+  const TriMesh cutters[] = {MakeBox(-0.2, -0.2, -2, 0.2, 0.2, 2),
+                             MakeBox(-2, -0.2, -0.2, 2, 0.2, 0.2),
+                             MakeBox(-0.2, -2, -0.2, 0.2, 2, 0.2),
+                             MakeSphere(0.9, 0, 0.3, 0.35, 12, 24), MakeBox(0.1, -2, -2, 2, 2, 2)};
   double last = SignedVolume(w);
   for (const TriMesh& c : cutters) {
     ASSERT_EQ(Subtract(w, c, r), Outcome::kDone);
@@ -137,8 +139,10 @@ TEST(SolidBooleans, UnfitInputIsRefused) {
   // Two boxes sharing one corner vertex: the surface is pinched there.
   TriMesh pinched = MakeBox(0, 0, 0, 1, 1, 1);
   TriMesh corner = MakeBox(1, 1, 1, 2, 2, 2);
-  for (int& c : corner.tri) c = c == 0 ? -7 : c + 8;  // its corner 0 is A's corner 7
-  for (int& c : corner.tri) c = c == -7 ? 7 : c;
+  for (int& c : corner.tri)
+    c = c == 0 ? -7 : c + 8; // its corner 0 is A's corner 7
+  for (int& c : corner.tri)
+    c = c == -7 ? 7 : c;
   pinched.xyz.insert(pinched.xyz.end(), corner.xyz.begin(), corner.xyz.end());
   pinched.tri.insert(pinched.tri.end(), corner.tri.begin(), corner.tri.end());
   EXPECT_EQ(Intersect(pinched, cutter, r), Outcome::kRejected);
@@ -151,7 +155,8 @@ TEST(SolidBooleans, UnfitInputIsRefused) {
 
   // All corners on one line: nothing left after degenerate faces go.
   TriMesh flat;
-  for (int i = 0; i < 4; ++i) flat.AddVertex(i, 1, 1);
+  for (int i = 0; i < 4; ++i)
+    flat.AddVertex(i, 1, 1);
   flat.AddTriangle(0, 1, 2);
   flat.AddTriangle(1, 2, 3);
   flat.AddTriangle(0, 2, 3);
@@ -161,7 +166,8 @@ TEST(SolidBooleans, UnfitInputIsRefused) {
 
 TEST(SolidBooleans, LargeOffsetsKeepTheirShape) {
   const double o = 1e5;
-  const TriMesh a = MakeBox(o, o, o, o + 2, o + 2, o + 2), b = MakeBox(o + 1, o + 1, o + 1, o + 3, o + 3, o + 3);
+  const TriMesh a = MakeBox(o, o, o, o + 2, o + 2, o + 2),
+                b = MakeBox(o + 1, o + 1, o + 1, o + 3, o + 3, o + 3);
   TriMesh r;
   ASSERT_EQ(Subtract(a, b, r), Outcome::kDone);
   Translate(r, -o, -o, -o);
@@ -183,7 +189,8 @@ TEST(SurfaceSplit, SheetWithAHoleKeepsBothRims) {
   // Drop the cell [0,1]x[0,1]: a second rim inside the box's footprint.
   grid.tri.erase(grid.tri.begin() + 6 * 10, grid.tri.begin() + 6 * 11);
   TriMesh outside, inside;
-  ASSERT_EQ(SplitSurface(grid, MakeBox(-1.5, -1.5, 0, 1.5, 1.5, 1), kTol, kTol, outside, inside), Outcome::kDone);
+  ASSERT_EQ(SplitSurface(grid, MakeBox(-1.5, -1.5, 0, 1.5, 1.5, 1), kTol, kTol, outside, inside),
+            Outcome::kDone);
   EXPECT_NEAR(Area(inside), 9 - 1, kFloat);
   EXPECT_NEAR(Area(outside), 16 - 9, kFloat);
 }
@@ -218,13 +225,16 @@ TEST(SurfaceSplit, LargeSheetBySmallCutterComesBackInOnePiece) {
 TEST(SurfaceSplit, NotCutWhenSurfaceMissesOrLiesInside) {
   TriMesh outside, inside;
   const TriMesh box = MakeBox(-1, -1, -1, 1, 1, 1);
-  EXPECT_EQ(SplitSurface(MakeGrid(-0.5, -0.5, 0.5, 0.5, 0, 2), box, kTol, kTol, outside, inside), Outcome::kNotCut);
-  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 5, 2), box, kTol, kTol, outside, inside), Outcome::kNotCut);
+  EXPECT_EQ(SplitSurface(MakeGrid(-0.5, -0.5, 0.5, 0.5, 0, 2), box, kTol, kTol, outside, inside),
+            Outcome::kNotCut);
+  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 5, 2), box, kTol, kTol, outside, inside),
+            Outcome::kNotCut);
   // An open cutter cannot split.
   TriMesh open = box;
   open.tri.resize(30);
-  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 0, 2), open, kTol, kTol, outside, inside), Outcome::kRejected);
+  EXPECT_EQ(SplitSurface(MakeGrid(-3, -3, 3, 3, 0, 2), open, kTol, kTol, outside, inside),
+            Outcome::kRejected);
 }
 
-}  // namespace
-}  // namespace meshtools
+} // namespace
+} // namespace meshtools

@@ -66,7 +66,7 @@ TEST(MeshCleanup, WeldJoinsNearbyPointsAcrossCellBordersButNotFartherOnes) {
   m.AddVertex(-1e-7, 0, 0);
   m.AddVertex(1e-7, 0, 0);
   m.AddVertex(5, 5, 5);
-  m.AddVertex(5, 5, 5.01);  // beyond the distance: stays
+  m.AddVertex(5, 5, 5.01); // beyond the distance: stays
   m.AddTriangle(0, 2, 3);
   m.AddTriangle(1, 3, 2);
   EXPECT_EQ(WeldVertices(m, 1e-6), 1);
@@ -78,7 +78,7 @@ TEST(MeshCleanup, WeldDropsTrianglesItCollapses) {
   TriMesh m;
   m.AddVertex(0, 0, 0);
   m.AddVertex(1, 0, 0);
-  m.AddVertex(1, 1e-9, 0);  // a sliver: its short edge collapses
+  m.AddVertex(1, 1e-9, 0); // a sliver: its short edge collapses
   m.AddVertex(0, 1, 0);
   m.AddTriangle(0, 1, 2);
   m.AddTriangle(0, 2, 3);
@@ -107,17 +107,17 @@ TEST(MeshCleanup, BoundaryWeldLeavesTheInteriorAlone) {
   const int before = m.VertexCount();
   EXPECT_EQ(WeldBoundaryVertices(m, 0.01), 1);
   EXPECT_EQ(m.VertexCount(), before - 1);
-  EXPECT_EQ(m.TriangleCount(), 6);  // the interior pair 0-1 was not welded
+  EXPECT_EQ(m.TriangleCount(), 6); // the interior pair 0-1 was not welded
 }
 
 TEST(MeshCleanup, CompactionKeepsGeometryAndOrder) {
   TriMesh m;
-  m.AddVertex(9, 9, 9);  // unused
+  m.AddVertex(9, 9, 9); // unused
   m.AddVertex(0, 0, 0);
   m.AddVertex(1, 0, 0);
   m.AddVertex(0, 1, 0);
   m.AddTriangle(1, 2, 3);
-  m.AddTriangle(1, 1, 2);  // collapsed
+  m.AddTriangle(1, 1, 2); // collapsed
   EXPECT_EQ(DropCollapsedTriangles(m), 1);
   RemoveUnusedVertices(m);
   ASSERT_EQ(m.VertexCount(), 3);
@@ -125,5 +125,5 @@ TEST(MeshCleanup, CompactionKeepsGeometryAndOrder) {
   EXPECT_EQ(m.xyz[3], 1.0);
 }
 
-}  // namespace
-}  // namespace meshtools
+} // namespace
+} // namespace meshtools

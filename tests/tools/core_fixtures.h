@@ -29,4 +29,4 @@ bool IsClosedAndOriented(const TriMesh& m);
 // smaller than the true sphere's).
 double UvSphereVolume(double r, int rings, int segments);
 
-}  // namespace meshtools::test
+} // namespace meshtools::test

@@ -14,12 +14,14 @@ constexpr double kTol = 1.490116119385e-07;
 
 double TotalVolume(const std::vector<TriMesh>& v) {
   double s = 0;
-  for (const TriMesh& m : v) s += SignedVolume(m);
+  for (const TriMesh& m : v)
+    s += SignedVolume(m);
   return s;
 }
 
 TEST(SolidUnion, ThreeOverlappingBoxesBecomeOneSolid) {
-  const TriMesh a = MakeBox(0, 0, 0, 2, 2, 2), b = MakeBox(1, 1, 1, 3, 3, 3), c = MakeBox(1.5, -1, 0.5, 2.5, 4, 1.5);
+  const TriMesh a = MakeBox(0, 0, 0, 2, 2, 2), b = MakeBox(1, 1, 1, 3, 3, 3),
+                c = MakeBox(1.5, -1, 0.5, 2.5, 4, 1.5);
   std::vector<TriMesh> out;
   ASSERT_TRUE(UniteSolids({&a, &b, &c}, kTol, out));
   ASSERT_EQ(out.size(), 1u);
@@ -33,15 +35,17 @@ TEST(SolidUnion, ThreeOverlappingBoxesBecomeOneSolid) {
 
 TEST(SolidUnion, DisjointAndTouchingSolidsKeepTheirVolumes) {
   const TriMesh a = MakeBox(0, 0, 0, 1, 1, 1), far = MakeBox(5, 5, 5, 6, 6, 6);
-  const TriMesh face = MakeBox(1, 0, 0, 2, 1, 1);  // shares A's side x = 1
-  const TriMesh edge = MakeBox(-1, -1, 0, 0, 0, 1);  // shares A's edge x = y = 0
+  const TriMesh face = MakeBox(1, 0, 0, 2, 1, 1);   // shares A's side x = 1
+  const TriMesh edge = MakeBox(-1, -1, 0, 0, 0, 1); // shares A's edge x = y = 0
   std::vector<TriMesh> out;
   ASSERT_TRUE(UniteSolids({&a, &far, &face, &edge}, kTol, out));
   // A and its face neighbour merge; the far box and the edge neighbour stay apart.
   EXPECT_EQ(out.size(), 3u);
   EXPECT_NEAR(TotalVolume(out), 4.0, 1e-9);
-  for (const TriMesh& m : out) EXPECT_TRUE(IsClosedAndOriented(m));
-  EXPECT_TRUE(std::any_of(out.begin(), out.end(), [](const TriMesh& m) { return std::abs(SignedVolume(m) - 2) < 1e-9; }));
+  for (const TriMesh& m : out)
+    EXPECT_TRUE(IsClosedAndOriented(m));
+  EXPECT_TRUE(std::any_of(out.begin(), out.end(),
+                          [](const TriMesh& m) { return std::abs(SignedVolume(m) - 2) < 1e-9; }));
 }
 
 TEST(SolidUnion, HollowShellStaysOneVolumeAndBadSourcesAreSkipped) {
@@ -53,7 +57,7 @@ TEST(SolidUnion, HollowShellStaysOneVolumeAndBadSourcesAreSkipped) {
   open.tri.resize(30);
   const TriMesh plug = MakeBox(3.5, 3.5, 3.5, 5, 5, 5);
   std::vector<TriMesh> out;
-  EXPECT_FALSE(UniteSolids({&hollow, &open, &plug}, kTol, out));  // the open one cannot take part
+  EXPECT_FALSE(UniteSolids({&hollow, &open, &plug}, kTol, out)); // the open one cannot take part
   ASSERT_EQ(out.size(), 1u);
   EXPECT_NEAR(SignedVolume(out[0]), 64 - 8 + 1.5 * 1.5 * 1.5 - 0.125, 1e-9);
 }
@@ -68,7 +72,7 @@ TEST(SolidUnion, NothingUsableGivesNothing) {
 
 TEST(Heal, FillsAMissingSide) {
   TriMesh open = MakeBox(0, 0, 0, 1, 2, 3);
-  open.tri.erase(open.tri.begin() + 6, open.tri.begin() + 12);  // the top
+  open.tri.erase(open.tri.begin() + 6, open.tri.begin() + 12); // the top
   TriMesh solid;
   ASSERT_TRUE(HealToSolid(open, kTol, 0.001, true, true, solid));
   EXPECT_TRUE(IsClosedAndOriented(solid));
@@ -79,7 +83,8 @@ TEST(Heal, FillsAMissingSide) {
 TEST(Heal, StitchesSeamsWithinToleranceOnly) {
   TriMesh box = MakeUnweldedBox(0, 0, 0, 1, 1, 1);
   // Open a seam gap of 0.0004 by moving one side's corners outward.
-  for (int v = 4; v < 8; ++v) box.xyz[3 * v + 2] += 0.0004;
+  for (int v = 4; v < 8; ++v)
+    box.xyz[3 * v + 2] += 0.0004;
   TriMesh solid;
   ASSERT_TRUE(HealToSolid(box, kTol, 0.001, true, false, solid));
   EXPECT_TRUE(IsClosedAndOriented(solid));
@@ -101,12 +106,13 @@ TEST(Heal, HopelessInputFails) {
   TriMesh solid;
   EXPECT_FALSE(HealToSolid(TriMesh{}, kTol, 0.001, true, true, solid));
   TriMesh line;
-  for (int i = 0; i < 3; ++i) line.AddVertex(i, 0, 0);
+  for (int i = 0; i < 3; ++i)
+    line.AddVertex(i, 0, 0);
   line.AddTriangle(0, 1, 2);
   EXPECT_FALSE(HealToSolid(line, kTol, 0.001, true, true, solid));
-  TriMesh big_hole = MakeGrid(0, 0, 1, 1, 0, 150);  // a flat sheet whose rim has 600 edges
+  TriMesh big_hole = MakeGrid(0, 0, 1, 1, 0, 150); // a flat sheet whose rim has 600 edges
   EXPECT_FALSE(HealToSolid(big_hole, kTol, 0.001, true, true, solid));
 }
 
-}  // namespace
-}  // namespace meshtools
+} // namespace
+} // namespace meshtools

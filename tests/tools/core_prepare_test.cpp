@@ -29,7 +29,8 @@ TriMesh Unweld(const TriMesh& m) {
 
 int Flagged(const std::vector<char>& flip) {
   int n = 0;
-  for (char f : flip) n += f != 0;
+  for (char f : flip)
+    n += f != 0;
   return n;
 }
 
@@ -58,7 +59,8 @@ TEST(Orientation, ShellsAreJudgedOneByOneAndCavitiesKept) {
   Append(hollow, inverted);
   ASSERT_TRUE(FindInvertedShells(hollow, flip));
   EXPECT_EQ(Flagged(flip), 12);
-  for (int t = 24; t < 36; ++t) EXPECT_TRUE(flip[t]) << t;
+  for (int t = 24; t < 36; ++t)
+    EXPECT_TRUE(flip[t]) << t;
 }
 
 TEST(Orientation, InsideOutInputsComeOutRight) {
@@ -66,7 +68,8 @@ TEST(Orientation, InsideOutInputsComeOutRight) {
   // Welded and inside out: built directly, then turned.
   TriMesh inverted = MakeSphere(0, 0, 0, 1, 12, 24);
   FlipAll(inverted);
-  ASSERT_EQ(CombineSolids(inverted, MakeBox(0, -2, -2, 2, 2, 2), SolidOperation::kDifference, kTol, kTol, r),
+  ASSERT_EQ(CombineSolids(inverted, MakeBox(0, -2, -2, 2, 2, 2), SolidOperation::kDifference, kTol,
+                          kTol, r),
             Outcome::kDone);
   EXPECT_TRUE(IsClosedAndOriented(r));
   EXPECT_NEAR(SignedVolume(r), UvSphereVolume(1, 12, 24) / 2, 1e-5);
@@ -76,7 +79,8 @@ TEST(Orientation, InsideOutInputsComeOutRight) {
   // be turned.
   TriMesh unwelded = Unweld(MakeBox(0, 0, 0, 2, 2, 2));
   FlipAll(unwelded);
-  ASSERT_EQ(CombineSolids(unwelded, MakeBox(1, 1, 1, 3, 3, 3), SolidOperation::kDifference, kTol, kTol, r),
+  ASSERT_EQ(CombineSolids(unwelded, MakeBox(1, 1, 1, 3, 3, 3), SolidOperation::kDifference, kTol,
+                          kTol, r),
             Outcome::kDone);
   EXPECT_TRUE(IsClosedAndOriented(r));
   EXPECT_NEAR(SignedVolume(r), 7.0, 1e-9);
@@ -84,7 +88,8 @@ TEST(Orientation, InsideOutInputsComeOutRight) {
   // Unwelded, the cutter too, and the cutter inside out.
   TriMesh cutter = Unweld(MakeSphere(1, 0, 0, 0.5, 8, 16));
   FlipAll(cutter);
-  ASSERT_EQ(CombineSolids(Unweld(MakeBox(-1, -1, -1, 1, 1, 1)), cutter, SolidOperation::kIntersection, kTol, kTol, r),
+  ASSERT_EQ(CombineSolids(Unweld(MakeBox(-1, -1, -1, 1, 1, 1)), cutter,
+                          SolidOperation::kIntersection, kTol, kTol, r),
             Outcome::kDone);
   EXPECT_TRUE(IsClosedAndOriented(r));
   EXPECT_NEAR(SignedVolume(r), UvSphereVolume(0.5, 8, 16) / 2, 1e-5);
@@ -98,12 +103,13 @@ TEST(SurfacePreparation, SurfacePinchedAtOneVertexStillSplits) {
   // through it, where two corners are at one point, would be the surface
   // touching itself.
   TriMesh sheet = MakeGrid(0, 0, 1, 1, 0, 4);
-  const int corner = sheet.VertexCount() - 1;  // (1, 1)
+  const int corner = sheet.VertexCount() - 1; // (1, 1)
   Append(sheet, MakeGrid(1, 1, 2, 2, 0, 4));
   for (int& v : sheet.tri)
-    if (v == corner + 1) v = corner;  // the second sheet's (1, 1)
+    if (v == corner + 1) v = corner; // the second sheet's (1, 1)
   TriMesh outside, inside;
-  ASSERT_EQ(SplitSurface(sheet, MakeBox(0.3, 0.3, -1, 1.6, 1.6, 1), kTol, kTol, outside, inside), Outcome::kDone);
+  ASSERT_EQ(SplitSurface(sheet, MakeBox(0.3, 0.3, -1, 1.6, 1.6, 1), kTol, kTol, outside, inside),
+            Outcome::kDone);
   EXPECT_NEAR(Area(inside), 0.7 * 0.7 + 0.6 * 0.6, 1e-6);
   EXPECT_NEAR(Area(outside), 2 - 0.7 * 0.7 - 0.6 * 0.6, 1e-6);
 }
@@ -114,17 +120,19 @@ TEST(SelfIntersection, RefusedWhereTheCutRunsThroughIt) {
   TriMesh cutter = MakeBox(0, 0, 0, 2, 2, 2);
   Append(cutter, MakeBox(1, 1, 1, 3, 3, 3));
   TriMesh outside, inside;
-  EXPECT_EQ(SplitSurface(MakeGrid(-1.25, -1.25, 4.25, 4.25, 1.5, 5), cutter, kTol, kTol, outside, inside),
-            Outcome::kRejected);
+  EXPECT_EQ(
+      SplitSurface(MakeGrid(-1.25, -1.25, 4.25, 4.25, 1.5, 5), cutter, kTol, kTol, outside, inside),
+      Outcome::kRejected);
   // A sheet crossing itself along x = 0.25, where the cutter's sides
   // y = ±0.7 cut it.
   TriMesh folded = MakeGrid(-2, -2, 2, 2, 0, 4);
   TriMesh tilted = MakeGrid(-2, -2, 2, 2, 0, 4);
-  for (std::size_t v = 0; v + 2 < tilted.xyz.size(); v += 3) tilted.xyz[v + 2] = 0.3 * (tilted.xyz[v] - 0.25);
+  for (std::size_t v = 0; v + 2 < tilted.xyz.size(); v += 3)
+    tilted.xyz[v + 2] = 0.3 * (tilted.xyz[v] - 0.25);
   Append(folded, tilted);
   EXPECT_EQ(SplitSurface(folded, MakeBox(-0.7, -0.7, -1, 0.7, 0.7, 1), kTol, kTol, outside, inside),
             Outcome::kRejected);
 }
 
-}  // namespace
-}  // namespace meshtools
+} // namespace
+} // namespace meshtools

@@ -16,11 +16,11 @@ ON_Mesh OnSphere(double cx, double cy, double cz, double r, int rings, int segme
 // Open quad grid in the plane z = `z`.
 ON_Mesh OnGrid(double x0, double y0, double x1, double y1, double z, int n);
 
-double Volume(const ON_Mesh& m);  // quads split along 0-2
+double Volume(const ON_Mesh& m); // quads split along 0-2
 double Area(const ON_Mesh& m);
 // Every undirected edge used exactly twice, once each way, by index.
 bool ClosedAndOriented(const ON_Mesh& m);
 // Face normals present, one per face, of unit length for non-degenerate faces.
 bool HasUnitFaceNormals(const ON_Mesh& m);
 
-}  // namespace meshtools::test
+} // namespace meshtools::test

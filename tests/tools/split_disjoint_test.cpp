@@ -11,7 +11,8 @@ using namespace meshtools::test;
 struct OwnedList {
   ON_SimpleArray<ON_Mesh*> meshes;
   ~OwnedList() {
-    for (ON_Mesh* m : meshes) delete m;
+    for (ON_Mesh* m : meshes)
+      delete m;
   }
 };
 
@@ -54,7 +55,7 @@ TEST(SplitDisjoint, SidesMeshedApartStayOnePieceWithTheirNormals) {
 
 TEST(SplitDisjoint, PiecesTouchingAtOnePointAreOne) {
   ON_Mesh m = OnBox(0, 0, 0, 1, 1, 1);
-  m.Append(OnBox(1, 1, 1, 2, 2, 2));  // corner to corner, separate vertices
+  m.Append(OnBox(1, 1, 1, 2, 2, 2)); // corner to corner, separate vertices
   OwnedList out;
   EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, true), 1);
   EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, false), 1);
@@ -77,4 +78,4 @@ TEST(SplitDisjoint, ZeroForMeshesWithoutFacesOrWithBadIndices) {
   EXPECT_EQ(out.meshes.Count(), 0);
 }
 
-}  // namespace
+} // namespace

@@ -65,11 +65,11 @@ TEST(MeshBoolean, CuttersFlushWithFacesOrSharingEdgesAndCorners) {
     ON_Mesh cutter;
     double difference;
   } cases[] = {
-      {OnBox(0.5, 0, 0, 1.5, 1, 1), 0.5},          // four faces flush
-      {OnBox(0, 0, 0, 1, 1, 0.25), 0.75},          // five faces flush, same corners
-      {OnBox(0.5, 0.5, -1, 1, 1, 2), 0.75},        // shares an edge
-      {OnBox(0.5, 0.5, 0.5, 1, 1, 1), 0.875},      // shares a corner, inside
-      {OnBox(0.75, 0.75, 0.75, 2, 2, 2), 1 - 0.25 * 0.25 * 0.25},  // cuts a corner off
+      {OnBox(0.5, 0, 0, 1.5, 1, 1), 0.5},                         // four faces flush
+      {OnBox(0, 0, 0, 1, 1, 0.25), 0.75},                         // five faces flush, same corners
+      {OnBox(0.5, 0.5, -1, 1, 1, 2), 0.75},                       // shares an edge
+      {OnBox(0.5, 0.5, 0.5, 1, 1, 1), 0.875},                     // shares a corner, inside
+      {OnBox(0.75, 0.75, 0.75, 2, 2, 2), 1 - 0.25 * 0.25 * 0.25}, // cuts a corner off
   };
   for (const Case& c : cases) {
     ON_Mesh d, i;
@@ -83,8 +83,9 @@ TEST(MeshBoolean, CuttersFlushWithFacesOrSharingEdgesAndCorners) {
 }
 
 TEST(MeshBoolean, FalseWhenTheSurfacesDoNotCross) {
-  const ON_Mesh big = OnBox(0, 0, 0, 4, 4, 4), small = OnBox(1, 1, 1, 2, 2, 2), far = OnBox(9, 9, 9, 10, 10, 10);
-  ON_Mesh r = OnBox(0, 0, 0, 1, 1, 1);  // a failed call leaves it as it was
+  const ON_Mesh big = OnBox(0, 0, 0, 4, 4, 4), small = OnBox(1, 1, 1, 2, 2, 2),
+                far = OnBox(9, 9, 9, 10, 10, 10);
+  ON_Mesh r = OnBox(0, 0, 0, 1, 1, 1); // a failed call leaves it as it was
   EXPECT_FALSE(Boolean(big, small).op.GetBooleanIntersection(r));
   EXPECT_FALSE(Boolean(small, big).op.GetBooleanIntersection(r));
   EXPECT_FALSE(Boolean(big, small).op.GetBooleanDifference(r));
@@ -116,9 +117,10 @@ TEST(MeshBoolean, SurfacesTouchingAlongAFaceOrEdgeGiveTheExactResult) {
 TEST(MeshBoolean, ChainedDifferencesOfFloatResultsStayValid) {
   // Each difference is fed back as A, after the round trip through floats.
   ON_Mesh w = OnSphere(0, 0, 0, 1, 16, 32);
-  const ON_Mesh cutters[] = {OnBox(-0.3, -0.3, -2, 0.3, 0.3, 2), OnSphere(0.8, 0.2, 0.1, 0.4, 12, 24),
-                             OnBox(-2, -0.1, -0.1, 2, 0.1, 0.1), OnSphere(-0.7, -0.4, 0.3, 0.45, 10, 20),
-                             OnBox(-2, -2, 0.6, 2, 2, 2), OnBox(-2, -2, -0.6, 2, 2, -0.55)};
+  const ON_Mesh cutters[] = {
+      OnBox(-0.3, -0.3, -2, 0.3, 0.3, 2), OnSphere(0.8, 0.2, 0.1, 0.4, 12, 24),
+      OnBox(-2, -0.1, -0.1, 2, 0.1, 0.1), OnSphere(-0.7, -0.4, 0.3, 0.45, 10, 20),
+      OnBox(-2, -2, 0.6, 2, 2, 2),        OnBox(-2, -2, -0.6, 2, 2, -0.55)};
   double last = Volume(w);
   for (const ON_Mesh& c : cutters) {
     ON_Mesh next;
@@ -201,4 +203,4 @@ TEST(MeshBoolean, RunsOnTwoThreadsAtOnce) {
   EXPECT_DOUBLE_EQ(v[0], v[1]);
 }
 
-}  // namespace
+} // namespace

@@ -16,17 +16,20 @@ constexpr double kTol = 1.490116119385e-07;
 struct OwnedList {
   ON_SimpleArray<ON_Mesh*> meshes;
   ~OwnedList() {
-    for (ON_Mesh* m : meshes) delete m;
+    for (ON_Mesh* m : meshes)
+      delete m;
   }
   double TotalVolume() const {
     double v = 0;
-    for (const ON_Mesh* m : meshes) v += Volume(*m);
+    for (const ON_Mesh* m : meshes)
+      v += Volume(*m);
     return v;
   }
 };
 
 TEST(MeshUnion, ThreeOverlappingBoxesAppendOneClosedMesh) {
-  const ON_Mesh a = OnBox(0, 0, 0, 2, 2, 2), b = OnBox(1, 1, 1, 3, 3, 3), c = OnBox(1.5, -1, 0.5, 2.5, 4, 1.5);
+  const ON_Mesh a = OnBox(0, 0, 0, 2, 2, 2), b = OnBox(1, 1, 1, 3, 3, 3),
+                c = OnBox(1.5, -1, 0.5, 2.5, 4, 1.5);
   ON_SimpleArray<const ON_Mesh*> sources;
   sources.Append(&a);
   sources.Append(&b);
@@ -48,11 +51,13 @@ TEST(MeshUnion, TouchingAndDisjointSpheresAndBoxes) {
   const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1), face = OnUnweldedBox(1, 0, 0, 2, 1, 1);
   const ON_Mesh s = OnSphere(5, 0, 0, 1, 8, 16), t = OnSphere(5.5, 0, 0, 1, 8, 16);
   ON_SimpleArray<const ON_Mesh*> sources;
-  for (const ON_Mesh* m : {&a, &face, &s, &t}) sources.Append(m);
+  for (const ON_Mesh* m : {&a, &face, &s, &t})
+    sources.Append(m);
   OwnedList out;
   EXPECT_TRUE(TL_MeshBooleanUnion(sources, kTol, kTol, nullptr, out.meshes));
   ASSERT_EQ(out.meshes.Count(), 2);
-  for (const ON_Mesh* m : out.meshes) EXPECT_TRUE(ClosedAndOriented(*m));
+  for (const ON_Mesh* m : out.meshes)
+    EXPECT_TRUE(ClosedAndOriented(*m));
   const double spheres = out.TotalVolume() - 2.0;
   EXPECT_GT(spheres, Volume(s));
   EXPECT_LT(spheres, 2 * Volume(s));
@@ -94,25 +99,27 @@ TEST(MeshUnion, AttributeListsGetOneCopyPerMesh) {
   EXPECT_EQ(out.meshes.Count(), 2);
   ASSERT_EQ(out_attr.Count(), 2);
   EXPECT_NE(out_attr[0], out_attr[1]);
-  for (ON_3dmObjectAttributes* p : out_attr) delete p;
+  for (ON_3dmObjectAttributes* p : out_attr)
+    delete p;
 }
 
 TEST(MeshHeal, FillsAHoleIntoANewTarget) {
   ON_Mesh open = OnBox(0, 0, 0, 1, 2, 3);
-  open.m_F.Remove(1);  // the top
+  open.m_F.Remove(1); // the top
   open.DestroyRuntimeCache();
   ON_Mesh target;
   ASSERT_TRUE(TL_HealMesh(open, target, 0.001, true, true));
   EXPECT_TRUE(ClosedAndOriented(target));
   EXPECT_TRUE(HasUnitFaceNormals(target));
   EXPECT_NEAR(Volume(target), 6.0, 1e-6);
-  EXPECT_EQ(open.FaceCount(), 5);  // the source is untouched
+  EXPECT_EQ(open.FaceCount(), 5); // the source is untouched
 }
 
 TEST(MeshHeal, StitchesABrepMeshInPlace) {
   // Sides meshed apart, one side drawn 0.0005 away: a seam within tolerance.
   ON_Mesh m = OnUnweldedBox(0, 0, 0, 1, 1, 1);
-  for (int v = 4; v < 8; ++v) m.m_V[v].z += 0.0005f;
+  for (int v = 4; v < 8; ++v)
+    m.m_V[v].z += 0.0005f;
   m.DestroyRuntimeCache();
   ASSERT_TRUE(TL_HealMesh(m, m, 0.001, true, false));
   EXPECT_TRUE(ClosedAndOriented(m));
@@ -120,7 +127,7 @@ TEST(MeshHeal, StitchesABrepMeshInPlace) {
 }
 
 TEST(MeshHeal, FailureLeavesTheTargetAlone) {
-  ON_Mesh sheet = OnGrid(0, 0, 1, 1, 0, 120);  // rim of 480 edges: too big a hole
+  ON_Mesh sheet = OnGrid(0, 0, 1, 1, 0, 120); // rim of 480 edges: too big a hole
   ON_Mesh target = OnBox(0, 0, 0, 1, 1, 1);
   EXPECT_FALSE(TL_HealMesh(sheet, target, 0.001, true, true));
   EXPECT_EQ(target.FaceCount(), 6);
@@ -130,4 +137,4 @@ TEST(MeshHeal, FailureLeavesTheTargetAlone) {
   EXPECT_EQ(target.FaceCount(), 6);
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,8 @@ ON_Mesh* NewTriangle() {
 
 ON_Polyline* NewPolyline(int points) {
   auto* polyline = new ON_Polyline();
-  for (int i = 0; i < points; ++i) polyline->Append(ON_3dPoint(i, 0, 0));
+  for (int i = 0; i < points; ++i)
+    polyline->Append(ON_3dPoint(i, 0, 0));
   return polyline;
 }
 
@@ -41,7 +42,7 @@ TEST(MeshCacheEntry, DestroyWithoutDeletingLetsGoOfMeshesButNotPolylines) {
   entry.m_clip_state = -1;
   entry.m_bComputed = true;
   entry.m_mesh_index = 4;
-  entry.m_object = reinterpret_cast<const CRhinoObject*>(&entry);  // any address
+  entry.m_object = reinterpret_cast<const CRhinoObject*>(&entry); // any address
   ON_Mesh* kept = NewTriangle();
   entry.m_meshes.Append(kept);
   entry.m_polylines.Append(NewPolyline(2));
@@ -79,7 +80,7 @@ TEST(MeshCacheEntry, CopiesCarryTheStateButNeverTheMeshes) {
   assigned = source;
   EXPECT_EQ(assigned.m_clip_state, 1);
   ASSERT_EQ(assigned.m_meshes.Count(), 1);
-  EXPECT_EQ(assigned.m_meshes[0], own);  // its own mesh, not the source's
+  EXPECT_EQ(assigned.m_meshes[0], own); // its own mesh, not the source's
 }
 
 TEST(MeshCacheEntry, EntriesInAClassArrayKeepTheirMeshesWhenTheArrayGrows) {
@@ -87,11 +88,12 @@ TEST(MeshCacheEntry, EntriesInAClassArrayKeepTheirMeshesWhenTheArrayGrows) {
   DS_MeshCache& first = entries.AppendNew();
   ON_Mesh* mesh = NewTriangle();
   first.m_meshes.Append(mesh);
-  for (int i = 0; i < 100; ++i) entries.AppendNew();
+  for (int i = 0; i < 100; ++i)
+    entries.AppendNew();
   ASSERT_EQ(entries[0].m_meshes.Count(), 1);
   EXPECT_EQ(entries[0].m_meshes[0], mesh);
-  entries.Empty();  // deletes the mesh once (ASan checks)
+  entries.Empty(); // deletes the mesh once (ASan checks)
   EXPECT_EQ(entries.Count(), 0);
 }
 
-}  // namespace
+} // namespace

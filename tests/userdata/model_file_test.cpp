@@ -39,7 +39,7 @@ public:
 
 ON_OBJECT_IMPLEMENT(TravellingRecord, ON_UserData, "0D5A7C1E-3B2F-4E6A-9C8D-7F1E2D3C4B5A");
 
-}  // namespace model_file_test
+} // namespace model_file_test
 
 using model_file_test::TravellingRecord;
 
@@ -66,11 +66,12 @@ std::string TempPath(const char* name) {
 }
 
 std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : s)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SectionRecordsInModelFiles, SavingAndOpeningLosesEveryCuttingModeAndCache) {
   CRhinoDoc doc;
@@ -96,7 +97,8 @@ TEST(SectionRecordsInModelFiles, SavingAndOpeningLosesEveryCuttingModeAndCache) 
 
   const std::string path = TempPath("section_records");
   std::string error;
-  ASSERT_TRUE(kyrel::app::WriteModelFile(path, doc, kyrel::app::ModelWriteOptions(), error)) << error;
+  ASSERT_TRUE(kyrel::app::WriteModelFile(path, doc, kyrel::app::ModelWriteOptions(), error))
+      << error;
 
   std::ifstream in(path);
   std::stringstream text;
@@ -116,8 +118,7 @@ TEST(SectionRecordsInModelFiles, SavingAndOpeningLosesEveryCuttingModeAndCache) 
   for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
     EXPECT_EQ(object->GetAttributeUserData(TV_SectionGeometry::UUID()), nullptr);
     EXPECT_EQ(object->GetUserData(TV_SectionCache::UUID()), nullptr);
-    auto* record =
-        TravellingRecord::Cast(object->GetAttributeUserData(TravellingRecord::Id()));
+    auto* record = TravellingRecord::Cast(object->GetAttributeUserData(TravellingRecord::Id()));
     if (record != nullptr && record->m_value == 42) ++travelled;
   }
   EXPECT_EQ(travelled, 1);

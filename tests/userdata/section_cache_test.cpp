@@ -35,7 +35,7 @@ void Fill(TV_SectionCache& cache, const CRhinoObject* source, int entries) {
   cache.m_phantom.m_bBuilt = true;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SectionCacheIdentity, ClassRecordInstanceIdsAndDescription) {
   const ON_UUID uuid = ON_UuidFromString("131A4B0B-AD24-4254-A92D-F616E3957029");

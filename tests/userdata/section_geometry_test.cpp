@@ -87,7 +87,7 @@ TEST(SectionGeometryCopies, CopyConstructionIsDeepButAssignmentInvalidates) {
   EXPECT_EQ(constructed.m_update_stamp, 17u);
   EXPECT_EQ(constructed.m_ids.Count(), 1);
   constructed.m_mesh.SetVertex(0, ON_3dPoint(5, 5, 5));
-  EXPECT_EQ(source->m_mesh.Vertex(0), ON_3dPoint(0, 0, 0));  // not shared
+  EXPECT_EQ(source->m_mesh.Vertex(0), ON_3dPoint(0, 0, 0)); // not shared
 
   TV_SectionGeometry assigned;
   assigned.m_update_stamp = 4;
@@ -97,7 +97,7 @@ TEST(SectionGeometryCopies, CopyConstructionIsDeepButAssignmentInvalidates) {
   EXPECT_EQ(assigned.m_mode, 1);
   EXPECT_FALSE(assigned.m_bValid);
   EXPECT_EQ(assigned.m_mesh.VertexCount(), 0);
-  EXPECT_EQ(assigned.m_update_stamp, 4u);  // the target's stamp stays
+  EXPECT_EQ(assigned.m_update_stamp, 4u); // the target's stamp stays
   EXPECT_EQ(assigned.m_ids.Count(), 0);
 
   std::unique_ptr<TV_SectionGeometry> duplicate(source->Duplicate());
@@ -110,7 +110,7 @@ TEST(SectionGeometryCopies, CopyConstructionIsDeepButAssignmentInvalidates) {
 TEST(SectionGeometryState, InvalidateAndTransformLeaveTheRightThings) {
   std::unique_ptr<TV_SectionGeometry> record(ValidRecord(2));
   record->Transform(ON_Xform::TranslationTransformation(ON_3dVector(10, 0, 0)));
-  EXPECT_EQ(record->m_mesh.Vertex(1), ON_3dPoint(1, 0, 0));  // mesh not moved
+  EXPECT_EQ(record->m_mesh.Vertex(1), ON_3dPoint(1, 0, 0)); // mesh not moved
   EXPECT_EQ(record->m_userdata_xform * ON_3dPoint(0, 0, 0), ON_3dPoint(10, 0, 0));
   EXPECT_TRUE(record->m_bValid);
 
@@ -126,4 +126,4 @@ TEST(SectionGeometryState, InvalidateAndTransformLeaveTheRightThings) {
   EXPECT_EQ(record->m_mode, 2);
 }
 
-}  // namespace
+} // namespace

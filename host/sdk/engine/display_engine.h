@@ -20,9 +20,9 @@ struct CDisplayEngineMaterial {
   ON_Color m_diffuse = ON_Color(200, 200, 200);
   ON_Color m_specular = ON_Color(255, 255, 255);
   ON_Color m_emission = ON_Color(0, 0, 0);
-  double m_shine = 0.25;        // 0 (dull) to 1 (mirror-like highlight)
-  double m_transparency = 0.0;  // 0 opaque, 1 invisible
-  bool m_bLighting = true;      // false: flat diffuse colour, no shading
+  double m_shine = 0.25;       // 0 (dull) to 1 (mirror-like highlight)
+  double m_transparency = 0.0; // 0 opaque, 1 invisible
+  bool m_bLighting = true;     // false: flat diffuse colour, no shading
 };
 
 // Face culling: 0 none, 1 cull back faces, 2 cull front faces.
@@ -69,7 +69,8 @@ public:
   virtual void DrawPolyline(const ON_3dPoint* points, int count, ON_Color color, int thickness,
                             unsigned int pattern) {
     if (points == nullptr) return;
-    for (int i = 1; i < count; ++i) DrawLine(points[i - 1], points[i], color, thickness, pattern);
+    for (int i = 1; i < count; ++i)
+      DrawLine(points[i - 1], points[i], color, thickness, pattern);
   }
   virtual void DrawPoint(const ON_3dPoint& point, ON_Color color, int size) = 0;
 

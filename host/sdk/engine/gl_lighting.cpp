@@ -20,7 +20,7 @@ void ColorToFloats(ON_Color c, float alpha, float out[4]) {
   out[3] = alpha;
 }
 
-}  // namespace
+} // namespace
 
 void SetUpCameraLights() {
   // Lights are placed in eye space, so they follow the camera.
@@ -75,11 +75,12 @@ void ApplyMaterial(const CDisplayEngineMaterial& material, float alpha) {
   ColorToFloats(material.m_specular, alpha, specular);
   ColorToFloats(material.m_emission, alpha, emission);
   // Shine 0..1 spans GL's whole exponent range; anything else is dull.
-  const double shine = std::isfinite(material.m_shine) ? std::clamp(material.m_shine, 0.0, 1.0) : 0.0;
+  const double shine =
+      std::isfinite(material.m_shine) ? std::clamp(material.m_shine, 0.0, 1.0) : 0.0;
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, diffuse);
   glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, static_cast<GLfloat>(shine * 128.0));
 }
 
-}  // namespace glengine
+} // namespace glengine

@@ -15,4 +15,4 @@ void SetUpCameraLights();
 // with every colour's alpha set to `alpha`.
 void ApplyMaterial(const CDisplayEngineMaterial& material, float alpha);
 
-}  // namespace glengine
+} // namespace glengine

@@ -4,10 +4,13 @@
 
 namespace glengine {
 
-bool IsSolidLinePattern(unsigned int pattern) { return pattern == 0u || pattern == 0xFFFFFFFFu; }
+bool IsSolidLinePattern(unsigned int pattern) {
+  return pattern == 0u || pattern == 0xFFFFFFFFu;
+}
 
 void LinePatternTexels(unsigned int pattern, unsigned char texels[32]) {
-  for (int i = 0; i < 32; ++i) texels[i] = ((pattern >> i) & 1u) ? 255 : 0;
+  for (int i = 0; i < 32; ++i)
+    texels[i] = ((pattern >> i) & 1u) ? 255 : 0;
 }
 
 bool ClipSegmentToNearPlane(const ClipPoint& a, const ClipPoint& b, double& t0, double& t1) {
@@ -39,4 +42,4 @@ double PixelDistance(const ClipPoint& a, const ClipPoint& b, int width, int heig
   return std::isfinite(d) ? d : 0.0;
 }
 
-}  // namespace glengine
+} // namespace glengine

@@ -31,4 +31,4 @@ ClipPoint LerpClip(const ClipPoint& a, const ClipPoint& b, double t);
 // picture of the given size.
 double PixelDistance(const ClipPoint& a, const ClipPoint& b, int width, int height);
 
-}  // namespace glengine
+} // namespace glengine

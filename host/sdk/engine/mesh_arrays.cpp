@@ -12,7 +12,9 @@ bool FaceIsUsable(const ON_MeshFace& f, int vertex_count) {
   return true;
 }
 
-bool IsTriangleFace(const ON_MeshFace& f) { return f.vi[2] == f.vi[3]; }
+bool IsTriangleFace(const ON_MeshFace& f) {
+  return f.vi[2] == f.vi[3];
+}
 
 // Area-weighted vertex normals: the cross products are not normalised
 // before summing, so large faces weigh more and slivers barely count.
@@ -30,11 +32,19 @@ void ComputeVertexNormals(const ON_Mesh& mesh, std::vector<float>& normals) {
     const ON_3fPoint& d = v[f.vi[3]];
     double ux, uy, uz, wx, wy, wz;
     if (IsTriangleFace(f)) {
-      ux = b.x - a.x; uy = b.y - a.y; uz = b.z - a.z;
-      wx = c.x - a.x; wy = c.y - a.y; wz = c.z - a.z;
+      ux = b.x - a.x;
+      uy = b.y - a.y;
+      uz = b.z - a.z;
+      wx = c.x - a.x;
+      wy = c.y - a.y;
+      wz = c.z - a.z;
     } else {
-      ux = c.x - a.x; uy = c.y - a.y; uz = c.z - a.z;
-      wx = d.x - b.x; wy = d.y - b.y; wz = d.z - b.z;
+      ux = c.x - a.x;
+      uy = c.y - a.y;
+      uz = c.z - a.z;
+      wx = d.x - b.x;
+      wy = d.y - b.y;
+      wz = d.z - b.z;
     }
     const double nx = uy * wz - uz * wy;
     const double ny = uz * wx - ux * wz;
@@ -50,7 +60,8 @@ void ComputeVertexNormals(const ON_Mesh& mesh, std::vector<float>& normals) {
   }
   normals.resize(sum.size());
   for (std::size_t i = 0; i < sum.size(); i += 3) {
-    const double len = std::sqrt(sum[i] * sum[i] + sum[i + 1] * sum[i + 1] + sum[i + 2] * sum[i + 2]);
+    const double len =
+        std::sqrt(sum[i] * sum[i] + sum[i + 1] * sum[i + 1] + sum[i + 2] * sum[i + 2]);
     const double scale = len > 0.0 ? 1.0 / len : 0.0;
     normals[i] = static_cast<float>(sum[i] * scale);
     normals[i + 1] = static_cast<float>(sum[i + 1] * scale);
@@ -70,7 +81,7 @@ void AppendFaceTriangles(const ON_MeshFace& f, unsigned int base_a, unsigned int
   }
 }
 
-}  // namespace
+} // namespace
 
 bool BuildShadedMeshArrays(const ON_Mesh& mesh, ShadedMeshArrays& out) {
   out = ShadedMeshArrays{};
@@ -112,7 +123,8 @@ bool BuildShadedMeshArrays(const ON_Mesh& mesh, ShadedMeshArrays& out) {
   if (out.triangles.empty()) return false;
 
   static_assert(sizeof(ON_3fPoint) == 3 * sizeof(float), "vertex arrays are read as packed floats");
-  static_assert(sizeof(ON_3fVector) == 3 * sizeof(float), "normal arrays are read as packed floats");
+  static_assert(sizeof(ON_3fVector) == 3 * sizeof(float),
+                "normal arrays are read as packed floats");
   out.positions = &mesh.m_V.Array()->x;
   if (vertex_normals) {
     out.normals = &mesh.m_N.Array()->x;
@@ -140,4 +152,4 @@ bool BuildMeshWireIndices(const ON_Mesh& mesh, std::vector<unsigned int>& segmen
   return !segments.empty();
 }
 
-}  // namespace glengine
+} // namespace glengine

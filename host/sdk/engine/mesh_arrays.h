@@ -19,7 +19,7 @@ struct ShadedMeshArrays {
   // this record live; null when there is nothing to draw.
   const float* positions = nullptr;
   const float* normals = nullptr;
-  std::vector<unsigned int> triangles;  // 3 vertex indices per triangle
+  std::vector<unsigned int> triangles; // 3 vertex indices per triangle
 
   // Storage for what had to be computed or expanded.
   std::vector<float> own_positions;
@@ -34,4 +34,4 @@ bool BuildShadedMeshArrays(const ON_Mesh& mesh, ShadedMeshArrays& out);
 // Positions are the mesh's own vertex array. False when nothing is drawn.
 bool BuildMeshWireIndices(const ON_Mesh& mesh, std::vector<unsigned int>& segments);
 
-}  // namespace glengine
+} // namespace glengine

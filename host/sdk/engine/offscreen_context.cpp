@@ -1,7 +1,7 @@
 #include "offscreen_context.h"
 
-#include <GL/osmesa.h>
 #include <GL/gl.h>
+#include <GL/osmesa.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -21,8 +21,12 @@ namespace {
 class IgnoreDriverRecords {
 public:
 #if defined(__SANITIZE_ADDRESS__)
-  IgnoreDriverRecords() { __lsan_disable(); }
-  ~IgnoreDriverRecords() { __lsan_enable(); }
+  IgnoreDriverRecords() {
+    __lsan_disable();
+  }
+  ~IgnoreDriverRecords() {
+    __lsan_enable();
+  }
 #else
   IgnoreDriverRecords() = default;
 #endif
@@ -34,7 +38,7 @@ public:
 // rasteriser's own limit may be lower and wins when it is.
 constexpr int kLargestSide = 8192;
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<OffscreenContext> OffscreenContext::Create(std::string& error) {
   std::unique_ptr<OffscreenContext> result(new OffscreenContext());
@@ -61,8 +65,7 @@ OffscreenContext::~OffscreenContext() {
 }
 
 bool OffscreenContext::Bind(int width, int height) {
-  if (context_ == nullptr || width <= 0 || height <= 0 || width > max_size_ ||
-      height > max_size_)
+  if (context_ == nullptr || width <= 0 || height <= 0 || width > max_size_ || height > max_size_)
     return false;
   const bool resized = width != width_ || height != height_;
   if (resized) {
@@ -115,4 +118,4 @@ void OffscreenContext::ReadPicture(RgbImage& picture) {
   }
 }
 
-}  // namespace glengine
+} // namespace glengine

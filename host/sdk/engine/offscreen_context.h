@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-struct osmesa_context;  // OSMesaContext is a pointer to this
+struct osmesa_context; // OSMesaContext is a pointer to this
 
 namespace glengine {
 
@@ -43,10 +43,10 @@ private:
   OffscreenContext() = default;
 
   osmesa_context* context_ = nullptr;
-  std::vector<unsigned char> rgba_;  // the buffer the context draws into
+  std::vector<unsigned char> rgba_; // the buffer the context draws into
   int width_ = 0;
   int height_ = 0;
   int max_size_ = 0;
 };
 
-}  // namespace glengine
+} // namespace glengine

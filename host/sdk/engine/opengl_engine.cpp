@@ -111,7 +111,7 @@ private:
   unsigned int uploaded_pattern_ = 0;
   bool pattern_uploaded_ = false;
 
-  RgbImage picture_;  // the last finished frame
+  RgbImage picture_; // the last finished frame
 };
 
 OpenGLDisplayEngine::~OpenGLDisplayEngine() {
@@ -168,7 +168,7 @@ void OpenGLDisplayEngine::ResetFrameState(ON_Color background) {
   glPolygonOffset(1.0f, 1.0f);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   SetUpCameraLights();
-  transforms_dirty_ = true;  // the lights were placed with their own modelview
+  transforms_dirty_ = true; // the lights were placed with their own modelview
 }
 
 void OpenGLDisplayEngine::EndFrame() {
@@ -180,7 +180,7 @@ void OpenGLDisplayEngine::EndFrame() {
 void OpenGLDisplayEngine::SetModelTransform(const ON_Xform& xform) {
   model_ = xform;
   transforms_dirty_ = true;
-  cull_dirty_ = true;  // a mirroring transform turns the winding around
+  cull_dirty_ = true; // a mirroring transform turns the winding around
 }
 
 void OpenGLDisplayEngine::SetZBias(int mode) {
@@ -271,10 +271,12 @@ void OpenGLDisplayEngine::ApplyCulling() {
   cull_dirty_ = false;
 }
 
-void OpenGLDisplayEngine::DrawShadedMesh(const ON_Mesh& mesh, const CDisplayEngineMaterial& material) {
-  const double transparency = std::isfinite(material.m_transparency) ? material.m_transparency : 0.0;
+void OpenGLDisplayEngine::DrawShadedMesh(const ON_Mesh& mesh,
+                                         const CDisplayEngineMaterial& material) {
+  const double transparency =
+      std::isfinite(material.m_transparency) ? material.m_transparency : 0.0;
   const float alpha = static_cast<float>(1.0 - std::clamp(transparency, 0.0, 1.0));
-  if (alpha <= 0.0f) return;  // fully transparent: nothing to see
+  if (alpha <= 0.0f) return; // fully transparent: nothing to see
   ShadedMeshArrays arrays;
   if (!BuildShadedMeshArrays(mesh, arrays)) return;
   if (!ReadyToDraw()) return;
@@ -385,7 +387,7 @@ void OpenGLDisplayEngine::DrawPatternedSegments(const ON_3dPoint* points, int co
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
   glBegin(GL_LINES);
-  double travelled = 0.0;  // pixels from the start, kept within one period
+  double travelled = 0.0; // pixels from the start, kept within one period
   for (int i = 1; i < count; ++i) {
     const ON_3dPoint& from = points[i - 1];
     const ON_3dPoint& to = points[i];
@@ -393,7 +395,7 @@ void OpenGLDisplayEngine::DrawPatternedSegments(const ON_3dPoint* points, int co
     const ClipPoint a = to_clip(from);
     const ClipPoint b = to_clip(to);
     double t0 = 0.0, t1 = 1.0;
-    if (!ClipSegmentToNearPlane(a, b, t0, t1)) continue;  // wholly behind the camera
+    if (!ClipSegmentToNearPlane(a, b, t0, t1)) continue; // wholly behind the camera
     const ClipPoint ca = LerpClip(a, b, t0);
     const ClipPoint cb = LerpClip(a, b, t1);
     const ON_3dPoint pa = from + (to - from) * t0;
@@ -438,8 +440,8 @@ bool OpenGLDisplayEngine::FramePixel(int x, int y, ON_Color& color) const {
   return true;
 }
 
-}  // namespace
-}  // namespace glengine
+} // namespace
+} // namespace glengine
 
 std::unique_ptr<CRhinoDisplayEngine> CreateOpenGLDisplayEngine() {
   return std::make_unique<glengine::OpenGLDisplayEngine>();

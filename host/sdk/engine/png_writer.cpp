@@ -14,7 +14,9 @@ namespace glengine {
 
 namespace {
 
-std::string SystemReason(int code) { return std::strerror(code); }
+std::string SystemReason(int code) {
+  return std::strerror(code);
+}
 
 // Opens a new file beside `path` that no one else is using. O_EXCL makes
 // the name ours; the mode lets the umask decide the final permissions, as
@@ -52,13 +54,12 @@ bool EncodeTo(FILE* file, const RgbImage& picture, std::string& error) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::string& error) {
   error.clear();
-  if (picture.Empty() ||
-      picture.rgb.size() != static_cast<std::size_t>(picture.width) *
-                                static_cast<std::size_t>(picture.height) * 3u) {
+  if (picture.Empty() || picture.rgb.size() != static_cast<std::size_t>(picture.width) *
+                                                   static_cast<std::size_t>(picture.height) * 3u) {
     error = "there is no finished picture to write";
     return false;
   }
@@ -110,4 +111,4 @@ bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::str
   return true;
 }
 
-}  // namespace glengine
+} // namespace glengine

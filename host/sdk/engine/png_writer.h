@@ -14,4 +14,4 @@ namespace glengine {
 // is then untouched (an existing file keeps its old contents).
 bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::string& error);
 
-}  // namespace glengine
+} // namespace glengine

@@ -10,7 +10,7 @@ namespace glengine {
 struct RgbImage {
   int width = 0;
   int height = 0;
-  std::vector<unsigned char> rgb;  // width * height * 3 bytes
+  std::vector<unsigned char> rgb; // width * height * 3 bytes
 
   bool Empty() const { return width <= 0 || height <= 0 || rgb.empty(); }
 
@@ -18,7 +18,8 @@ struct RgbImage {
   bool Pixel(int x, int y, unsigned char& r, unsigned char& g, unsigned char& b) const {
     if (Empty() || x < 0 || y < 0 || x >= width || y >= height) return false;
     const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                            static_cast<std::size_t>(x)) * 3u;
+                            static_cast<std::size_t>(x)) *
+                           3u;
     r = rgb[at];
     g = rgb[at + 1];
     b = rgb[at + 2];
@@ -26,4 +27,4 @@ struct RgbImage {
   }
 };
 
-}  // namespace glengine
+} // namespace glengine

@@ -11,9 +11,13 @@ namespace {
 // lower limit of its own.
 constexpr long long kLargestPicture = 16384;
 
-bool Finite(double v) { return std::isfinite(v); }
+bool Finite(double v) {
+  return std::isfinite(v);
+}
 
-bool FiniteVector(const ON_3dVector& v) { return Finite(v.x) && Finite(v.y) && Finite(v.z); }
+bool FiniteVector(const ON_3dVector& v) {
+  return Finite(v.x) && Finite(v.y) && Finite(v.z);
+}
 
 // The camera frame must be orthonormal, or eye space would shear the
 // picture; a frame a caller broke is refused rather than drawn skewed.
@@ -25,11 +29,12 @@ bool UsableFrame(const ON_3dVector& x, const ON_3dVector& y, const ON_3dVector& 
          std::fabs(z * x) < tol;
 }
 
-}  // namespace
+} // namespace
 
 void ToGlMatrix(const ON_Xform& xform, double gl[16]) {
   for (int row = 0; row < 4; ++row)
-    for (int col = 0; col < 4; ++col) gl[col * 4 + row] = xform.m_xform[row][col];
+    for (int col = 0; col < 4; ++col)
+      gl[col * 4 + row] = xform.m_xform[row][col];
 }
 
 bool ComputeViewMatrices(const ON_Viewport& viewport, ViewMatrices& out) {
@@ -49,7 +54,8 @@ bool ComputeViewMatrices(const ON_Viewport& viewport, ViewMatrices& out) {
 
   double l = 0.0, r = 0.0, b = 0.0, t = 0.0, n = 0.0, f = 0.0;
   if (!viewport.GetFrustum(&l, &r, &b, &t, &n, &f)) return false;
-  if (!Finite(l) || !Finite(r) || !Finite(b) || !Finite(t) || !Finite(n) || !Finite(f)) return false;
+  if (!Finite(l) || !Finite(r) || !Finite(b) || !Finite(t) || !Finite(n) || !Finite(f))
+    return false;
   if (!(l < r) || !(b < t) || !(n < f)) return false;
 
   ON_Xform world_to_eye = ON_Xform::ZeroTransformation;
@@ -93,4 +99,4 @@ bool ComputeViewMatrices(const ON_Viewport& viewport, ViewMatrices& out) {
   return true;
 }
 
-}  // namespace glengine
+} // namespace glengine

@@ -22,4 +22,4 @@ bool ComputeViewMatrices(const ON_Viewport& viewport, ViewMatrices& out);
 // Copies a transform into a column-major GL matrix.
 void ToGlMatrix(const ON_Xform& xform, double gl[16]);
 
-}  // namespace glengine
+} // namespace glengine

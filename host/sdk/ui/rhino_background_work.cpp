@@ -7,7 +7,7 @@ std::map<const void*, bool (*)()>& Queries() {
   static auto* queries = new std::map<const void*, bool (*)()>;
   return *queries;
 }
-}  // namespace
+} // namespace
 
 void RhinoRegisterBackgroundWork(const void* owner, bool (*busy)()) {
   if (busy)

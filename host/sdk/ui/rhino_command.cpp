@@ -10,18 +10,20 @@
 namespace {
 
 std::vector<CRhinoCommand*>& Table() {
-  static auto* table = new std::vector<CRhinoCommand*>;  // commands of unloading libraries leave it late
+  static auto* table =
+      new std::vector<CRhinoCommand*>; // commands of unloading libraries leave it late
   return *table;
 }
 
 bool SameName(const wchar_t* a, const wchar_t* b) {
   if (!a || !b) return false;
   for (; *a && *b; ++a, ++b)
-    if (std::towlower(static_cast<wint_t>(*a)) != std::towlower(static_cast<wint_t>(*b))) return false;
+    if (std::towlower(static_cast<wint_t>(*a)) != std::towlower(static_cast<wint_t>(*b)))
+      return false;
   return *a == *b;
 }
 
-}  // namespace
+} // namespace
 
 CRhinoCommand::CRhinoCommand(bool bTransparent, bool bDoNotRepeat, const CRhinoPlugIn* pPlugIn,
                              bool bTestCommand)
@@ -35,7 +37,9 @@ CRhinoCommand::~CRhinoCommand() {
   table.erase(std::remove(table.begin(), table.end(), this), table.end());
 }
 
-const wchar_t* CRhinoCommand::EnglishCommandName() { return EnglishName(); }
+const wchar_t* CRhinoCommand::EnglishCommandName() {
+  return EnglishName();
+}
 
 CRhinoCommand* CRhinoCommandTable::Find(const wchar_t* name) {
   if (!name) return nullptr;
@@ -55,7 +59,9 @@ CRhinoCommand* CRhinoCommandTable::Find(const ON_UUID& id) {
   return nullptr;
 }
 
-std::vector<CRhinoCommand*> CRhinoCommandTable::Commands() { return Table(); }
+std::vector<CRhinoCommand*> CRhinoCommandTable::Commands() {
+  return Table();
+}
 
 std::vector<CRhinoCommand*> CRhinoCommandTable::Commands(const CRhinoPlugIn* plugin) {
   std::vector<CRhinoCommand*> out;
@@ -72,7 +78,8 @@ CRhinoCommand::result RhinoRunCommand(CRhinoCommand& command, CRhinoDoc& doc) {
     rc = command.RunCommand(context);
   } catch (const std::exception& e) {
     ON_wString what(e.what());
-    RhinoCommandInput().Error(std::wstring(command.EnglishCommandName()) + L" failed: " + what.Array());
+    RhinoCommandInput().Error(std::wstring(command.EnglishCommandName()) + L" failed: " +
+                              what.Array());
     rc = CRhinoCommand::failure;
   } catch (...) {
     RhinoCommandInput().Error(std::wstring(command.EnglishCommandName()) + L" failed.");
@@ -84,12 +91,18 @@ CRhinoCommand::result RhinoRunCommand(CRhinoCommand& command, CRhinoDoc& doc) {
 
 const wchar_t* RhinoCommandResultName(CRhinoCommand::result result) {
   switch (result) {
-    case CRhinoCommand::success: return L"success";
-    case CRhinoCommand::cancel: return L"cancel";
-    case CRhinoCommand::nothing: return L"nothing";
-    case CRhinoCommand::failure: return L"failure";
-    case CRhinoCommand::unknown_command: return L"unknown command";
-    case CRhinoCommand::cancel_all: return L"cancel";
+  case CRhinoCommand::success:
+    return L"success";
+  case CRhinoCommand::cancel:
+    return L"cancel";
+  case CRhinoCommand::nothing:
+    return L"nothing";
+  case CRhinoCommand::failure:
+    return L"failure";
+  case CRhinoCommand::unknown_command:
+    return L"unknown command";
+  case CRhinoCommand::cancel_all:
+    return L"cancel";
   }
   return L"unknown";
 }

@@ -15,14 +15,14 @@ class CRhinoDoc;
 class CRhinoPlugIn;
 
 class CRhinoCommandContext {
- public:
+public:
   explicit CRhinoCommandContext(CRhinoDoc& doc) : m_doc(doc) {}
   CRhinoDoc& Document() const { return m_doc; }
-  CRhinoDoc& m_doc;  // the document the command runs in
+  CRhinoDoc& m_doc; // the document the command runs in
 };
 
 class CRhinoCommand {
- public:
+public:
   // Command results. cancel: the user pressed Escape; nothing: Enter
   // without input; failure: the command could not do its work.
   enum result : int {
@@ -66,7 +66,7 @@ class CRhinoCommand {
   bool IsRepeatable() const { return !m_bDoNotRepeat; }
   bool IsTestCommand() const { return m_bTestCommand; }
 
- private:
+private:
   const CRhinoPlugIn* m_plugin;
   bool m_bTransparent;
   bool m_bDoNotRepeat;
@@ -76,7 +76,7 @@ class CRhinoCommand {
 
 // The process-wide table of commands.
 class CRhinoCommandTable {
- public:
+public:
   // The command whose English or local name matches (without regard to
   // case, "_" prefix allowed), or null. With several matches the most
   // recently registered wins, so a plug-in may shadow a host command.

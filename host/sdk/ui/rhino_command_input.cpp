@@ -8,7 +8,7 @@ namespace {
 
 // Answers nothing and writes to the standard streams.
 class BatchOutput final : public CRhinoCommandInput {
- public:
+public:
   bool NextToken(const std::wstring& prompt, CRhinoMacroToken&) override {
     Print(prompt);
     return false;
@@ -26,7 +26,7 @@ class BatchOutput final : public CRhinoCommandInput {
 
 CRhinoCommandInput* g_input = nullptr;
 
-}  // namespace
+} // namespace
 
 CRhinoCommandInput& RhinoCommandInput() {
   static BatchOutput fallback;

@@ -16,24 +16,24 @@
 
 struct CRhinoMacroToken {
   enum token_kind : int {
-    word = 0,    // a name: command, option or value ("_" removed in m_text)
-    enter = 1,   // _Enter
-    cancel = 2,  // !  (also _Escape)
-    pause = 3,   // _Pause
-    number = 4,  // 3.5
-    point = 5,   // x,y,z or x,y
-    string = 6,  // "quoted text"
+    word = 0,   // a name: command, option or value ("_" removed in m_text)
+    enter = 1,  // _Enter
+    cancel = 2, // !  (also _Escape)
+    pause = 3,  // _Pause
+    number = 4, // 3.5
+    point = 5,  // x,y,z or x,y
+    string = 6, // "quoted text"
   };
   token_kind m_kind = word;
-  std::wstring m_text;  // the word without its underscore, or the string
-  std::wstring m_raw;   // as typed, for messages
+  std::wstring m_text; // the word without its underscore, or the string
+  std::wstring m_raw;  // as typed, for messages
   double m_number = 0.0;
   ON_3dPoint m_point = ON_3dPoint(0, 0, 0);
-  bool m_bUnderscore = false;  // written with "_" (an English name)
+  bool m_bUnderscore = false; // written with "_" (an English name)
 };
 
 class CRhinoCommandInput {
- public:
+public:
   virtual ~CRhinoCommandInput() = default;
   // The next answer for a getter that shows `prompt`. False when there is
   // none (the macro is used up and nobody can be asked).

@@ -7,31 +7,43 @@ IMPLEMENT_DYNAMIC(CRhinoUiDockBar, CWnd)
 CRhinoUiDockBar::CRhinoUiDockBar() = default;
 CRhinoUiDockBar::~CRhinoUiDockBar() = default;
 
-CSize CRhinoUiDockBar::OnCalcFixedLayout(CSize size, BOOL, BOOL) { return size; }
-CSize CRhinoUiDockBar::OnCalcDynamicLayout(CSize size, int, DWORD) { return size; }
+CSize CRhinoUiDockBar::OnCalcFixedLayout(CSize size, BOOL, BOOL) {
+  return size;
+}
+CSize CRhinoUiDockBar::OnCalcDynamicLayout(CSize size, int, DWORD) {
+  return size;
+}
 
 namespace {
 DWORD SideBit(DWORD row) {
   switch (row) {
-    case AFX_IDW_DOCKBAR_TOP: return CBRS_ALIGN_TOP;
-    case AFX_IDW_DOCKBAR_LEFT: return CBRS_ALIGN_LEFT;
-    case AFX_IDW_DOCKBAR_RIGHT: return CBRS_ALIGN_RIGHT;
-    case AFX_IDW_DOCKBAR_BOTTOM: return CBRS_ALIGN_BOTTOM;
-    case AFX_IDW_DOCKBAR_FLOAT: return CBRS_ALIGN_ANY;  // floating is always allowed
-    default: return 0;
+  case AFX_IDW_DOCKBAR_TOP:
+    return CBRS_ALIGN_TOP;
+  case AFX_IDW_DOCKBAR_LEFT:
+    return CBRS_ALIGN_LEFT;
+  case AFX_IDW_DOCKBAR_RIGHT:
+    return CBRS_ALIGN_RIGHT;
+  case AFX_IDW_DOCKBAR_BOTTOM:
+    return CBRS_ALIGN_BOTTOM;
+  case AFX_IDW_DOCKBAR_FLOAT:
+    return CBRS_ALIGN_ANY; // floating is always allowed
+  default:
+    return 0;
   }
 }
-}  // namespace
+} // namespace
 
 CRhinoUiDockBarManager& RhinoUiDockBarManager() {
   static auto* manager = new CRhinoUiDockBarManager;
   return *manager;
 }
 
-CRhinoUiDockBar* CRhinoUiDockBarManager::CreateRhinoDockBar(CRuntimeClass* bar_class, const ON_UUID& id,
-                                                            bool bCreateFloating, DWORD dock_row,
-                                                            DWORD allowed_sides, const POINT*, DWORD style) {
-  if (!bar_class || !bar_class->IsDerivedFrom(RUNTIME_CLASS(CRhinoUiDockBar)) || FindDockBar(id)) return nullptr;
+CRhinoUiDockBar* CRhinoUiDockBarManager::CreateRhinoDockBar(CRuntimeClass* bar_class,
+                                                            const ON_UUID& id, bool bCreateFloating,
+                                                            DWORD dock_row, DWORD allowed_sides,
+                                                            const POINT*, DWORD style) {
+  if (!bar_class || !bar_class->IsDerivedFrom(RUNTIME_CLASS(CRhinoUiDockBar)) || FindDockBar(id))
+    return nullptr;
   std::unique_ptr<CObject> made(bar_class->CreateObject());
   auto* bar = dynamic_cast<CRhinoUiDockBar*>(made.get());
   if (!bar) return nullptr;
@@ -42,7 +54,8 @@ CRhinoUiDockBar* CRhinoUiDockBarManager::CreateRhinoDockBar(CRuntimeClass* bar_c
   bar->m_id = id;
   bar->m_style = style;
   bar->m_position = bCreateFloating || SideBit(dock_row) == 0 ? AFX_IDW_DOCKBAR_FLOAT : dock_row;
-  if (!bar->CreateEx(0, nullptr, bar->DockBarName(1033), WS_CHILD, RECT{0, 0, 260, 420}, nullptr, 0))
+  if (!bar->CreateEx(0, nullptr, bar->DockBarName(1033), WS_CHILD, RECT{0, 0, 260, 420}, nullptr,
+                     0))
     return nullptr;
   if (!bar->CreateDockBarControls()) return nullptr;
   m_bars.push_back(std::move(entry));
@@ -54,16 +67,16 @@ void CRhinoUiDockBarManager::Layout(CRhinoUiDockBar* bar) {
   if (!bar || !bar->m_hWnd) return;
   CSize size;
   switch (bar->m_position) {
-    case AFX_IDW_DOCKBAR_TOP:
-    case AFX_IDW_DOCKBAR_BOTTOM:
-      size = bar->OnCalcFixedLayout(CSize(640, bar->InitialSizeDockedHorz().cy), TRUE, TRUE);
-      break;
-    case AFX_IDW_DOCKBAR_FLOAT:
-      size = bar->OnCalcDynamicLayout(CSize(300, 300), -1, 0);
-      break;
-    default:
-      size = bar->OnCalcDynamicLayout(CSize(260, 420), -1, 0);
-      break;
+  case AFX_IDW_DOCKBAR_TOP:
+  case AFX_IDW_DOCKBAR_BOTTOM:
+    size = bar->OnCalcFixedLayout(CSize(640, bar->InitialSizeDockedHorz().cy), TRUE, TRUE);
+    break;
+  case AFX_IDW_DOCKBAR_FLOAT:
+    size = bar->OnCalcDynamicLayout(CSize(300, 300), -1, 0);
+    break;
+  default:
+    size = bar->OnCalcDynamicLayout(CSize(260, 420), -1, 0);
+    break;
   }
   ::MoveWindow(bar->m_hWnd, 0, 0, size.cx, size.cy, TRUE);
   for (HWND child : kyrel::platform::ChildWindows(bar->m_hWnd)) {
@@ -118,7 +131,8 @@ CRhinoUiDockBar* CRhinoUiDockBarManager::FindDockBar(const wchar_t* name) const 
 
 std::vector<CRhinoUiDockBar*> CRhinoUiDockBarManager::DockBars() const {
   std::vector<CRhinoUiDockBar*> out;
-  for (const auto& e : m_bars) out.push_back(e.bar.get());
+  for (const auto& e : m_bars)
+    out.push_back(e.bar.get());
   return out;
 }
 

@@ -35,7 +35,7 @@ constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0004;
 
 class CRhinoUiDockBar : public CWnd {
   DECLARE_DYNAMIC(CRhinoUiDockBar)
- public:
+public:
   CRhinoUiDockBar();
   ~CRhinoUiDockBar() override;
 
@@ -69,7 +69,7 @@ class CRhinoUiDockBar : public CWnd {
   int m_frame_gripper_size = 63;
   CWnd* m_pDockBarChild = nullptr;
 
- private:
+private:
   friend class CRhinoUiDockBarManager;
   ON_UUID m_id = ON_nil_uuid;
   DWORD m_position = AFX_IDW_DOCKBAR_RIGHT;
@@ -82,7 +82,7 @@ class CRhinoUiDockBar : public CWnd {
 };
 
 class CRhinoUiDockBarManager {
- public:
+public:
   // Makes the bar from `bar_class` (which must derive from CRhinoUiDockBar
   // and be dynamically creatable) with the id, docked at `dock_row`, and
   // creates its controls. Null when the class cannot be made, the id is
@@ -98,11 +98,11 @@ class CRhinoUiDockBarManager {
   // Hides it as the close box does (only when CanClose).
   bool CloseDockBar(const ON_UUID& id);
   CRhinoUiDockBar* FindDockBar(const ON_UUID& id) const;
-  CRhinoUiDockBar* FindDockBar(const wchar_t* name) const;  // DockBarName, without regard to case
+  CRhinoUiDockBar* FindDockBar(const wchar_t* name) const; // DockBarName, without regard to case
   std::vector<CRhinoUiDockBar*> DockBars() const;
   void DestroyAllDockBars();
 
- private:
+private:
   void Layout(CRhinoUiDockBar* bar);
   struct Entry {
     std::unique_ptr<CRhinoUiDockBar> bar;

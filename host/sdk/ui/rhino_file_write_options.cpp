@@ -3,7 +3,7 @@
 #include "rhino_app.h"
 
 CRhinoFileWriteOptions& CRhinoApp::FileWriteOptions() {
-  static CRhinoFileWriteOptions options;  // one application per process
+  static CRhinoFileWriteOptions options; // one application per process
   return options;
 }
 

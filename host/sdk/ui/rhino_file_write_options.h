@@ -2,7 +2,7 @@
 // The application's file-write options: what the next file write writes.
 
 class CRhinoFileWriteOptions {
- public:
+public:
   // Back to writing the whole model.
   void SetDefaults() { *this = CRhinoFileWriteOptions(); }
   // The next write writes only the selected objects.
@@ -15,7 +15,7 @@ class CRhinoFileWriteOptions {
   bool WriteUserData() const { return m_bUserData; }
   void SetWriteUserData(bool b) { m_bUserData = b; }
 
- private:
+private:
   bool m_bSelectedObjectsOnly = false;
   bool m_bUserData = true;
 };
@@ -23,14 +23,15 @@ class CRhinoFileWriteOptions {
 // Keeps a copy of the application's options from construction; Restore()
 // (or the destructor, when Restore was not called) puts it back.
 class CRhinoSaveAndRestoreAppFileWriteOptions {
- public:
+public:
   CRhinoSaveAndRestoreAppFileWriteOptions();
   ~CRhinoSaveAndRestoreAppFileWriteOptions();
   CRhinoSaveAndRestoreAppFileWriteOptions(const CRhinoSaveAndRestoreAppFileWriteOptions&) = delete;
-  CRhinoSaveAndRestoreAppFileWriteOptions& operator=(const CRhinoSaveAndRestoreAppFileWriteOptions&) = delete;
+  CRhinoSaveAndRestoreAppFileWriteOptions&
+  operator=(const CRhinoSaveAndRestoreAppFileWriteOptions&) = delete;
   void Restore();
 
- private:
+private:
   CRhinoFileWriteOptions m_saved;
   bool m_bRestored = false;
 };

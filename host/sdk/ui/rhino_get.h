@@ -19,8 +19,9 @@ class CRhinoDoc;
 struct CRhinoMacroToken;
 
 class CRhinoCommandOptionName {
- public:
-  CRhinoCommandOptionName(const wchar_t* english_name, const wchar_t* local_name = nullptr)  // NOLINT
+public:
+  CRhinoCommandOptionName(const wchar_t* english_name,
+                          const wchar_t* local_name = nullptr) // NOLINT
       : m_english(english_name ? english_name : L""),
         m_local(local_name ? local_name : (english_name ? english_name : L"")) {}
   std::wstring m_english;
@@ -28,9 +29,10 @@ class CRhinoCommandOptionName {
 };
 
 class CRhinoCommandOptionValue {
- public:
-  CRhinoCommandOptionValue() = default;  // an option without a value
-  CRhinoCommandOptionValue(const wchar_t* english_value, const wchar_t* local_value = nullptr)  // NOLINT
+public:
+  CRhinoCommandOptionValue() = default; // an option without a value
+  CRhinoCommandOptionValue(const wchar_t* english_value,
+                           const wchar_t* local_value = nullptr) // NOLINT
       : m_english(english_value ? english_value : L""),
         m_local(local_value ? local_value : (english_value ? english_value : L"")) {}
   bool IsEmpty() const { return m_english.empty(); }
@@ -40,28 +42,33 @@ class CRhinoCommandOptionValue {
 
 // One option of a getter, as reported by CRhinoGet::Option().
 class CRhinoCommandOption {
- public:
-  enum option_type : int { simple_option = 0, list_option = 1, toggle_option = 2, number_option = 3 };
+public:
+  enum option_type : int {
+    simple_option = 0,
+    list_option = 1,
+    toggle_option = 2,
+    number_option = 3
+  };
   const wchar_t* EnglishOptionName() const { return m_english_name.c_str(); }
   const wchar_t* LocalOptionName() const { return m_local_name.c_str(); }
 
   option_type m_type = simple_option;
-  int m_option_index = 0;          // as returned by AddCommandOption... (1, 2, ...)
+  int m_option_index = 0; // as returned by AddCommandOption... (1, 2, ...)
   std::wstring m_english_name;
   std::wstring m_local_name;
-  std::wstring m_simple_value;     // simple option's value, or empty
+  std::wstring m_simple_value; // simple option's value, or empty
   std::vector<CRhinoCommandOptionValue> m_list_values;
-  int m_list_option_current = -1;  // list option: index of the chosen (or current) value
+  int m_list_option_current = -1; // list option: index of the chosen (or current) value
   CRhinoCommandOptionValue m_toggle_off;
   CRhinoCommandOptionValue m_toggle_on;
   bool m_toggle_value = false;     // toggle option: its value (after the flip)
-  bool* m_toggle_target = nullptr;  // not owned
+  bool* m_toggle_target = nullptr; // not owned
   double m_number_value = 0.0;
-  double* m_number_target = nullptr;  // not owned
+  double* m_number_target = nullptr; // not owned
 };
 
 class CRhinoGet {
- public:
+public:
   enum result : int {
     no_result = 0,
     cancel = 1,
@@ -111,7 +118,7 @@ class CRhinoGet {
   // The prompt line as it is shown ("Prompt ( A=1  B ):").
   std::wstring PromptLine() const;
 
- protected:
+protected:
   // What a derived getter makes of a token; true when it ended the get
   // (with *r set), false to let the base treat it.
   virtual bool HandleToken(const CRhinoMacroToken& token, result* r);
@@ -132,13 +139,13 @@ class CRhinoGet {
   ON_3dPoint m_point = ON_3dPoint(0, 0, 0);
   std::wstring m_string;
 
- private:
+private:
   bool ChooseOption(CRhinoCommandOption& option, const std::wstring& value_text, bool has_value);
 };
 
 // Options only.
 class CRhinoGetOption : public CRhinoGet {
- public:
+public:
   // option, nothing (Enter, when accepted), number / string (when
   // accepted) or cancel.
   result GetOption();
@@ -146,20 +153,20 @@ class CRhinoGetOption : public CRhinoGet {
 
 // Strings, for file names and names: a quoted string or a bare word.
 class CRhinoGetString : public CRhinoGet {
- public:
+public:
   result GetString();
 
- protected:
+protected:
   bool HandleToken(const CRhinoMacroToken& token, result* r) override;
 };
 
 class CRhinoGetNumber : public CRhinoGet {
- public:
+public:
   result GetNumber();
 };
 
 class CRhinoGetPoint : public CRhinoGet {
- public:
+public:
   CRhinoGetPoint();
   // A rubber-band line from base while the point is picked.
   void DrawLineFromPoint(const ON_3dPoint& base, bool bShowDistanceInStatusBar);
@@ -168,7 +175,7 @@ class CRhinoGetPoint : public CRhinoGet {
   // point, option, nothing (when accepted) or cancel.
   result GetPoint();
 
- protected:
+protected:
   bool AcceptsPoints() const override { return true; }
   bool m_bDrawLine = false;
   ON_3dPoint m_line_base = ON_3dPoint(0, 0, 0);
@@ -179,7 +186,7 @@ class CRhinoGetPoint : public CRhinoGet {
 CRhinoCommand::result RhinoGetPoint(const wchar_t* prompt, bool bAcceptNothing, ON_3dPoint& point);
 
 class CRhinoGetObject : public CRhinoGet {
- public:
+public:
   // Geometry filter bits (ObjectType values, plus the polysurface filter:
   // breps of several faces; "surface" means a brep of one face).
   enum geometry_type_filter : unsigned int {
@@ -225,10 +232,10 @@ class CRhinoGetObject : public CRhinoGet {
   // Whether the object passes the geometry and attribute filters.
   bool PassesFilter(const CRhinoObject* object) const;
 
- protected:
+protected:
   bool HandleToken(const CRhinoMacroToken& token, result* r) override;
 
- private:
+private:
   std::vector<const CRhinoObject*> Candidates(bool bSelectedOnly) const;
   bool TakeSelection(result* r);
   unsigned int m_geometry_filter = 0;

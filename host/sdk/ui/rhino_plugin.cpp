@@ -24,19 +24,21 @@ std::mutex& ProfileLock() {
 
 json LoadProfileFile() {
   std::string text, error;
-  if (!kyrel::platform::ReadWholeFile(CRhinoProfileContext::ProfilePath(), text, error)) return json::object();
+  if (!kyrel::platform::ReadWholeFile(CRhinoProfileContext::ProfilePath(), text, error))
+    return json::object();
   json doc = json::parse(text, nullptr, false);
   return doc.is_object() ? doc : json::object();
 }
 
-}  // namespace
+} // namespace
 
 std::string CRhinoProfileContext::ProfilePath() {
   if (const char* env = std::getenv("KYREL_PROFILE"); env && *env) return env;
   return kyrel::platform::XdgDir("XDG_CONFIG_HOME", ".config") + "/kyrel/profile.json";
 }
 
-bool CRhinoProfileContext::LoadProfileString(const wchar_t* section, const wchar_t* entry, ON_wString& value) const {
+bool CRhinoProfileContext::LoadProfileString(const wchar_t* section, const wchar_t* entry,
+                                             ON_wString& value) const {
   value.Empty();
   if (!section || !entry) return false;
   std::lock_guard<std::mutex> lock(ProfileLock());
@@ -49,14 +51,16 @@ bool CRhinoProfileContext::LoadProfileString(const wchar_t* section, const wchar
   return true;
 }
 
-bool CRhinoProfileContext::LoadProfileString(const wchar_t* section, const wchar_t* entry, CString& value) const {
+bool CRhinoProfileContext::LoadProfileString(const wchar_t* section, const wchar_t* entry,
+                                             CString& value) const {
   ON_wString text;
   bool found = LoadProfileString(section, entry, text);
   value = text.Array();
   return found;
 }
 
-bool CRhinoProfileContext::SaveProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value) {
+bool CRhinoProfileContext::SaveProfileString(const wchar_t* section, const wchar_t* entry,
+                                             const wchar_t* value) {
   if (!section || !entry) return false;
   std::lock_guard<std::mutex> lock(ProfileLock());
   json doc = LoadProfileFile();
@@ -67,9 +71,13 @@ bool CRhinoProfileContext::SaveProfileString(const wchar_t* section, const wchar
   return kyrel::platform::WriteFileAtomically(ProfilePath(), doc.dump(2) + "\n", error);
 }
 
-CRhinoPlugIn::CRhinoPlugIn() : m_module(KyrelModuleFromAddress(this)) { CRhinoPlugInManager::Record(this); }
+CRhinoPlugIn::CRhinoPlugIn() : m_module(KyrelModuleFromAddress(this)) {
+  CRhinoPlugInManager::Record(this);
+}
 
-CRhinoPlugIn::~CRhinoPlugIn() { CRhinoPlugInManager::Unrecord(this); }
+CRhinoPlugIn::~CRhinoPlugIn() {
+  CRhinoPlugInManager::Unrecord(this);
+}
 
 void CRhinoPlugIn::LoadProfile(const wchar_t*, CRhinoProfileContext&) {}
 void CRhinoPlugIn::SaveProfile(const wchar_t*, CRhinoProfileContext&) {}

@@ -16,19 +16,21 @@
 // The host's profile: string entries in sections, kept in the profile file
 // ($KYREL_PROFILE, else $XDG_CONFIG_HOME/kyrel/profile.json).
 class CRhinoProfileContext {
- public:
+public:
   CRhinoProfileContext() = default;
   virtual ~CRhinoProfileContext() = default;
   // The entry's text; false (value emptied) when the entry is absent.
-  virtual bool LoadProfileString(const wchar_t* section, const wchar_t* entry, ON_wString& value) const;
+  virtual bool LoadProfileString(const wchar_t* section, const wchar_t* entry,
+                                 ON_wString& value) const;
   bool LoadProfileString(const wchar_t* section, const wchar_t* entry, CString& value) const;
-  virtual bool SaveProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value);
+  virtual bool SaveProfileString(const wchar_t* section, const wchar_t* entry,
+                                 const wchar_t* value);
   // The file the entries live in.
   static std::string ProfilePath();
 };
 
 class CRhinoPlugIn : public ON_Object {
- public:
+public:
   enum plugin_type : int {
     unknown_plugin_type = 0,
     render_plugin = 1,
@@ -87,12 +89,12 @@ class CRhinoPlugIn : public ON_Object {
   // The module (shared library) that holds this object.
   HMODULE Module() const { return m_module; }
 
- private:
+private:
   HMODULE m_module = nullptr;
 };
 
 class CRhinoUtilityPlugIn : public CRhinoPlugIn {
- public:
+public:
   plugin_type PlugInType() const override { return utility_plugin; }
   virtual LRESULT UtilityPlugInProc(UINT, WPARAM, LPARAM) { return 0; }
 };

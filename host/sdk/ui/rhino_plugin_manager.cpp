@@ -20,19 +20,20 @@ std::vector<CRhinoPlugIn*>& Recorded() {
   return *list;
 }
 
-template <class T>
-T Export(void* handle, const char* name) {
+template <class T> T Export(void* handle, const char* name) {
   return reinterpret_cast<T>(dlsym(handle, name));
 }
 
-}  // namespace
+} // namespace
 
 CRhinoPlugInManager& CRhinoPlugInManager::Instance() {
   static auto* manager = new CRhinoPlugInManager;
   return *manager;
 }
 
-void CRhinoPlugInManager::Record(CRhinoPlugIn* plugin) { Recorded().push_back(plugin); }
+void CRhinoPlugInManager::Record(CRhinoPlugIn* plugin) {
+  Recorded().push_back(plugin);
+}
 
 void CRhinoPlugInManager::Unrecord(CRhinoPlugIn* plugin) {
   auto& list = Recorded();
@@ -74,8 +75,9 @@ CRhinoPlugIn* CRhinoPlugInManager::LoadPlugIn(const std::string& path, std::stri
   auto version = Export<const char* (*)()>(handle, "RhinoPlugInVersion");
   auto update = Export<const wchar_t* (*)()>(handle, "RhinoPlugInUpdateURL");
   if (!sdk_version || !name || !id || !version)
-    return fail("not a plug-in (the exports RhinoPlugInSdkVersion, RhinoPlugInName, RhinoPlugInId and "
-                "RhinoPlugInVersion are required)");
+    return fail(
+        "not a plug-in (the exports RhinoPlugInSdkVersion, RhinoPlugInName, RhinoPlugInId and "
+        "RhinoPlugInVersion are required)");
   // The exports come from this module, not from a library it links.
   HMODULE module = KyrelModuleFromAddress(reinterpret_cast<const void*>(name));
   if (sdk_version() != kRhinoPlugInSdkVersion)
@@ -94,7 +96,8 @@ CRhinoPlugIn* CRhinoPlugInManager::LoadPlugIn(const std::string& path, std::stri
   for (CRhinoPlugIn* candidate : Recorded())
     if (candidate->Module() == module) loaded.m_plugin = candidate;
   if (!loaded.m_plugin) return fail("the module holds no plug-in object");
-  if (loaded.m_plugin->PlugInID() != export_id) return fail("RhinoPlugInId differs from the plug-in object's id");
+  if (loaded.m_plugin->PlugInID() != export_id)
+    return fail("RhinoPlugInId differs from the plug-in object's id");
   if (Find(export_id)) return fail("a plug-in with the same id is already loaded");
 
   if (CWinApp* app = kyrel::platform::ModuleApplication(module)) {
@@ -114,12 +117,14 @@ CRhinoPlugIn* CRhinoPlugInManager::LoadPlugIn(const std::string& path, std::stri
 
 void CRhinoPlugInManager::SaveProfiles() {
   CRhinoProfileContext profile;
-  for (const auto& p : m_loaded) p.m_plugin->SaveProfile(ProfileSection(*p.m_plugin).c_str(), profile);
+  for (const auto& p : m_loaded)
+    p.m_plugin->SaveProfile(ProfileSection(*p.m_plugin).c_str(), profile);
 }
 
 void CRhinoPlugInManager::UnloadAll(void (*before_unload)()) {
   SaveProfiles();
-  for (auto it = m_loaded.rbegin(); it != m_loaded.rend(); ++it) it->m_plugin->OnUnloadPlugIn();
+  for (auto it = m_loaded.rbegin(); it != m_loaded.rend(); ++it)
+    it->m_plugin->OnUnloadPlugIn();
   if (before_unload) before_unload();
   for (auto it = m_loaded.rbegin(); it != m_loaded.rend(); ++it) {
     HMODULE module = it->m_plugin->Module();

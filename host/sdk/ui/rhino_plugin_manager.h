@@ -20,16 +20,16 @@ constexpr int kRhinoPlugInSdkServiceRelease = 201209275;
 
 struct CRhinoLoadedPlugIn {
   std::string m_path;
-  void* m_handle = nullptr;          // dlopen handle
-  CRhinoPlugIn* m_plugin = nullptr;  // lives in the module
-  std::wstring m_export_name;        // RhinoPlugInName
-  std::wstring m_export_id;          // RhinoPlugInId
-  std::string m_export_version;      // RhinoPlugInVersion
-  std::wstring m_update_url;         // RhinoPlugInUpdateURL, may be empty
+  void* m_handle = nullptr;         // dlopen handle
+  CRhinoPlugIn* m_plugin = nullptr; // lives in the module
+  std::wstring m_export_name;       // RhinoPlugInName
+  std::wstring m_export_id;         // RhinoPlugInId
+  std::string m_export_version;     // RhinoPlugInVersion
+  std::wstring m_update_url;        // RhinoPlugInUpdateURL, may be empty
 };
 
 class CRhinoPlugInManager {
- public:
+public:
   static CRhinoPlugInManager& Instance();
 
   // Loads the module and its plug-in; null with a reason in `error` when
@@ -53,6 +53,6 @@ class CRhinoPlugInManager {
   static void Record(CRhinoPlugIn* plugin);
   static void Unrecord(CRhinoPlugIn* plugin);
 
- private:
+private:
   std::vector<CRhinoLoadedPlugIn> m_loaded;
 };

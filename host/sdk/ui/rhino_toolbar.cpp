@@ -40,7 +40,7 @@ ON_UUID Guid(const std::string& text) {
   return id;
 }
 
-}  // namespace
+} // namespace
 
 CRhinoUiManager& RhinoUiManager() {
   static auto* manager = new CRhinoUiManager;
@@ -68,7 +68,8 @@ bool CRhinoUiToolBarManager::ReadFile(const wchar_t* path, bool, bool, bool) {
     return false;
   }
   pugi::xml_document doc;
-  pugi::xml_parse_result parsed = doc.load_buffer(contents.data(), contents.size(), pugi::parse_default, pugi::encoding_utf8);
+  pugi::xml_parse_result parsed =
+      doc.load_buffer(contents.data(), contents.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!parsed) {
     m_error = Utf8ToWide(std::string("not a toolbar collection: ") + parsed.description());
     return false;
@@ -91,11 +92,12 @@ bool CRhinoUiToolBarManager::ReadFile(const wchar_t* path, bool, bool, bool) {
   struct Macro {
     std::wstring text, tooltip, script;
   };
-  std::map<std::string, Macro> macros;  // by lower-case guid text
+  std::map<std::string, Macro> macros; // by lower-case guid text
   for (pugi::xpath_node x : root.select_nodes("//macro_item")) {
     pugi::xml_node m = x.node();
     Macro macro{Text(m, "text"), Text(m, "tooltip"), Utf8ToWide(m.child("script").child_value())};
-    macros[kyrel::platform::WideToUtf8(ON_UuidToString(Guid(m.attribute("guid").value())).Array())] = macro;
+    macros[kyrel::platform::WideToUtf8(
+        ON_UuidToString(Guid(m.attribute("guid").value())).Array())] = macro;
   }
   auto lookup = [&](const std::string& guid_text) -> const Macro* {
     ON_UUID id = Guid(guid_text);
@@ -115,7 +117,8 @@ bool CRhinoUiToolBarManager::ReadFile(const wchar_t* path, bool, bool, bool) {
         b.m_left_macro = left->script;
         b.m_tooltip = left->tooltip.empty() ? left->text : left->tooltip;
       }
-      if (const Macro* right = lookup(Value(item, "right_macro_id"))) b.m_right_macro = right->script;
+      if (const Macro* right = lookup(Value(item, "right_macro_id")))
+        b.m_right_macro = right->script;
       toolbar.m_buttons.push_back(b);
     }
     c.m_toolbars.push_back(toolbar);
@@ -131,5 +134,6 @@ bool CRhinoUiToolBarManager::CloseCollection(int index) {
 }
 
 const CRhinoUiToolBarCollection* CRhinoUiToolBarManager::Collection(int index) const {
-  return (index >= 0 && index < CollectionCount()) ? &m_collections[static_cast<std::size_t>(index)] : nullptr;
+  return (index >= 0 && index < CollectionCount()) ? &m_collections[static_cast<std::size_t>(index)]
+                                                   : nullptr;
 }

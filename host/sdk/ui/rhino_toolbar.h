@@ -22,10 +22,10 @@
 
 struct CRhinoUiToolBarButton {
   std::wstring m_text;
-  std::wstring m_tooltip;  // of the left macro
+  std::wstring m_tooltip; // of the left macro
   bool m_bSpacer = false;
-  std::wstring m_left_macro;   // script, may be empty
-  std::wstring m_right_macro;  // script, may be empty
+  std::wstring m_left_macro;  // script, may be empty
+  std::wstring m_right_macro; // script, may be empty
 };
 
 struct CRhinoUiToolBar {
@@ -34,15 +34,15 @@ struct CRhinoUiToolBar {
 };
 
 struct CRhinoUiToolBarCollection {
-  std::wstring m_path;  // as opened
-  std::wstring m_name;  // the file name without folder and extension
+  std::wstring m_path; // as opened
+  std::wstring m_name; // the file name without folder and extension
   ON_UUID m_id = ON_nil_uuid;
   ON_UUID m_plugin_id = ON_nil_uuid;
   std::vector<CRhinoUiToolBar> m_toolbars;
 };
 
 class CRhinoUiToolBarManager {
- public:
+public:
   // Index of the open collection read from that file, or -1.
   int CollectionIndex(const wchar_t* path, bool bIgnoreCase) const;
   // Opens the collection file. The flags (visible, update the UI,
@@ -56,17 +56,17 @@ class CRhinoUiToolBarManager {
   // Why the last ReadFile failed.
   const std::wstring& LastError() const { return m_error; }
 
- private:
+private:
   std::vector<CRhinoUiToolBarCollection> m_collections;
   std::wstring m_error;
 };
 
 class CRhinoUiManager {
- public:
+public:
   virtual ~CRhinoUiManager() = default;
   virtual CRhinoUiToolBarManager& ToolBarManager() { return m_toolbars; }
 
- private:
+private:
   CRhinoUiToolBarManager m_toolbars;
 };
 

@@ -19,4 +19,5 @@
 // the piece of their vertices.
 //
 // Never throws; reads `mesh` only.
-TL_EXPORT int RhinoSplitDisjointMesh(const ON_Mesh& mesh, ON_SimpleArray<ON_Mesh*>& pieces, bool bCountOnly);
+TL_EXPORT int RhinoSplitDisjointMesh(const ON_Mesh& mesh, ON_SimpleArray<ON_Mesh*>& pieces,
+                                     bool bCountOnly);

@@ -22,5 +22,5 @@
 // source comes back cleaned and oriented outward.
 //
 // Never throws; safe to run on several threads on different meshes.
-TL_EXPORT bool TL_HealMesh(const ON_Mesh& source, ON_Mesh& target, double tolerance, bool bStitchSeams,
-                           bool bFillHoles);
+TL_EXPORT bool TL_HealMesh(const ON_Mesh& source, ON_Mesh& target, double tolerance,
+                           bool bStitchSeams, bool bFillHoles);

@@ -47,7 +47,7 @@
 #include "opennurbs_mesh.h"
 
 class TL_EXPORT TL_MeshBoolean {
- public:
+public:
   TL_MeshBoolean(const ON_Mesh* A, const ON_Mesh* B);
 
   // The distances within which the vertices of A (tolerance_A) and of B
@@ -75,7 +75,7 @@ class TL_EXPORT TL_MeshBoolean {
   bool GetMeshASplit(ON_Mesh& outside, ON_Mesh& inside);
   bool GetMeshASplit(ON_Mesh* outside, ON_Mesh* inside);
 
- private:
+private:
   const ON_Mesh* a_;
   const ON_Mesh* b_;
   double tolerance_a_;

@@ -26,7 +26,8 @@
 // union does not track which source each face came from).
 //
 // Never throws; safe to run on several threads on different lists.
-TL_EXPORT bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double tolerance1,
-                                   double tolerance2, bool* result_flag, ON_SimpleArray<ON_Mesh*>& output,
-                                   const ON_SimpleArray<const ON_3dmObjectAttributes*>* source_attributes = nullptr,
-                                   ON_SimpleArray<ON_3dmObjectAttributes*>* output_attributes = nullptr);
+TL_EXPORT bool TL_MeshBooleanUnion(
+    const ON_SimpleArray<const ON_Mesh*>& sources, double tolerance1, double tolerance2,
+    bool* result_flag, ON_SimpleArray<ON_Mesh*>& output,
+    const ON_SimpleArray<const ON_3dmObjectAttributes*>* source_attributes = nullptr,
+    ON_SimpleArray<ON_3dmObjectAttributes*>* output_attributes = nullptr);

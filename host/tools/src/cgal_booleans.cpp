@@ -62,12 +62,12 @@ bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
 struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
   struct Side {
     const SurfaceMesh* mesh = nullptr;
-    std::vector<char> cut;  // per face
+    std::vector<char> cut; // per face
   };
   struct State {
     Side side[2];
     std::size_t points = 0;
-    int searches = 0;  // the corefinement searches edges of each mesh once
+    int searches = 0; // the corefinement searches edges of each mesh once
   };
   State* state;
   explicit CutWatch(State* s) : state(s) {}
@@ -77,7 +77,7 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
       if (s.mesh == &m) return s.cut;
     Side& s = state->side[state->side[0].mesh == nullptr ? 0 : 1];
     s.mesh = &m;
-    s.cut.assign(m.num_faces(), 0);  // removed faces keep their indices
+    s.cut.assign(m.num_faces(), 0); // removed faces keep their indices
     return s.cut;
   }
   static void FlagFace(std::vector<char>& flags, const SurfaceMesh& m, HalfedgeIndex h) {
@@ -85,7 +85,8 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
     if (f != SurfaceMesh::null_face() && static_cast<std::size_t>(f) < flags.size()) flags[f] = 1;
   }
   static void FlagAroundTarget(std::vector<char>& flags, const SurfaceMesh& m, HalfedgeIndex h) {
-    for (HalfedgeIndex g : CGAL::halfedges_around_target(h, m)) FlagFace(flags, m, g);
+    for (HalfedgeIndex g : CGAL::halfedges_around_target(h, m))
+      FlagFace(flags, m, g);
   }
 
   static void FlagAroundEdge(std::vector<char>& flags, const SurfaceMesh& m, HalfedgeIndex h) {
@@ -105,14 +106,14 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
     if (!at_target && !at_source) FlagAroundEdge(f1, tm1, h1);
     std::vector<char>& f2 = FlagsOf(tm2);
     switch (type) {
-      case PMP::Corefinement::ON_FACE:
-        FlagFace(f2, tm2, h2);
-        break;
-      case PMP::Corefinement::ON_EDGE:
-        FlagAroundEdge(f2, tm2, h2);
-        break;
-      default:
-        FlagAroundTarget(f2, tm2, h2);
+    case PMP::Corefinement::ON_FACE:
+      FlagFace(f2, tm2, h2);
+      break;
+    case PMP::Corefinement::ON_EDGE:
+      FlagAroundEdge(f2, tm2, h2);
+      break;
+    default:
+      FlagAroundTarget(f2, tm2, h2);
     }
   }
 
@@ -123,7 +124,8 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
       std::vector<FaceIndex> faces;
       for (std::size_t f = 0; f < s.cut.size(); ++f)
         if (s.cut[f]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(f));
-      if (PMP::does_self_intersect(faces, *s.mesh)) throw PMP::Corefinement::Self_intersection_exception();
+      if (PMP::does_self_intersect(faces, *s.mesh))
+        throw PMP::Corefinement::Self_intersection_exception();
     }
   }
 };
@@ -137,7 +139,8 @@ std::size_t CountMarked(const SurfaceMesh& sm, EdgeMarks marks) {
 
 CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
   CGAL::Bbox_3 box;
-  for (VertexIndex v : sm.vertices()) box += sm.point(v).bbox();
+  for (VertexIndex v : sm.vertices())
+    box += sm.point(v).bbox();
   return box;
 }
 
@@ -148,22 +151,25 @@ CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
 // centroid lies farthest from the piece's rim and so is the safest point to
 // classify.
 struct Pieces {
-  std::vector<std::uint32_t> of_face;  // by face index
-  std::vector<FaceIndex> largest;      // by piece
+  std::vector<std::uint32_t> of_face; // by face index
+  std::vector<FaceIndex> largest;     // by piece
 };
 
 Pieces FindPieces(const SurfaceMesh& sm, EdgeMarks cut) {
-  std::vector<std::uint32_t> root(sm.num_faces());  // num_faces counts removed faces too
-  for (std::uint32_t f = 0; f < root.size(); ++f) root[f] = f;
+  std::vector<std::uint32_t> root(sm.num_faces()); // num_faces counts removed faces too
+  for (std::uint32_t f = 0; f < root.size(); ++f)
+    root[f] = f;
   auto find = [&root](std::uint32_t f) {
-    while (root[f] != f) f = root[f] = root[root[f]];
+    while (root[f] != f)
+      f = root[f] = root[root[f]];
     return f;
   };
   for (FaceIndex f : sm.faces())
     for (HalfedgeIndex h : CGAL::halfedges_around_face(sm.halfedge(f), sm)) {
       const FaceIndex n = sm.face(sm.opposite(h));
       if (n == SurfaceMesh::null_face() || n > f || cut[sm.edge(h)]) continue;
-      const std::uint32_t a = find(static_cast<std::uint32_t>(f)), b = find(static_cast<std::uint32_t>(n));
+      const std::uint32_t a = find(static_cast<std::uint32_t>(f)),
+                          b = find(static_cast<std::uint32_t>(n));
       root[std::max(a, b)] = std::min(a, b);
     }
   constexpr std::uint32_t kNone = UINT32_MAX;
@@ -182,8 +188,8 @@ Pieces FindPieces(const SurfaceMesh& sm, EdgeMarks cut) {
       id = pieces.of_face[r];
     }
     const HalfedgeIndex h = sm.halfedge(f);
-    const double area =
-        CGAL::squared_area(sm.point(sm.source(h)), sm.point(sm.target(h)), sm.point(sm.target(sm.next(h))));
+    const double area = CGAL::squared_area(sm.point(sm.source(h)), sm.point(sm.target(h)),
+                                           sm.point(sm.target(sm.next(h))));
     if (area > largest_area[id]) {
       largest_area[id] = area;
       pieces.largest[id] = f;
@@ -197,7 +203,8 @@ std::vector<Point3> ProbePoints(const SurfaceMesh& sm, const Pieces& pieces) {
   probes.reserve(pieces.largest.size());
   for (FaceIndex f : pieces.largest) {
     const HalfedgeIndex h = sm.halfedge(f);
-    probes.push_back(CGAL::centroid(sm.point(sm.source(h)), sm.point(sm.target(h)), sm.point(sm.target(sm.next(h)))));
+    probes.push_back(CGAL::centroid(sm.point(sm.source(h)), sm.point(sm.target(h)),
+                                    sm.point(sm.target(sm.next(h)))));
   }
   return probes;
 }
@@ -207,7 +214,8 @@ enum class Crossing { kNone, kThrough, kOnSurface, kDegenerate };
 // How the segment pq meets triangle abc, decided exactly. Touching an edge
 // or a vertex, or running in the triangle's plane, is degenerate: the
 // caller tries another segment.
-Crossing Cross(const Point3& p, const Point3& q, const Point3& a, const Point3& b, const Point3& c) {
+Crossing Cross(const Point3& p, const Point3& q, const Point3& a, const Point3& b,
+               const Point3& c) {
   const CGAL::Orientation op = CGAL::orientation(a, b, c, p), oq = CGAL::orientation(a, b, c, q);
   if (op == CGAL::COPLANAR) {
     if (Kernel::Triangle_3(a, b, c).has_on(p)) return Crossing::kOnSurface;
@@ -233,13 +241,16 @@ Crossing Cross(const Point3& p, const Point3& q, const Point3& a, const Point3& 
 // reject nearly every triangle by box alone, and a segment along a CAD
 // model's edges or faces is unlikely; when one still meets an edge, the
 // next direction is tried. False when every direction was degenerate.
-bool InsideByParity(const SurfaceMesh& solid, const CGAL::Bbox_3& box, const Point3& p, bool& inside) {
+bool InsideByParity(const SurfaceMesh& solid, const CGAL::Bbox_3& box, const Point3& p,
+                    bool& inside) {
   static constexpr double kDirections[][3] = {{1, 0.01234, 0.00711},   {-0.00893, 1, 0.01317},
                                               {0.01071, -0.01429, 1},  {-1, 0.00977, -0.01153},
                                               {0.01361, -1, -0.00823}, {-0.01019, 0.00631, -1}};
-  const double reach = 2.0 * (std::abs(box.xmax() - box.xmin()) + std::abs(box.ymax() - box.ymin()) +
-                              std::abs(box.zmax() - box.zmin()) + std::abs(p.x() - box.xmin()) +
-                              std::abs(p.y() - box.ymin()) + std::abs(p.z() - box.zmin())) + 1.0;
+  const double reach =
+      2.0 * (std::abs(box.xmax() - box.xmin()) + std::abs(box.ymax() - box.ymin()) +
+             std::abs(box.zmax() - box.zmin()) + std::abs(p.x() - box.xmin()) +
+             std::abs(p.y() - box.ymin()) + std::abs(p.z() - box.zmin())) +
+      1.0;
   for (const auto& d : kDirections) {
     const Point3 q(p.x() + reach * d[0], p.y() + reach * d[1], p.z() + reach * d[2]);
     const CGAL::Bbox_3 span = p.bbox() + q.bbox();
@@ -281,15 +292,19 @@ std::vector<char> InsideFlags(const SurfaceMesh& solid, const std::vector<Point3
     const CGAL::Bbox_3 box = BoxOf(solid);
     for (std::size_t i = 0; i < points.size(); ++i) {
       bool in = false;
-      if (InsideByParity(solid, box, points[i], in)) inside[i] = in;
-      else undecided.push_back(i);
+      if (InsideByParity(solid, box, points[i], in))
+        inside[i] = in;
+      else
+        undecided.push_back(i);
     }
   } else {
-    for (std::size_t i = 0; i < points.size(); ++i) undecided.push_back(i);
+    for (std::size_t i = 0; i < points.size(); ++i)
+      undecided.push_back(i);
   }
   if (undecided.empty()) return inside;
   const CGAL::Side_of_triangle_mesh<SurfaceMesh, Kernel> side(solid);
-  for (std::size_t i : undecided) inside[i] = side(points[i]) != CGAL::ON_UNBOUNDED_SIDE;
+  for (std::size_t i : undecided)
+    inside[i] = side(points[i]) != CGAL::ON_UNBOUNDED_SIDE;
   return inside;
 }
 
@@ -298,9 +313,9 @@ std::vector<char> InsideFlags(const SurfaceMesh& solid, const std::vector<Point3
 // the result untouched, which spares building and searching them when a
 // large surface meets a small cutter, the usual case for a section.
 struct NearPart {
-  TriMesh mesh;                    // the near triangles, on their own vertices
-  std::vector<int> vertex_of;      // mesh vertex -> surface vertex
-  std::vector<int> far_triangles;  // the surface's triangles left out
+  TriMesh mesh;                   // the near triangles, on their own vertices
+  std::vector<int> vertex_of;     // mesh vertex -> surface vertex
+  std::vector<int> far_triangles; // the surface's triangles left out
 };
 
 // False, leaving `part` empty, when too few triangles are far for the split
@@ -342,8 +357,9 @@ bool SelectNearPart(const TriMesh& surface, const CGAL::Bbox_3& reach, NearPart&
 // vertices are the same vertices, so the two halves of a piece join again
 // where the near part was taken out.
 class SplitWriter {
- public:
-  SplitWriter(const TriMesh& surface, const SurfaceMesh& cut_surface, const NearPart& near, TriMesh& out)
+public:
+  SplitWriter(const TriMesh& surface, const SurfaceMesh& cut_surface, const NearPart& near,
+              TriMesh& out)
       : surface_(surface), cut_(cut_surface), near_(near), out_(out) {
     // Keys: the surface's own vertices first, then the vertices the cut made.
     mapped_ = near.vertex_of.size();
@@ -354,7 +370,8 @@ class SplitWriter {
   void AddFace(FaceIndex f) {
     for (HalfedgeIndex h : CGAL::halfedges_around_face(cut_.halfedge(f), cut_)) {
       const auto v = static_cast<std::size_t>(cut_.target(h));
-      const std::size_t key = v < mapped_ ? static_cast<std::size_t>(near_.vertex_of[v]) : base_ + v - mapped_;
+      const std::size_t key =
+          v < mapped_ ? static_cast<std::size_t>(near_.vertex_of[v]) : base_ + v - mapped_;
       const Point3& p = cut_.point(cut_.target(h));
       out_.tri.push_back(Vertex(key, p.x(), p.y(), p.z()));
     }
@@ -368,7 +385,7 @@ class SplitWriter {
     }
   }
 
- private:
+private:
   int Vertex(std::size_t key, double x, double y, double z) {
     int& i = index_[key];
     if (i < 0) {
@@ -385,14 +402,15 @@ class SplitWriter {
   std::size_t mapped_ = 0, base_ = 0;
   std::vector<int> index_;
 };
-}  // namespace
+} // namespace
 
 Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
                       double tolerance_b, TriMesh& result) {
   if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
-  if (!PrepareSolid(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
+  if (!PrepareSolid(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb))
+    return Outcome::kRejected;
   // A difference keeps most of A, so it is written over A's surface, which
   // saves copying the untouched part; an intersection keeps little of A and
   // goes to a fresh mesh rather than deleting most of A.
@@ -405,9 +423,10 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   try {
     const auto np_a = params::visitor(CutWatch(&watch));
     const auto np_out = params::edge_is_constrained_map(cut);
-    manifold = in_place
-                   ? PMP::corefine_and_compute_difference(ma, mb, out, np_a, params::default_values(), np_out)
-                   : PMP::corefine_and_compute_intersection(ma, mb, out, np_a, params::default_values(), np_out);
+    manifold = in_place ? PMP::corefine_and_compute_difference(ma, mb, out, np_a,
+                                                               params::default_values(), np_out)
+                        : PMP::corefine_and_compute_intersection(ma, mb, out, np_a,
+                                                                 params::default_values(), np_out);
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
     return Outcome::kRejected;
   }
@@ -417,7 +436,8 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   // empty: solids touching from outside along a curve or an area (two or
   // more intersection points) have an exact, empty intersection. Touching
   // at one point counts as not meeting.
-  if (CountMarked(out, cut) == 0 && (watch.points < 2 || out.number_of_faces() > 0)) return Outcome::kNotCut;
+  if (CountMarked(out, cut) == 0 && (watch.points < 2 || out.number_of_faces() > 0))
+    return Outcome::kNotCut;
   out.remove_property_map(cut);
   out.collect_garbage();
   if (!FinishResult(out, true)) return Outcome::kFailed;
@@ -434,7 +454,8 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   NearPart near;
   if (SelectNearPart(a, BoxOf(mb), near)) {
     if (near.mesh.Empty()) return Outcome::kNotCut;
-    if (!BuildAsGiven(near.mesh, ma)) near = NearPart{};  // needs repair: prepare the whole of A instead
+    if (!BuildAsGiven(near.mesh, ma))
+      near = NearPart{}; // needs repair: prepare the whole of A instead
   }
   if (near.vertex_of.empty() && !PrepareSurface(a, tolerance_a, ma)) return Outcome::kRejected;
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
@@ -442,7 +463,8 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   try {
     // B only sorts A's pieces, so it is left whole: no cutting of its faces,
     // and a smaller surface for the inside test below.
-    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).visitor(CutWatch(&watch)), params::do_not_modify(true));
+    PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).visitor(CutWatch(&watch)),
+                  params::do_not_modify(true));
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
     return Outcome::kRejected;
   }
@@ -452,10 +474,12 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
   const Pieces pieces = FindPieces(ma, cut);
   ma.remove_property_map(cut);
   const std::vector<char> is_inside = InsideFlags(mb, ProbePoints(ma, pieces));
-  TriMesh out_part, in_part;  // not written in place: a result may be A itself
+  TriMesh out_part, in_part; // not written in place: a result may be A itself
   SplitWriter out_writer(a, ma, near, out_part), in_writer(a, ma, near, in_part);
-  for (FaceIndex f : ma.faces()) (is_inside[pieces.of_face[f]] ? in_writer : out_writer).AddFace(f);
-  for (int t : near.far_triangles) out_writer.AddTriangleOfA(t);
+  for (FaceIndex f : ma.faces())
+    (is_inside[pieces.of_face[f]] ? in_writer : out_writer).AddFace(f);
+  for (int t : near.far_triangles)
+    out_writer.AddTriangleOfA(t);
   for (TriMesh* part : {&out_part, &in_part}) {
     RoundToSinglePrecision(*part);
     CleanRoundedSurface(*part);
@@ -470,7 +494,7 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
   bool complete = true;
   SurfaceMesh running;
   bool have_running = false;
-  std::vector<SurfaceMesh> apart;  // solids that could not join the running union
+  std::vector<SurfaceMesh> apart; // solids that could not join the running union
   for (const TriMesh* source : solids) {
     SurfaceMesh next;
     if (source == nullptr || !PrepareSolid(*source, tolerance, next)) {
@@ -488,9 +512,10 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
     bool manifold = false;
     CutWatch::State watch;
     try {
-      manifold = PMP::corefine_and_compute_union(running, next, running, params::visitor(CutWatch(&watch)));
+      manifold = PMP::corefine_and_compute_union(running, next, running,
+                                                 params::visitor(CutWatch(&watch)));
     } catch (const PMP::Corefinement::Self_intersection_exception&) {
-      complete = false;  // kept apart below, but its overlap stays unresolved
+      complete = false; // kept apart below, but its overlap stays unresolved
     }
     if (!manifold) {
       // Also when the union would be non-manifold (solids touching along an
@@ -510,4 +535,4 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
   return complete;
 }
 
-}  // namespace meshtools
+} // namespace meshtools

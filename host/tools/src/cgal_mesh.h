@@ -59,4 +59,4 @@ void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, Tri
 // (cavity) shells whose box lies inside its box.
 void SplitIntoVolumes(const SurfaceMesh& mesh, std::vector<TriMesh>& volumes);
 
-}  // namespace meshtools
+} // namespace meshtools

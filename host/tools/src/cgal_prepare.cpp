@@ -64,24 +64,26 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
   // Fresh memory is expensive (every page faults on first touch), so the
   // scratch arrays are few and reused once their first job is done.
   std::vector<int> start(static_cast<std::size_t>(nv) + 1, 0);
-  for (int c = 0; c < nh; ++c) ++start[tri[c] + 1];
-  for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
+  for (int c = 0; c < nh; ++c)
+    ++start[tri[c] + 1];
+  for (int v = 0; v < nv; ++v)
+    start[v + 1] += start[v];
   std::vector<int> out_he(static_cast<std::size_t>(nh)), out_to(static_cast<std::size_t>(nh));
-  std::vector<int> per_vertex(start.begin(), start.end() - 1);  // first the fill cursor of each row
+  std::vector<int> per_vertex(start.begin(), start.end() - 1); // first the fill cursor of each row
   for (int c = 0; c < nh; ++c) {
     const int k = per_vertex[tri[c]]++;
     out_he[k] = c;
     out_to[k] = tri[next(c)];
   }
   for (int v = 0; v < nv; ++v) {
-    if (start[v] == start[v + 1]) return false;  // unused vertex
+    if (start[v] == start[v + 1]) return false; // unused vertex
     for (int k = start[v]; k < start[v + 1]; ++k)
       for (int l = k + 1; l < start[v + 1]; ++l)
-        if (out_to[k] == out_to[l]) return false;  // the same directed edge twice
+        if (out_to[k] == out_to[l]) return false; // the same directed edge twice
   }
   // Twins; with no directed edge repeated there is at most one each.
   std::vector<int> opposite(static_cast<std::size_t>(nh), -1);
-  std::vector<int>& naked_into = per_vertex;  // the twinless halfedge ending at v
+  std::vector<int>& naked_into = per_vertex; // the twinless halfedge ending at v
   std::fill(naked_into.begin(), naked_into.end(), -1);
   int edges = 0;
   for (int c = 0; c < nh; ++c) {
@@ -98,7 +100,7 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
       opposite[c] = twin;
       opposite[twin] = c;
     } else {
-      if (naked_into[b] >= 0) return false;  // two rims through one vertex
+      if (naked_into[b] >= 0) return false; // two rims through one vertex
       naked_into[b] = c;
     }
   }
@@ -123,7 +125,7 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
   // by one costs a property-array push per element and attribute. Edge e is
   // halfedges 2e and 2e + 1, and a twinless halfedge, always the first of
   // its edge, has the rim's halfedge as its twin.
-  std::vector<int>& he = out_to;  // the rows' targets are no longer needed
+  std::vector<int>& he = out_to; // the rows' targets are no longer needed
   {
     int e = 0;
     for (int c = 0; c < nh; ++c) {
@@ -133,12 +135,15 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
       ++e;
     }
   }
-  auto halfedge = [&he](int c) { return HalfedgeIndex(static_cast<SurfaceMesh::size_type>(he[c])); };
+  auto halfedge = [&he](int c) {
+    return HalfedgeIndex(static_cast<SurfaceMesh::size_type>(he[c]));
+  };
   auto rim = [&he](int c) { return HalfedgeIndex(static_cast<SurfaceMesh::size_type>(he[c] + 1)); };
   sm.clear();
   sm.resize(nv, edges, nt);
   const double* xyz = in.xyz.data();
-  for (int v = 0; v < nv; ++v) sm.point(VertexIndex(v)) = Point3(xyz[3 * v], xyz[3 * v + 1], xyz[3 * v + 2]);
+  for (int v = 0; v < nv; ++v)
+    sm.point(VertexIndex(v)) = Point3(xyz[3 * v], xyz[3 * v + 1], xyz[3 * v + 2]);
   for (int t = 0; t < nt; ++t) {
     const FaceIndex f(static_cast<SurfaceMesh::size_type>(t));
     sm.set_halfedge(f, halfedge(3 * t));
@@ -148,7 +153,8 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
       sm.set_next(halfedge(c), halfedge(next(c)));
     }
   }
-  for (int v = 0; v < nv; ++v) sm.set_halfedge(VertexIndex(v), halfedge(prev(out_he[start[v]])));
+  for (int v = 0; v < nv; ++v)
+    sm.set_halfedge(VertexIndex(v), halfedge(prev(out_he[start[v]])));
   // Rims: the rim halfedge into vertex a continues with the rim halfedge out
   // of a, the twin of the twinless halfedge into a. Rim vertices point at
   // their incoming rim halfedge, as the mesh expects.
@@ -171,7 +177,7 @@ bool BuildDirect(const TriMesh& in, SurfaceMesh& sm, bool& closed) {
 void DropDuplicateTriangles(TriMesh& mesh) {
   struct Entry {
     std::array<int, 3> sorted;
-    bool even;  // the corners' cyclic order agrees with the sorted order
+    bool even; // the corners' cyclic order agrees with the sorted order
     int index;
   };
   const int nt = mesh.TriangleCount();
@@ -192,18 +198,22 @@ void DropDuplicateTriangles(TriMesh& mesh) {
   std::vector<char> drop(nt, 0);
   for (std::size_t i = 0; i < entries.size();) {
     std::size_t j = i;
-    while (j < entries.size() && entries[j].sorted == entries[i].sorted) ++j;
+    while (j < entries.size() && entries[j].sorted == entries[i].sorted)
+      ++j;
     if (j - i > 1) {
       int even = 0, odd = 0;
-      for (std::size_t k = i; k < j; ++k) (entries[k].even ? even : odd)++;
+      for (std::size_t k = i; k < j; ++k)
+        (entries[k].even ? even : odd)++;
       // Opposite pairs cancel; of the remaining same-turn copies one is kept.
       const int keep_even = even > odd ? 1 : 0, keep_odd = odd > even ? 1 : 0;
       int kept_even = 0, kept_odd = 0;
       for (std::size_t k = i; k < j; ++k) {
         int& kept = entries[k].even ? kept_even : kept_odd;
         const int keep = entries[k].even ? keep_even : keep_odd;
-        if (kept < keep) ++kept;
-        else drop[entries[k].index] = 1;
+        if (kept < keep)
+          ++kept;
+        else
+          drop[entries[k].index] = 1;
       }
     }
     i = j;
@@ -211,7 +221,8 @@ void DropDuplicateTriangles(TriMesh& mesh) {
   std::size_t out = 0;
   for (int t = 0; t < nt; ++t) {
     if (drop[t]) continue;
-    for (int k = 0; k < 3; ++k) mesh.tri[out + k] = mesh.tri[3 * t + k];
+    for (int k = 0; k < 3; ++k)
+      mesh.tri[out + k] = mesh.tri[3 * t + k];
     out += 3;
   }
   mesh.tri.resize(out);
@@ -226,7 +237,8 @@ bool BuildFromSoup(const TriMesh& in, SurfaceMesh& sm, bool allow_split_vertices
     points.emplace_back(in.xyz[3 * v], in.xyz[3 * v + 1], in.xyz[3 * v + 2]);
   std::vector<std::array<std::size_t, 3>> polygons(in.TriangleCount());
   for (int t = 0; t < in.TriangleCount(); ++t)
-    for (int k = 0; k < 3; ++k) polygons[t][k] = static_cast<std::size_t>(in.tri[3 * t + k]);
+    for (int k = 0; k < 3; ++k)
+      polygons[t][k] = static_cast<std::size_t>(in.tri[3 * t + k]);
   const bool manifold = PMP::orient_polygon_soup(points, polygons);
   if (!manifold && !allow_split_vertices) return false;
   if (!PMP::is_polygon_soup_a_polygon_mesh(polygons)) return false;
@@ -250,8 +262,8 @@ bool RemoveDegenerateFaces(SurfaceMesh& sm) {
 
 // Signed volume and box of every connected shell; `component` gets each
 // face's shell number.
-std::vector<ShellMeasure> MeasureShells(const SurfaceMesh& sm,
-                                        SurfaceMesh::Property_map<FaceIndex, std::size_t> component) {
+std::vector<ShellMeasure>
+MeasureShells(const SurfaceMesh& sm, SurfaceMesh::Property_map<FaceIndex, std::size_t> component) {
   const std::size_t n = PMP::connected_components(sm, component);
   std::vector<ShellMeasure> shells(n);
   for (ShellMeasure& s : shells)
@@ -262,12 +274,14 @@ std::vector<ShellMeasure> MeasureShells(const SurfaceMesh& sm,
   // Volumes are summed about the mesh's box centre so large offsets from the
   // origin do not swamp the sum.
   CGAL::Bbox_3 all;
-  for (VertexIndex v : sm.vertices()) all += sm.point(v).bbox();
+  for (VertexIndex v : sm.vertices())
+    all += sm.point(v).bbox();
   const double centre[3] = {(all.xmin() + all.xmax()) / 2, (all.ymin() + all.ymax()) / 2,
                             (all.zmin() + all.zmax()) / 2};
   for (FaceIndex f : sm.faces()) {
     const HalfedgeIndex h = sm.halfedge(f);
-    const Point3* q[3] = {&sm.point(sm.source(h)), &sm.point(sm.target(h)), &sm.point(sm.target(sm.next(h)))};
+    const Point3* q[3] = {&sm.point(sm.source(h)), &sm.point(sm.target(h)),
+                          &sm.point(sm.target(sm.next(h)))};
     ShellMeasure& s = shells[component[f]];
     double p[3][3];
     for (int i = 0; i < 3; ++i)
@@ -277,8 +291,10 @@ std::vector<ShellMeasure> MeasureShells(const SurfaceMesh& sm,
         s.hi[k] = std::max(s.hi[k], x);
         p[i][k] = x - centre[k];
       }
-    s.volume += (p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) - p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
-                 p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0])) / 6.0;
+    s.volume += (p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) -
+                 p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
+                 p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0])) /
+                6.0;
   }
   return shells;
 }
@@ -356,19 +372,23 @@ bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out) 
         if (!CGAL::is_closed(out)) return false;
         OrientOutward(out);
       }
-      return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 && (!solid || CGAL::is_closed(out));
+      return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 &&
+             (!solid || CGAL::is_closed(out));
     }
   }
   // Built directly: face t is triangle t of the arrays, so they can decide
   // orientation and degeneracy without a pass over the halfedge structure.
   if (solid) TurnInvertedShells(*built_from, out);
   if (!HasDegenerateTriangles(*built_from)) return true;
-  return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 && (!solid || CGAL::is_closed(out));
+  return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 &&
+         (!solid || CGAL::is_closed(out));
 }
 
-}  // namespace
+} // namespace
 
-bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) { return Prepare(in, tolerance, true, out); }
+bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) {
+  return Prepare(in, tolerance, true, out);
+}
 
 bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out) {
   return Prepare(in, tolerance, false, out);
@@ -376,13 +396,15 @@ bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out) {
 
 bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out) {
   bool closed = false;
-  return IsWellFormed(in) && !in.Empty() && IsTidy(in) && BuildDirect(in, out, closed) && !HasDegenerateTriangles(in);
+  return IsWellFormed(in) && !in.Empty() && IsTidy(in) && BuildDirect(in, out, closed) &&
+         !HasDegenerateTriangles(in);
 }
 
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed) {
   for (VertexIndex v : mesh.vertices()) {
     const Point3& p = mesh.point(v);
-    mesh.point(v) = Point3(static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z()));
+    mesh.point(v) =
+        Point3(static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z()));
   }
   if (!RemoveDegenerateFaces(mesh)) return false;
   return !must_be_closed || CGAL::is_closed(mesh);
@@ -395,7 +417,7 @@ void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out) {
 
 void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out) {
   out.Clear();
-  std::vector<int> index(mesh.num_vertices(), -1);  // num_vertices counts garbage too
+  std::vector<int> index(mesh.num_vertices(), -1); // num_vertices counts garbage too
   out.tri.reserve(faces.size() * 3);
   out.xyz.reserve(faces.size() * 3 / 2 + 9);
   for (FaceIndex f : faces) {
@@ -413,7 +435,7 @@ void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, Tri
 }
 
 void SplitIntoVolumes(const SurfaceMesh& mesh, std::vector<TriMesh>& volumes) {
-  SurfaceMesh& sm = const_cast<SurfaceMesh&>(mesh);  // only a scratch property is added
+  SurfaceMesh& sm = const_cast<SurfaceMesh&>(mesh); // only a scratch property is added
   auto component = sm.add_property_map<FaceIndex, std::size_t>("f:volume", 0).first;
   const std::vector<ShellMeasure> shells = MeasureShells(sm, component);
   const std::vector<int> owner = CavityOwners(shells);
@@ -430,8 +452,8 @@ void SplitIntoVolumes(const SurfaceMesh& mesh, std::vector<TriMesh>& volumes) {
   }
 }
 
-bool HealToSolid(const TriMesh& surface, double snap, double stitch, bool stitch_seams, bool fill_holes,
-                 TriMesh& solid) {
+bool HealToSolid(const TriMesh& surface, double snap, double stitch, bool stitch_seams,
+                 bool fill_holes, TriMesh& solid) {
   if (!IsWellFormed(surface) || surface.Empty()) return false;
   TriMesh work = surface;
   DropCollapsedTriangles(work);
@@ -468,4 +490,4 @@ bool HealToSolid(const TriMesh& surface, double snap, double stitch, bool stitch
   return true;
 }
 
-}  // namespace meshtools
+} // namespace meshtools

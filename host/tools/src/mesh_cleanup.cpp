@@ -30,7 +30,8 @@ int BuildWeldMap(const TriMesh& mesh, double distance, const std::vector<char>& 
                  std::vector<int>& remap) {
   const int n = mesh.VertexCount();
   remap.resize(n);
-  for (int i = 0; i < n; ++i) remap[i] = i;
+  for (int i = 0; i < n; ++i)
+    remap[i] = i;
   if (!(distance > 0.0)) distance = 0.0;
   // Cells twice the weld distance wide: a partner within the distance lies in
   // this cell or in a neighbour the point is close to, so most points look up
@@ -84,13 +85,14 @@ int BuildWeldMap(const TriMesh& mesh, double distance, const std::vector<char>& 
 
 int ApplyWeldMap(TriMesh& mesh, const std::vector<int>& remap, int merged) {
   if (merged == 0) return 0;
-  for (int& c : mesh.tri) c = remap[c];
+  for (int& c : mesh.tri)
+    c = remap[c];
   DropCollapsedTriangles(mesh);
   RemoveUnusedVertices(mesh);
   return merged;
 }
 
-}  // namespace
+} // namespace
 
 bool IsWellFormed(const TriMesh& mesh) {
   if (mesh.xyz.size() % 3 != 0 || mesh.tri.size() % 3 != 0) return false;
@@ -105,7 +107,8 @@ bool IsWellFormed(const TriMesh& mesh) {
 double UsedMagnitude(const TriMesh& mesh) {
   double m = 0.0;
   for (int c : mesh.tri)
-    for (int k = 0; k < 3; ++k) m = std::max(m, std::fabs(mesh.xyz[3 * c + k]));
+    for (int k = 0; k < 3; ++k)
+      m = std::max(m, std::fabs(mesh.xyz[3 * c + k]));
   return m;
 }
 
@@ -131,7 +134,8 @@ int WeldBoundaryVertices(TriMesh& mesh, double distance) {
   };
   const int t = mesh.TriangleCount();
   for (int f = 0; f < t; ++f)
-    for (int k = 0; k < 3; ++k) ++uses[key(mesh.tri[3 * f + k], mesh.tri[3 * f + (k + 1) % 3])];
+    for (int k = 0; k < 3; ++k)
+      ++uses[key(mesh.tri[3 * f + k], mesh.tri[3 * f + (k + 1) % 3])];
   std::vector<char> naked(mesh.VertexCount(), 0);
   for (int f = 0; f < t; ++f)
     for (int k = 0; k < 3; ++k) {
@@ -160,21 +164,25 @@ int DropCollapsedTriangles(TriMesh& mesh) {
 
 void RemoveUnusedVertices(TriMesh& mesh) {
   std::vector<int> renumber(mesh.VertexCount(), -1);
-  for (int c : mesh.tri) renumber[c] = 0;
+  for (int c : mesh.tri)
+    renumber[c] = 0;
   int next = 0;
   for (int v = 0; v < mesh.VertexCount(); ++v) {
     if (renumber[v] < 0) continue;
     renumber[v] = next;
     if (next != v)
-      for (int k = 0; k < 3; ++k) mesh.xyz[3 * next + k] = mesh.xyz[3 * v + k];
+      for (int k = 0; k < 3; ++k)
+        mesh.xyz[3 * next + k] = mesh.xyz[3 * v + k];
     ++next;
   }
   mesh.xyz.resize(3 * static_cast<std::size_t>(next));
-  for (int& c : mesh.tri) c = renumber[c];
+  for (int& c : mesh.tri)
+    c = renumber[c];
 }
 
 void RoundToSinglePrecision(TriMesh& mesh) {
-  for (double& c : mesh.xyz) c = static_cast<double>(static_cast<float>(c));
+  for (double& c : mesh.xyz)
+    c = static_cast<double>(static_cast<float>(c));
 }
 
 void CleanRoundedSurface(TriMesh& mesh) {
@@ -191,13 +199,15 @@ void CleanRoundedSurface(TriMesh& mesh) {
     return u[1] * w[2] == u[2] * w[1] && u[2] * w[0] == u[0] * w[2] && u[0] * w[1] == u[1] * w[0];
   };
   bool any = false;
-  for (std::size_t i = 0; i + 2 < mesh.tri.size() && !any; i += 3) any = flat(i);
-  if (!any) return;  // the usual case: nothing collapsed, no weld needed
+  for (std::size_t i = 0; i + 2 < mesh.tri.size() && !any; i += 3)
+    any = flat(i);
+  if (!any) return; // the usual case: nothing collapsed, no weld needed
   WeldVertices(mesh, 0.0);
   std::size_t out = 0;
   for (std::size_t i = 0; i + 2 < mesh.tri.size(); i += 3) {
     if (flat(i)) continue;
-    for (int k = 0; k < 3; ++k) mesh.tri[out + k] = mesh.tri[i + k];
+    for (int k = 0; k < 3; ++k)
+      mesh.tri[out + k] = mesh.tri[i + k];
     out += 3;
   }
   mesh.tri.resize(out);
@@ -210,7 +220,7 @@ bool BoxInside(const ShellMeasure& inner, const ShellMeasure& outer) {
     if (inner.lo[k] < outer.lo[k] || inner.hi[k] > outer.hi[k]) return false;
   return true;
 }
-}  // namespace
+} // namespace
 
 std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells) {
   std::vector<int> owner(shells.size(), -1);
@@ -231,9 +241,11 @@ std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells) {
 bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
   const int nv = mesh.VertexCount(), nt = mesh.TriangleCount();
   std::vector<int> parent(static_cast<std::size_t>(nv));
-  for (int v = 0; v < nv; ++v) parent[v] = v;
+  for (int v = 0; v < nv; ++v)
+    parent[v] = v;
   auto find = [&](int v) {
-    while (parent[v] != v) v = parent[v] = parent[parent[v]];
+    while (parent[v] != v)
+      v = parent[v] = parent[parent[v]];
     return v;
   };
   int parts = nv;
@@ -294,8 +306,10 @@ bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
         m.hi[k] = std::max(m.hi[k], x);
         p[i][k] = x - centre[k];
       }
-    m.volume += (p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) - p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
-                 p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0])) / 6.0;
+    m.volume += (p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) -
+                 p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
+                 p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0])) /
+                6.0;
   }
   const std::vector<int> owner = CavityOwners(shells);
   bool any = false;
@@ -305,4 +319,4 @@ bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
   return any;
 }
 
-}  // namespace meshtools
+} // namespace meshtools

@@ -72,4 +72,4 @@ std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells);
 // needs turning.
 bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip);
 
-}  // namespace meshtools
+} // namespace meshtools

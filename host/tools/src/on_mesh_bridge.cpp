@@ -11,7 +11,7 @@ double SquaredDistance(const ON_3fPoint& p, const ON_3fPoint& q) {
   return dx * dx + dy * dy + dz * dz;
 }
 
-}  // namespace
+} // namespace
 
 bool ToTriMesh(const ON_Mesh& mesh, TriMesh& out) {
   out.Clear();
@@ -71,12 +71,14 @@ void ToONMesh(const TriMesh& in, ON_Mesh& out) {
                          static_cast<double>(b.z) - a.z};
     const double w[3] = {static_cast<double>(c.x) - a.x, static_cast<double>(c.y) - a.y,
                          static_cast<double>(c.z) - a.z};
-    const double x = u[1] * w[2] - u[2] * w[1], y = u[2] * w[0] - u[0] * w[2], z = u[0] * w[1] - u[1] * w[0];
+    const double x = u[1] * w[2] - u[2] * w[1], y = u[2] * w[0] - u[0] * w[2],
+                 z = u[0] * w[1] - u[1] * w[0];
     const double len = std::sqrt(x * x + y * y + z * z);
     n[t] = len > 0.0 && std::isfinite(len)
-               ? ON_3fVector(static_cast<float>(x / len), static_cast<float>(y / len), static_cast<float>(z / len))
+               ? ON_3fVector(static_cast<float>(x / len), static_cast<float>(y / len),
+                             static_cast<float>(z / len))
                : ON_3fVector(0.0f, 0.0f, 0.0f);
   }
 }
 
-}  // namespace meshtools
+} // namespace meshtools

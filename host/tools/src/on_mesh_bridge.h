@@ -17,4 +17,4 @@ bool ToTriMesh(const ON_Mesh& mesh, TriMesh& out);
 // stays.
 void ToONMesh(const TriMesh& in, ON_Mesh& out);
 
-}  // namespace meshtools
+} // namespace meshtools

@@ -13,11 +13,11 @@
 namespace meshtools {
 
 enum class Outcome {
-  kDone,      // result written
-  kNotCut,    // the surfaces do not cross; nothing written
-  kRejected,  // an input is unfit (open where it must be closed, non-manifold,
-              // self-intersecting where it matters, non-finite...)
-  kFailed,    // the inputs were fine but no valid result came out
+  kDone,     // result written
+  kNotCut,   // the surfaces do not cross; nothing written
+  kRejected, // an input is unfit (open where it must be closed, non-manifold,
+             // self-intersecting where it matters, non-finite...)
+  kFailed,   // the inputs were fine but no valid result came out
 };
 
 enum class SolidOperation { kIntersection, kDifference };
@@ -46,4 +46,4 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
 bool HealToSolid(const TriMesh& surface, double snap, double stitch, bool stitch_seams,
                  bool fill_holes, TriMesh& solid);
 
-}  // namespace meshtools
+} // namespace meshtools

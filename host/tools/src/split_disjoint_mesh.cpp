@@ -14,7 +14,7 @@
 namespace {
 
 class DisjointSets {
- public:
+public:
   explicit DisjointSets(int n) : parent_(static_cast<std::size_t>(n)) {
     std::iota(parent_.begin(), parent_.end(), 0);
   }
@@ -31,7 +31,7 @@ class DisjointSets {
     if (a != b) parent_[std::max(a, b)] = std::min(a, b);
   }
 
- private:
+private:
   std::vector<int> parent_;
 };
 
@@ -42,13 +42,14 @@ struct PointKey {
 
 struct PointKeyHash {
   std::size_t operator()(const PointKey& k) const {
-    return (static_cast<std::size_t>(k.x) * 73856093u) ^ (static_cast<std::size_t>(k.y) * 19349663u) ^
+    return (static_cast<std::size_t>(k.x) * 73856093u) ^
+           (static_cast<std::size_t>(k.y) * 19349663u) ^
            (static_cast<std::size_t>(k.z) * 83492791u);
   }
 };
 
 std::uint32_t Bits(float f) {
-  if (f == 0.0f) f = 0.0f;  // -0 and +0 are the same place
+  if (f == 0.0f) f = 0.0f; // -0 and +0 are the same place
   std::uint32_t u;
   std::memcpy(&u, &f, sizeof u);
   return u;
@@ -64,7 +65,8 @@ int LabelFaces(const ON_Mesh& mesh, std::vector<int>& piece_of_face) {
       if (f.vi[k] < 0 || f.vi[k] >= nv) return -1;
   DisjointSets sets(nv);
   for (const ON_MeshFace& f : mesh.m_F)
-    for (int k = 1; k < 4; ++k) sets.Join(f.vi[0], f.vi[k]);
+    for (int k = 1; k < 4; ++k)
+      sets.Join(f.vi[0], f.vi[k]);
   std::unordered_map<PointKey, int, PointKeyHash> first_at;
   first_at.reserve(static_cast<std::size_t>(nv));
   for (int v = 0; v < nv; ++v) {
@@ -83,7 +85,7 @@ int LabelFaces(const ON_Mesh& mesh, std::vector<int>& piece_of_face) {
   return pieces;
 }
 
-}  // namespace
+} // namespace
 
 int RhinoSplitDisjointMesh(const ON_Mesh& mesh, ON_SimpleArray<ON_Mesh*>& pieces, bool bCountOnly) {
   try {
@@ -96,9 +98,10 @@ int RhinoSplitDisjointMesh(const ON_Mesh& mesh, ON_SimpleArray<ON_Mesh*>& pieces
     const bool normals = mesh.HasVertexNormals(), texture = mesh.HasTextureCoordinates(),
                face_normals = mesh.HasFaceNormals();
     std::vector<std::unique_ptr<ON_Mesh>> made(static_cast<std::size_t>(count));
-    for (auto& m : made) m = std::make_unique<ON_Mesh>();
+    for (auto& m : made)
+      m = std::make_unique<ON_Mesh>();
     std::vector<int> new_index(static_cast<std::size_t>(nv), -1);
-    std::vector<int> owner(static_cast<std::size_t>(nv), -1);  // piece that numbered the vertex
+    std::vector<int> owner(static_cast<std::size_t>(nv), -1); // piece that numbered the vertex
     for (int i = 0; i < nf; ++i) {
       ON_Mesh& piece = *made[piece_of_face[i]];
       ON_MeshFace face = mesh.m_F[i];
@@ -123,7 +126,8 @@ int RhinoSplitDisjointMesh(const ON_Mesh& mesh, ON_SimpleArray<ON_Mesh*>& pieces
       if (!face_normals) m->ComputeFaceNormals();
     }
     pieces.Reserve(pieces.Count() + count);
-    for (auto& m : made) pieces.Append(m.release());
+    for (auto& m : made)
+      pieces.Append(m.release());
     return count;
   } catch (...) {
     return 0;

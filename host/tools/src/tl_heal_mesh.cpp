@@ -11,13 +11,15 @@ namespace {
 // resolution does the real work.
 constexpr double kSnapTolerance = 1.490116119385e-07;
 
-}  // namespace
+} // namespace
 
-bool TL_HealMesh(const ON_Mesh& source, ON_Mesh& target, double tolerance, bool bStitchSeams, bool bFillHoles) {
+bool TL_HealMesh(const ON_Mesh& source, ON_Mesh& target, double tolerance, bool bStitchSeams,
+                 bool bFillHoles) {
   try {
     meshtools::TriMesh in, out;
     if (!meshtools::ToTriMesh(source, in)) return false;
-    if (!meshtools::HealToSolid(in, kSnapTolerance, tolerance, bStitchSeams, bFillHoles, out)) return false;
+    if (!meshtools::HealToSolid(in, kSnapTolerance, tolerance, bStitchSeams, bFillHoles, out))
+      return false;
     meshtools::ToONMesh(out, target);
     return true;
   } catch (...) {

@@ -10,7 +10,7 @@ namespace {
 
 constexpr double kDefaultTolerance = 1.490116119385e-07;
 
-}  // namespace
+} // namespace
 
 TL_MeshBoolean::TL_MeshBoolean(const ON_Mesh* A, const ON_Mesh* B)
     : a_(A), b_(B), tolerance_a_(kDefaultTolerance), tolerance_b_(kDefaultTolerance) {}
@@ -44,18 +44,20 @@ bool Combine(const ON_Mesh* a, const ON_Mesh* b, meshtools::SolidOperation op, d
     meshtools::ToONMesh(r, result);
     return true;
   } catch (...) {
-    return false;  // CGAL errors and allocation failures alike: no result
+    return false; // CGAL errors and allocation failures alike: no result
   }
 }
 
-}  // namespace
+} // namespace
 
 bool TL_MeshBoolean::GetBooleanIntersection(ON_Mesh& result) {
-  return Combine(a_, b_, meshtools::SolidOperation::kIntersection, tolerance_a_, tolerance_b_, result);
+  return Combine(a_, b_, meshtools::SolidOperation::kIntersection, tolerance_a_, tolerance_b_,
+                 result);
 }
 
 bool TL_MeshBoolean::GetBooleanDifference(ON_Mesh& result) {
-  return Combine(a_, b_, meshtools::SolidOperation::kDifference, tolerance_a_, tolerance_b_, result);
+  return Combine(a_, b_, meshtools::SolidOperation::kDifference, tolerance_a_, tolerance_b_,
+                 result);
 }
 
 bool TL_MeshBoolean::GetMeshASplit(ON_Mesh& outside, ON_Mesh& inside) {
@@ -63,7 +65,8 @@ bool TL_MeshBoolean::GetMeshASplit(ON_Mesh& outside, ON_Mesh& inside) {
   try {
     meshtools::TriMesh ma, mb, out, in;
     if (!meshtools::ToTriMesh(*a_, ma) || !meshtools::ToTriMesh(*b_, mb)) return false;
-    if (meshtools::SplitSurface(ma, mb, tolerance_a_, tolerance_b_, out, in) != meshtools::Outcome::kDone)
+    if (meshtools::SplitSurface(ma, mb, tolerance_a_, tolerance_b_, out, in) !=
+        meshtools::Outcome::kDone)
       return false;
     meshtools::ToONMesh(out, outside);
     meshtools::ToONMesh(in, inside);

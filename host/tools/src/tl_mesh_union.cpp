@@ -9,13 +9,13 @@
 #include "on_mesh_bridge.h"
 #include "solid_ops.h"
 
-bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double tolerance1, double tolerance2,
-                         bool* result_flag, ON_SimpleArray<ON_Mesh*>& output,
+bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double tolerance1,
+                         double tolerance2, bool* result_flag, ON_SimpleArray<ON_Mesh*>& output,
                          const ON_SimpleArray<const ON_3dmObjectAttributes*>* source_attributes,
                          ON_SimpleArray<ON_3dmObjectAttributes*>* output_attributes) {
   if (result_flag != nullptr) *result_flag = false;
   try {
-    const double tolerance = std::fmax(tolerance1, tolerance2);  // fmax ignores one NaN
+    const double tolerance = std::fmax(tolerance1, tolerance2); // fmax ignores one NaN
     std::vector<meshtools::TriMesh> meshes(static_cast<std::size_t>(std::max(sources.Count(), 0)));
     std::vector<const meshtools::TriMesh*> usable;
     bool every = true;
@@ -40,15 +40,19 @@ bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double t
     std::vector<std::unique_ptr<ON_3dmObjectAttributes>> attributes;
     if (source_attributes != nullptr && output_attributes != nullptr) {
       const ON_3dmObjectAttributes* first = nullptr;
-      for (int i = 0; i < source_attributes->Count() && first == nullptr; ++i) first = (*source_attributes)[i];
+      for (int i = 0; i < source_attributes->Count() && first == nullptr; ++i)
+        first = (*source_attributes)[i];
       if (first != nullptr)
         for (std::size_t i = 0; i < made.size(); ++i)
           attributes.push_back(std::make_unique<ON_3dmObjectAttributes>(*first));
     }
     output.Reserve(output.Count() + static_cast<int>(made.size()));
-    if (output_attributes != nullptr) output_attributes->Reserve(output_attributes->Count() + static_cast<int>(attributes.size()));
-    for (auto& m : made) output.Append(m.release());
-    for (auto& a : attributes) output_attributes->Append(a.release());
+    if (output_attributes != nullptr)
+      output_attributes->Reserve(output_attributes->Count() + static_cast<int>(attributes.size()));
+    for (auto& m : made)
+      output.Append(m.release());
+    for (auto& a : attributes)
+      output_attributes->Append(a.release());
     if (result_flag != nullptr) *result_flag = every;
     return true;
   } catch (...) {

@@ -11,8 +11,8 @@
 namespace meshtools {
 
 struct TriMesh {
-  std::vector<double> xyz;  // x, y, z of vertex i at 3i, 3i+1, 3i+2
-  std::vector<int> tri;     // corners of triangle t at 3t, 3t+1, 3t+2
+  std::vector<double> xyz; // x, y, z of vertex i at 3i, 3i+1, 3i+2
+  std::vector<int> tri;    // corners of triangle t at 3t, 3t+1, 3t+2
 
   int VertexCount() const { return static_cast<int>(xyz.size() / 3); }
   int TriangleCount() const { return static_cast<int>(tri.size() / 3); }
@@ -33,4 +33,4 @@ struct TriMesh {
   }
 };
 
-}  // namespace meshtools
+} // namespace meshtools
