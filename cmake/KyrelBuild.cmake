@@ -32,6 +32,8 @@ function(kyrel_add_test name)
   add_executable(${name} ${arg_SOURCES})
   kyrel_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gmock GTest::gtest_main)
+  # Shared helpers are included as "support/...".
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "KYREL_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
 endfunction()

@@ -10,7 +10,7 @@
 // destroys them.
 
 #include "conduit/kyrel_conduit.h"
-#include "conduit/mesh_types.h"
+#include "section/mesh_types.h"
 #include "tl_mesh_union.h"
 #include "userdata/section_geometry.h"
 

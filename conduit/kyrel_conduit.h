@@ -19,7 +19,7 @@
 // mirror_drawing.cpp and interference_drawing.cpp.
 
 #include "rhinoSdk.h"
-#include "service/service_interface.h"
+#include "api/service_interface.h"
 
 class TV_SectionCache;
 class TV_SectionGeometry;

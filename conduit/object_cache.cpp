@@ -3,7 +3,7 @@
 // kept in the object's own user data until the next rebuild invalidates it.
 
 #include "conduit/kyrel_conduit.h"
-#include "conduit/mesh_types.h"
+#include "section/mesh_types.h"
 #include "section/section_builder.h"
 #include "userdata/section_cache.h"
 

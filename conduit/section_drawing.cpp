@@ -3,7 +3,7 @@
 // both once more through the mirror while mirroring is on.
 
 #include "conduit/kyrel_conduit.h"
-#include "section/edge_drawing.h"
+#include "phantom/edge_drawing.h"
 #include "userdata/section_geometry.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "phantom_object.h"
 
-#include "conduit/mesh_types.h"
-#include "section/edge_drawing.h"
+#include "section/mesh_types.h"
+#include "phantom/edge_drawing.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 // Ownership: the entries own their meshes; the source object is borrowed.
 
 #include "rhinoSdk.h"
-#include "userdata/mesh_cache.h"
+#include "section/mesh_cache.h"
 
 class CKyrelPhantomObject : public CRhinoMeshObject {
 public:

@@ -4,7 +4,7 @@
 // recording per part whether it was removed (-1), cut (0) or kept whole (1).
 
 #include "boolean_tolerance.h"
-#include "conduit/mesh_types.h"
+#include "section/mesh_types.h"
 #include "meshtools.h"
 #include "section_builder.h"
 

@@ -16,7 +16,7 @@
 // each rebuild, so any burst of document events costs one rebuild.
 
 #include "rhinoSdk.h"
-#include "service/service_interface.h"
+#include "api/service_interface.h"
 
 class CKyrelService : public Tarvik::Vantrel::IService,
                       private CRhinoDisplayConduit,

@@ -8,7 +8,7 @@
 
 #include <map>
 
-#include "service_scene.h"
+#include "support/service_scene.h"
 
 using namespace service_test;
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "service_scene.h"
+#include "support/service_scene.h"
 
 using namespace service_test;
 

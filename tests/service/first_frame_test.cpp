@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "service_scene.h"
+#include "support/service_scene.h"
 
 using namespace service_test;
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "afxwin.h"
-#include "service_scene.h"
+#include "support/service_scene.h"
 
 using namespace service_test;
 

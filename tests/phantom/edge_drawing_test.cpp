@@ -1,8 +1,8 @@
 // Which edges of a mesh are drawn, in which colours, and that the pipeline
 // state is put back.
 
-#include "section/edge_drawing.h"
-#include "test_meshes.h"
+#include "phantom/edge_drawing.h"
+#include "support/section_meshes.h"
 
 #include <gtest/gtest.h>
 

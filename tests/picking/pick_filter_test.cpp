@@ -3,14 +3,14 @@
 // pick filter keeps a cut object only where something of it remains, and
 // stands aside wherever the object is drawn (and so picked) whole.
 
-#include "phantom/kyrel_pick_filter.h"
+#include "picking/kyrel_pick_filter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "../service/service_scene.h"
+#include "support/service_scene.h"
 
 namespace {
 

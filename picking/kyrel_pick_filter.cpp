@@ -3,7 +3,7 @@
 // every object under the cursor; meshes are hit-tested only for objects
 // that are drawn cut, and the first hit settles it.
 
-#include "phantom/kyrel_pick_filter.h"
+#include "picking/kyrel_pick_filter.h"
 
 #include "conduit/kyrel_conduit.h"
 #include "userdata/section_cache.h"

@@ -1,6 +1,6 @@
 // Cache entries: ownership of meshes and polylines, resets, sizes, copies.
 
-#include "userdata/mesh_cache.h"
+#include "section/mesh_cache.h"
 
 #include <gtest/gtest.h>
 
