@@ -11,13 +11,13 @@
 
 #include "conduit/kyrel_conduit.h"
 #include "section/mesh_types.h"
+#include "tl_mesh_boolean.h"
 #include "tl_mesh_union.h"
 #include "userdata/section_geometry.h"
 
 namespace {
 
 // Both tolerances of every mesh boolean of the service.
-constexpr double kBooleanTolerance = 1.490116119385e-07;
 
 // Number of cutting sources the last completed update counted.
 int s_last_cutter_count = 0;
@@ -47,7 +47,7 @@ void CombineSources(const ON_SimpleArray<const ON_Mesh*>& sources,
     // Whatever the union manages to append still cuts; whether every
     // source took part is not used.
     bool all_joined = false;
-    TL_MeshBooleanUnion(sources, kBooleanTolerance, kBooleanTolerance, &all_joined, output);
+    TL_MeshBooleanUnion(sources, TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE, &all_joined, output);
   } else if (sources.Count() == 1) {
     output.Append(new ON_Mesh(*sources[0]));
   }

@@ -20,17 +20,12 @@ TV_SectionCache* CKyrelConduit::ObjectCache(CRhinoDisplayPipeline& pipeline,
   if (cache == nullptr) cache = new TV_SectionCache();
   if (cache->m_phantom.m_bBuilt) return cache;
 
-  const bool built = BuildSectionCache(cache->m_phantom, pipeline, object, type,
-                                       m_intersection_meshes, m_difference_meshes);
-  if (!built) {
-    if (cache->Owner() == &object) {
-      auto* attached = TV_SectionCache::Cast(object.GetUserData(TV_SectionCache::UUID()));
-      if (attached != nullptr && owner.DetachUserData(attached)) delete attached;
-    } else if (cache->Owner() == nullptr) {
-      delete cache;
-    }
-    return nullptr;
-  }
+  // Marked built before the work, so a build runs at most once until the
+  // next rebuild of the cutting meshes invalidates the cache.
+  cache->m_phantom.m_bBuilt = true;
+  cache->m_phantom.m_source = &object;
+  BuildSectionCache(cache->m_phantom.m_caches, pipeline, object, type, m_intersection_meshes,
+                    m_difference_meshes);
   if (cache->Owner() == nullptr && !owner.AttachUserData(cache)) {
     // The object refused it: nothing can keep the cut, so draw it whole.
     delete cache;

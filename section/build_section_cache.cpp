@@ -3,7 +3,6 @@
 // by the Intersection cutters, then the result by the Difference cutters,
 // recording per part whether it was removed (-1), cut (0) or kept whole (1).
 
-#include "boolean_tolerance.h"
 #include "section/mesh_types.h"
 #include "meshtools.h"
 #include "section_builder.h"
@@ -214,17 +213,12 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
 
 } // namespace
 
-bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline& pipeline,
+void BuildSectionCache(ON_ClassArray<DS_MeshCache>& entries, const CRhinoDisplayPipeline& pipeline,
                        const CRhinoObject& object, ON::mesh_type mesh_type,
                        const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
                        const ON_SimpleArray<ON_Mesh*>& difference_cutters) {
-  if (phantom.m_bBuilt) return true;
-
   const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
   const double tolerance = document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance;
-
-  phantom.m_source = &object;
-  phantom.m_bBuilt = true;
 
   ON_SimpleArray<const CRhinoObject*> sources;
   CollectSources(object, pipeline, mesh_type, sources);
@@ -236,13 +230,11 @@ bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline
 
   const ON_BoundingBox object_box = object.BoundingBox();
   for (int k = 0; k < parts.Count(); ++k) {
-    DS_MeshCache& entry =
-        k < phantom.m_caches.Count() ? phantom.m_caches[k] : phantom.m_caches.AppendNew();
+    DS_MeshCache& entry = k < entries.Count() ? entries[k] : entries.AppendNew();
     ClipPart(*parts[k], object_box, intersection_cutters, difference_cutters, entry);
     delete parts[k];
   }
 
   for (int i = 0; i < sources.Count(); ++i)
     if (sources[i] != &object) delete sources[i];
-  return true;
 }

@@ -1,7 +1,6 @@
 // Difference cut: W starts as a copy of the working mesh M and every
 // Difference cutter in turn is subtracted from it; the remainder is kept.
 
-#include "boolean_tolerance.h"
 #include "meshtools.h"
 #include "section_builder.h"
 
@@ -12,7 +11,7 @@ void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
     const ON_Mesh* cutter = cutters[i];
     if (cutter == nullptr) continue;
     TL_MeshBoolean boolean(W, cutter);
-    boolean.SetTolerances(kSectionBooleanTolerance, kSectionBooleanTolerance);
+    boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
     auto* result = new ON_Mesh();
     bool ok = false;
     if (W->IsClosed()) {

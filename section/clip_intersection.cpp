@@ -2,7 +2,6 @@
 // closed Intersection cutting mesh. What lies inside a cutter stays; pieces
 // from different cutters are kept apart, in cutter order.
 
-#include "boolean_tolerance.h"
 #include "meshtools.h"
 #include "section_builder.h"
 
@@ -23,7 +22,7 @@ void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
     if (!cutter->HasFaceNormals()) cutter->ComputeFaceNormals();
 
     TL_MeshBoolean boolean(&M, cutter);
-    boolean.SetTolerances(kSectionBooleanTolerance, kSectionBooleanTolerance);
+    boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
     auto* result = new ON_Mesh();
     bool ok = false;
     if (closed) {

@@ -19,15 +19,14 @@
 // normals but otherwise only reads them. Result meshes move into the
 // entries, which own them.
 
-#include "phantom/phantom_object.h"
 #include "rhinoSdk.h"
+#include "section/mesh_cache.h"
 
-// Builds the phantom's entries for the object unless it is built already.
-// Marks the phantom built and records the object as its source before any
-// other work, so a build runs at most once until the cache is invalidated.
+// Fills one entry per part of the object, in part order, reusing the
+// entries already in the list (an invalidated cache keeps them, emptied).
 // Only the pipeline's viewport is used (to expand instance references).
-// The object's meshes of the type are made when it has none. Returns true.
-bool BuildSectionCache(CKyrelPhantomObject& phantom, const CRhinoDisplayPipeline& pipeline,
+// The object's meshes of the type are made when it has none.
+void BuildSectionCache(ON_ClassArray<DS_MeshCache>& entries, const CRhinoDisplayPipeline& pipeline,
                        const CRhinoObject& object, ON::mesh_type mesh_type,
                        const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
                        const ON_SimpleArray<ON_Mesh*>& difference_cutters);

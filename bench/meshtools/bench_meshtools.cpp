@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr double kTol = 1.490116119385e-07;
+constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 // rings → about 4·rings² triangles: 960, 16640, 67080, 267288, 1046528.
 constexpr int kRings[] = {16, 65, 130, 259, 512};
 

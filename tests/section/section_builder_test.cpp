@@ -43,8 +43,8 @@ protected:
   }
 
   void Build(const CRhinoObject& object) {
-    ASSERT_TRUE(BuildSectionCache(phantom_, *view_->DisplayPipeline(), object, ON::render_mesh,
-                                  intersection_, difference_));
+    BuildSectionCache(entries_, *view_->DisplayPipeline(), object, ON::render_mesh,
+                      intersection_, difference_);
   }
 
   // Sum of the volumes of an entry's meshes.
@@ -57,7 +57,7 @@ protected:
 
   CRhinoDoc* doc_ = nullptr;
   CRhinoView* view_ = nullptr;
-  CKyrelPhantomObject phantom_;
+  ON_ClassArray<DS_MeshCache> entries_;
   ON_SimpleArray<ON_Mesh*> intersection_;
   ON_SimpleArray<ON_Mesh*> difference_;
 };
@@ -74,10 +74,8 @@ TEST_F(SectionBuilder, DifferenceTakesACappedBiteOutOfAClosedMesh) {
   difference_.Append(NewSphere(ON_3dPoint(2, 2, 2), 1.0));
   Build(*box);
 
-  EXPECT_TRUE(phantom_.m_bBuilt);
-  EXPECT_EQ(phantom_.m_source, box);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  const DS_MeshCache& entry = phantom_.m_caches[0];
+  ASSERT_EQ(entries_.Count(), 1);
+  const DS_MeshCache& entry = entries_[0];
   EXPECT_TRUE(entry.m_bComputed);
   EXPECT_EQ(entry.m_clip_state, 0);
   EXPECT_EQ(entry.m_object, box);
@@ -91,8 +89,8 @@ TEST_F(SectionBuilder, IntersectionKeepsOnlyWhatLiesInside) {
   const auto* box = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
   intersection_.Append(NewSphere(ON_3dPoint(2, 2, 2), 1.0));
   Build(*box);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  const DS_MeshCache& entry = phantom_.m_caches[0];
+  ASSERT_EQ(entries_.Count(), 1);
+  const DS_MeshCache& entry = entries_[0];
   EXPECT_EQ(entry.m_clip_state, 0);
   ASSERT_EQ(entry.m_meshes.Count(), 1);
   EXPECT_TRUE(entry.m_meshes[0]->IsClosed());
@@ -104,28 +102,28 @@ TEST_F(SectionBuilder, BoundingBoxesAndOnePointDecideUncutObjects) {
   intersection_.Append(NewSphere(ON_3dPoint(1.5, 1.5, 1.5), 1.5));
   const auto* far = AddMesh(test_meshes::Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)));
   Build(*far);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  EXPECT_TRUE(phantom_.m_caches[0].m_bComputed);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, -1);
-  EXPECT_EQ(phantom_.m_caches[0].m_meshes.Count(), 0);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_TRUE(entries_[0].m_bComputed);
+  EXPECT_EQ(entries_[0].m_clip_state, -1);
+  EXPECT_EQ(entries_[0].m_meshes.Count(), 0);
 
   // Inside the cutter: kept whole, one copy.
-  phantom_.DestroyMeshes(ON::any_mesh, true);
+  entries_.Empty();
   const auto* inner =
       AddMesh(test_meshes::Box(ON_3dPoint(1.3, 1.3, 1.3), ON_3dPoint(1.7, 1.7, 1.7)));
   Build(*inner);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 1);
-  ASSERT_EQ(phantom_.m_caches[0].m_meshes.Count(), 1);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]), 0.4 * 0.4 * 0.4, 1e-6);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_EQ(entries_[0].m_clip_state, 1);
+  ASSERT_EQ(entries_[0].m_meshes.Count(), 1);
+  EXPECT_NEAR(EntryVolume(entries_[0]), 0.4 * 0.4 * 0.4, 1e-6);
 
   // In the cutter's box corner but outside the sphere: removed.
-  phantom_.DestroyMeshes(ON::any_mesh, true);
+  entries_.Empty();
   const auto* corner = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.3, 0.3, 0.3)));
   Build(*corner);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, -1);
-  EXPECT_EQ(phantom_.m_caches[0].m_meshes.Count(), 0);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_EQ(entries_[0].m_clip_state, -1);
+  EXPECT_EQ(entries_[0].m_meshes.Count(), 0);
 }
 
 TEST_F(SectionBuilder, DifferenceKeepsUntouchedAndRemovesSwallowedObjects) {
@@ -134,26 +132,26 @@ TEST_F(SectionBuilder, DifferenceKeepsUntouchedAndRemovesSwallowedObjects) {
   // the fresh entry's state left at 0.
   const auto* corner = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.3, 0.3, 0.3)));
   Build(*corner);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  EXPECT_TRUE(phantom_.m_caches[0].m_bComputed);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 0);
-  ASSERT_EQ(phantom_.m_caches[0].m_meshes.Count(), 1);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]), 0.027, 1e-6);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_TRUE(entries_[0].m_bComputed);
+  EXPECT_EQ(entries_[0].m_clip_state, 0);
+  ASSERT_EQ(entries_[0].m_meshes.Count(), 1);
+  EXPECT_NEAR(EntryVolume(entries_[0]), 0.027, 1e-6);
 
   // Far from it: kept whole by the box test, state 1.
-  phantom_.DestroyMeshes(ON::any_mesh, true);
+  entries_.Empty();
   const auto* far = AddMesh(test_meshes::Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)));
   Build(*far);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 1);
-  EXPECT_EQ(phantom_.m_caches[0].m_meshes.Count(), 1);
+  EXPECT_EQ(entries_[0].m_clip_state, 1);
+  EXPECT_EQ(entries_[0].m_meshes.Count(), 1);
 
   // Swallowed: removed.
-  phantom_.DestroyMeshes(ON::any_mesh, true);
+  entries_.Empty();
   const auto* inner =
       AddMesh(test_meshes::Box(ON_3dPoint(1.3, 1.3, 1.3), ON_3dPoint(1.7, 1.7, 1.7)));
   Build(*inner);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, -1);
-  EXPECT_EQ(phantom_.m_caches[0].m_meshes.Count(), 0);
+  EXPECT_EQ(entries_[0].m_clip_state, -1);
+  EXPECT_EQ(entries_[0].m_meshes.Count(), 0);
 }
 
 TEST_F(SectionBuilder, DifferenceCutsTheJoinedIntersectionPieces) {
@@ -161,8 +159,8 @@ TEST_F(SectionBuilder, DifferenceCutsTheJoinedIntersectionPieces) {
   intersection_.Append(NewBox(ON_3dPoint(1, -1, -1), ON_3dPoint(3, 2, 2)));
   difference_.Append(NewBox(ON_3dPoint(1.5, -1, -1), ON_3dPoint(2.5, 0.5, 2)));
   Build(*bar);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  const DS_MeshCache& entry = phantom_.m_caches[0];
+  ASSERT_EQ(entries_.Count(), 1);
+  const DS_MeshCache& entry = entries_[0];
   EXPECT_EQ(entry.m_clip_state, 0);
   ASSERT_EQ(entry.m_meshes.Count(), 1);
   EXPECT_NEAR(EntryVolume(entry), 2.0 - 0.5, 1e-5);
@@ -176,32 +174,32 @@ TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
   lumps->Append(*second);
   const auto* brep = AddBrep(lumps);
   Build(*brep);
-  ASSERT_EQ(phantom_.m_caches.Count(), 2);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 0);
-  EXPECT_EQ(phantom_.m_caches[0].m_mesh_index, 0);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]), 8.0 - kSphereVolume / 2, 0.03);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[1]), 8.0, 1e-5); // untouched lump
+  ASSERT_EQ(entries_.Count(), 2);
+  EXPECT_EQ(entries_[0].m_clip_state, 0);
+  EXPECT_EQ(entries_[0].m_mesh_index, 0);
+  EXPECT_NEAR(EntryVolume(entries_[0]), 8.0 - kSphereVolume / 2, 0.03);
+  EXPECT_NEAR(EntryVolume(entries_[1]), 8.0, 1e-5); // untouched lump
   for (int i = 0; i < 2; ++i)
-    EXPECT_EQ(phantom_.m_caches[i].m_object, brep);
+    EXPECT_EQ(entries_[i].m_object, brep);
 
-  phantom_.DestroyMeshes(ON::any_mesh, true);
+  entries_.Empty();
   ON_Mesh pieces = test_meshes::Box(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 2));
   pieces.Append(test_meshes::Box(ON_3dPoint(5, -1, 0), ON_3dPoint(7, 1, 2)));
   const auto* mesh = AddMesh(pieces);
   Build(*mesh);
-  ASSERT_EQ(phantom_.m_caches.Count(), 2);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]) + EntryVolume(phantom_.m_caches[1]),
+  ASSERT_EQ(entries_.Count(), 2);
+  EXPECT_NEAR(EntryVolume(entries_[0]) + EntryVolume(entries_[1]),
               16.0 - kSphereVolume / 2, 0.03);
   for (int i = 0; i < 2; ++i)
-    EXPECT_EQ(phantom_.m_caches[i].m_mesh_index, 0);
+    EXPECT_EQ(entries_[i].m_mesh_index, 0);
 }
 
 TEST_F(SectionBuilder, OpenSurfacesAreSplitWithoutCaps) {
   const auto* sheet = AddMesh(test_meshes::Grid(-2, 2, 0.0, 8));
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
   Build(*sheet);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  const DS_MeshCache& entry = phantom_.m_caches[0];
+  ASSERT_EQ(entries_.Count(), 1);
+  const DS_MeshCache& entry = entries_[0];
   EXPECT_EQ(entry.m_clip_state, 0);
   ASSERT_EQ(entry.m_meshes.Count(), 1);
   EXPECT_FALSE(entry.m_meshes[0]->IsClosed());
@@ -217,14 +215,14 @@ TEST_F(SectionBuilder, DifferenceCutsWhatTheIntersectionKeepsWhole) {
   const auto* box = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
   const auto* sheet = AddMesh(test_meshes::Grid(-2, 2, 0.0, 8));
   Build(*box);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 0);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]), 8.0 - kSphereVolume / 8, 0.01);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_EQ(entries_[0].m_clip_state, 0);
+  EXPECT_NEAR(EntryVolume(entries_[0]), 8.0 - kSphereVolume / 8, 0.01);
 
-  phantom_.DestroyMeshes(ON::any_mesh, true);
+  entries_.Empty();
   Build(*sheet);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  const DS_MeshCache& entry = phantom_.m_caches[0];
+  ASSERT_EQ(entries_.Count(), 1);
+  const DS_MeshCache& entry = entries_[0];
   EXPECT_EQ(entry.m_clip_state, 0);
   ASSERT_EQ(entry.m_meshes.Count(), 1);
   EXPECT_NEAR(test_meshes::Area(*entry.m_meshes[0]), 16.0 - M_PI, 0.05);
@@ -244,13 +242,13 @@ TEST_F(SectionBuilder, InstanceReferencesAreCutThroughTheirMembers) {
 
   difference_.Append(NewSphere(ON_3dPoint(12, 2, 2), 1.0)); // at the moved corner
   Build(*reference);
-  ASSERT_EQ(phantom_.m_caches.Count(), 1);
-  EXPECT_EQ(phantom_.m_caches[0].m_object, reference);
-  EXPECT_EQ(phantom_.m_caches[0].m_clip_state, 0);
-  EXPECT_NEAR(EntryVolume(phantom_.m_caches[0]), 8.0 - kSphereVolume / 8, 0.01);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_EQ(entries_[0].m_object, reference);
+  EXPECT_EQ(entries_[0].m_clip_state, 0);
+  EXPECT_NEAR(EntryVolume(entries_[0]), 8.0 - kSphereVolume / 8, 0.01);
 }
 
-TEST_F(SectionBuilder, ObjectsWithoutFacesGetABuiltEmptyCacheAndBuiltCachesStay) {
+TEST_F(SectionBuilder, ObjectsWithoutFacesGetNoEntries) {
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
   ON_Mesh points_only;
   points_only.SetVertex(0, ON_3dPoint(0, 0, 0));
@@ -258,14 +256,7 @@ TEST_F(SectionBuilder, ObjectsWithoutFacesGetABuiltEmptyCacheAndBuiltCachesStay)
   empty_object.SetMesh(points_only);
   const CRhinoObject* empty = &empty_object;
   Build(*empty);
-  EXPECT_TRUE(phantom_.m_bBuilt);
-  EXPECT_EQ(phantom_.m_caches.Count(), 0);
-
-  // A built phantom is left alone, whatever it is asked to cut.
-  const auto* box = AddMesh(test_meshes::Box(ON_3dPoint(-1, -1, -1), ON_3dPoint(1, 1, 1)));
-  Build(*box);
-  EXPECT_EQ(phantom_.m_source, empty);
-  EXPECT_EQ(phantom_.m_caches.Count(), 0);
+  EXPECT_EQ(entries_.Count(), 0);
 }
 
 } // namespace

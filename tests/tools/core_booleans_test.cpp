@@ -9,13 +9,14 @@
 #include <set>
 
 #include "core_fixtures.h"
+#include "tl_tolerance.h"
 #include "solid_ops.h"
 
 namespace meshtools {
 namespace {
 
 using namespace test;
-constexpr double kTol = 1.490116119385e-07;
+constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 // Results come back in single precision, as the host stores them.
 constexpr double kFloat = 1e-6;
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core_fixtures.h"
+#include "tl_tolerance.h"
 #include "mesh_cleanup.h"
 
 namespace meshtools {
@@ -41,8 +42,8 @@ TEST(MeshCleanup, RefusesNonFiniteHugeAndDanglingInput) {
 TEST(MeshCleanup, WeldDistanceNeverBelowFloatResolution) {
   TriMesh far = MakeBox(1000, 1000, 1000, 1001, 1001, 1001);
   // 1001 * 2 * FLT_EPSILON is about 2.4e-4, far above the boolean tolerance.
-  EXPECT_GT(WeldDistance(far, 1.490116119385e-07), 2e-4);
-  EXPECT_LT(WeldDistance(far, 1.490116119385e-07), 3e-4);
+  EXPECT_GT(WeldDistance(far, TL_BOOLEAN_TOLERANCE), 2e-4);
+  EXPECT_LT(WeldDistance(far, TL_BOOLEAN_TOLERANCE), 3e-4);
   TriMesh unit = MakeBox(0, 0, 0, 1, 1, 1);
   EXPECT_DOUBLE_EQ(WeldDistance(unit, 0.01), 0.01);
   EXPECT_GT(WeldDistance(unit, std::numeric_limits<double>::quiet_NaN()), 0.0);

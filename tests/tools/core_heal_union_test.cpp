@@ -4,13 +4,14 @@
 #include <algorithm>
 
 #include "core_fixtures.h"
+#include "tl_tolerance.h"
 #include "solid_ops.h"
 
 namespace meshtools {
 namespace {
 
 using namespace test;
-constexpr double kTol = 1.490116119385e-07;
+constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 double TotalVolume(const std::vector<TriMesh>& v) {
   double s = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core_fixtures.h"
+#include "tl_tolerance.h"
 #include "mesh_cleanup.h"
 #include "solid_ops.h"
 
@@ -14,7 +15,7 @@ namespace meshtools {
 namespace {
 
 using namespace test;
-constexpr double kTol = 1.490116119385e-07;
+constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 // Every triangle with corners of its own, as a render mesh meshed face by
 // face comes.

@@ -13,7 +13,7 @@
 namespace {
 
 using namespace meshtools::test;
-constexpr double kTol = 1.490116119385e-07;
+constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 struct Boolean {
   Boolean(const ON_Mesh& a, const ON_Mesh& b) : op(&a, &b) { op.SetTolerances(kTol, kTol); }

@@ -6,12 +6,13 @@
 
 #include "on_fixtures.h"
 #include "tl_heal_mesh.h"
+#include "tl_mesh_boolean.h"
 #include "tl_mesh_union.h"
 
 namespace {
 
 using namespace meshtools::test;
-constexpr double kTol = 1.490116119385e-07;
+constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 struct OwnedList {
   ON_SimpleArray<ON_Mesh*> meshes;

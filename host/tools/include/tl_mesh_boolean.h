@@ -44,6 +44,7 @@
 // long as nobody changes them.
 
 #include "meshtools_export.h"
+#include "tl_tolerance.h"
 #include "opennurbs_mesh.h"
 
 class TL_EXPORT TL_MeshBoolean {
@@ -54,7 +55,7 @@ public:
   // (tolerance_B) are welded before the boolean. Each is raised, if needed,
   // to two single-precision steps at the mesh's largest coordinate, so seams
   // of float meshes always close; negative or non-finite values count as 0.
-  // Both default to 1.490116119385e-07.
+  // Both default to TL_BOOLEAN_TOLERANCE.
   void SetTolerances(double tolerance_A, double tolerance_B);
 
   // A ∩ B of closed A and B: true with a closed, outward mesh capped on B's

@@ -8,12 +8,11 @@
 
 namespace {
 
-constexpr double kDefaultTolerance = 1.490116119385e-07;
 
 } // namespace
 
 TL_MeshBoolean::TL_MeshBoolean(const ON_Mesh* A, const ON_Mesh* B)
-    : a_(A), b_(B), tolerance_a_(kDefaultTolerance), tolerance_b_(kDefaultTolerance) {}
+    : a_(A), b_(B), tolerance_a_(TL_BOOLEAN_TOLERANCE), tolerance_b_(TL_BOOLEAN_TOLERANCE) {}
 
 void TL_MeshBoolean::SetTolerances(double tolerance_A, double tolerance_B) {
   tolerance_a_ = tolerance_A;
