@@ -13,21 +13,30 @@
 namespace Tarvik {
 namespace Vantrel {
 
+// Cutting modes of client cutters and of cutting objects (the values a
+// cutting object's TV_SectionGeometry record holds).
+namespace CuttingMode {
+constexpr int None = 0;
+// Only what lies inside the cutters stays visible.
+constexpr int Intersection = 1;
+// What lies inside the cutters is removed.
+constexpr int Difference = 2;
+} // namespace CuttingMode
+
 // A cutting shape a client lends to the service. The client owns it and
 // must remove it from the service before destroying it.
 class IClippingObject {
 public:
-  // 0: not cutting now; 1: Intersection (only what lies inside stays
-  // visible); 2: Difference (what lies inside is removed). Any other
-  // non-zero value counts as a cutting source that offers no mesh.
+  // A CuttingMode; None: not cutting now. Any other value counts as a
+  // cutting source that offers no mesh.
   virtual int ClippingMode() = 0;
   // Asked only when the mode is non-zero. 0: no mesh in this update;
   // otherwise the update rebuilds when the level is 1 or more.
   virtual int ChangeLevel() = 0;
   // Asked only when the change level is non-zero.
   virtual bool IsMeshReady() = 0;
-  // The cutting mesh; expected whenever the mode is 1 or 2 (only closed
-  // meshes cut). The service copes with null.
+  // The cutting mesh; expected whenever the mode is Intersection or
+  // Difference (only closed meshes cut). The service copes with null.
   virtual const ON_Mesh* Mesh() = 0;
 
 protected:

@@ -11,6 +11,8 @@
 
 namespace {
 
+namespace CuttingMode = Tarvik::Vantrel::CuttingMode;
+
 // A dash-and-dot stipple for the outlines of cutting objects in Wireframe.
 constexpr unsigned int kCutterPattern = 0x0C3F;
 
@@ -99,7 +101,7 @@ void CKyrelConduit::BoundingBoxChannel() {
   for (int i = 0; i < m_clipping_objects.Count(); ++i) {
     Tarvik::Vantrel::IClippingObject* clipper = m_clipping_objects[i];
     const int mode = clipper->ClippingMode();
-    if (mode != 1 && mode != 2) continue;
+    if (mode != CuttingMode::Intersection && mode != CuttingMode::Difference) continue;
     const ON_Mesh* mesh = clipper->Mesh();
     if (mesh != nullptr) mesh->GetBBox(box, true);
   }

@@ -17,6 +17,8 @@
 
 namespace {
 
+namespace CuttingMode = Tarvik::Vantrel::CuttingMode;
+
 // Both tolerances of every mesh boolean of the service.
 
 // Number of cutting sources the last completed update counted.
@@ -80,9 +82,9 @@ void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
     }
     if (geometry != nullptr && geometry->m_bValid) {
       geometry->m_update_stamp = m_notify_count;
-      if (geometry->m_mode == 1)
+      if (geometry->m_mode == CuttingMode::Intersection)
         intersection_sources.Append(&geometry->m_mesh);
-      else if (geometry->m_mode == 2)
+      else if (geometry->m_mode == CuttingMode::Difference)
         difference_sources.Append(&geometry->m_mesh);
     }
   }
@@ -90,7 +92,7 @@ void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
   for (int i = 0; i < m_clipping_objects.Count(); ++i) {
     Tarvik::Vantrel::IClippingObject* clipper = m_clipping_objects[i];
     const int mode = clipper->ClippingMode();
-    if (mode == 0) continue;
+    if (mode == CuttingMode::None) continue;
     ++source_count;
     const int level = clipper->ChangeLevel();
     if (level == 0) continue;
@@ -98,9 +100,9 @@ void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
     if (!clipper->IsMeshReady()) continue;
     const ON_Mesh* mesh = clipper->Mesh();
     if (mesh == nullptr || !mesh->IsClosed()) continue;
-    if (mode == 1)
+    if (mode == CuttingMode::Intersection)
       intersection_sources.Append(mesh);
-    else if (mode == 2)
+    else if (mode == CuttingMode::Difference)
       difference_sources.Append(mesh);
   }
 

@@ -9,10 +9,17 @@
 
 namespace {
 
+namespace CuttingMode = Tarvik::Vantrel::CuttingMode;
+
 // Surfaces, meshes and polysurfaces ...
-constexpr unsigned int kCutterGeometryFilter = 0x200028;
+constexpr unsigned int kCutterGeometryFilter = CRhinoGetObject::surface_object |
+                                               CRhinoGetObject::mesh_object |
+                                               CRhinoGetObject::polysrf_filter;
 // ... and of those only the closed ones: a cutter must enclose a volume.
-constexpr unsigned int kCutterAttributeFilter = 0xA0200;
+constexpr unsigned int kCutterAttributeFilter = CRhinoGetObject::closed_surface |
+                                                CRhinoGetObject::closed_polysrf |
+                                                CRhinoGetObject::closed_mesh;
+static_assert(kCutterGeometryFilter == 0x200028 && kCutterAttributeFilter == 0xA0200);
 
 // Redraw hint and the display mode (shaded) whose views show the change.
 constexpr unsigned int kRedrawHint = 0;
@@ -27,13 +34,13 @@ TV_SectionGeometry* CuttingRecord(const CRhinoObject& object) {
 
 int ModeOf(const CRhinoObject& object) {
   const TV_SectionGeometry* record = CuttingRecord(object);
-  return record ? record->m_mode : static_cast<int>(CuttingMode::None);
+  return record ? record->m_mode : CuttingMode::None;
 }
 
 // The mode all chosen objects share, or Varies when they differ. Objects
 // without a record count as None.
 int CommonMode(const CRhinoGetObject& go) {
-  int mode = static_cast<int>(CuttingMode::None);
+  int mode = CuttingMode::None;
   for (int i = 0; i < go.ObjectCount(); ++i) {
     const CRhinoObject* object = go.Object(i).Object();
     if (!object) continue;
@@ -41,7 +48,7 @@ int CommonMode(const CRhinoGetObject& go) {
     if (i == 0) {
       mode = object_mode;
     } else if (object_mode != mode) {
-      return static_cast<int>(CuttingMode::Varies);
+      return kCuttingModeVaries;
     }
   }
   return mode;
@@ -51,7 +58,7 @@ int CommonMode(const CRhinoGetObject& go) {
 // its record (invalidated, so the service rebuilds the cutting mesh from
 // the object as it is now); None removes it.
 void ApplyMode(CRhinoObject& object, int mode) {
-  if (mode == static_cast<int>(CuttingMode::None)) {
+  if (mode == CuttingMode::None) {
     object.DeleteAttributeUserData(TV_SectionGeometry::UUID());
     return;
   }
@@ -100,7 +107,7 @@ CRhinoCommand::result CKyrelClippingObject::RunCommand(const CRhinoCommandContex
   if (go.GetObjects(1, 0) != CRhinoGet::object) return go.CommandResult();
 
   const int current = CommonMode(go);
-  const int value_count = current == static_cast<int>(CuttingMode::Varies) ? 4 : 3;
+  const int value_count = current == kCuttingModeVaries ? 4 : 3;
 
   CRhinoGetOption gopt;
   gopt.AcceptNothing(true);
@@ -112,9 +119,7 @@ CRhinoCommand::result CKyrelClippingObject::RunCommand(const CRhinoCommandContex
   if (!option || option->m_list_option_current == current) return gopt.CommandResult();
   const int mode = option->m_list_option_current;
   // Varies is never written; it is only offered when it is already current.
-  if (mode < static_cast<int>(CuttingMode::None) ||
-      mode > static_cast<int>(CuttingMode::Difference))
-    return gopt.CommandResult();
+  if (mode < CuttingMode::None || mode > CuttingMode::Difference) return gopt.CommandResult();
 
   CRhinoDoc& doc = context.m_doc;
   for (int i = 0; i < go.ObjectCount(); ++i) {

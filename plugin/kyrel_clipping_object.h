@@ -20,6 +20,6 @@ public:
   result RunCommand(const CRhinoCommandContext& context) override;
 };
 
-// The cutting modes the command offers, as kept in TV_SectionGeometry::m_mode
-// (Varies only appears at the prompt, for a mixed selection).
-enum class CuttingMode : int { None = 0, Intersection = 1, Difference = 2, Varies = 3 };
+// The prompt's fourth mode value, offered only for a mixed selection and
+// never written; the others are the service's cutting modes.
+constexpr int kCuttingModeVaries = 3;

@@ -11,6 +11,7 @@
 // so the conduit rebuilds the cutting mesh from the object it now
 // belongs to.
 
+#include "api/service_interface.h"
 #include "opennurbs.h"
 
 class TV_SectionGeometry : public ON_UserData {
@@ -37,7 +38,7 @@ public:
   // Notification count of the conduit when this cutter was last taken into
   // the cutting meshes.
   ON__UINT32 m_update_stamp = 0;
-  // 0 None, 1 Intersection, 2 Difference.
+  // A Tarvik::Vantrel::CuttingMode.
   int m_mode = 0;
   // m_mesh holds the closed cutting mesh.
   bool m_bValid = false;
