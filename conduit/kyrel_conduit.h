@@ -18,7 +18,10 @@
 // object_cache.cpp, draw_object.cpp, section_drawing.cpp,
 // mirror_drawing.cpp and interference_drawing.cpp.
 
+#include <atomic>
+
 #include "rhinoSdk.h"
+#include "windows.h"
 #include "api/service_interface.h"
 
 class TV_SectionCache;
@@ -27,14 +30,94 @@ class CKyrelService;
 
 class CKyrelConduit : public CRhinoDisplayConduit {
 public:
-  // The clash engine embedded in the conduit. Detection is not part of
-  // the library yet: this stand-in only holds the switch, which stays off,
-  // so the conduit's clash paths are already wired to it.
-  class InterfereEngine {
+  // The clash engine: finds, on its own worker thread, the pairs of the
+  // active document's objects whose meshes intersect or lie one inside the
+  // other, and keeps one region mesh per clash for display. Its bodies live
+  // in interfere/ (engine.cpp, clash_computation.cpp).
+  //
+  // Threads: the host's main thread calls every public operation and the
+  // event reactions; the one worker runs the computations. The worker holds
+  // m_csComputing for a whole computation and the main thread holds it
+  // while it collects candidates, so the two never overlap; results are
+  // appended under m_csInterferences, one per hold; the stop flag is read
+  // and written under m_csStop. Lock order: m_csComputing, then
+  // m_csInterferences, then m_csStop.
+  class InterfereEngine : public CRhinoEventWatcher {
   public:
-    explicit InterfereEngine(CKyrelConduit* conduit) : m_pConduit(conduit) {}
+    explicit InterfereEngine(CKyrelConduit* conduit);
+    // Stops the computation, ends the worker and waits until it has ended,
+    // so nothing the worker may touch is released under it.
+    ~InterfereEngine() override;
+    InterfereEngine(const InterfereEngine&) = delete;
+    InterfereEngine& operator=(const InterfereEngine&) = delete;
+
+    // A new or closed document switches detection off and hides the panel.
+    void OnCloseDocument(CRhinoDoc& doc) override;
+    void OnNewDocument(CRhinoDoc& doc) override;
+    // The end of an undo recording (a complete model change) restarts the
+    // computation while detection is on; undo and redo do not.
+    void UndoEvent(CRhinoEventWatcher::undo_event type, unsigned int record_serial_number,
+                   const CRhinoCommand* command) override;
+
+    void Enable(bool bEnable, bool bShowPanel);
+    // Stops a running computation, collects the candidates anew and
+    // signals the worker; shows the panel when asked and resets it.
+    void Start(bool bShowPanel);
+    // Stops the computation and clears the results. After it returns the
+    // result lists stay empty until the next Start.
+    void Stop(bool bHidePanel);
+    void ClearResults();
+    // Waits for a running computation to end.
+    int CandidateCount() const;
+    bool IsStopRequested() const;
+    // True while the worker is inside a computation.
+    bool IsComputing() const;
+    // True from a Start until its computation has ended or was stopped:
+    // what a caller waiting for the results waits on.
+    bool IsBusy() const;
+    int InterferencesCount() const;
+    bool GetInterferenceAt(int index, ON_UuidPair& pair) const;
+
+    // Main thread, inside Start: one joined mesh per candidate object.
+    void CollectCandidates();
+    // Worker thread: one computation over the collected candidates.
+    void Compute();
+
+    // ---- fields, in this order ----
     bool m_bEnabled = false;
     CKyrelConduit* m_pConduit; // the owning conduit, not owned
+    HANDLE m_hThread = nullptr;
+    HANDLE m_hQuitEvent = nullptr;
+    HANDLE m_hComputeEvent = nullptr;
+    // 1: no computation may run (stop requested, or idle); 0: the requested
+    // computation may run. Set to 0 by Start, to 1 by Stop and by the
+    // worker when a computation ends.
+    int m_bStop = 1;
+    mutable CRITICAL_SECTION m_csStop;
+    ON_MeshParameters m_mesh_parameters;
+    // Owned; one joined mesh per candidate, null for a candidate dropped
+    // during a computation.
+    ON_SimpleArray<ON_Mesh*> m_candidate_meshes;
+    ON_SimpleArray<ON_UUID> m_candidate_ids;
+    mutable CRITICAL_SECTION m_csComputing;
+    // Owned; one region per clash, index-parallel to m_interferences.
+    ON_SimpleArray<ON_Mesh*> m_interference_meshes;
+    // (lower candidate index, higher candidate index) per clash.
+    ON_SimpleArray<ON_UuidPair> m_interferences;
+    mutable CRITICAL_SECTION m_csInterferences;
+
+  private:
+    // Whether the worker is inside Compute (for IsComputing without
+    // blocking on m_csComputing).
+    std::atomic<bool> m_bComputing{false};
+    // Records one clash unless a stop was requested meanwhile (the region
+    // is then deleted).
+    void Record(int i, int j, ON_Mesh* region);
+    void PostProgress(int rows, int count) const;
+    void PrepareCandidates(double tolerance);
+    void PairLoop(int count, DWORD& last_progress);
+    void TestPair(int i, int j);
+    static DWORD ThreadMain(LPVOID engine);
   };
 
   // The conduit; made on the first call, never null.
@@ -67,8 +150,17 @@ public:
   void SetMirrorDirection(const ON_3dVector& direction);
   ON_3dVector MirrorDirection() const;
 
-  // ---- clash detection ----
-  bool IsInterfereEnabled() const { return m_interfere.m_bEnabled; }
+  // ---- clash detection (forwarded to the engine) ----
+  void EnableInterfere(bool bEnable, bool bShowPanel);
+  bool IsInterfereEnabled() const;
+  // Runs a computation whether or not detection is on.
+  void StartInterfereComputing();
+  // Stops the computation and clears its results; detection stays on.
+  void StopInterfereComputing();
+  bool IsInterfereComputing() const;
+  int InterferencesCount() const;
+  // False, with `pair` untouched, for an index out of range.
+  bool GetInterferenceAt(int index, ON_UuidPair& pair) const;
 
   // Intersection cutters exist, or Difference cutters while clashes are
   // not shown.
