@@ -287,8 +287,246 @@ public:
   std::string folder_;
 };
 
+// A definition of the file with its members built, not yet in the document.
+struct Definition {
+  ON_wString name;
+  ON_UUID id;
+  std::vector<std::unique_ptr<Built>> members;
+};
+
+// Everything the file holds, checked and built off to the side.
+struct Prepared {
+  std::vector<ON_Layer> layers;
+  std::vector<ON_Material> materials;
+  std::vector<Definition> definitions;
+  std::vector<json> object_records;
+  // The objects other than instance references, in file order; references
+  // can only be built once their definitions are in the document.
+  std::vector<std::unique_ptr<Built>> plain;
+};
+
+// File indices into the document's tables, known once the tables are merged.
+struct TableMaps {
+  std::vector<int> layers, materials;
+};
+
+bool IsInstanceRecord(const json& o) {
+  return o.is_object() && o.value("type", std::string()) == "instance";
+}
+
+void CheckFormat(const json& root) {
+  if (!root.is_object() || root.value("format", std::string()) != "kyrel-model")
+    throw ModelError{"it has no \"format\": \"kyrel-model\" marker"};
+  if (root.value("version", 0) != 1) throw ModelError{"its version is not 1"};
+}
+
+std::vector<ON_Layer> LayersFrom(const json& root) {
+  std::vector<ON_Layer> layers;
+  for (const json& l : root.value("layers", json::array())) {
+    ON_Layer layer;
+    layer.SetName(GetText(l.value("name", json("")), "layer name"));
+    layer.m_layer_id = GetUuid(l.value("id", json()), "layer id");
+    if (l.contains("color")) layer.SetColor(GetColor(l["color"], "layer color"));
+    layer.SetVisible(l.value("visible", true));
+    layer.SetLocked(l.value("locked", false));
+    layer.SetRenderMaterialIndex(l.value("material", -1));
+    layers.push_back(layer);
+  }
+  return layers;
+}
+
+std::vector<ON_Material> MaterialsFrom(const json& root) {
+  std::vector<ON_Material> materials;
+  for (const json& m : root.value("materials", json::array())) {
+    ON_Material mat;
+    mat.m_material_name = GetText(m.value("name", json("")), "material name");
+    mat.m_material_id = GetUuid(m.value("id", json()), "material id");
+    if (m.contains("ambient")) mat.m_ambient = GetColor(m["ambient"], "ambient colour");
+    if (m.contains("diffuse")) mat.m_diffuse = GetColor(m["diffuse"], "diffuse colour");
+    if (m.contains("emission")) mat.m_emission = GetColor(m["emission"], "emission colour");
+    if (m.contains("specular")) mat.m_specular = GetColor(m["specular"], "specular colour");
+    mat.SetTransparency(GetNumber(m.value("transparency", json(0.0)), "transparency"));
+    mat.SetShine(GetNumber(m.value("shine", json(0.0)), "shine"));
+    materials.push_back(mat);
+  }
+  return materials;
+}
+
+// Layer and material indices in the file are the file's own; they map to
+// the document's only after the tables are merged.
+void CheckLayerMaterials(const std::vector<ON_Layer>& layers,
+                         const std::vector<ON_Material>& materials) {
+  for (const ON_Layer& l : layers)
+    if (l.RenderMaterialIndex() < -1 ||
+        l.RenderMaterialIndex() >= static_cast<int>(materials.size()))
+      throw ModelError{"layer " + kyrel::platform::WideToUtf8(l.Name().Array()) +
+                       " names a material that does not exist"};
+}
+
+std::vector<Definition> DefinitionsFrom(const json& root, Reader& reader, int layer_count,
+                                        int material_count) {
+  std::vector<Definition> definitions;
+  for (const json& d : root.value("instance_definitions", json::array())) {
+    Definition def;
+    def.name = GetText(Need(d, "name", "an instance definition"), "definition name");
+    def.id = GetUuid(d.value("id", json()), "definition id");
+    int k = 0;
+    for (const json& o : Need(d, "objects", "an instance definition"))
+      def.members.push_back(reader.Object(o,
+                                          "member " + std::to_string(k++) + " of block " +
+                                              kyrel::platform::WideToUtf8(def.name.Array()),
+                                          layer_count, material_count));
+    definitions.push_back(std::move(def));
+  }
+  return definitions;
+}
+
+// Whether `d`, an instance record's "definition", names a definition of the
+// file (by id or name) or one the document has already.
+bool DefinitionKnown(const json& d, const std::vector<Definition>& definitions, CRhinoDoc& doc) {
+  bool known = false;
+  for (const auto& def : definitions) {
+    std::string id_text = kyrel::platform::WideToUtf8(ON_UuidToString(def.id).Array());
+    known = known || (d.is_string() &&
+                      (d.get<std::string>() == id_text ||
+                       d.get<std::string>() == kyrel::platform::WideToUtf8(def.name.Array())));
+  }
+  if (!known && d.is_string()) {
+    ON_UUID id = ON_nil_uuid;
+    std::wstring name = kyrel::platform::Utf8ToWide(d.get<std::string>());
+    known = (ON_UuidFromString(name.c_str(), id) &&
+             doc.InstanceDefinitionTable().FindInstanceDefinition(id) >= 0) ||
+            doc.InstanceDefinitionTable().FindInstanceDefinition(name.c_str()) >= 0;
+  }
+  return known;
+}
+
+// Instance references are built only after their definitions are added,
+// so everything they could fail on is checked here, before that.
+void CheckInstanceRecords(const std::vector<json>& records,
+                          const std::vector<Definition>& definitions, CRhinoDoc& doc,
+                          int layer_count, int material_count) {
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const json& o = records[i];
+    if (!IsInstanceRecord(o)) continue;
+    const json& d = Need(o, "definition", "object " + std::to_string(i));
+    if (!DefinitionKnown(d, definitions, doc))
+      throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
+    AttributesFrom(o, "object " + std::to_string(i), layer_count, material_count);
+    if (o.contains("xform")) GetXform(o["xform"], "instance transform");
+  }
+}
+
+// Reads and builds everything; throws on the first fault, before the
+// document has been touched.
+Prepared Prepare(const json& root, CRhinoDoc& doc, Reader& reader) {
+  Prepared p;
+  p.layers = LayersFrom(root);
+  p.materials = MaterialsFrom(root);
+  CheckLayerMaterials(p.layers, p.materials);
+  const int layer_count = std::max<int>(1, static_cast<int>(p.layers.size()));
+  const int material_count = static_cast<int>(p.materials.size());
+  p.definitions = DefinitionsFrom(root, reader, layer_count, material_count);
+  for (const json& o : root.value("objects", json::array()))
+    p.object_records.push_back(o);
+  CheckInstanceRecords(p.object_records, p.definitions, doc, layer_count, material_count);
+  for (std::size_t i = 0; i < p.object_records.size(); ++i) {
+    if (IsInstanceRecord(p.object_records[i])) continue;
+    p.plain.push_back(reader.Object(p.object_records[i], "object " + std::to_string(i), layer_count,
+                                    material_count));
+  }
+  return p;
+}
+
+// An existing layer of the same name is reused (and takes the file's
+// settings), so reading a file twice does not double its layers.
+TableMaps MergeTables(CRhinoDoc& doc, const std::vector<ON_Layer>& layers,
+                      const std::vector<ON_Material>& materials) {
+  TableMaps maps;
+  for (const ON_Material& m : materials)
+    maps.materials.push_back(doc.MaterialTable().AddMaterial(m));
+  for (ON_Layer l : layers) {
+    if (l.RenderMaterialIndex() >= 0)
+      l.SetRenderMaterialIndex(maps.materials[static_cast<std::size_t>(l.RenderMaterialIndex())]);
+    int existing = doc.LayerTable().FindLayer(l.Name().Array());
+    if (existing >= 0) {
+      doc.LayerTable().ModifyLayer(l, existing);
+      maps.layers.push_back(existing);
+    } else {
+      maps.layers.push_back(doc.LayerTable().AddLayer(l));
+    }
+  }
+  return maps;
+}
+
+void Remap(CRhinoObject& o, const TableMaps& maps) {
+  ON_3dmObjectAttributes a = o.Attributes();
+  if (!maps.layers.empty())
+    a.m_layer_index = maps.layers[static_cast<std::size_t>(a.m_layer_index)];
+  if (a.m_material_index >= 0)
+    a.m_material_index = maps.materials[static_cast<std::size_t>(a.m_material_index)];
+  o.SetAttributes(a);
+}
+
+void AttachUserData(CRhinoObject* o, Built& b) {
+  for (auto& [on_attributes, ud] : b.user_data) {
+    bool ok = on_attributes ? o->AttachAttributeUserData(ud) : o->AttachUserData(ud);
+    if (!ok) delete ud;
+  }
+  b.user_data.clear();
+}
+
+void AddDefinitions(CRhinoDoc& doc, std::vector<Definition>& definitions, const TableMaps& maps) {
+  for (auto& def : definitions) {
+    ON_SimpleArray<CRhinoObject*> members;
+    for (auto& m : def.members) {
+      Remap(*m->object, maps);
+      AttachUserData(m->object.get(), *m);
+      members.Append(m->object.release());
+    }
+    doc.InstanceDefinitionTable().AddInstanceDefinition(def.name.Array(), members, def.id);
+  }
+}
+
+// Adds the objects in file order; returns how many the document took.
+int AddObjects(CRhinoDoc& doc, Reader& reader, Prepared& p, const TableMaps& maps) {
+  const int layer_count = std::max<int>(1, static_cast<int>(p.layers.size()));
+  const int material_count = static_cast<int>(p.materials.size());
+  int added = 0;
+  std::size_t next_plain = 0;
+  for (std::size_t i = 0; i < p.object_records.size(); ++i) {
+    std::unique_ptr<Built> b;
+    if (IsInstanceRecord(p.object_records[i]))
+      b = reader.Object(p.object_records[i], "object " + std::to_string(i), layer_count,
+                        material_count);
+    else
+      b = std::move(p.plain[next_plain++]);
+    Remap(*b->object, maps);
+    CRhinoObject* o = b->object.release();
+    if (doc.AddObject(o)) {
+      AttachUserData(o, *b);
+      ++added;
+    }
+  }
+  return added;
+}
+
+int Apply(const json& root, CRhinoDoc& doc, Reader& reader, Prepared& p) {
+  const TableMaps maps = MergeTables(doc, p.layers, p.materials);
+  AddDefinitions(doc, p.definitions, maps);
+  int added = AddObjects(doc, reader, p, maps);
+  if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
+    doc.SetAbsoluteTolerance(
+        GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance"));
+  return added;
+}
+
 } // namespace
 
+// A damaged file must leave the document as it was, so reading is two
+// steps: Prepare checks every record and builds every table entry and
+// object off to the side, and only when all of it succeeded does Apply
+// change the document.
 bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
                    int* objects_added) {
   if (objects_added) *objects_added = 0;
@@ -300,170 +538,11 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
     return false;
   }
   try {
-    if (!root.is_object() || root.value("format", std::string()) != "kyrel-model")
-      throw ModelError{"it has no \"format\": \"kyrel-model\" marker"};
-    if (root.value("version", 0) != 1) throw ModelError{"its version is not 1"};
+    CheckFormat(root);
     auto folder_end = path.find_last_of('/');
     Reader reader(doc, folder_end == std::string::npos ? "." : path.substr(0, folder_end));
-
-    // Tables first; they are checked, then objects are built, then added.
-    std::vector<ON_Layer> layers;
-    for (const json& l : root.value("layers", json::array())) {
-      ON_Layer layer;
-      layer.SetName(GetText(l.value("name", json("")), "layer name"));
-      layer.m_layer_id = GetUuid(l.value("id", json()), "layer id");
-      if (l.contains("color")) layer.SetColor(GetColor(l["color"], "layer color"));
-      layer.SetVisible(l.value("visible", true));
-      layer.SetLocked(l.value("locked", false));
-      layer.SetRenderMaterialIndex(l.value("material", -1));
-      layers.push_back(layer);
-    }
-    std::vector<ON_Material> materials;
-    for (const json& m : root.value("materials", json::array())) {
-      ON_Material mat;
-      mat.m_material_name = GetText(m.value("name", json("")), "material name");
-      mat.m_material_id = GetUuid(m.value("id", json()), "material id");
-      if (m.contains("ambient")) mat.m_ambient = GetColor(m["ambient"], "ambient colour");
-      if (m.contains("diffuse")) mat.m_diffuse = GetColor(m["diffuse"], "diffuse colour");
-      if (m.contains("emission")) mat.m_emission = GetColor(m["emission"], "emission colour");
-      if (m.contains("specular")) mat.m_specular = GetColor(m["specular"], "specular colour");
-      mat.SetTransparency(GetNumber(m.value("transparency", json(0.0)), "transparency"));
-      mat.SetShine(GetNumber(m.value("shine", json(0.0)), "shine"));
-      materials.push_back(mat);
-    }
-    // Layer and material indices in the file are the file's own; they map
-    // to the document's after the tables are merged (existing layer 0 is
-    // reused when the file's first layer has its name).
-    const int layer_base = doc.LayerTable().LayerCount();
-    const int material_base = doc.MaterialTable().MaterialCount();
-    for (const ON_Layer& l : layers)
-      if (l.RenderMaterialIndex() < -1 ||
-          l.RenderMaterialIndex() >= static_cast<int>(materials.size()))
-        throw ModelError{"layer " + kyrel::platform::WideToUtf8(l.Name().Array()) +
-                         " names a material that does not exist"};
-    const int layer_count = std::max<int>(1, static_cast<int>(layers.size()));
-    const int material_count = static_cast<int>(materials.size());
-
-    struct Definition {
-      ON_wString name;
-      ON_UUID id;
-      std::vector<std::unique_ptr<Built>> members;
-    };
-    std::vector<Definition> definitions;
-    int n = 0;
-    for (const json& d : root.value("instance_definitions", json::array())) {
-      Definition def;
-      def.name = GetText(Need(d, "name", "an instance definition"), "definition name");
-      def.id = GetUuid(d.value("id", json()), "definition id");
-      int k = 0;
-      for (const json& o : Need(d, "objects", "an instance definition"))
-        def.members.push_back(reader.Object(o,
-                                            "member " + std::to_string(k++) + " of block " +
-                                                kyrel::platform::WideToUtf8(def.name.Array()),
-                                            layer_count, material_count));
-      definitions.push_back(std::move(def));
-      ++n;
-    }
-    // Instance references need their definitions in the document to be
-    // built; check that every reference names a definition of the file or
-    // of the document before anything is added.
-    std::vector<json> object_records;
-    for (const json& o : root.value("objects", json::array()))
-      object_records.push_back(o);
-    for (std::size_t i = 0; i < object_records.size(); ++i) {
-      const json& o = object_records[i];
-      if (!o.is_object() || o.value("type", std::string()) != "instance") continue;
-      const json& d = Need(o, "definition", "object " + std::to_string(i));
-      bool known = false;
-      for (const auto& def : definitions) {
-        std::string id_text = kyrel::platform::WideToUtf8(ON_UuidToString(def.id).Array());
-        known = known || (d.is_string() &&
-                          (d.get<std::string>() == id_text ||
-                           d.get<std::string>() == kyrel::platform::WideToUtf8(def.name.Array())));
-      }
-      if (!known && d.is_string()) {
-        ON_UUID id = ON_nil_uuid;
-        std::wstring name = kyrel::platform::Utf8ToWide(d.get<std::string>());
-        known = (ON_UuidFromString(name.c_str(), id) &&
-                 doc.InstanceDefinitionTable().FindInstanceDefinition(id) >= 0) ||
-                doc.InstanceDefinitionTable().FindInstanceDefinition(name.c_str()) >= 0;
-      }
-      if (!known)
-        throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
-      AttributesFrom(o, "object " + std::to_string(i), layer_count, material_count);
-      if (o.contains("xform")) GetXform(o["xform"], "instance transform");
-    }
-    std::vector<std::unique_ptr<Built>> plain;
-    for (std::size_t i = 0; i < object_records.size(); ++i) {
-      if (object_records[i].is_object() &&
-          object_records[i].value("type", std::string()) == "instance")
-        continue;
-      plain.push_back(reader.Object(object_records[i], "object " + std::to_string(i), layer_count,
-                                    material_count));
-    }
-
-    // ---- from here on the file is known to be good: change the document ----
-    std::vector<int> layer_map, material_map;
-    for (const ON_Material& m : materials)
-      material_map.push_back(doc.MaterialTable().AddMaterial(m));
-    for (std::size_t i = 0; i < layers.size(); ++i) {
-      ON_Layer l = layers[i];
-      if (l.RenderMaterialIndex() >= 0)
-        l.SetRenderMaterialIndex(material_map[static_cast<std::size_t>(l.RenderMaterialIndex())]);
-      int existing = doc.LayerTable().FindLayer(l.Name().Array());
-      if (existing >= 0) {
-        doc.LayerTable().ModifyLayer(l, existing);
-        layer_map.push_back(existing);
-      } else {
-        layer_map.push_back(doc.LayerTable().AddLayer(l));
-      }
-    }
-    (void)layer_base;
-    (void)material_base;
-    auto remap = [&](CRhinoObject& o) {
-      ON_3dmObjectAttributes a = o.Attributes();
-      if (!layer_map.empty())
-        a.m_layer_index = layer_map[static_cast<std::size_t>(a.m_layer_index)];
-      if (a.m_material_index >= 0)
-        a.m_material_index = material_map[static_cast<std::size_t>(a.m_material_index)];
-      o.SetAttributes(a);
-    };
-    auto attach = [](CRhinoObject* o, Built& b) {
-      for (auto& [on_attributes, ud] : b.user_data) {
-        bool ok = on_attributes ? o->AttachAttributeUserData(ud) : o->AttachUserData(ud);
-        if (!ok) delete ud;
-      }
-      b.user_data.clear();
-    };
-    int added = 0;
-    for (auto& def : definitions) {
-      ON_SimpleArray<CRhinoObject*> members;
-      for (auto& m : def.members) {
-        remap(*m->object);
-        attach(m->object.get(), *m);
-        members.Append(m->object.release());
-      }
-      doc.InstanceDefinitionTable().AddInstanceDefinition(def.name.Array(), members, def.id);
-    }
-    std::size_t next_plain = 0;
-    for (std::size_t i = 0; i < object_records.size(); ++i) {
-      std::unique_ptr<Built> b;
-      if (object_records[i].is_object() &&
-          object_records[i].value("type", std::string()) == "instance")
-        b = reader.Object(object_records[i], "object " + std::to_string(i), layer_count,
-                          material_count);
-      else
-        b = std::move(plain[next_plain++]);
-      remap(*b->object);
-      CRhinoObject* o = b->object.release();
-      if (doc.AddObject(o)) {
-        attach(o, *b);
-        ++added;
-      }
-    }
-    if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
-      doc.SetAbsoluteTolerance(
-          GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance"));
+    Prepared prepared = Prepare(root, doc, reader);
+    int added = Apply(root, doc, reader, prepared);
     if (objects_added) *objects_added = added;
     return true;
   } catch (const ModelError& e) {
