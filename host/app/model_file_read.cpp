@@ -168,6 +168,123 @@ ON_3dmObjectAttributes AttributesFrom(const json& j, const std::string& where, i
   return a;
 }
 
+std::unique_ptr<CRhinoObject> BrepObject(ON_Brep* brep, const ON_3dmObjectAttributes& a,
+                                         const std::string& where) {
+  if (!brep) throw ModelError{where + ": the shape is degenerate"};
+  auto o = std::make_unique<CRhinoBrepObject>(a);
+  o->SetBrep(brep);
+  return o;
+}
+
+ON_Brep* BoxFrom(const json& j, const std::string& where) {
+  ON_3dPoint lo = GetPoint(Need(j, "min", where), "box min"),
+             hi = GetPoint(Need(j, "max", where), "box max");
+  if (lo.x >= hi.x || lo.y >= hi.y || lo.z >= hi.z)
+    throw ModelError{where + ": the box has no volume"};
+  return ON_Brep::CreateBox(lo, hi);
+}
+
+ON_Brep* SphereFrom(const json& j, const std::string& where) {
+  double r = GetNumber(Need(j, "radius", where), "sphere radius");
+  if (r <= 0) throw ModelError{where + ": the radius must be positive"};
+  return ON_Brep::CreateSphere(GetPoint(Need(j, "center", where), "sphere center"), r);
+}
+
+ON_Brep* CylinderOrConeFrom(const json& j, const std::string& where, bool cylinder) {
+  double r = GetNumber(Need(j, "radius", where), "radius"),
+         h = GetNumber(Need(j, "height", where), "height");
+  if (r <= 0 || h <= 0) throw ModelError{where + ": radius and height must be positive"};
+  ON_3dVector axis = j.contains("axis") ? GetVector(j["axis"], "axis") : ON_3dVector(0, 0, 1);
+  if (axis.Length() == 0) throw ModelError{where + ": the axis has no length"};
+  ON_Plane base(GetPoint(Need(j, "base", where), "base"), axis);
+  bool capped = j.value("capped", true);
+  return cylinder ? ON_Brep::CreateCylinder(base, r, h, capped)
+                  : ON_Brep::CreateCone(base, r, h, capped);
+}
+
+ON_Brep* PlanarSurfaceFrom(const json& j, const std::string& where) {
+  double w = GetNumber(Need(j, "width", where), "width"),
+         h = GetNumber(Need(j, "height", where), "height");
+  if (w <= 0 || h <= 0) throw ModelError{where + ": width and height must be positive"};
+  ON_3dVector normal =
+      j.contains("normal") ? GetVector(j["normal"], "normal") : ON_3dVector(0, 0, 1);
+  if (normal.Length() == 0) throw ModelError{where + ": the normal has no length"};
+  return ON_Brep::CreatePlanarSurface(
+      ON_Plane(GetPoint(Need(j, "origin", where), "origin"), normal), w, h);
+}
+
+std::unique_ptr<CRhinoObject> PolylineObject(const json& j, const std::string& where,
+                                             const ON_3dmObjectAttributes& a) {
+  ON_Polyline pl;
+  for (const json& p : Need(j, "points", where))
+    pl.Append(GetPoint(p, "polyline point"));
+  if (pl.Count() < 2) throw ModelError{where + ": a polyline needs two points"};
+  auto o = std::make_unique<CRhinoCurveObject>(a);
+  o->SetCurve(ON_PolylineCurve(pl));
+  return o;
+}
+
+// The definition is looked up in the document, by id or else by name.
+std::unique_ptr<CRhinoObject> InstanceObject(const json& j, const std::string& where,
+                                             const ON_3dmObjectAttributes& a, CRhinoDoc& doc) {
+  const CRhinoInstanceDefinition* def = nullptr;
+  const json& d = Need(j, "definition", where);
+  ON_UUID id = ON_nil_uuid;
+  if (d.is_string() &&
+      ON_UuidFromString(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str(), id)) {
+    int index = doc.InstanceDefinitionTable().FindInstanceDefinition(id);
+    def = doc.InstanceDefinitionTable().InstanceDefinition(index);
+  } else if (d.is_string()) {
+    int index = doc.InstanceDefinitionTable().FindInstanceDefinition(
+        kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str());
+    def = doc.InstanceDefinitionTable().InstanceDefinition(index);
+  }
+  if (!def) throw ModelError{where + ": no instance definition " + d.dump()};
+  ON_Xform x = j.contains("xform") ? GetXform(j["xform"], "instance transform")
+                                   : ON_Xform::IdentityTransformation;
+  return std::make_unique<CRhinoInstanceObject>(a, def, x);
+}
+
+std::unique_ptr<CRhinoObject> ClippingPlaneObject(const json& j, const std::string& where,
+                                                  const ON_3dmObjectAttributes& a) {
+  ON_Plane plane;
+  plane.origin = GetPoint(Need(j, "origin", where), "origin");
+  if (j.contains("normal")) {
+    plane = ON_Plane(plane.origin, GetVector(j["normal"], "normal"));
+  } else {
+    ON_3dVector x = GetVector(Need(j, "xaxis", where), "x axis"),
+                y = GetVector(Need(j, "yaxis", where), "y axis");
+    plane = ON_Plane(plane.origin, plane.origin + x, plane.origin + y);
+  }
+  if (!plane.IsValid()) throw ModelError{where + ": the clipping plane is degenerate"};
+  return std::make_unique<CRhinoClippingPlaneObject>(
+      a, plane, GetNumber(j.value("half_width", json(1.0)), "half width"),
+      GetNumber(j.value("half_height", json(1.0)), "half height"));
+}
+
+// Appends the record's user data to `built`, which owns each record as soon
+// as it is read, so a later failure frees them.
+void ReadUserData(const json& j, const std::string& where, Built& built) {
+  for (const json& u : j.value("user_data", json::array())) {
+    ON_UUID class_id = GetUuid(Need(u, "class", where), "user data class");
+    const ON_ClassId* cls = ON_ClassId::ClassId(class_id);
+    // User data of a class this process does not know is left out, as a
+    // plug-in that is not loaded would leave it.
+    if (!cls) continue;
+    std::unique_ptr<ON_Object> made(cls->Create());
+    auto* ud = dynamic_cast<ON_UserData*>(made.get());
+    if (!ud) continue;
+    std::vector<unsigned char> bytes =
+        FromBase64(Need(u, "data", where).get<std::string>(), "user data");
+    ON_BinaryArchive archive(bytes.data(), bytes.size());
+    if (!ud->Read(archive) || archive.ReadFailed())
+      throw ModelError{where + ": its " + std::string(cls->ClassName()) +
+                       " user data cannot be read"};
+    made.release();
+    built.user_data.emplace_back(u.value("on", std::string("attributes")) == "attributes", ud);
+  }
+}
+
 class Reader {
 public:
   Reader(CRhinoDoc& doc, std::string folder) : doc_(doc), folder_(std::move(folder)) {}
@@ -178,109 +295,29 @@ public:
     auto built = std::make_unique<Built>();
     ON_3dmObjectAttributes a = AttributesFrom(j, where, layer_count, material_count);
     std::string type = Need(j, "type", where).is_string() ? j["type"].get<std::string>() : "";
-    auto brep_object = [&](ON_Brep* brep) {
-      if (!brep) throw ModelError{where + ": the shape is degenerate"};
-      auto o = std::make_unique<CRhinoBrepObject>(a);
-      o->SetBrep(brep);
-      return o;
-    };
+    built->object = Shape(type, j, where, a);
+    ReadUserData(j, where, *built);
+    return built;
+  }
+
+private:
+  std::unique_ptr<CRhinoObject> Shape(const std::string& type, const json& j,
+                                      const std::string& where, const ON_3dmObjectAttributes& a) {
     if (type == "mesh") {
       auto o = std::make_unique<CRhinoMeshObject>(a);
       o->SetMesh(MeshFrom(j, where, folder_));
-      built->object = std::move(o);
-    } else if (type == "brep") {
-      built->object = brep_object(BrepFrom(j, where));
-    } else if (type == "box") {
-      ON_3dPoint lo = GetPoint(Need(j, "min", where), "box min"),
-                 hi = GetPoint(Need(j, "max", where), "box max");
-      if (lo.x >= hi.x || lo.y >= hi.y || lo.z >= hi.z)
-        throw ModelError{where + ": the box has no volume"};
-      built->object = brep_object(ON_Brep::CreateBox(lo, hi));
-    } else if (type == "sphere") {
-      double r = GetNumber(Need(j, "radius", where), "sphere radius");
-      if (r <= 0) throw ModelError{where + ": the radius must be positive"};
-      built->object = brep_object(
-          ON_Brep::CreateSphere(GetPoint(Need(j, "center", where), "sphere center"), r));
-    } else if (type == "cylinder" || type == "cone") {
-      double r = GetNumber(Need(j, "radius", where), "radius"),
-             h = GetNumber(Need(j, "height", where), "height");
-      if (r <= 0 || h <= 0) throw ModelError{where + ": radius and height must be positive"};
-      ON_3dVector axis = j.contains("axis") ? GetVector(j["axis"], "axis") : ON_3dVector(0, 0, 1);
-      if (axis.Length() == 0) throw ModelError{where + ": the axis has no length"};
-      ON_Plane base(GetPoint(Need(j, "base", where), "base"), axis);
-      bool capped = j.value("capped", true);
-      built->object = brep_object(type == "cylinder" ? ON_Brep::CreateCylinder(base, r, h, capped)
-                                                     : ON_Brep::CreateCone(base, r, h, capped));
-    } else if (type == "planar_surface") {
-      double w = GetNumber(Need(j, "width", where), "width"),
-             h = GetNumber(Need(j, "height", where), "height");
-      if (w <= 0 || h <= 0) throw ModelError{where + ": width and height must be positive"};
-      ON_3dVector normal =
-          j.contains("normal") ? GetVector(j["normal"], "normal") : ON_3dVector(0, 0, 1);
-      if (normal.Length() == 0) throw ModelError{where + ": the normal has no length"};
-      built->object = brep_object(ON_Brep::CreatePlanarSurface(
-          ON_Plane(GetPoint(Need(j, "origin", where), "origin"), normal), w, h));
-    } else if (type == "polyline") {
-      ON_Polyline pl;
-      for (const json& p : Need(j, "points", where))
-        pl.Append(GetPoint(p, "polyline point"));
-      if (pl.Count() < 2) throw ModelError{where + ": a polyline needs two points"};
-      auto o = std::make_unique<CRhinoCurveObject>(a);
-      o->SetCurve(ON_PolylineCurve(pl));
-      built->object = std::move(o);
-    } else if (type == "instance") {
-      const CRhinoInstanceDefinition* def = nullptr;
-      const json& d = Need(j, "definition", where);
-      ON_UUID id = ON_nil_uuid;
-      if (d.is_string() &&
-          ON_UuidFromString(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str(), id)) {
-        int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(id);
-        def = doc_.InstanceDefinitionTable().InstanceDefinition(index);
-      } else if (d.is_string()) {
-        int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(
-            kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str());
-        def = doc_.InstanceDefinitionTable().InstanceDefinition(index);
-      }
-      if (!def) throw ModelError{where + ": no instance definition " + d.dump()};
-      ON_Xform x = j.contains("xform") ? GetXform(j["xform"], "instance transform")
-                                       : ON_Xform::IdentityTransformation;
-      built->object = std::make_unique<CRhinoInstanceObject>(a, def, x);
-    } else if (type == "clipping_plane") {
-      ON_Plane plane;
-      plane.origin = GetPoint(Need(j, "origin", where), "origin");
-      if (j.contains("normal")) {
-        plane = ON_Plane(plane.origin, GetVector(j["normal"], "normal"));
-      } else {
-        ON_3dVector x = GetVector(Need(j, "xaxis", where), "x axis"),
-                    y = GetVector(Need(j, "yaxis", where), "y axis");
-        plane = ON_Plane(plane.origin, plane.origin + x, plane.origin + y);
-      }
-      if (!plane.IsValid()) throw ModelError{where + ": the clipping plane is degenerate"};
-      built->object = std::make_unique<CRhinoClippingPlaneObject>(
-          a, plane, GetNumber(j.value("half_width", json(1.0)), "half width"),
-          GetNumber(j.value("half_height", json(1.0)), "half height"));
-    } else {
-      throw ModelError{where + ": unknown object type \"" + type + "\""};
+      return o;
     }
-    for (const json& u : j.value("user_data", json::array())) {
-      ON_UUID class_id = GetUuid(Need(u, "class", where), "user data class");
-      const ON_ClassId* cls = ON_ClassId::ClassId(class_id);
-      // User data of a class this process does not know is left out, as a
-      // plug-in that is not loaded would leave it.
-      if (!cls) continue;
-      std::unique_ptr<ON_Object> made(cls->Create());
-      auto* ud = dynamic_cast<ON_UserData*>(made.get());
-      if (!ud) continue;
-      std::vector<unsigned char> bytes =
-          FromBase64(Need(u, "data", where).get<std::string>(), "user data");
-      ON_BinaryArchive archive(bytes.data(), bytes.size());
-      if (!ud->Read(archive) || archive.ReadFailed())
-        throw ModelError{where + ": its " + std::string(cls->ClassName()) +
-                         " user data cannot be read"};
-      made.release();
-      built->user_data.emplace_back(u.value("on", std::string("attributes")) == "attributes", ud);
-    }
-    return built;
+    if (type == "brep") return BrepObject(BrepFrom(j, where), a, where);
+    if (type == "box") return BrepObject(BoxFrom(j, where), a, where);
+    if (type == "sphere") return BrepObject(SphereFrom(j, where), a, where);
+    if (type == "cylinder" || type == "cone")
+      return BrepObject(CylinderOrConeFrom(j, where, type == "cylinder"), a, where);
+    if (type == "planar_surface") return BrepObject(PlanarSurfaceFrom(j, where), a, where);
+    if (type == "polyline") return PolylineObject(j, where, a);
+    if (type == "instance") return InstanceObject(j, where, a, doc_);
+    if (type == "clipping_plane") return ClippingPlaneObject(j, where, a);
+    throw ModelError{where + ": unknown object type \"" + type + "\""};
   }
 
   CRhinoDoc& doc_;
