@@ -61,13 +61,75 @@ ON_Mesh* MeshFrom(const json& j, const std::string& where, const std::string& fo
   return mesh.release();
 }
 
+ON_BrepFace FaceFrom(const json& f, const std::string& where) {
+  ON_BrepFace face;
+  int kind = Need(f, "kind", where).get<int>();
+  if (kind < 0 || kind > 5) throw ModelError{where + ": unknown face kind " + std::to_string(kind)};
+  face.m_kind = static_cast<ON_BrepFace::Kind>(kind);
+  face.m_plane.origin = GetPoint(Need(f, "origin", where), "face origin");
+  face.m_plane.xaxis = GetVector(Need(f, "xaxis", where), "face x axis");
+  face.m_plane.yaxis = GetVector(Need(f, "yaxis", where), "face y axis");
+  face.m_plane.zaxis = GetVector(Need(f, "zaxis", where), "face z axis");
+  face.m_plane.UpdateEquation();
+  face.m_radius = GetNumber(f.value("radius", json(0.0)), "face radius");
+  face.m_height = GetNumber(f.value("height", json(0.0)), "face height");
+  face.m_bRev = f.value("reversed", false);
+  for (const json& p : f.value("polygon", json::array()))
+    face.m_polygon.Append(GetPoint(p, "face corner"));
+  face.m_lump_index = 0;
+  face.m_ei.Empty();
+  return face;
+}
+
+// The brep of one lump: its faces, and the edges whose first face is in it.
+// Face indices in the file count over all lumps; here they are the lump's.
+std::unique_ptr<ON_Brep> LumpFrom(const json& faces, const json& edges,
+                                  const std::vector<int>& lump_of, int lump,
+                                  const std::string& where) {
+  // A one-lump seed whose faces and edges are replaced.
+  std::unique_ptr<ON_Brep> part(ON_Brep::CreatePlanarSurface(ON_Plane(), 1, 1));
+  if (!part) throw ModelError{where + ": cannot build a brep"};
+  part->m_F.Empty();
+  part->m_E.Empty();
+  std::vector<int> global_to_local(faces.size(), -1);
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    if (lump_of[i] != lump) continue;
+    ON_BrepFace face = FaceFrom(faces[i], where);
+    face.m_face_index = part->m_F.Count();
+    part->m_F.Append(face);
+    global_to_local[i] = face.m_face_index;
+  }
+  for (const json& e : edges) {
+    const json& fi = Need(e, "faces", where);
+    if (!fi.is_array() || fi.empty() || fi.size() > 2)
+      throw ModelError{where + ": an edge needs one or two faces"};
+    int f0 = fi[0].get<int>(), f1 = fi.size() > 1 ? fi[1].get<int>() : -1;
+    if (f0 < 0 || f0 >= static_cast<int>(faces.size()) || f1 >= static_cast<int>(faces.size()))
+      throw ModelError{where + ": an edge names a face that does not exist"};
+    if (lump_of[static_cast<std::size_t>(f0)] != lump) continue;
+    ON_BrepEdge& edge = part->m_E.AppendNew();
+    edge.m_edge_index = part->m_E.Count() - 1;
+    edge.m_start = GetPoint(Need(e, "start", where), "edge start");
+    edge.m_end = GetPoint(Need(e, "end", where), "edge end");
+    edge.m_bClosed = e.value("closed", false);
+    for (int g : {f0, f1}) {
+      if (g < 0) continue;
+      int local = global_to_local[static_cast<std::size_t>(g)];
+      if (local < 0) throw ModelError{where + ": an edge joins faces of two lumps"};
+      edge.m_fi.Append(local);
+      part->m_F[local].m_ei.Append(edge.m_edge_index);
+    }
+  }
+  return part;
+}
+
 ON_Brep* BrepFrom(const json& j, const std::string& where) {
   const json& faces = Need(j, "faces", where);
   const json& edges = j.contains("edges") ? j["edges"] : json::array();
   if (!faces.is_array() || faces.empty() || !edges.is_array())
     throw ModelError{where + ": a brep needs faces"};
   // Faces are grouped by lump; each lump is built on its own and appended.
-  std::vector<int> lump_of, local_index;
+  std::vector<int> lump_of;
   int lumps = 0;
   for (const json& f : faces) {
     int lump = f.value("lump", 0);
@@ -77,57 +139,7 @@ ON_Brep* BrepFrom(const json& j, const std::string& where) {
   }
   auto result = std::make_unique<ON_Brep>();
   for (int lump = 0; lump < lumps; ++lump) {
-    // A one-lump seed whose faces and edges are replaced.
-    std::unique_ptr<ON_Brep> part(ON_Brep::CreatePlanarSurface(ON_Plane(), 1, 1));
-    if (!part) throw ModelError{where + ": cannot build a brep"};
-    part->m_F.Empty();
-    part->m_E.Empty();
-    std::vector<int> global_to_local(faces.size(), -1);
-    for (std::size_t i = 0; i < faces.size(); ++i) {
-      if (lump_of[i] != lump) continue;
-      const json& f = faces[i];
-      ON_BrepFace face;
-      int kind = Need(f, "kind", where).get<int>();
-      if (kind < 0 || kind > 5)
-        throw ModelError{where + ": unknown face kind " + std::to_string(kind)};
-      face.m_kind = static_cast<ON_BrepFace::Kind>(kind);
-      face.m_plane.origin = GetPoint(Need(f, "origin", where), "face origin");
-      face.m_plane.xaxis = GetVector(Need(f, "xaxis", where), "face x axis");
-      face.m_plane.yaxis = GetVector(Need(f, "yaxis", where), "face y axis");
-      face.m_plane.zaxis = GetVector(Need(f, "zaxis", where), "face z axis");
-      face.m_plane.UpdateEquation();
-      face.m_radius = GetNumber(f.value("radius", json(0.0)), "face radius");
-      face.m_height = GetNumber(f.value("height", json(0.0)), "face height");
-      face.m_bRev = f.value("reversed", false);
-      for (const json& p : f.value("polygon", json::array()))
-        face.m_polygon.Append(GetPoint(p, "face corner"));
-      face.m_face_index = part->m_F.Count();
-      face.m_lump_index = 0;
-      face.m_ei.Empty();
-      part->m_F.Append(face);
-      global_to_local[i] = face.m_face_index;
-    }
-    for (const json& e : edges) {
-      const json& fi = Need(e, "faces", where);
-      if (!fi.is_array() || fi.empty() || fi.size() > 2)
-        throw ModelError{where + ": an edge needs one or two faces"};
-      int f0 = fi[0].get<int>(), f1 = fi.size() > 1 ? fi[1].get<int>() : -1;
-      if (f0 < 0 || f0 >= static_cast<int>(faces.size()) || f1 >= static_cast<int>(faces.size()))
-        throw ModelError{where + ": an edge names a face that does not exist"};
-      if (lump_of[static_cast<std::size_t>(f0)] != lump) continue;
-      ON_BrepEdge& edge = part->m_E.AppendNew();
-      edge.m_edge_index = part->m_E.Count() - 1;
-      edge.m_start = GetPoint(Need(e, "start", where), "edge start");
-      edge.m_end = GetPoint(Need(e, "end", where), "edge end");
-      edge.m_bClosed = e.value("closed", false);
-      for (int g : {f0, f1}) {
-        if (g < 0) continue;
-        int local = global_to_local[static_cast<std::size_t>(g)];
-        if (local < 0) throw ModelError{where + ": an edge joins faces of two lumps"};
-        edge.m_fi.Append(local);
-        part->m_F[local].m_ei.Append(edge.m_edge_index);
-      }
-    }
+    std::unique_ptr<ON_Brep> part = LumpFrom(faces, edges, lump_of, lump, where);
     if (part->FaceCount() > 0) result->Append(*part);
   }
   return result.release();
