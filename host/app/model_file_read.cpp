@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <vector>
 
 #include "file_util.h"
@@ -352,6 +353,7 @@ struct Prepared {
   // The objects other than instance references, in file order; references
   // can only be built once their definitions are in the document.
   std::vector<std::unique_ptr<Built>> plain;
+  std::optional<double> absolute_tolerance;
 };
 
 // File indices into the document's tables, known once the tables are merged.
@@ -463,6 +465,8 @@ void CheckInstanceRecords(const std::vector<json>& records,
       throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
     AttributesFrom(o, "object " + std::to_string(i), layer_count, material_count);
     if (o.contains("xform")) GetXform(o["xform"], "instance transform");
+    Built user_data_only;
+    ReadUserData(o, "object " + std::to_string(i), user_data_only);
   }
 }
 
@@ -484,6 +488,8 @@ Prepared Prepare(const json& root, CRhinoDoc& doc, Reader& reader) {
     p.plain.push_back(reader.Object(p.object_records[i], "object " + std::to_string(i), layer_count,
                                     material_count));
   }
+  if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
+    p.absolute_tolerance = GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance");
   return p;
 }
 
@@ -560,13 +566,11 @@ int AddObjects(CRhinoDoc& doc, Reader& reader, Prepared& p, const TableMaps& map
   return added;
 }
 
-int Apply(const json& root, CRhinoDoc& doc, Reader& reader, Prepared& p) {
+int Apply(CRhinoDoc& doc, Reader& reader, Prepared& p) {
   const TableMaps maps = MergeTables(doc, p.layers, p.materials);
   AddDefinitions(doc, p.definitions, maps);
   int added = AddObjects(doc, reader, p, maps);
-  if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
-    doc.SetAbsoluteTolerance(
-        GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance"));
+  if (p.absolute_tolerance) doc.SetAbsoluteTolerance(*p.absolute_tolerance);
   return added;
 }
 
@@ -591,7 +595,7 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
     auto folder_end = path.find_last_of('/');
     Reader reader(doc, folder_end == std::string::npos ? "." : path.substr(0, folder_end));
     Prepared prepared = Prepare(root, doc, reader);
-    int added = Apply(root, doc, reader, prepared);
+    int added = Apply(doc, reader, prepared);
     if (objects_added) *objects_added = added;
     return true;
   } catch (const ModelError& e) {
