@@ -4,6 +4,7 @@
 #include "conduit/kyrel_conduit.h"
 #include "interfere/panel_link.h"
 #include "interfere/progress_message.h"
+#include "mfc_app.h"
 
 namespace {
 
@@ -180,6 +181,7 @@ void CKyrelConduit::InterfereEngine::OnNewDocument(CRhinoDoc&) {
 
 void CKyrelConduit::InterfereEngine::UndoEvent(CRhinoEventWatcher::undo_event type, unsigned int,
                                                const CRhinoCommand*) {
+  AFX_MANAGE_STATE(AfxGetStaticModuleState());
   if (m_bEnabled && type == CRhinoEventWatcher::end_recording) Start(false);
 }
 
