@@ -77,6 +77,9 @@ public:
     bool IsBusy() const;
     int InterferencesCount() const;
     bool GetInterferenceAt(int index, ON_UuidPair& pair) const;
+    // How many times the worker has woken to compute and finished, whether
+    // it computed or found its request stopped.
+    unsigned int ComputationsRun() const;
 
     // Main thread, inside Start: one joined mesh per candidate object.
     void CollectCandidates();
@@ -110,6 +113,7 @@ public:
     // Whether the worker is inside Compute (for IsComputing without
     // blocking on m_csComputing).
     std::atomic<bool> m_bComputing{false};
+    std::atomic<unsigned int> m_computations_run{0};
     // Counts Start requests (under m_csStop), so a computation that ends
     // lowers the run flag only when no newer request came meanwhile.
     unsigned int m_request = 0;

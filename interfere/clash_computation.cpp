@@ -99,6 +99,7 @@ void CKyrelConduit::InterfereEngine::Compute() {
     }
     m_bComputing.store(false, std::memory_order_release);
   }
+  m_computations_run.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void CKyrelConduit::InterfereEngine::PrepareCandidates(double tolerance) {
