@@ -20,9 +20,9 @@
 
 #include <atomic>
 
+#include "api/service_interface.h"
 #include "rhinoSdk.h"
 #include "windows.h"
-#include "api/service_interface.h"
 
 class TV_SectionCache;
 class TV_SectionGeometry;
@@ -59,7 +59,7 @@ public:
     void UndoEvent(CRhinoEventWatcher::undo_event type, unsigned int record_serial_number,
                    const CRhinoCommand* command) override;
 
-    void Enable(bool bEnable, bool bShowPanel);
+    void EnableInterfere(bool bEnable, bool bShowPanel);
     // Stops a running computation, collects the candidates anew and
     // signals the worker; shows the panel when asked and resets it.
     void Start(bool bShowPanel);
@@ -91,7 +91,7 @@ public:
     HANDLE m_hComputeEvent = nullptr;
     // 1: no computation may run (stop requested, or idle); 0: the requested
     // computation may run. Set to 0 by Start, to 1 by Stop and by the
-    // worker when a computation ends.
+    // worker when the computation of the latest request ends.
     int m_bStop = 1;
     mutable CRITICAL_SECTION m_csStop;
     ON_MeshParameters m_mesh_parameters;
@@ -110,6 +110,9 @@ public:
     // Whether the worker is inside Compute (for IsComputing without
     // blocking on m_csComputing).
     std::atomic<bool> m_bComputing{false};
+    // Counts Start requests (under m_csStop), so a computation that ends
+    // lowers the run flag only when no newer request came meanwhile.
+    unsigned int m_request = 0;
     // Records one clash unless a stop was requested meanwhile (the region
     // is then deleted).
     void Record(int i, int j, ON_Mesh* region);

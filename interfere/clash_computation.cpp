@@ -1,0 +1,155 @@
+// The clash computation: candidates collected on the main thread, every
+// pair tested on the worker.
+//
+// Results come in row-major candidate order (rows by increasing i, within
+// a row by increasing j) and candidates in the iterator's order, so the
+// same model gives the same list each time and "Object A" is always the
+// object met first.
+
+#include "conduit/kyrel_conduit.h"
+#include "interfere/clash_geometry.h"
+#include "section/mesh_types.h"
+#include "section/point_in_mesh.h"
+#include "tl_tolerance.h"
+
+namespace {
+
+// Progress is posted after a row when more than this has passed.
+constexpr DWORD kProgressInterval = 500;
+
+// Used when no document gives an absolute tolerance.
+constexpr double kFallbackRepairTolerance = 0.001;
+
+class Hold {
+public:
+  explicit Hold(CRITICAL_SECTION& section) : m_section(section) {
+    EnterCriticalSection(&m_section);
+  }
+  ~Hold() { LeaveCriticalSection(&m_section); }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+private:
+  CRITICAL_SECTION& m_section;
+};
+
+// One joined mesh of the object's meshes of its display type, or null.
+ON_Mesh* JoinedMesh(CRhinoObject& object, const ON_MeshParameters& parameters) {
+  const ON::mesh_type type = ObjectMeshType(object);
+  if (!object.IsMeshable(type)) return nullptr;
+  if (object.MeshCount(type, &parameters) == 0) object.CreateMeshes(type, parameters, false);
+  ON_SimpleArray<const ON_Mesh*> meshes;
+  if (object.GetMeshes(type, meshes) <= 0) return nullptr;
+  auto* joined = new ON_Mesh();
+  for (int i = 0; i < meshes.Count(); ++i)
+    if (meshes[i] != nullptr && meshes[i]->FaceCount() > 0) joined->Append(*meshes[i]);
+  if (joined->FaceCount() > 0) return joined;
+  delete joined;
+  return nullptr;
+}
+
+} // namespace
+
+void CKyrelConduit::InterfereEngine::CollectCandidates() {
+  Hold computing(m_csComputing);
+  for (int i = 0; i < m_candidate_meshes.Count(); ++i)
+    delete m_candidate_meshes[i];
+  m_candidate_meshes.Empty();
+  m_candidate_ids.Destroy();
+
+  if (RhinoApp().ActiveDoc() == nullptr) return;
+  CRhinoObjectIterator it(CRhinoObjectIterator::normal_or_locked_objects,
+                          CRhinoObjectIterator::active_objects);
+  for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
+    ON_Mesh* joined = JoinedMesh(*object, m_mesh_parameters);
+    if (joined == nullptr) continue;
+    m_candidate_meshes.Append(joined);
+    m_candidate_ids.Append(object->ModelObjectId());
+  }
+}
+
+void CKyrelConduit::InterfereEngine::Compute() {
+  DWORD last_progress = GetTickCount();
+  unsigned int served = 0;
+  {
+    Hold stop(m_csStop);
+    served = m_request;
+  }
+  {
+    Hold computing(m_csComputing);
+    m_bComputing.store(true, std::memory_order_release);
+    const int n = m_candidate_meshes.Count();
+    if (!IsStopRequested()) {
+      const CRhinoDoc* doc = RhinoApp().ActiveDoc();
+      PrepareCandidates(doc ? doc->AbsoluteTolerance() : kFallbackRepairTolerance);
+      PairLoop(n, last_progress);
+      if (!IsStopRequested()) {
+        for (int i = 0; i < m_candidate_meshes.Count(); ++i)
+          delete m_candidate_meshes[i];
+        m_candidate_meshes.Empty();
+        m_candidate_ids.Destroy();
+      }
+    }
+    {
+      // Lowered while the computation still holds m_csComputing, and only
+      // for the request it served: a Start that came meanwhile keeps its
+      // computation armed.
+      Hold stop(m_csStop);
+      if (m_request == served) m_bStop = 1;
+    }
+    m_bComputing.store(false, std::memory_order_release);
+  }
+}
+
+void CKyrelConduit::InterfereEngine::PrepareCandidates(double tolerance) {
+  for (int i = 0; i < m_candidate_meshes.Count(); ++i) {
+    if (IsStopRequested()) continue;
+    ON_Mesh* mesh = ClashCandidateMesh(m_candidate_meshes[i], tolerance);
+    m_candidate_meshes[i] = mesh;
+    if (mesh == nullptr) continue;
+    // Built once here, so the pair tests only read the meshes.
+    if (!mesh->HasFaceNormals()) mesh->ComputeFaceNormals();
+    mesh->MeshTree(true);
+    mesh->Topology();
+  }
+}
+
+void CKyrelConduit::InterfereEngine::PairLoop(int count, DWORD& last_progress) {
+  int rows = 0;
+  for (int i = 0; i < count; ++i) {
+    if (IsStopRequested()) continue;
+    for (int j = i + 1; j < count; ++j) {
+      if (IsStopRequested()) continue;
+      Sleep(0);
+      if (m_candidate_meshes[i] == nullptr || m_candidate_meshes[j] == nullptr) continue;
+      TestPair(i, j);
+    }
+    ++rows;
+    const DWORD now = GetTickCount();
+    if (now - last_progress > kProgressInterval) {
+      last_progress = now;
+      PostProgress(rows, count);
+    }
+  }
+  if (!IsStopRequested()) PostProgress(rows, count);
+}
+
+void CKyrelConduit::InterfereEngine::TestPair(int i, int j) {
+  const ON_Mesh* A = m_candidate_meshes[i];
+  const ON_Mesh* B = m_candidate_meshes[j];
+  ON_Mesh* region = nullptr;
+  if (ClashTest(A, B, region, TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE) && region != nullptr &&
+      region->FaceCount() > 0) {
+    if (!region->HasFaceNormals()) region->ComputeFaceNormals();
+    Record(i, j, region);
+    return;
+  }
+  // No region with faces: one may still lie inside the other.
+  delete region;
+  if (B->IsClosed() && A->VertexCount() > 0 && IsPointInsideMesh(*B, ON_3dPoint(A->m_V[0]))) {
+    Record(i, j, new ON_Mesh(*A));
+  } else if (A->IsClosed() && B->VertexCount() > 0 &&
+             IsPointInsideMesh(*A, ON_3dPoint(B->m_V[0]))) {
+    Record(i, j, new ON_Mesh(*B));
+  }
+}

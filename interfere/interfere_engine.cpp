@@ -1,0 +1,198 @@
+// The clash engine's life, switches, results and worker thread. The
+// computation it runs is in clash_computation.cpp.
+
+#include "conduit/kyrel_conduit.h"
+#include "interfere/panel_link.h"
+#include "interfere/progress_message.h"
+
+namespace {
+
+constexpr DWORD kWorkerFailed = static_cast<DWORD>(-1);
+
+// A scope that holds a critical section.
+class Hold {
+public:
+  explicit Hold(CRITICAL_SECTION& section) : m_section(section) {
+    EnterCriticalSection(&m_section);
+  }
+  ~Hold() { LeaveCriticalSection(&m_section); }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+private:
+  CRITICAL_SECTION& m_section;
+};
+
+// What the host's Wait command waits for.
+bool ClashWorkBusy() {
+  return CKyrelConduit::Instance()->m_interfere.IsBusy();
+}
+
+} // namespace
+
+CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pConduit(conduit) {
+  InitializeCriticalSection(&m_csStop);
+  InitializeCriticalSection(&m_csInterferences);
+  InitializeCriticalSection(&m_csComputing);
+  m_hQuitEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  m_hComputeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  m_hThread = CreateThread(nullptr, 0, &InterfereEngine::ThreadMain, this, 0, nullptr);
+  if (m_hThread != nullptr) SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
+  Register();
+  Enable(TRUE);
+  RhinoRegisterBackgroundWork(this, &ClashWorkBusy);
+}
+
+CKyrelConduit::InterfereEngine::~InterfereEngine() {
+  RhinoRegisterBackgroundWork(this, nullptr);
+  Enable(FALSE);
+  UnRegister();
+  Stop(false);
+  // The worker is joined, not waited for with a time limit: it may be
+  // inside a long mesh operation on the candidates, which are freed below.
+  SetEvent(m_hQuitEvent);
+  if (m_hThread != nullptr) {
+    WaitForSingleObject(m_hThread, INFINITE);
+    CloseHandle(m_hThread);
+    m_hThread = nullptr;
+  }
+  CloseHandle(m_hQuitEvent);
+  CloseHandle(m_hComputeEvent);
+  for (int i = 0; i < m_candidate_meshes.Count(); ++i)
+    delete m_candidate_meshes[i];
+  ClearResults();
+  DeleteCriticalSection(&m_csStop);
+  DeleteCriticalSection(&m_csComputing);
+  DeleteCriticalSection(&m_csInterferences);
+}
+
+void CKyrelConduit::InterfereEngine::EnableInterfere(bool bEnable, bool bShowPanel) {
+  if (bEnable == m_bEnabled) return;
+  m_bEnabled = bEnable;
+  CRhinoDoc* doc = RhinoApp().ActiveDoc();
+  if (bEnable && doc != nullptr) {
+    m_mesh_parameters = doc->Properties().RenderMeshParameters();
+    m_mesh_parameters.m_bJaggedSeams = false;
+  }
+  if (bEnable)
+    Start(bShowPanel);
+  else
+    Stop(bShowPanel);
+  if (doc != nullptr) doc->Redraw(2);
+}
+
+void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
+  Stop(false);
+  {
+    Hold computing(m_csComputing);
+    CollectCandidates();
+  }
+  if (InterferencePanelExists()) {
+    if (bShowPanel) ShowInterferencePanel(true);
+    ResetInterferencePanel(CandidateCount());
+  }
+  // The request is armed here, not by the worker when it wakes, so a Stop
+  // that comes before the worker starts is not overwritten.
+  Hold stop(m_csStop);
+  ++m_request;
+  m_bStop = 0;
+  SetEvent(m_hComputeEvent);
+}
+
+void CKyrelConduit::InterfereEngine::Stop(bool bHidePanel) {
+  {
+    Hold stop(m_csStop);
+    m_bStop = 1;
+  }
+  ClearResults();
+  if (InterferencePanelHasWindow()) {
+    ResetInterferencePanel(CandidateCount());
+    if (bHidePanel) ShowInterferencePanel(false);
+  }
+}
+
+void CKyrelConduit::InterfereEngine::ClearResults() {
+  Hold results(m_csInterferences);
+  for (int i = 0; i < m_interference_meshes.Count(); ++i)
+    delete m_interference_meshes[i];
+  m_interference_meshes.Empty();
+  m_interferences.Destroy();
+}
+
+int CKyrelConduit::InterfereEngine::CandidateCount() const {
+  Hold computing(m_csComputing);
+  return m_candidate_meshes.Count();
+}
+
+bool CKyrelConduit::InterfereEngine::IsStopRequested() const {
+  Hold stop(m_csStop);
+  return m_bStop != 0;
+}
+
+bool CKyrelConduit::InterfereEngine::IsComputing() const {
+  return m_bComputing.load(std::memory_order_acquire);
+}
+
+bool CKyrelConduit::InterfereEngine::IsBusy() const {
+  return !IsStopRequested() || IsComputing();
+}
+
+int CKyrelConduit::InterfereEngine::InterferencesCount() const {
+  Hold results(m_csInterferences);
+  return m_interferences.Count();
+}
+
+bool CKyrelConduit::InterfereEngine::GetInterferenceAt(int index, ON_UuidPair& pair) const {
+  Hold results(m_csInterferences);
+  if (index < 0 || index >= m_interferences.Count()) return false;
+  pair = m_interferences[index];
+  return true;
+}
+
+void CKyrelConduit::InterfereEngine::Record(int i, int j, ON_Mesh* region) {
+  {
+    Hold results(m_csInterferences);
+    // Stop clears the lists after raising the flag, so a result checked
+    // here under the results lock can never outlive a Stop.
+    if (!IsStopRequested()) {
+      m_interference_meshes.Append(region);
+      m_interferences.Append(ON_UuidPair(m_candidate_ids[i], m_candidate_ids[j]));
+      return;
+    }
+  }
+  delete region;
+}
+
+void CKyrelConduit::InterfereEngine::PostProgress(int rows, int count) const {
+  const HWND target = ProgressWindow();
+  if (target == nullptr) return;
+  PostMessageW(target, InterferencesProgressMessage(), static_cast<WPARAM>(rows),
+               static_cast<LPARAM>(count));
+}
+
+void CKyrelConduit::InterfereEngine::OnCloseDocument(CRhinoDoc&) {
+  m_pConduit->EnableInterfere(false, true);
+}
+
+void CKyrelConduit::InterfereEngine::OnNewDocument(CRhinoDoc&) {
+  m_pConduit->EnableInterfere(false, true);
+}
+
+void CKyrelConduit::InterfereEngine::UndoEvent(CRhinoEventWatcher::undo_event type, unsigned int,
+                                               const CRhinoCommand*) {
+  if (m_bEnabled && type == CRhinoEventWatcher::end_recording) Start(false);
+}
+
+DWORD CKyrelConduit::InterfereEngine::ThreadMain(LPVOID parameter) {
+  auto* engine = static_cast<InterfereEngine*>(parameter);
+  const HANDLE events[2] = {engine->m_hQuitEvent, engine->m_hComputeEvent};
+  for (;;) {
+    const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0 + 1)
+      engine->Compute();
+    else if (woken == WAIT_OBJECT_0)
+      return 0;
+    else
+      return kWorkerFailed;
+  }
+}

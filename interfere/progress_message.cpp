@@ -1,0 +1,27 @@
+// The progress message and the window it goes to.
+
+#include "interfere/progress_message.h"
+
+#include <atomic>
+
+namespace {
+
+const UINT s_progress_message = RegisterWindowMessageW(L"WM_UPDATE_INTEREFERENCES_PROGRESS");
+
+// Written on the main thread by the dialog, read by the worker before
+// each post; a handle that has meanwhile gone is refused by the post.
+std::atomic<HWND> s_progress_window{nullptr};
+
+} // namespace
+
+UINT InterferencesProgressMessage() {
+  return s_progress_message;
+}
+
+HWND ProgressWindow() {
+  return s_progress_window.load(std::memory_order_acquire);
+}
+
+void SetProgressWindow(HWND hwnd) {
+  s_progress_window.store(hwnd, std::memory_order_release);
+}
