@@ -24,16 +24,19 @@ function(kyrel_target_defaults target)
   endif()
 endfunction()
 
-# kyrel_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# kyrel_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
 # One GoogleTest executable; its cases are discovered when ctest runs, so a
 # test binary never runs as part of the build.
 function(kyrel_add_test name)
-  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${arg_SOURCES})
   kyrel_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gmock GTest::gtest_main)
   # Shared helpers are included as "support/...".
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "KYREL_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  set(props ENVIRONMENT "KYREL_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  if(arg_LABELS)
+    list(APPEND props LABELS "${arg_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
 endfunction()

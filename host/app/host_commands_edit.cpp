@@ -45,76 +45,98 @@ CRhinoCommand::result Transform(CRhinoDoc& doc, bool keep_original) {
   return n > 0 ? CRhinoCommand::success : CRhinoCommand::failure;
 }
 
+CRhinoCommand::result HideCommand(const CRhinoCommandContext& c) {
+  auto objects = AskObjects(L"Select objects to hide");
+  return objects ? SetMode(c.m_doc, *objects, ON::hidden_object) : CRhinoCommand::cancel;
+}
+
+CRhinoCommand::result ShowCommand(const CRhinoCommandContext& c) {
+  return SetMode(c.m_doc, InMode(c.m_doc, ON::hidden_object), ON::normal_object);
+}
+
+CRhinoCommand::result LockCommand(const CRhinoCommandContext& c) {
+  auto objects = AskObjects(L"Select objects to lock");
+  return objects ? SetMode(c.m_doc, *objects, ON::locked_object) : CRhinoCommand::cancel;
+}
+
+CRhinoCommand::result UnlockCommand(const CRhinoCommandContext& c) {
+  return SetMode(c.m_doc, InMode(c.m_doc, ON::locked_object), ON::normal_object);
+}
+
+CRhinoCommand::result DeleteCommand(const CRhinoCommandContext& c) {
+  auto objects = AskObjects(L"Select objects to delete");
+  if (!objects) return CRhinoCommand::cancel;
+  int n = 0;
+  for (const CRhinoObject* o : *objects)
+    if (c.m_doc.DeleteObject(CRhinoObjRef(o), true, false)) ++n;
+  Say(std::to_wstring(n) + L" objects deleted.");
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result MoveCommand(const CRhinoCommandContext& c) {
+  return Transform(c.m_doc, false);
+}
+
+CRhinoCommand::result CopyCommand(const CRhinoCommandContext& c) {
+  return Transform(c.m_doc, true);
+}
+
+CRhinoCommand::result UndoCommand(const CRhinoCommandContext& c) {
+  if (!c.m_doc.Undo()) {
+    Say(L"Nothing to undo.");
+    return CRhinoCommand::nothing;
+  }
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result RedoCommand(const CRhinoCommandContext& c) {
+  if (!c.m_doc.Redo()) {
+    Say(L"Nothing to redo.");
+    return CRhinoCommand::nothing;
+  }
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result WaitCommand(const CRhinoCommandContext&) {
+  // Optional limit in seconds (default 60).
+  double limit = OptionalNumber().value_or(60.0);
+  if (limit < 0) limit = 0;
+  using Clock = std::chrono::steady_clock;
+  auto deadline = Clock::now() + std::chrono::milliseconds(static_cast<long long>(limit * 1000));
+  auto quiet_since = Clock::now();
+  for (;;) {
+    int dispatched = kyrel::platform::PumpMessages();
+    RhinoApp().ProcessDeferredRedraws();
+    bool busy = dispatched > 0 || kyrel::platform::HasPendingMessages() ||
+                kyrel::platform::HasActiveTimers() || RhinoBackgroundWorkBusy();
+    if (busy) quiet_since = Clock::now();
+    // Idle once nothing happened for a moment: workers report progress
+    // at least every half second while they run.
+    if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700))
+      return CRhinoCommand::success;
+    if (Clock::now() > deadline) {
+      Say(L"Wait: the background work is still running after " +
+          std::to_wstring(static_cast<int>(limit)) + L" seconds; going on.");
+      return CRhinoCommand::nothing;
+    }
+    kyrel::platform::WaitForMessage(20);
+  }
+}
+
 } // namespace
 
 void AddEditCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
-  out.push_back(std::make_unique<HostCommand>(L"Hide", true, [](const CRhinoCommandContext& c) {
-    auto objects = AskObjects(L"Select objects to hide");
-    return objects ? SetMode(c.m_doc, *objects, ON::hidden_object) : CRhinoCommand::cancel;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Show", true, [](const CRhinoCommandContext& c) {
-    return SetMode(c.m_doc, InMode(c.m_doc, ON::hidden_object), ON::normal_object);
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Lock", true, [](const CRhinoCommandContext& c) {
-    auto objects = AskObjects(L"Select objects to lock");
-    return objects ? SetMode(c.m_doc, *objects, ON::locked_object) : CRhinoCommand::cancel;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Unlock", true, [](const CRhinoCommandContext& c) {
-    return SetMode(c.m_doc, InMode(c.m_doc, ON::locked_object), ON::normal_object);
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Delete", true, [](const CRhinoCommandContext& c) {
-    auto objects = AskObjects(L"Select objects to delete");
-    if (!objects) return CRhinoCommand::cancel;
-    int n = 0;
-    for (const CRhinoObject* o : *objects)
-      if (c.m_doc.DeleteObject(CRhinoObjRef(o), true, false)) ++n;
-    Say(std::to_wstring(n) + L" objects deleted.");
-    return CRhinoCommand::success;
-  }));
-  out.push_back(std::make_unique<HostCommand>(
-      L"Move", true, [](const CRhinoCommandContext& c) { return Transform(c.m_doc, false); }));
-  out.push_back(std::make_unique<HostCommand>(
-      L"Copy", true, [](const CRhinoCommandContext& c) { return Transform(c.m_doc, true); }));
+  out.push_back(std::make_unique<HostCommand>(L"Hide", true, HideCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Show", true, ShowCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Lock", true, LockCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Unlock", true, UnlockCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Delete", true, DeleteCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Move", true, MoveCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Copy", true, CopyCommand));
   // Undo and redo change the history, so they must not record themselves.
-  out.push_back(std::make_unique<HostCommand>(L"Undo", false, [](const CRhinoCommandContext& c) {
-    if (!c.m_doc.Undo()) {
-      Say(L"Nothing to undo.");
-      return CRhinoCommand::nothing;
-    }
-    return CRhinoCommand::success;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Redo", false, [](const CRhinoCommandContext& c) {
-    if (!c.m_doc.Redo()) {
-      Say(L"Nothing to redo.");
-      return CRhinoCommand::nothing;
-    }
-    return CRhinoCommand::success;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Wait", false, [](const CRhinoCommandContext&) {
-    // Optional limit in seconds (default 60).
-    double limit = OptionalNumber().value_or(60.0);
-    if (limit < 0) limit = 0;
-    using Clock = std::chrono::steady_clock;
-    auto deadline = Clock::now() + std::chrono::milliseconds(static_cast<long long>(limit * 1000));
-    auto quiet_since = Clock::now();
-    for (;;) {
-      int dispatched = kyrel::platform::PumpMessages();
-      RhinoApp().ProcessDeferredRedraws();
-      bool busy = dispatched > 0 || kyrel::platform::HasPendingMessages() ||
-                  kyrel::platform::HasActiveTimers() || RhinoBackgroundWorkBusy();
-      if (busy) quiet_since = Clock::now();
-      // Idle once nothing happened for a moment: workers report progress
-      // at least every half second while they run.
-      if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700))
-        return CRhinoCommand::success;
-      if (Clock::now() > deadline) {
-        Say(L"Wait: the background work is still running after " +
-            std::to_wstring(static_cast<int>(limit)) + L" seconds; going on.");
-        return CRhinoCommand::nothing;
-      }
-      kyrel::platform::WaitForMessage(20);
-    }
-  }));
+  out.push_back(std::make_unique<HostCommand>(L"Undo", false, UndoCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Redo", false, RedoCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Wait", false, WaitCommand));
 }
 
 } // namespace kyrel::app

@@ -23,89 +23,102 @@ std::wstring ModeText(const CRhinoObject& o) {
   return s;
 }
 
+CRhinoCommand::result OpenCommand(const CRhinoCommandContext&) {
+  auto name = AskString(L"File to open");
+  if (!name) return CRhinoCommand::cancel;
+  std::string error;
+  if (!OpenFile(InputPath(*name), error)) {
+    Complain(Utf8ToWide(error));
+    return CRhinoCommand::failure;
+  }
+  Say(L"Opened " + *name + L": " + std::to_wstring(RhinoApp().ActiveDoc()->ObjectCount()) +
+      L" objects.");
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result ImportCommand(const CRhinoCommandContext& c) {
+  auto name = AskString(L"File to import");
+  if (!name) return CRhinoCommand::cancel;
+  std::string error;
+  int added = 0;
+  if (!ImportFile(InputPath(*name), c.m_doc, error, &added)) {
+    Complain(Utf8ToWide(error));
+    return CRhinoCommand::failure;
+  }
+  Say(L"Imported " + std::to_wstring(added) + L" objects from " + *name + L".");
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result SaveTo(CRhinoDoc& doc, const std::wstring& name) {
+  RhinoApp().FileWriteOptions().SetDefaults();
+  if (!doc.SaveDocument(name.c_str(), false)) return CRhinoCommand::failure;
+  doc.SetFileName(Utf8ToWide(HostSession::Instance().OutputPath(name)).c_str());
+  doc.SetModifiedFlag(false);
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result SaveCommand(const CRhinoCommandContext& c) {
+  std::wstring name = c.m_doc.FileName().Array();
+  if (name.empty()) {
+    auto asked = AskString(L"File name to save");
+    if (!asked) return CRhinoCommand::cancel;
+    name = *asked;
+  }
+  return SaveTo(c.m_doc, name);
+}
+
+CRhinoCommand::result SaveAsCommand(const CRhinoCommandContext& c) {
+  auto name = AskString(L"File name to save");
+  if (!name) return CRhinoCommand::cancel;
+  return SaveTo(c.m_doc, *name);
+}
+
+CRhinoCommand::result ExportCommand(const CRhinoCommandContext& c) {
+  auto objects = AskObjects(L"Select objects to export");
+  if (!objects) return CRhinoCommand::cancel;
+  auto name = AskString(L"File name to export");
+  if (!name) return CRhinoCommand::cancel;
+  for (const CRhinoObject* o : *objects)
+    const_cast<CRhinoObject*>(o)->Select(true, true, true, false);
+  CRhinoSaveAndRestoreAppFileWriteOptions keep;
+  RhinoApp().FileWriteOptions().SetWriteSelectedDefaults();
+  bool ok = c.m_doc.SaveDocument(name->c_str(), false);
+  keep.Restore();
+  return ok ? CRhinoCommand::success : CRhinoCommand::failure;
+}
+
+CRhinoCommand::result ListCommand(const CRhinoCommandContext& c) {
+  int n = 0;
+  for (const CRhinoObject* o : c.m_doc.ObjectList()) {
+    if (!o || o->IsDeleted()) continue;
+    const ON_3dmObjectAttributes& a = o->Attributes();
+    std::wstring layer =
+        (a.m_layer_index >= 0 && a.m_layer_index < c.m_doc.LayerTable().LayerCount())
+            ? std::wstring(c.m_doc.LayerTable()[a.m_layer_index].Name().Array())
+            : L"?";
+    Say(std::wstring(ON_UuidToString(a.m_uuid).Array()) + L"  name=\"" + a.m_name.Array() +
+        L"\"  type=" + TypeName(*o) + L"  layer=\"" + layer + L"\"  state=" + ModeText(*o));
+    ++n;
+  }
+  Say(std::to_wstring(n) + L" objects.");
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result ExitCommand(const CRhinoCommandContext&) {
+  HostSession::Instance().Input().RequestExit();
+  return CRhinoCommand::success;
+}
+
 } // namespace
 
 void AddFileCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
-  out.push_back(std::make_unique<HostCommand>(L"Open", false, [](const CRhinoCommandContext&) {
-    auto name = AskString(L"File to open");
-    if (!name) return CRhinoCommand::cancel;
-    std::string error;
-    if (!OpenFile(InputPath(*name), error)) {
-      Complain(Utf8ToWide(error));
-      return CRhinoCommand::failure;
-    }
-    Say(L"Opened " + *name + L": " + std::to_wstring(RhinoApp().ActiveDoc()->ObjectCount()) +
-        L" objects.");
-    return CRhinoCommand::success;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Import", true, [](const CRhinoCommandContext& c) {
-    auto name = AskString(L"File to import");
-    if (!name) return CRhinoCommand::cancel;
-    std::string error;
-    int added = 0;
-    if (!ImportFile(InputPath(*name), c.m_doc, error, &added)) {
-      Complain(Utf8ToWide(error));
-      return CRhinoCommand::failure;
-    }
-    Say(L"Imported " + std::to_wstring(added) + L" objects from " + *name + L".");
-    return CRhinoCommand::success;
-  }));
-  auto save = [](CRhinoDoc& doc, std::wstring name) {
-    RhinoApp().FileWriteOptions().SetDefaults();
-    if (!doc.SaveDocument(name.c_str(), false)) return CRhinoCommand::failure;
-    doc.SetFileName(Utf8ToWide(HostSession::Instance().OutputPath(name)).c_str());
-    doc.SetModifiedFlag(false);
-    return CRhinoCommand::success;
-  };
-  out.push_back(
-      std::make_unique<HostCommand>(L"Save", false, [save](const CRhinoCommandContext& c) {
-        std::wstring name = c.m_doc.FileName().Array();
-        if (name.empty()) {
-          auto asked = AskString(L"File name to save");
-          if (!asked) return CRhinoCommand::cancel;
-          name = *asked;
-        }
-        return save(c.m_doc, name);
-      }));
-  out.push_back(
-      std::make_unique<HostCommand>(L"SaveAs", false, [save](const CRhinoCommandContext& c) {
-        auto name = AskString(L"File name to save");
-        if (!name) return CRhinoCommand::cancel;
-        return save(c.m_doc, *name);
-      }));
-  out.push_back(std::make_unique<HostCommand>(L"Export", false, [](const CRhinoCommandContext& c) {
-    auto objects = AskObjects(L"Select objects to export");
-    if (!objects) return CRhinoCommand::cancel;
-    auto name = AskString(L"File name to export");
-    if (!name) return CRhinoCommand::cancel;
-    for (const CRhinoObject* o : *objects)
-      const_cast<CRhinoObject*>(o)->Select(true, true, true, false);
-    CRhinoSaveAndRestoreAppFileWriteOptions keep;
-    RhinoApp().FileWriteOptions().SetWriteSelectedDefaults();
-    bool ok = c.m_doc.SaveDocument(name->c_str(), false);
-    keep.Restore();
-    return ok ? CRhinoCommand::success : CRhinoCommand::failure;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"List", false, [](const CRhinoCommandContext& c) {
-    int n = 0;
-    for (const CRhinoObject* o : c.m_doc.ObjectList()) {
-      if (!o || o->IsDeleted()) continue;
-      const ON_3dmObjectAttributes& a = o->Attributes();
-      std::wstring layer =
-          (a.m_layer_index >= 0 && a.m_layer_index < c.m_doc.LayerTable().LayerCount())
-              ? std::wstring(c.m_doc.LayerTable()[a.m_layer_index].Name().Array())
-              : L"?";
-      Say(std::wstring(ON_UuidToString(a.m_uuid).Array()) + L"  name=\"" + a.m_name.Array() +
-          L"\"  type=" + TypeName(*o) + L"  layer=\"" + layer + L"\"  state=" + ModeText(*o));
-      ++n;
-    }
-    Say(std::to_wstring(n) + L" objects.");
-    return CRhinoCommand::success;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Exit", false, [](const CRhinoCommandContext&) {
-    HostSession::Instance().Input().RequestExit();
-    return CRhinoCommand::success;
-  }));
+  out.push_back(std::make_unique<HostCommand>(L"Open", false, OpenCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Import", true, ImportCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Save", false, SaveCommand));
+  out.push_back(std::make_unique<HostCommand>(L"SaveAs", false, SaveAsCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Export", false, ExportCommand));
+  out.push_back(std::make_unique<HostCommand>(L"List", false, ListCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Exit", false, ExitCommand));
 }
 
 } // namespace kyrel::app

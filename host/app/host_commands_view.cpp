@@ -21,90 +21,99 @@ CRhinoCommand::result SetMode(const CDisplayPipelineAttributes* attrs, const wch
   return CRhinoCommand::success;
 }
 
+CRhinoCommand::result ShadedViewportCommand(const CRhinoCommandContext&) {
+  return SetMode(CRhinoDisplayAttrsMgr::StdShadedAttrs(), L"shaded");
+}
+
+CRhinoCommand::result WireframeViewportCommand(const CRhinoCommandContext&) {
+  return SetMode(CRhinoDisplayAttrsMgr::StdWireframeAttrs(), L"wireframe");
+}
+
+CRhinoCommand::result GhostedViewportCommand(const CRhinoCommandContext&) {
+  return SetMode(CRhinoDisplayAttrsMgr::StdGhostedAttrs(), L"ghosted");
+}
+
+CRhinoCommand::result SetViewCommand(const CRhinoCommandContext&) {
+  static const CRhinoCommandOptionValue names[] = {L"Top",  L"Bottom", L"Front",      L"Back",
+                                                   L"Left", L"Right",  L"Perspective"};
+  CRhinoGetOption go;
+  go.SetCommandPrompt(L"View to set");
+  go.AddCommandOptionList(L"View", 7, names, 6);
+  if (go.GetOption() != CRhinoGet::option || !go.Option()) return go.CommandResult();
+  CRhinoView* view = ActiveView();
+  if (!view) return CRhinoCommand::failure;
+  static const double dirs[7][3] = {{0, 0, -1}, {0, 0, 1},  {0, 1, 0}, {0, -1, 0},
+                                    {1, 0, 0},  {-1, 0, 0}, {1, 1, -1}};
+  static const double ups[7][3] = {{0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 1},
+                                   {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+  int i = go.Option()->m_list_option_current;
+  if (i < 0 || i > 6) return CRhinoCommand::failure;
+  ON_Viewport vp = view->Viewport().VP();
+  vp.SetCameraDirection(ON_3dVector(dirs[i][0], dirs[i][1], dirs[i][2]));
+  vp.SetCameraUp(ON_3dVector(ups[i][0], ups[i][1], ups[i][2]));
+  view->Viewport().SetVP(vp, true);
+  view->ZoomExtents();
+  view->Redraw();
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result ZoomCommand(const CRhinoCommandContext& c) {
+  static const CRhinoCommandOptionValue modes[] = {L"Extents", L"Selected"};
+  CRhinoGetOption go;
+  go.SetCommandPrompt(L"Zoom");
+  go.AddCommandOptionList(L"Mode", 2, modes, 0);
+  go.AcceptNothing(true);
+  CRhinoGet::result r = go.GetOption();
+  if (r != CRhinoGet::option && r != CRhinoGet::nothing) return go.CommandResult();
+  CRhinoView* view = ActiveView();
+  if (!view) return CRhinoCommand::failure;
+  bool selected = r == CRhinoGet::option && go.Option() && go.Option()->m_list_option_current == 1;
+  if (!selected) {
+    view->ZoomExtents();
+  } else {
+    ON_BoundingBox box;
+    for (const CRhinoObject* o : c.m_doc.ObjectList())
+      if (o && !o->IsDeleted() && o->IsSelected()) box.Union(o->BoundingBox());
+    if (!box.IsValid()) {
+      Say(L"Nothing is selected.");
+      return CRhinoCommand::nothing;
+    }
+    view->Viewport().ZoomExtents(box);
+  }
+  view->Redraw();
+  return CRhinoCommand::success;
+}
+
+CRhinoCommand::result ViewCaptureToFileCommand(const CRhinoCommandContext&) {
+  auto name = AskString(L"PNG file name");
+  if (!name) return CRhinoCommand::cancel;
+  CRhinoView* view = ActiveView();
+  if (!view) {
+    Complain(L"There is no view to capture.");
+    return CRhinoCommand::failure;
+  }
+  std::string path = HostSession::Instance().OutputPath(*name);
+  std::string error;
+  if (!view->CaptureToPng(path, error)) {
+    Complain(L"Cannot capture the view to " + kyrel::platform::Utf8ToWide(path) + L": " +
+             kyrel::platform::Utf8ToWide(error));
+    return CRhinoCommand::failure;
+  }
+  Say(L"Captured " + kyrel::platform::Utf8ToWide(path));
+  return CRhinoCommand::success;
+}
+
 } // namespace
 
 void AddViewCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
+  out.push_back(std::make_unique<HostCommand>(L"ShadedViewport", false, ShadedViewportCommand));
   out.push_back(
-      std::make_unique<HostCommand>(L"ShadedViewport", false, [](const CRhinoCommandContext&) {
-        return SetMode(CRhinoDisplayAttrsMgr::StdShadedAttrs(), L"shaded");
-      }));
+      std::make_unique<HostCommand>(L"WireframeViewport", false, WireframeViewportCommand));
+  out.push_back(std::make_unique<HostCommand>(L"GhostedViewport", false, GhostedViewportCommand));
+  out.push_back(std::make_unique<HostCommand>(L"SetView", false, SetViewCommand));
+  out.push_back(std::make_unique<HostCommand>(L"Zoom", false, ZoomCommand));
   out.push_back(
-      std::make_unique<HostCommand>(L"WireframeViewport", false, [](const CRhinoCommandContext&) {
-        return SetMode(CRhinoDisplayAttrsMgr::StdWireframeAttrs(), L"wireframe");
-      }));
-  out.push_back(
-      std::make_unique<HostCommand>(L"GhostedViewport", false, [](const CRhinoCommandContext&) {
-        return SetMode(CRhinoDisplayAttrsMgr::StdGhostedAttrs(), L"ghosted");
-      }));
-  out.push_back(std::make_unique<HostCommand>(L"SetView", false, [](const CRhinoCommandContext&) {
-    static const CRhinoCommandOptionValue names[] = {L"Top",  L"Bottom", L"Front",      L"Back",
-                                                     L"Left", L"Right",  L"Perspective"};
-    CRhinoGetOption go;
-    go.SetCommandPrompt(L"View to set");
-    go.AddCommandOptionList(L"View", 7, names, 6);
-    if (go.GetOption() != CRhinoGet::option || !go.Option()) return go.CommandResult();
-    CRhinoView* view = ActiveView();
-    if (!view) return CRhinoCommand::failure;
-    static const double dirs[7][3] = {{0, 0, -1}, {0, 0, 1},  {0, 1, 0}, {0, -1, 0},
-                                      {1, 0, 0},  {-1, 0, 0}, {1, 1, -1}};
-    static const double ups[7][3] = {{0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 1},
-                                     {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
-    int i = go.Option()->m_list_option_current;
-    if (i < 0 || i > 6) return CRhinoCommand::failure;
-    ON_Viewport vp = view->Viewport().VP();
-    vp.SetCameraDirection(ON_3dVector(dirs[i][0], dirs[i][1], dirs[i][2]));
-    vp.SetCameraUp(ON_3dVector(ups[i][0], ups[i][1], ups[i][2]));
-    view->Viewport().SetVP(vp, true);
-    view->ZoomExtents();
-    view->Redraw();
-    return CRhinoCommand::success;
-  }));
-  out.push_back(std::make_unique<HostCommand>(L"Zoom", false, [](const CRhinoCommandContext& c) {
-    static const CRhinoCommandOptionValue modes[] = {L"Extents", L"Selected"};
-    CRhinoGetOption go;
-    go.SetCommandPrompt(L"Zoom");
-    go.AddCommandOptionList(L"Mode", 2, modes, 0);
-    go.AcceptNothing(true);
-    CRhinoGet::result r = go.GetOption();
-    if (r != CRhinoGet::option && r != CRhinoGet::nothing) return go.CommandResult();
-    CRhinoView* view = ActiveView();
-    if (!view) return CRhinoCommand::failure;
-    bool selected =
-        r == CRhinoGet::option && go.Option() && go.Option()->m_list_option_current == 1;
-    if (!selected) {
-      view->ZoomExtents();
-    } else {
-      ON_BoundingBox box;
-      for (const CRhinoObject* o : c.m_doc.ObjectList())
-        if (o && !o->IsDeleted() && o->IsSelected()) box.Union(o->BoundingBox());
-      if (!box.IsValid()) {
-        Say(L"Nothing is selected.");
-        return CRhinoCommand::nothing;
-      }
-      view->Viewport().ZoomExtents(box);
-    }
-    view->Redraw();
-    return CRhinoCommand::success;
-  }));
-  out.push_back(
-      std::make_unique<HostCommand>(L"ViewCaptureToFile", false, [](const CRhinoCommandContext&) {
-        auto name = AskString(L"PNG file name");
-        if (!name) return CRhinoCommand::cancel;
-        CRhinoView* view = ActiveView();
-        if (!view) {
-          Complain(L"There is no view to capture.");
-          return CRhinoCommand::failure;
-        }
-        std::string path = HostSession::Instance().OutputPath(*name);
-        std::string error;
-        if (!view->CaptureToPng(path, error)) {
-          Complain(L"Cannot capture the view to " + kyrel::platform::Utf8ToWide(path) + L": " +
-                   kyrel::platform::Utf8ToWide(error));
-          return CRhinoCommand::failure;
-        }
-        Say(L"Captured " + kyrel::platform::Utf8ToWide(path));
-        return CRhinoCommand::success;
-      }));
+      std::make_unique<HostCommand>(L"ViewCaptureToFile", false, ViewCaptureToFileCommand));
 }
 
 } // namespace kyrel::app

@@ -27,6 +27,30 @@ bool SameNoCase(const std::wstring& a, const wchar_t* b) {
   return true;
 }
 
+// "x,y,z" or "x,y"; anything else with a comma is an error, not a word.
+void ClassifyPoint(const std::wstring& raw, CRhinoMacroToken& t, TokenizeResult& out) {
+  double xyz[3] = {0, 0, 0};
+  std::size_t start = 0;
+  int count = 0;
+  bool ok = true;
+  while (ok) {
+    std::size_t comma = raw.find(L',', start);
+    std::wstring part =
+        raw.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+    if (count >= 3 || !ParseNumber(part, xyz[count])) ok = false;
+    ++count;
+    if (comma == std::wstring::npos) break;
+    start = comma + 1;
+  }
+  if (!ok || count < 2) {
+    out.errors.push_back(L"Bad point \"" + raw + L"\": write x,y,z or x,y with numbers.");
+    return;
+  }
+  t.m_kind = CRhinoMacroToken::point;
+  t.m_point = ON_3dPoint(xyz[0], xyz[1], xyz[2]);
+  out.tokens.push_back(t);
+}
+
 void Classify(const std::wstring& raw, TokenizeResult& out) {
   CRhinoMacroToken t;
   t.m_raw = raw;
@@ -43,26 +67,7 @@ void Classify(const std::wstring& raw, TokenizeResult& out) {
     return;
   }
   if (raw.find(L',') != std::wstring::npos) {
-    double xyz[3] = {0, 0, 0};
-    std::size_t start = 0;
-    int count = 0;
-    bool ok = true;
-    while (ok) {
-      std::size_t comma = raw.find(L',', start);
-      std::wstring part =
-          raw.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
-      if (count >= 3 || !ParseNumber(part, xyz[count])) ok = false;
-      ++count;
-      if (comma == std::wstring::npos) break;
-      start = comma + 1;
-    }
-    if (!ok || count < 2) {
-      out.errors.push_back(L"Bad point \"" + raw + L"\": write x,y,z or x,y with numbers.");
-      return;
-    }
-    t.m_kind = CRhinoMacroToken::point;
-    t.m_point = ON_3dPoint(xyz[0], xyz[1], xyz[2]);
-    out.tokens.push_back(t);
+    ClassifyPoint(raw, t, out);
     return;
   }
   std::wstring word = raw;

@@ -101,24 +101,24 @@ void AddDemoScene(CRhinoDoc& doc) {
   }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-  CLI::App cli{"kyrel: a headless modelling host that runs commands and macros on models"};
-  cli.footer(kMacroHelp);
+struct Arguments {
   std::string model, script, view_size = "640x480", out_dir = ".";
   std::vector<std::string> macros, plugins;
   bool no_default_plugins = false, demo = false, no_opengl = false;
-  cli.add_option("MODEL", model,
+};
+
+void DefineOptions(CLI::App& cli, Arguments& args) {
+  cli.footer(kMacroHelp);
+  cli.add_option("MODEL", args.model,
                  "model file to open (.kyd, or a mesh file to import: .obj .stl .ply .off .gltf "
                  ".glb; 3MF is not supported)");
-  cli.add_option("--script", script,
+  cli.add_option("--script", args.script,
                  "file of macros, one or more per line ('#' starts a comment line)");
-  cli.add_option("-c,--command", macros, "a macro to run (repeatable; after --script)");
-  cli.add_option("--plugin", plugins, "plug-in module to load (repeatable)");
-  cli.add_flag("--no-default-plugins", no_default_plugins,
+  cli.add_option("-c,--command", args.macros, "a macro to run (repeatable; after --script)");
+  cli.add_option("--plugin", args.plugins, "plug-in module to load (repeatable)");
+  cli.add_flag("--no-default-plugins", args.no_default_plugins,
                "do not load Kyrel.rhp from beside the executable");
-  cli.add_option("--view-size", view_size, "size of the view in pixels, WxH")
+  cli.add_option("--view-size", args.view_size, "size of the view in pixels, WxH")
       ->check([](const std::string& s) {
         int w = 0, h = 0;
         char x = 0, extra = 0;
@@ -127,33 +127,27 @@ int main(int argc, char** argv) {
           return std::string("expected WxH with sizes from 16 to 8192");
         return std::string();
       });
-  cli.add_option("--out", out_dir,
+  cli.add_option("--out", args.out_dir,
                  "folder for files named without a folder (captures, saves, exports)");
-  cli.add_flag("--demo", demo, "start with a small demo model (when no MODEL is given)");
-  cli.add_flag("--no-opengl", no_opengl, "draw views with the recording engine (no pictures)");
-  CLI11_PARSE(cli, argc, argv);
+  cli.add_flag("--demo", args.demo, "start with a small demo model (when no MODEL is given)");
+  cli.add_flag("--no-opengl", args.no_opengl, "draw views with the recording engine (no pictures)");
+}
 
+kyrel::app::SessionOptions SessionOptionsFrom(const Arguments& args) {
   kyrel::app::SessionOptions options;
-  std::sscanf(view_size.c_str(), "%dx%d", &options.view_width, &options.view_height);
-  if (view_size.find('X') != std::string::npos)
-    std::sscanf(view_size.c_str(), "%dX%d", &options.view_width, &options.view_height);
-  options.out_dir = out_dir;
-  options.opengl = !no_opengl;
-  // Scripts name their pictures without a folder; a missing --out folder is
-  // made rather than failing every capture one by one.
-  std::error_code made;
-  std::filesystem::create_directories(out_dir, made);
-  if (made) {
-    std::fprintf(stderr, "Error: cannot make the output folder %s: %s\n", out_dir.c_str(),
-                 made.message().c_str());
-    return 2;
-  }
+  std::sscanf(args.view_size.c_str(), "%dx%d", &options.view_width, &options.view_height);
+  if (args.view_size.find('X') != std::string::npos)
+    std::sscanf(args.view_size.c_str(), "%dX%d", &options.view_width, &options.view_height);
+  options.out_dir = args.out_dir;
+  options.opengl = !args.no_opengl;
+  return options;
+}
 
-  auto& session = kyrel::app::HostSession::Instance();
-  session.Start(options);
+// Returns 2 when a plug-in could not be loaded; every one is tried.
+int LoadPlugIns(kyrel::app::HostSession& session, const Arguments& args) {
   int status = 0;
   std::vector<std::string> to_load;
-  if (!no_default_plugins) {
+  if (!args.no_default_plugins) {
     std::string path = ExecutableFolder() + "/Kyrel.rhp";
     if (access(path.c_str(), F_OK) == 0)
       to_load.push_back(path);
@@ -161,7 +155,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "Note: %s is not there; running without the default plug-in.\n",
                    path.c_str());
   }
-  for (const auto& p : plugins)
+  for (const auto& p : args.plugins)
     to_load.push_back(p);
   for (const auto& p : to_load) {
     std::string error;
@@ -170,52 +164,84 @@ int main(int argc, char** argv) {
       status = 2;
     }
   }
-  if (status == 0 && !model.empty()) {
+  return status;
+}
+
+// The model named on the command line, or the demo scene; 2 when the model
+// cannot be opened.
+int OpenStartModel(kyrel::app::HostSession& session, const Arguments& args) {
+  if (!args.model.empty()) {
     std::string error;
-    if (!kyrel::app::OpenFile(model, error)) {
+    if (!kyrel::app::OpenFile(args.model, error)) {
       std::fprintf(stderr, "Error: %s\n", error.c_str());
-      status = 2;
+      return 2;
     }
-  } else if (status == 0 && demo) {
+  } else if (args.demo) {
     AddDemoScene(*session.EnsureDocument());
     if (CRhinoView* view = RhinoApp().ActiveView()) view->ZoomExtents();
   }
+  return 0;
+}
 
-  if (status == 0) {
-    kyrel::app::CommandLine& input = session.Input();
-    std::shared_ptr<std::ifstream> file;
-    if (!script.empty()) {
-      file = std::make_shared<std::ifstream>(script);
-      if (!*file) {
-        std::fprintf(stderr, "Error: cannot read the script %s\n", script.c_str());
-        status = 2;
-      }
-    }
-    if (status == 0) {
-      bool use_stdin = script.empty() && macros.empty();
-      auto next_macro = std::make_shared<std::size_t>(0);
-      input.SetLineSource([file, macros, next_macro, use_stdin](std::wstring& line) {
-        std::string text;
-        while (file && std::getline(*file, text)) {
-          auto first = text.find_first_not_of(" \t\r");
-          if (first != std::string::npos && text[first] == '#') continue;
-          line = kyrel::platform::Utf8ToWide(text);
-          return true;
-        }
-        if (*next_macro < macros.size()) {
-          line = kyrel::platform::Utf8ToWide(macros[(*next_macro)++]);
-          return true;
-        }
-        if (use_stdin && !isatty(STDIN_FILENO) && std::getline(std::cin, text)) {
-          line = kyrel::platform::Utf8ToWide(text);
-          return true;
-        }
-        return false;
-      });
-      input.SetInteractive(use_stdin && isatty(STDIN_FILENO));
-      if (!input.Run()) status = 1;
+// Macros come from the script, then the -c options, then standard input
+// when neither was given.
+int RunCommands(kyrel::app::HostSession& session, const Arguments& args) {
+  kyrel::app::CommandLine& input = session.Input();
+  std::shared_ptr<std::ifstream> file;
+  if (!args.script.empty()) {
+    file = std::make_shared<std::ifstream>(args.script);
+    if (!*file) {
+      std::fprintf(stderr, "Error: cannot read the script %s\n", args.script.c_str());
+      return 2;
     }
   }
+  bool use_stdin = args.script.empty() && args.macros.empty();
+  auto next_macro = std::make_shared<std::size_t>(0);
+  input.SetLineSource([file, macros = args.macros, next_macro, use_stdin](std::wstring& line) {
+    std::string text;
+    while (file && std::getline(*file, text)) {
+      auto first = text.find_first_not_of(" \t\r");
+      if (first != std::string::npos && text[first] == '#') continue;
+      line = kyrel::platform::Utf8ToWide(text);
+      return true;
+    }
+    if (*next_macro < macros.size()) {
+      line = kyrel::platform::Utf8ToWide(macros[(*next_macro)++]);
+      return true;
+    }
+    if (use_stdin && !isatty(STDIN_FILENO) && std::getline(std::cin, text)) {
+      line = kyrel::platform::Utf8ToWide(text);
+      return true;
+    }
+    return false;
+  });
+  input.SetInteractive(use_stdin && isatty(STDIN_FILENO));
+  return input.Run() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  CLI::App cli{"kyrel: a headless modelling host that runs commands and macros on models"};
+  Arguments args;
+  DefineOptions(cli, args);
+  CLI11_PARSE(cli, argc, argv);
+
+  // Scripts name their pictures without a folder; a missing --out folder is
+  // made rather than failing every capture one by one.
+  std::error_code made;
+  std::filesystem::create_directories(args.out_dir, made);
+  if (made) {
+    std::fprintf(stderr, "Error: cannot make the output folder %s: %s\n", args.out_dir.c_str(),
+                 made.message().c_str());
+    return 2;
+  }
+
+  auto& session = kyrel::app::HostSession::Instance();
+  session.Start(SessionOptionsFrom(args));
+  int status = LoadPlugIns(session, args);
+  if (status == 0) status = OpenStartModel(session, args);
+  if (status == 0) status = RunCommands(session, args);
   session.Stop();
   return status;
 }

@@ -134,6 +134,89 @@ bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes
   return false;
 }
 
+// Quads are split in two; assimp's writers want triangles only.
+aiMesh* TriangleMeshOf(const ON_Mesh& src) {
+  auto* m = new aiMesh();
+  m->mMaterialIndex = 0;
+  m->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+  m->mNumVertices = static_cast<unsigned>(src.m_V.Count());
+  m->mVertices = new aiVector3D[m->mNumVertices];
+  for (int v = 0; v < src.m_V.Count(); ++v)
+    m->mVertices[v] = aiVector3D(src.m_V[v].x, src.m_V[v].y, src.m_V[v].z);
+  unsigned triangles = static_cast<unsigned>(src.TriangleCount() + 2 * src.QuadCount());
+  m->mNumFaces = triangles;
+  m->mFaces = new aiFace[triangles];
+  unsigned k = 0;
+  auto add = [&](int a, int b, int c) {
+    aiFace& f = m->mFaces[k++];
+    f.mNumIndices = 3;
+    f.mIndices = new unsigned[3]{static_cast<unsigned>(a), static_cast<unsigned>(b),
+                                 static_cast<unsigned>(c)};
+  };
+  for (int f = 0; f < src.m_F.Count() && k < triangles; ++f) {
+    const ON_MeshFace& face = src.m_F[f];
+    add(face.vi[0], face.vi[1], face.vi[2]);
+    if (face.IsQuad() && k < triangles) add(face.vi[0], face.vi[2], face.vi[3]);
+  }
+  m->mNumFaces = k;
+  return m;
+}
+
+// One material and one root node holding every mesh.
+std::unique_ptr<aiScene> SceneOf(const std::vector<const ON_Mesh*>& meshes,
+                                 const std::vector<std::wstring>& names) {
+  auto scene = std::make_unique<aiScene>();
+  scene->mNumMaterials = 1;
+  scene->mMaterials = new aiMaterial*[1];
+  scene->mMaterials[0] = new aiMaterial();
+  scene->mNumMeshes = static_cast<unsigned>(meshes.size());
+  scene->mMeshes = new aiMesh*[meshes.size()];
+  scene->mRootNode = new aiNode("root");
+  scene->mRootNode->mNumMeshes = scene->mNumMeshes;
+  scene->mRootNode->mMeshes = new unsigned[meshes.size()];
+  for (std::size_t i = 0; i < meshes.size(); ++i) {
+    aiMesh* m = TriangleMeshOf(*meshes[i]);
+    scene->mMeshes[i] = m;
+    scene->mRootNode->mMeshes[i] = static_cast<unsigned>(i);
+    if (i < names.size()) m->mName = kyrel::platform::WideToUtf8(names[i]);
+  }
+  return scene;
+}
+
+// The exporter writes into a temporary folder beside `path`; its files are
+// moved into place only once it succeeded, so a failed export leaves no
+// half-written file behind.
+bool ExportScene(const aiScene& scene, const char* format, const std::string& path,
+                 std::string& error) {
+  auto slash = path.find_last_of('/');
+  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string temp = dir + "/.kyrel-export-XXXXXX";
+  if (!mkdtemp(temp.data())) {
+    error = "cannot write " + path + ": cannot make a temporary folder in " + dir;
+    return false;
+  }
+  Assimp::Exporter exporter;
+  if (exporter.Export(&scene, format, temp + "/" + base) != AI_SUCCESS) {
+    error = "cannot write " + path + ": " + exporter.GetErrorString();
+    RemoveTree(temp);
+    return false;
+  }
+  // Move every file the exporter made (a glTF file and its buffer, say).
+  bool ok = true;
+  if (DIR* d = opendir(temp.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      if (std::rename((temp + "/" + name).c_str(), (dir + "/" + name).c_str()) != 0) ok = false;
+    }
+    closedir(d);
+  }
+  RemoveTree(temp);
+  if (!ok) error = "cannot write " + path + ": the finished file could not be moved into place";
+  return ok;
+}
+
 } // namespace
 
 bool IsWritableMeshFormat(const std::string& path) {
@@ -195,72 +278,8 @@ bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& m
     return false;
   }
   if (Extension(path) == "off") return WriteOff(path, usable, error);
-  auto scene = std::make_unique<aiScene>();
-  scene->mNumMaterials = 1;
-  scene->mMaterials = new aiMaterial*[1];
-  scene->mMaterials[0] = new aiMaterial();
-  scene->mNumMeshes = static_cast<unsigned>(usable.size());
-  scene->mMeshes = new aiMesh*[usable.size()];
-  scene->mRootNode = new aiNode("root");
-  scene->mRootNode->mNumMeshes = scene->mNumMeshes;
-  scene->mRootNode->mMeshes = new unsigned[usable.size()];
-  for (std::size_t i = 0; i < usable.size(); ++i) {
-    const ON_Mesh& src = *usable[i];
-    auto* m = new aiMesh();
-    scene->mMeshes[i] = m;
-    scene->mRootNode->mMeshes[i] = static_cast<unsigned>(i);
-    m->mMaterialIndex = 0;
-    m->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
-    if (i < names.size()) m->mName = kyrel::platform::WideToUtf8(names[i]);
-    m->mNumVertices = static_cast<unsigned>(src.m_V.Count());
-    m->mVertices = new aiVector3D[m->mNumVertices];
-    for (int v = 0; v < src.m_V.Count(); ++v)
-      m->mVertices[v] = aiVector3D(src.m_V[v].x, src.m_V[v].y, src.m_V[v].z);
-    unsigned triangles = static_cast<unsigned>(src.TriangleCount() + 2 * src.QuadCount());
-    m->mNumFaces = triangles;
-    m->mFaces = new aiFace[triangles];
-    unsigned k = 0;
-    auto add = [&](int a, int b, int c) {
-      aiFace& f = m->mFaces[k++];
-      f.mNumIndices = 3;
-      f.mIndices = new unsigned[3]{static_cast<unsigned>(a), static_cast<unsigned>(b),
-                                   static_cast<unsigned>(c)};
-    };
-    for (int f = 0; f < src.m_F.Count() && k < triangles; ++f) {
-      const ON_MeshFace& face = src.m_F[f];
-      add(face.vi[0], face.vi[1], face.vi[2]);
-      if (face.IsQuad() && k < triangles) add(face.vi[0], face.vi[2], face.vi[3]);
-    }
-    m->mNumFaces = k;
-  }
-
-  auto slash = path.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = dir + "/.kyrel-export-XXXXXX";
-  if (!mkdtemp(temp.data())) {
-    error = "cannot write " + path + ": cannot make a temporary folder in " + dir;
-    return false;
-  }
-  Assimp::Exporter exporter;
-  if (exporter.Export(scene.get(), format, temp + "/" + base) != AI_SUCCESS) {
-    error = "cannot write " + path + ": " + exporter.GetErrorString();
-    RemoveTree(temp);
-    return false;
-  }
-  // Move every file the exporter made (a glTF file and its buffer, say).
-  bool ok = true;
-  if (DIR* d = opendir(temp.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name == "." || name == "..") continue;
-      if (std::rename((temp + "/" + name).c_str(), (dir + "/" + name).c_str()) != 0) ok = false;
-    }
-    closedir(d);
-  }
-  RemoveTree(temp);
-  if (!ok) error = "cannot write " + path + ": the finished file could not be moved into place";
-  return ok;
+  std::unique_ptr<aiScene> scene = SceneOf(usable, names);
+  return ExportScene(*scene, format, path, error);
 }
 
 } // namespace kyrel::app

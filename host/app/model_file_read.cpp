@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <vector>
 
 #include "file_util.h"
@@ -61,13 +62,75 @@ ON_Mesh* MeshFrom(const json& j, const std::string& where, const std::string& fo
   return mesh.release();
 }
 
+ON_BrepFace FaceFrom(const json& f, const std::string& where) {
+  ON_BrepFace face;
+  int kind = Need(f, "kind", where).get<int>();
+  if (kind < 0 || kind > 5) throw ModelError{where + ": unknown face kind " + std::to_string(kind)};
+  face.m_kind = static_cast<ON_BrepFace::Kind>(kind);
+  face.m_plane.origin = GetPoint(Need(f, "origin", where), "face origin");
+  face.m_plane.xaxis = GetVector(Need(f, "xaxis", where), "face x axis");
+  face.m_plane.yaxis = GetVector(Need(f, "yaxis", where), "face y axis");
+  face.m_plane.zaxis = GetVector(Need(f, "zaxis", where), "face z axis");
+  face.m_plane.UpdateEquation();
+  face.m_radius = GetNumber(f.value("radius", json(0.0)), "face radius");
+  face.m_height = GetNumber(f.value("height", json(0.0)), "face height");
+  face.m_bRev = f.value("reversed", false);
+  for (const json& p : f.value("polygon", json::array()))
+    face.m_polygon.Append(GetPoint(p, "face corner"));
+  face.m_lump_index = 0;
+  face.m_ei.Empty();
+  return face;
+}
+
+// The brep of one lump: its faces, and the edges whose first face is in it.
+// Face indices in the file count over all lumps; here they are the lump's.
+std::unique_ptr<ON_Brep> LumpFrom(const json& faces, const json& edges,
+                                  const std::vector<int>& lump_of, int lump,
+                                  const std::string& where) {
+  // A one-lump seed whose faces and edges are replaced.
+  std::unique_ptr<ON_Brep> part(ON_Brep::CreatePlanarSurface(ON_Plane(), 1, 1));
+  if (!part) throw ModelError{where + ": cannot build a brep"};
+  part->m_F.Empty();
+  part->m_E.Empty();
+  std::vector<int> global_to_local(faces.size(), -1);
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    if (lump_of[i] != lump) continue;
+    ON_BrepFace face = FaceFrom(faces[i], where);
+    face.m_face_index = part->m_F.Count();
+    part->m_F.Append(face);
+    global_to_local[i] = face.m_face_index;
+  }
+  for (const json& e : edges) {
+    const json& fi = Need(e, "faces", where);
+    if (!fi.is_array() || fi.empty() || fi.size() > 2)
+      throw ModelError{where + ": an edge needs one or two faces"};
+    int f0 = fi[0].get<int>(), f1 = fi.size() > 1 ? fi[1].get<int>() : -1;
+    if (f0 < 0 || f0 >= static_cast<int>(faces.size()) || f1 >= static_cast<int>(faces.size()))
+      throw ModelError{where + ": an edge names a face that does not exist"};
+    if (lump_of[static_cast<std::size_t>(f0)] != lump) continue;
+    ON_BrepEdge& edge = part->m_E.AppendNew();
+    edge.m_edge_index = part->m_E.Count() - 1;
+    edge.m_start = GetPoint(Need(e, "start", where), "edge start");
+    edge.m_end = GetPoint(Need(e, "end", where), "edge end");
+    edge.m_bClosed = e.value("closed", false);
+    for (int g : {f0, f1}) {
+      if (g < 0) continue;
+      int local = global_to_local[static_cast<std::size_t>(g)];
+      if (local < 0) throw ModelError{where + ": an edge joins faces of two lumps"};
+      edge.m_fi.Append(local);
+      part->m_F[local].m_ei.Append(edge.m_edge_index);
+    }
+  }
+  return part;
+}
+
 ON_Brep* BrepFrom(const json& j, const std::string& where) {
   const json& faces = Need(j, "faces", where);
   const json& edges = j.contains("edges") ? j["edges"] : json::array();
   if (!faces.is_array() || faces.empty() || !edges.is_array())
     throw ModelError{where + ": a brep needs faces"};
   // Faces are grouped by lump; each lump is built on its own and appended.
-  std::vector<int> lump_of, local_index;
+  std::vector<int> lump_of;
   int lumps = 0;
   for (const json& f : faces) {
     int lump = f.value("lump", 0);
@@ -77,57 +140,7 @@ ON_Brep* BrepFrom(const json& j, const std::string& where) {
   }
   auto result = std::make_unique<ON_Brep>();
   for (int lump = 0; lump < lumps; ++lump) {
-    // A one-lump seed whose faces and edges are replaced.
-    std::unique_ptr<ON_Brep> part(ON_Brep::CreatePlanarSurface(ON_Plane(), 1, 1));
-    if (!part) throw ModelError{where + ": cannot build a brep"};
-    part->m_F.Empty();
-    part->m_E.Empty();
-    std::vector<int> global_to_local(faces.size(), -1);
-    for (std::size_t i = 0; i < faces.size(); ++i) {
-      if (lump_of[i] != lump) continue;
-      const json& f = faces[i];
-      ON_BrepFace face;
-      int kind = Need(f, "kind", where).get<int>();
-      if (kind < 0 || kind > 5)
-        throw ModelError{where + ": unknown face kind " + std::to_string(kind)};
-      face.m_kind = static_cast<ON_BrepFace::Kind>(kind);
-      face.m_plane.origin = GetPoint(Need(f, "origin", where), "face origin");
-      face.m_plane.xaxis = GetVector(Need(f, "xaxis", where), "face x axis");
-      face.m_plane.yaxis = GetVector(Need(f, "yaxis", where), "face y axis");
-      face.m_plane.zaxis = GetVector(Need(f, "zaxis", where), "face z axis");
-      face.m_plane.UpdateEquation();
-      face.m_radius = GetNumber(f.value("radius", json(0.0)), "face radius");
-      face.m_height = GetNumber(f.value("height", json(0.0)), "face height");
-      face.m_bRev = f.value("reversed", false);
-      for (const json& p : f.value("polygon", json::array()))
-        face.m_polygon.Append(GetPoint(p, "face corner"));
-      face.m_face_index = part->m_F.Count();
-      face.m_lump_index = 0;
-      face.m_ei.Empty();
-      part->m_F.Append(face);
-      global_to_local[i] = face.m_face_index;
-    }
-    for (const json& e : edges) {
-      const json& fi = Need(e, "faces", where);
-      if (!fi.is_array() || fi.empty() || fi.size() > 2)
-        throw ModelError{where + ": an edge needs one or two faces"};
-      int f0 = fi[0].get<int>(), f1 = fi.size() > 1 ? fi[1].get<int>() : -1;
-      if (f0 < 0 || f0 >= static_cast<int>(faces.size()) || f1 >= static_cast<int>(faces.size()))
-        throw ModelError{where + ": an edge names a face that does not exist"};
-      if (lump_of[static_cast<std::size_t>(f0)] != lump) continue;
-      ON_BrepEdge& edge = part->m_E.AppendNew();
-      edge.m_edge_index = part->m_E.Count() - 1;
-      edge.m_start = GetPoint(Need(e, "start", where), "edge start");
-      edge.m_end = GetPoint(Need(e, "end", where), "edge end");
-      edge.m_bClosed = e.value("closed", false);
-      for (int g : {f0, f1}) {
-        if (g < 0) continue;
-        int local = global_to_local[static_cast<std::size_t>(g)];
-        if (local < 0) throw ModelError{where + ": an edge joins faces of two lumps"};
-        edge.m_fi.Append(local);
-        part->m_F[local].m_ei.Append(edge.m_edge_index);
-      }
-    }
+    std::unique_ptr<ON_Brep> part = LumpFrom(faces, edges, lump_of, lump, where);
     if (part->FaceCount() > 0) result->Append(*part);
   }
   return result.release();
@@ -168,6 +181,123 @@ ON_3dmObjectAttributes AttributesFrom(const json& j, const std::string& where, i
   return a;
 }
 
+std::unique_ptr<CRhinoObject> BrepObject(ON_Brep* brep, const ON_3dmObjectAttributes& a,
+                                         const std::string& where) {
+  if (!brep) throw ModelError{where + ": the shape is degenerate"};
+  auto o = std::make_unique<CRhinoBrepObject>(a);
+  o->SetBrep(brep);
+  return o;
+}
+
+ON_Brep* BoxFrom(const json& j, const std::string& where) {
+  ON_3dPoint lo = GetPoint(Need(j, "min", where), "box min"),
+             hi = GetPoint(Need(j, "max", where), "box max");
+  if (lo.x >= hi.x || lo.y >= hi.y || lo.z >= hi.z)
+    throw ModelError{where + ": the box has no volume"};
+  return ON_Brep::CreateBox(lo, hi);
+}
+
+ON_Brep* SphereFrom(const json& j, const std::string& where) {
+  double r = GetNumber(Need(j, "radius", where), "sphere radius");
+  if (r <= 0) throw ModelError{where + ": the radius must be positive"};
+  return ON_Brep::CreateSphere(GetPoint(Need(j, "center", where), "sphere center"), r);
+}
+
+ON_Brep* CylinderOrConeFrom(const json& j, const std::string& where, bool cylinder) {
+  double r = GetNumber(Need(j, "radius", where), "radius"),
+         h = GetNumber(Need(j, "height", where), "height");
+  if (r <= 0 || h <= 0) throw ModelError{where + ": radius and height must be positive"};
+  ON_3dVector axis = j.contains("axis") ? GetVector(j["axis"], "axis") : ON_3dVector(0, 0, 1);
+  if (axis.Length() == 0) throw ModelError{where + ": the axis has no length"};
+  ON_Plane base(GetPoint(Need(j, "base", where), "base"), axis);
+  bool capped = j.value("capped", true);
+  return cylinder ? ON_Brep::CreateCylinder(base, r, h, capped)
+                  : ON_Brep::CreateCone(base, r, h, capped);
+}
+
+ON_Brep* PlanarSurfaceFrom(const json& j, const std::string& where) {
+  double w = GetNumber(Need(j, "width", where), "width"),
+         h = GetNumber(Need(j, "height", where), "height");
+  if (w <= 0 || h <= 0) throw ModelError{where + ": width and height must be positive"};
+  ON_3dVector normal =
+      j.contains("normal") ? GetVector(j["normal"], "normal") : ON_3dVector(0, 0, 1);
+  if (normal.Length() == 0) throw ModelError{where + ": the normal has no length"};
+  return ON_Brep::CreatePlanarSurface(
+      ON_Plane(GetPoint(Need(j, "origin", where), "origin"), normal), w, h);
+}
+
+std::unique_ptr<CRhinoObject> PolylineObject(const json& j, const std::string& where,
+                                             const ON_3dmObjectAttributes& a) {
+  ON_Polyline pl;
+  for (const json& p : Need(j, "points", where))
+    pl.Append(GetPoint(p, "polyline point"));
+  if (pl.Count() < 2) throw ModelError{where + ": a polyline needs two points"};
+  auto o = std::make_unique<CRhinoCurveObject>(a);
+  o->SetCurve(ON_PolylineCurve(pl));
+  return o;
+}
+
+// The definition is looked up in the document, by id or else by name.
+std::unique_ptr<CRhinoObject> InstanceObject(const json& j, const std::string& where,
+                                             const ON_3dmObjectAttributes& a, CRhinoDoc& doc) {
+  const CRhinoInstanceDefinition* def = nullptr;
+  const json& d = Need(j, "definition", where);
+  ON_UUID id = ON_nil_uuid;
+  if (d.is_string() &&
+      ON_UuidFromString(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str(), id)) {
+    int index = doc.InstanceDefinitionTable().FindInstanceDefinition(id);
+    def = doc.InstanceDefinitionTable().InstanceDefinition(index);
+  } else if (d.is_string()) {
+    int index = doc.InstanceDefinitionTable().FindInstanceDefinition(
+        kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str());
+    def = doc.InstanceDefinitionTable().InstanceDefinition(index);
+  }
+  if (!def) throw ModelError{where + ": no instance definition " + d.dump()};
+  ON_Xform x = j.contains("xform") ? GetXform(j["xform"], "instance transform")
+                                   : ON_Xform::IdentityTransformation;
+  return std::make_unique<CRhinoInstanceObject>(a, def, x);
+}
+
+std::unique_ptr<CRhinoObject> ClippingPlaneObject(const json& j, const std::string& where,
+                                                  const ON_3dmObjectAttributes& a) {
+  ON_Plane plane;
+  plane.origin = GetPoint(Need(j, "origin", where), "origin");
+  if (j.contains("normal")) {
+    plane = ON_Plane(plane.origin, GetVector(j["normal"], "normal"));
+  } else {
+    ON_3dVector x = GetVector(Need(j, "xaxis", where), "x axis"),
+                y = GetVector(Need(j, "yaxis", where), "y axis");
+    plane = ON_Plane(plane.origin, plane.origin + x, plane.origin + y);
+  }
+  if (!plane.IsValid()) throw ModelError{where + ": the clipping plane is degenerate"};
+  return std::make_unique<CRhinoClippingPlaneObject>(
+      a, plane, GetNumber(j.value("half_width", json(1.0)), "half width"),
+      GetNumber(j.value("half_height", json(1.0)), "half height"));
+}
+
+// Appends the record's user data to `built`, which owns each record as soon
+// as it is read, so a later failure frees them.
+void ReadUserData(const json& j, const std::string& where, Built& built) {
+  for (const json& u : j.value("user_data", json::array())) {
+    ON_UUID class_id = GetUuid(Need(u, "class", where), "user data class");
+    const ON_ClassId* cls = ON_ClassId::ClassId(class_id);
+    // User data of a class this process does not know is left out, as a
+    // plug-in that is not loaded would leave it.
+    if (!cls) continue;
+    std::unique_ptr<ON_Object> made(cls->Create());
+    auto* ud = dynamic_cast<ON_UserData*>(made.get());
+    if (!ud) continue;
+    std::vector<unsigned char> bytes =
+        FromBase64(Need(u, "data", where).get<std::string>(), "user data");
+    ON_BinaryArchive archive(bytes.data(), bytes.size());
+    if (!ud->Read(archive) || archive.ReadFailed())
+      throw ModelError{where + ": its " + std::string(cls->ClassName()) +
+                       " user data cannot be read"};
+    made.release();
+    built.user_data.emplace_back(u.value("on", std::string("attributes")) == "attributes", ud);
+  }
+}
+
 class Reader {
 public:
   Reader(CRhinoDoc& doc, std::string folder) : doc_(doc), folder_(std::move(folder)) {}
@@ -178,117 +308,278 @@ public:
     auto built = std::make_unique<Built>();
     ON_3dmObjectAttributes a = AttributesFrom(j, where, layer_count, material_count);
     std::string type = Need(j, "type", where).is_string() ? j["type"].get<std::string>() : "";
-    auto brep_object = [&](ON_Brep* brep) {
-      if (!brep) throw ModelError{where + ": the shape is degenerate"};
-      auto o = std::make_unique<CRhinoBrepObject>(a);
-      o->SetBrep(brep);
-      return o;
-    };
+    built->object = Shape(type, j, where, a);
+    ReadUserData(j, where, *built);
+    return built;
+  }
+
+private:
+  std::unique_ptr<CRhinoObject> Shape(const std::string& type, const json& j,
+                                      const std::string& where, const ON_3dmObjectAttributes& a) {
     if (type == "mesh") {
       auto o = std::make_unique<CRhinoMeshObject>(a);
       o->SetMesh(MeshFrom(j, where, folder_));
-      built->object = std::move(o);
-    } else if (type == "brep") {
-      built->object = brep_object(BrepFrom(j, where));
-    } else if (type == "box") {
-      ON_3dPoint lo = GetPoint(Need(j, "min", where), "box min"),
-                 hi = GetPoint(Need(j, "max", where), "box max");
-      if (lo.x >= hi.x || lo.y >= hi.y || lo.z >= hi.z)
-        throw ModelError{where + ": the box has no volume"};
-      built->object = brep_object(ON_Brep::CreateBox(lo, hi));
-    } else if (type == "sphere") {
-      double r = GetNumber(Need(j, "radius", where), "sphere radius");
-      if (r <= 0) throw ModelError{where + ": the radius must be positive"};
-      built->object = brep_object(
-          ON_Brep::CreateSphere(GetPoint(Need(j, "center", where), "sphere center"), r));
-    } else if (type == "cylinder" || type == "cone") {
-      double r = GetNumber(Need(j, "radius", where), "radius"),
-             h = GetNumber(Need(j, "height", where), "height");
-      if (r <= 0 || h <= 0) throw ModelError{where + ": radius and height must be positive"};
-      ON_3dVector axis = j.contains("axis") ? GetVector(j["axis"], "axis") : ON_3dVector(0, 0, 1);
-      if (axis.Length() == 0) throw ModelError{where + ": the axis has no length"};
-      ON_Plane base(GetPoint(Need(j, "base", where), "base"), axis);
-      bool capped = j.value("capped", true);
-      built->object = brep_object(type == "cylinder" ? ON_Brep::CreateCylinder(base, r, h, capped)
-                                                     : ON_Brep::CreateCone(base, r, h, capped));
-    } else if (type == "planar_surface") {
-      double w = GetNumber(Need(j, "width", where), "width"),
-             h = GetNumber(Need(j, "height", where), "height");
-      if (w <= 0 || h <= 0) throw ModelError{where + ": width and height must be positive"};
-      ON_3dVector normal =
-          j.contains("normal") ? GetVector(j["normal"], "normal") : ON_3dVector(0, 0, 1);
-      if (normal.Length() == 0) throw ModelError{where + ": the normal has no length"};
-      built->object = brep_object(ON_Brep::CreatePlanarSurface(
-          ON_Plane(GetPoint(Need(j, "origin", where), "origin"), normal), w, h));
-    } else if (type == "polyline") {
-      ON_Polyline pl;
-      for (const json& p : Need(j, "points", where))
-        pl.Append(GetPoint(p, "polyline point"));
-      if (pl.Count() < 2) throw ModelError{where + ": a polyline needs two points"};
-      auto o = std::make_unique<CRhinoCurveObject>(a);
-      o->SetCurve(ON_PolylineCurve(pl));
-      built->object = std::move(o);
-    } else if (type == "instance") {
-      const CRhinoInstanceDefinition* def = nullptr;
-      const json& d = Need(j, "definition", where);
-      ON_UUID id = ON_nil_uuid;
-      if (d.is_string() &&
-          ON_UuidFromString(kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str(), id)) {
-        int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(id);
-        def = doc_.InstanceDefinitionTable().InstanceDefinition(index);
-      } else if (d.is_string()) {
-        int index = doc_.InstanceDefinitionTable().FindInstanceDefinition(
-            kyrel::platform::Utf8ToWide(d.get<std::string>()).c_str());
-        def = doc_.InstanceDefinitionTable().InstanceDefinition(index);
-      }
-      if (!def) throw ModelError{where + ": no instance definition " + d.dump()};
-      ON_Xform x = j.contains("xform") ? GetXform(j["xform"], "instance transform")
-                                       : ON_Xform::IdentityTransformation;
-      built->object = std::make_unique<CRhinoInstanceObject>(a, def, x);
-    } else if (type == "clipping_plane") {
-      ON_Plane plane;
-      plane.origin = GetPoint(Need(j, "origin", where), "origin");
-      if (j.contains("normal")) {
-        plane = ON_Plane(plane.origin, GetVector(j["normal"], "normal"));
-      } else {
-        ON_3dVector x = GetVector(Need(j, "xaxis", where), "x axis"),
-                    y = GetVector(Need(j, "yaxis", where), "y axis");
-        plane = ON_Plane(plane.origin, plane.origin + x, plane.origin + y);
-      }
-      if (!plane.IsValid()) throw ModelError{where + ": the clipping plane is degenerate"};
-      built->object = std::make_unique<CRhinoClippingPlaneObject>(
-          a, plane, GetNumber(j.value("half_width", json(1.0)), "half width"),
-          GetNumber(j.value("half_height", json(1.0)), "half height"));
-    } else {
-      throw ModelError{where + ": unknown object type \"" + type + "\""};
+      return o;
     }
-    for (const json& u : j.value("user_data", json::array())) {
-      ON_UUID class_id = GetUuid(Need(u, "class", where), "user data class");
-      const ON_ClassId* cls = ON_ClassId::ClassId(class_id);
-      // User data of a class this process does not know is left out, as a
-      // plug-in that is not loaded would leave it.
-      if (!cls) continue;
-      std::unique_ptr<ON_Object> made(cls->Create());
-      auto* ud = dynamic_cast<ON_UserData*>(made.get());
-      if (!ud) continue;
-      std::vector<unsigned char> bytes =
-          FromBase64(Need(u, "data", where).get<std::string>(), "user data");
-      ON_BinaryArchive archive(bytes.data(), bytes.size());
-      if (!ud->Read(archive) || archive.ReadFailed())
-        throw ModelError{where + ": its " + std::string(cls->ClassName()) +
-                         " user data cannot be read"};
-      made.release();
-      built->user_data.emplace_back(u.value("on", std::string("attributes")) == "attributes", ud);
-    }
-    return built;
+    if (type == "brep") return BrepObject(BrepFrom(j, where), a, where);
+    if (type == "box") return BrepObject(BoxFrom(j, where), a, where);
+    if (type == "sphere") return BrepObject(SphereFrom(j, where), a, where);
+    if (type == "cylinder" || type == "cone")
+      return BrepObject(CylinderOrConeFrom(j, where, type == "cylinder"), a, where);
+    if (type == "planar_surface") return BrepObject(PlanarSurfaceFrom(j, where), a, where);
+    if (type == "polyline") return PolylineObject(j, where, a);
+    if (type == "instance") return InstanceObject(j, where, a, doc_);
+    if (type == "clipping_plane") return ClippingPlaneObject(j, where, a);
+    throw ModelError{where + ": unknown object type \"" + type + "\""};
   }
 
   CRhinoDoc& doc_;
   std::string folder_;
 };
 
+// A definition of the file with its members built, not yet in the document.
+struct Definition {
+  ON_wString name;
+  ON_UUID id;
+  std::vector<std::unique_ptr<Built>> members;
+};
+
+// Everything the file holds, checked and built off to the side.
+struct Prepared {
+  std::vector<ON_Layer> layers;
+  std::vector<ON_Material> materials;
+  std::vector<Definition> definitions;
+  std::vector<json> object_records;
+  // The objects other than instance references, in file order; references
+  // can only be built once their definitions are in the document.
+  std::vector<std::unique_ptr<Built>> plain;
+  std::optional<double> absolute_tolerance;
+};
+
+// File indices into the document's tables, known once the tables are merged.
+struct TableMaps {
+  std::vector<int> layers, materials;
+};
+
+bool IsInstanceRecord(const json& o) {
+  return o.is_object() && o.value("type", std::string()) == "instance";
+}
+
+void CheckFormat(const json& root) {
+  if (!root.is_object() || root.value("format", std::string()) != "kyrel-model")
+    throw ModelError{"it has no \"format\": \"kyrel-model\" marker"};
+  if (root.value("version", 0) != 1) throw ModelError{"its version is not 1"};
+}
+
+std::vector<ON_Layer> LayersFrom(const json& root) {
+  std::vector<ON_Layer> layers;
+  for (const json& l : root.value("layers", json::array())) {
+    ON_Layer layer;
+    layer.SetName(GetText(l.value("name", json("")), "layer name"));
+    layer.m_layer_id = GetUuid(l.value("id", json()), "layer id");
+    if (l.contains("color")) layer.SetColor(GetColor(l["color"], "layer color"));
+    layer.SetVisible(l.value("visible", true));
+    layer.SetLocked(l.value("locked", false));
+    layer.SetRenderMaterialIndex(l.value("material", -1));
+    layers.push_back(layer);
+  }
+  return layers;
+}
+
+std::vector<ON_Material> MaterialsFrom(const json& root) {
+  std::vector<ON_Material> materials;
+  for (const json& m : root.value("materials", json::array())) {
+    ON_Material mat;
+    mat.m_material_name = GetText(m.value("name", json("")), "material name");
+    mat.m_material_id = GetUuid(m.value("id", json()), "material id");
+    if (m.contains("ambient")) mat.m_ambient = GetColor(m["ambient"], "ambient colour");
+    if (m.contains("diffuse")) mat.m_diffuse = GetColor(m["diffuse"], "diffuse colour");
+    if (m.contains("emission")) mat.m_emission = GetColor(m["emission"], "emission colour");
+    if (m.contains("specular")) mat.m_specular = GetColor(m["specular"], "specular colour");
+    mat.SetTransparency(GetNumber(m.value("transparency", json(0.0)), "transparency"));
+    mat.SetShine(GetNumber(m.value("shine", json(0.0)), "shine"));
+    materials.push_back(mat);
+  }
+  return materials;
+}
+
+// Layer and material indices in the file are the file's own; they map to
+// the document's only after the tables are merged.
+void CheckLayerMaterials(const std::vector<ON_Layer>& layers,
+                         const std::vector<ON_Material>& materials) {
+  for (const ON_Layer& l : layers)
+    if (l.RenderMaterialIndex() < -1 ||
+        l.RenderMaterialIndex() >= static_cast<int>(materials.size()))
+      throw ModelError{"layer " + kyrel::platform::WideToUtf8(l.Name().Array()) +
+                       " names a material that does not exist"};
+}
+
+std::vector<Definition> DefinitionsFrom(const json& root, Reader& reader, int layer_count,
+                                        int material_count) {
+  std::vector<Definition> definitions;
+  for (const json& d : root.value("instance_definitions", json::array())) {
+    Definition def;
+    def.name = GetText(Need(d, "name", "an instance definition"), "definition name");
+    def.id = GetUuid(d.value("id", json()), "definition id");
+    int k = 0;
+    for (const json& o : Need(d, "objects", "an instance definition"))
+      def.members.push_back(reader.Object(o,
+                                          "member " + std::to_string(k++) + " of block " +
+                                              kyrel::platform::WideToUtf8(def.name.Array()),
+                                          layer_count, material_count));
+    definitions.push_back(std::move(def));
+  }
+  return definitions;
+}
+
+// Whether `d`, an instance record's "definition", names a definition of the
+// file (by id or name) or one the document has already.
+bool DefinitionKnown(const json& d, const std::vector<Definition>& definitions, CRhinoDoc& doc) {
+  bool known = false;
+  for (const auto& def : definitions) {
+    std::string id_text = kyrel::platform::WideToUtf8(ON_UuidToString(def.id).Array());
+    known = known || (d.is_string() &&
+                      (d.get<std::string>() == id_text ||
+                       d.get<std::string>() == kyrel::platform::WideToUtf8(def.name.Array())));
+  }
+  if (!known && d.is_string()) {
+    ON_UUID id = ON_nil_uuid;
+    std::wstring name = kyrel::platform::Utf8ToWide(d.get<std::string>());
+    known = (ON_UuidFromString(name.c_str(), id) &&
+             doc.InstanceDefinitionTable().FindInstanceDefinition(id) >= 0) ||
+            doc.InstanceDefinitionTable().FindInstanceDefinition(name.c_str()) >= 0;
+  }
+  return known;
+}
+
+// Instance references are built only after their definitions are added,
+// so everything they could fail on is checked here, before that.
+void CheckInstanceRecords(const std::vector<json>& records,
+                          const std::vector<Definition>& definitions, CRhinoDoc& doc,
+                          int layer_count, int material_count) {
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const json& o = records[i];
+    if (!IsInstanceRecord(o)) continue;
+    const json& d = Need(o, "definition", "object " + std::to_string(i));
+    if (!DefinitionKnown(d, definitions, doc))
+      throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
+    AttributesFrom(o, "object " + std::to_string(i), layer_count, material_count);
+    if (o.contains("xform")) GetXform(o["xform"], "instance transform");
+    Built user_data_only;
+    ReadUserData(o, "object " + std::to_string(i), user_data_only);
+  }
+}
+
+// Reads and builds everything; throws on the first fault, before the
+// document has been touched.
+Prepared Prepare(const json& root, CRhinoDoc& doc, Reader& reader) {
+  Prepared p;
+  p.layers = LayersFrom(root);
+  p.materials = MaterialsFrom(root);
+  CheckLayerMaterials(p.layers, p.materials);
+  const int layer_count = std::max<int>(1, static_cast<int>(p.layers.size()));
+  const int material_count = static_cast<int>(p.materials.size());
+  p.definitions = DefinitionsFrom(root, reader, layer_count, material_count);
+  for (const json& o : root.value("objects", json::array()))
+    p.object_records.push_back(o);
+  CheckInstanceRecords(p.object_records, p.definitions, doc, layer_count, material_count);
+  for (std::size_t i = 0; i < p.object_records.size(); ++i) {
+    if (IsInstanceRecord(p.object_records[i])) continue;
+    p.plain.push_back(reader.Object(p.object_records[i], "object " + std::to_string(i), layer_count,
+                                    material_count));
+  }
+  if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
+    p.absolute_tolerance = GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance");
+  return p;
+}
+
+// An existing layer of the same name is reused (and takes the file's
+// settings), so reading a file twice does not double its layers.
+TableMaps MergeTables(CRhinoDoc& doc, const std::vector<ON_Layer>& layers,
+                      const std::vector<ON_Material>& materials) {
+  TableMaps maps;
+  for (const ON_Material& m : materials)
+    maps.materials.push_back(doc.MaterialTable().AddMaterial(m));
+  for (ON_Layer l : layers) {
+    if (l.RenderMaterialIndex() >= 0)
+      l.SetRenderMaterialIndex(maps.materials[static_cast<std::size_t>(l.RenderMaterialIndex())]);
+    int existing = doc.LayerTable().FindLayer(l.Name().Array());
+    if (existing >= 0) {
+      doc.LayerTable().ModifyLayer(l, existing);
+      maps.layers.push_back(existing);
+    } else {
+      maps.layers.push_back(doc.LayerTable().AddLayer(l));
+    }
+  }
+  return maps;
+}
+
+void Remap(CRhinoObject& o, const TableMaps& maps) {
+  ON_3dmObjectAttributes a = o.Attributes();
+  if (!maps.layers.empty())
+    a.m_layer_index = maps.layers[static_cast<std::size_t>(a.m_layer_index)];
+  if (a.m_material_index >= 0)
+    a.m_material_index = maps.materials[static_cast<std::size_t>(a.m_material_index)];
+  o.SetAttributes(a);
+}
+
+void AttachUserData(CRhinoObject* o, Built& b) {
+  for (auto& [on_attributes, ud] : b.user_data) {
+    bool ok = on_attributes ? o->AttachAttributeUserData(ud) : o->AttachUserData(ud);
+    if (!ok) delete ud;
+  }
+  b.user_data.clear();
+}
+
+void AddDefinitions(CRhinoDoc& doc, std::vector<Definition>& definitions, const TableMaps& maps) {
+  for (auto& def : definitions) {
+    ON_SimpleArray<CRhinoObject*> members;
+    for (auto& m : def.members) {
+      Remap(*m->object, maps);
+      AttachUserData(m->object.get(), *m);
+      members.Append(m->object.release());
+    }
+    doc.InstanceDefinitionTable().AddInstanceDefinition(def.name.Array(), members, def.id);
+  }
+}
+
+// Adds the objects in file order; returns how many the document took.
+int AddObjects(CRhinoDoc& doc, Reader& reader, Prepared& p, const TableMaps& maps) {
+  const int layer_count = std::max<int>(1, static_cast<int>(p.layers.size()));
+  const int material_count = static_cast<int>(p.materials.size());
+  int added = 0;
+  std::size_t next_plain = 0;
+  for (std::size_t i = 0; i < p.object_records.size(); ++i) {
+    std::unique_ptr<Built> b;
+    if (IsInstanceRecord(p.object_records[i]))
+      b = reader.Object(p.object_records[i], "object " + std::to_string(i), layer_count,
+                        material_count);
+    else
+      b = std::move(p.plain[next_plain++]);
+    Remap(*b->object, maps);
+    CRhinoObject* o = b->object.release();
+    if (doc.AddObject(o)) {
+      AttachUserData(o, *b);
+      ++added;
+    }
+  }
+  return added;
+}
+
+int Apply(CRhinoDoc& doc, Reader& reader, Prepared& p) {
+  const TableMaps maps = MergeTables(doc, p.layers, p.materials);
+  AddDefinitions(doc, p.definitions, maps);
+  int added = AddObjects(doc, reader, p, maps);
+  if (p.absolute_tolerance) doc.SetAbsoluteTolerance(*p.absolute_tolerance);
+  return added;
+}
+
 } // namespace
 
+// A damaged file must leave the document as it was, so reading is two
+// steps: Prepare checks every record and builds every table entry and
+// object off to the side, and only when all of it succeeded does Apply
+// change the document.
 bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
                    int* objects_added) {
   if (objects_added) *objects_added = 0;
@@ -300,170 +591,11 @@ bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
     return false;
   }
   try {
-    if (!root.is_object() || root.value("format", std::string()) != "kyrel-model")
-      throw ModelError{"it has no \"format\": \"kyrel-model\" marker"};
-    if (root.value("version", 0) != 1) throw ModelError{"its version is not 1"};
+    CheckFormat(root);
     auto folder_end = path.find_last_of('/');
     Reader reader(doc, folder_end == std::string::npos ? "." : path.substr(0, folder_end));
-
-    // Tables first; they are checked, then objects are built, then added.
-    std::vector<ON_Layer> layers;
-    for (const json& l : root.value("layers", json::array())) {
-      ON_Layer layer;
-      layer.SetName(GetText(l.value("name", json("")), "layer name"));
-      layer.m_layer_id = GetUuid(l.value("id", json()), "layer id");
-      if (l.contains("color")) layer.SetColor(GetColor(l["color"], "layer color"));
-      layer.SetVisible(l.value("visible", true));
-      layer.SetLocked(l.value("locked", false));
-      layer.SetRenderMaterialIndex(l.value("material", -1));
-      layers.push_back(layer);
-    }
-    std::vector<ON_Material> materials;
-    for (const json& m : root.value("materials", json::array())) {
-      ON_Material mat;
-      mat.m_material_name = GetText(m.value("name", json("")), "material name");
-      mat.m_material_id = GetUuid(m.value("id", json()), "material id");
-      if (m.contains("ambient")) mat.m_ambient = GetColor(m["ambient"], "ambient colour");
-      if (m.contains("diffuse")) mat.m_diffuse = GetColor(m["diffuse"], "diffuse colour");
-      if (m.contains("emission")) mat.m_emission = GetColor(m["emission"], "emission colour");
-      if (m.contains("specular")) mat.m_specular = GetColor(m["specular"], "specular colour");
-      mat.SetTransparency(GetNumber(m.value("transparency", json(0.0)), "transparency"));
-      mat.SetShine(GetNumber(m.value("shine", json(0.0)), "shine"));
-      materials.push_back(mat);
-    }
-    // Layer and material indices in the file are the file's own; they map
-    // to the document's after the tables are merged (existing layer 0 is
-    // reused when the file's first layer has its name).
-    const int layer_base = doc.LayerTable().LayerCount();
-    const int material_base = doc.MaterialTable().MaterialCount();
-    for (const ON_Layer& l : layers)
-      if (l.RenderMaterialIndex() < -1 ||
-          l.RenderMaterialIndex() >= static_cast<int>(materials.size()))
-        throw ModelError{"layer " + kyrel::platform::WideToUtf8(l.Name().Array()) +
-                         " names a material that does not exist"};
-    const int layer_count = std::max<int>(1, static_cast<int>(layers.size()));
-    const int material_count = static_cast<int>(materials.size());
-
-    struct Definition {
-      ON_wString name;
-      ON_UUID id;
-      std::vector<std::unique_ptr<Built>> members;
-    };
-    std::vector<Definition> definitions;
-    int n = 0;
-    for (const json& d : root.value("instance_definitions", json::array())) {
-      Definition def;
-      def.name = GetText(Need(d, "name", "an instance definition"), "definition name");
-      def.id = GetUuid(d.value("id", json()), "definition id");
-      int k = 0;
-      for (const json& o : Need(d, "objects", "an instance definition"))
-        def.members.push_back(reader.Object(o,
-                                            "member " + std::to_string(k++) + " of block " +
-                                                kyrel::platform::WideToUtf8(def.name.Array()),
-                                            layer_count, material_count));
-      definitions.push_back(std::move(def));
-      ++n;
-    }
-    // Instance references need their definitions in the document to be
-    // built; check that every reference names a definition of the file or
-    // of the document before anything is added.
-    std::vector<json> object_records;
-    for (const json& o : root.value("objects", json::array()))
-      object_records.push_back(o);
-    for (std::size_t i = 0; i < object_records.size(); ++i) {
-      const json& o = object_records[i];
-      if (!o.is_object() || o.value("type", std::string()) != "instance") continue;
-      const json& d = Need(o, "definition", "object " + std::to_string(i));
-      bool known = false;
-      for (const auto& def : definitions) {
-        std::string id_text = kyrel::platform::WideToUtf8(ON_UuidToString(def.id).Array());
-        known = known || (d.is_string() &&
-                          (d.get<std::string>() == id_text ||
-                           d.get<std::string>() == kyrel::platform::WideToUtf8(def.name.Array())));
-      }
-      if (!known && d.is_string()) {
-        ON_UUID id = ON_nil_uuid;
-        std::wstring name = kyrel::platform::Utf8ToWide(d.get<std::string>());
-        known = (ON_UuidFromString(name.c_str(), id) &&
-                 doc.InstanceDefinitionTable().FindInstanceDefinition(id) >= 0) ||
-                doc.InstanceDefinitionTable().FindInstanceDefinition(name.c_str()) >= 0;
-      }
-      if (!known)
-        throw ModelError{"object " + std::to_string(i) + ": no instance definition " + d.dump()};
-      AttributesFrom(o, "object " + std::to_string(i), layer_count, material_count);
-      if (o.contains("xform")) GetXform(o["xform"], "instance transform");
-    }
-    std::vector<std::unique_ptr<Built>> plain;
-    for (std::size_t i = 0; i < object_records.size(); ++i) {
-      if (object_records[i].is_object() &&
-          object_records[i].value("type", std::string()) == "instance")
-        continue;
-      plain.push_back(reader.Object(object_records[i], "object " + std::to_string(i), layer_count,
-                                    material_count));
-    }
-
-    // ---- from here on the file is known to be good: change the document ----
-    std::vector<int> layer_map, material_map;
-    for (const ON_Material& m : materials)
-      material_map.push_back(doc.MaterialTable().AddMaterial(m));
-    for (std::size_t i = 0; i < layers.size(); ++i) {
-      ON_Layer l = layers[i];
-      if (l.RenderMaterialIndex() >= 0)
-        l.SetRenderMaterialIndex(material_map[static_cast<std::size_t>(l.RenderMaterialIndex())]);
-      int existing = doc.LayerTable().FindLayer(l.Name().Array());
-      if (existing >= 0) {
-        doc.LayerTable().ModifyLayer(l, existing);
-        layer_map.push_back(existing);
-      } else {
-        layer_map.push_back(doc.LayerTable().AddLayer(l));
-      }
-    }
-    (void)layer_base;
-    (void)material_base;
-    auto remap = [&](CRhinoObject& o) {
-      ON_3dmObjectAttributes a = o.Attributes();
-      if (!layer_map.empty())
-        a.m_layer_index = layer_map[static_cast<std::size_t>(a.m_layer_index)];
-      if (a.m_material_index >= 0)
-        a.m_material_index = material_map[static_cast<std::size_t>(a.m_material_index)];
-      o.SetAttributes(a);
-    };
-    auto attach = [](CRhinoObject* o, Built& b) {
-      for (auto& [on_attributes, ud] : b.user_data) {
-        bool ok = on_attributes ? o->AttachAttributeUserData(ud) : o->AttachUserData(ud);
-        if (!ok) delete ud;
-      }
-      b.user_data.clear();
-    };
-    int added = 0;
-    for (auto& def : definitions) {
-      ON_SimpleArray<CRhinoObject*> members;
-      for (auto& m : def.members) {
-        remap(*m->object);
-        attach(m->object.get(), *m);
-        members.Append(m->object.release());
-      }
-      doc.InstanceDefinitionTable().AddInstanceDefinition(def.name.Array(), members, def.id);
-    }
-    std::size_t next_plain = 0;
-    for (std::size_t i = 0; i < object_records.size(); ++i) {
-      std::unique_ptr<Built> b;
-      if (object_records[i].is_object() &&
-          object_records[i].value("type", std::string()) == "instance")
-        b = reader.Object(object_records[i], "object " + std::to_string(i), layer_count,
-                          material_count);
-      else
-        b = std::move(plain[next_plain++]);
-      remap(*b->object);
-      CRhinoObject* o = b->object.release();
-      if (doc.AddObject(o)) {
-        attach(o, *b);
-        ++added;
-      }
-    }
-    if (root.contains("settings") && root["settings"].contains("absolute_tolerance"))
-      doc.SetAbsoluteTolerance(
-          GetNumber(root["settings"]["absolute_tolerance"], "absolute tolerance"));
+    Prepared prepared = Prepare(root, doc, reader);
+    int added = Apply(doc, reader, prepared);
     if (objects_added) *objects_added = added;
     return true;
   } catch (const ModelError& e) {

@@ -187,15 +187,28 @@ TEST_F(ModelFiles, DamagedFilesChangeNothing) {
           "user_data": [{"class": "4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62", "data": "AA=="}]}]})"},
       {"missing mesh file",
        R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "mesh", "file": "none.obj"}]})"},
+      // The tolerance and block references are applied last; a fault in
+      // either must still be found before the first change.
+      {"bad tolerance",
+       R"({"format": "kyrel-model", "version": 1, "settings": {"absolute_tolerance": "fine"},
+          "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]}]})"},
+      {"block reference with bad user data",
+       R"({"format": "kyrel-model", "version": 1,
+          "instance_definitions": [{"name": "B", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]}]}],
+          "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]},
+                      {"type": "instance", "definition": "B",
+                       "user_data": [{"class": "4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62", "data": "AA=="}]}]})"},
   };
   for (const auto& [what, text] : bad) {
     WriteText("bad.kyd", text);
     std::string error;
-    int before = Doc().ObjectCount(), layers = Doc().LayerTable().LayerCount();
+    int before = Doc().ObjectCount(), layers = Doc().LayerTable().LayerCount(),
+        blocks = Doc().InstanceDefinitionTable().InstanceDefinitionCount();
     EXPECT_FALSE(kyrel::app::ReadModelFile(Path("bad.kyd"), Doc(), error)) << what;
     EXPECT_FALSE(error.empty()) << what;
     EXPECT_EQ(Doc().ObjectCount(), before) << what;
     EXPECT_EQ(Doc().LayerTable().LayerCount(), layers) << what;
+    EXPECT_EQ(Doc().InstanceDefinitionTable().InstanceDefinitionCount(), blocks) << what;
   }
   // Open of a damaged file keeps the open document.
   std::string error;
