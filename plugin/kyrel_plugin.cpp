@@ -2,6 +2,7 @@
 
 #include "kyrel_plugin.h"
 
+#include "interfere/kyrel_dock_bar.h"
 #include "kyrel_app.h"
 
 namespace {
@@ -14,7 +15,7 @@ CKyrelPlugIn& KyrelPlugIn() {
   return thePlugIn;
 }
 
-CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this) {}
+CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this), m_interfere(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 
@@ -34,6 +35,7 @@ const wchar_t* CKyrelPlugIn::PlugInVersion() const {
 BOOL CKyrelPlugIn::OnLoadPlugIn() {
   // Resources looked up during the load belong to this module.
   AFX_MANAGE_STATE(AfxGetStaticModuleState());
+  CKyrelDockBar::CreateDockBarInstance();
   return TRUE;
 }
 
