@@ -109,6 +109,11 @@ public:
     ON_SimpleArray<ON_UuidPair> m_interferences;
     mutable CRITICAL_SECTION m_csInterferences;
 
+    // Pair tests only for the pairs whose boxes meet (found by a sweep)
+    // instead of a box test on every pair; the results are the same. Off
+    // only where the two are compared.
+    bool m_bBroadPhase = true;
+
   private:
     // Whether the worker is inside Compute (for IsComputing without
     // blocking on m_csComputing).
@@ -123,6 +128,7 @@ public:
     void PostProgress(int rows, int count) const;
     void PrepareCandidates(double tolerance);
     void PairLoop(int count, DWORD& last_progress);
+    void RowPairs(int i, const int* begin, const int* end);
     void TestPair(int i, int j);
     static DWORD ThreadMain(LPVOID engine);
   };
