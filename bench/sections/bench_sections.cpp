@@ -18,7 +18,7 @@
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 #include "userdata/section_geometry.h"
 
 namespace {

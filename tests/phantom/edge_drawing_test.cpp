@@ -2,7 +2,7 @@
 // state is put back.
 
 #include "phantom/edge_drawing.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Point classification: barycentric classes, triangles, and closed meshes.
 
 #include "section/point_in_mesh.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 

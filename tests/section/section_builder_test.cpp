@@ -2,7 +2,7 @@
 // object falls into, what each entry records, and the geometry that stays.
 
 #include "section/section_builder.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
