@@ -1,5 +1,8 @@
 #pragma once
-// Small closed meshes built in code for the section tests.
+// Meshes built in code for the tests of every folder, so that each test
+// starts from geometry whose exact vertices, faces and winding are known.
+// The builders store no normals; callers that want them say so with
+// WithFaceNormals.
 
 #include "opennurbs.h"
 
@@ -17,7 +20,6 @@ inline ON_Mesh Box(const ON_3dPoint& min, const ON_3dPoint& max) {
                            {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
   for (int f = 0; f < 6; ++f)
     mesh.SetQuad(f, quads[f][0], quads[f][1], quads[f][2], quads[f][3]);
-  mesh.ComputeFaceNormals();
   return mesh;
 }
 
@@ -46,13 +48,8 @@ inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int se
                    ring(r + 1, s));
   for (int s = 0; s < segments; ++s)
     mesh.SetTriangle(mesh.FaceCount(), north, ring(rings - 1, s), ring(rings - 1, s + 1));
-  mesh.ComputeFaceNormals();
   return mesh;
 }
-
-} // namespace test_meshes
-
-namespace test_meshes {
 
 // Volume enclosed by a closed, outward mesh (divergence theorem; quads are
 // split along their first diagonal).
@@ -99,6 +96,11 @@ inline ON_Mesh Grid(double min, double max, double height, int n) {
       const int a = j * (n + 1) + i;
       mesh.SetQuad(mesh.FaceCount(), a, a + 1, a + n + 2, a + n + 1);
     }
+  return mesh;
+}
+
+// `mesh` with face normals stored, the way a brep's render mesh carries them.
+inline ON_Mesh WithFaceNormals(ON_Mesh mesh) {
   mesh.ComputeFaceNormals();
   return mesh;
 }
