@@ -51,6 +51,27 @@ inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int se
   return mesh;
 }
 
+// Open square grid in the plane z = height, n x n quads, from min to max in x and y.
+inline ON_Mesh Grid(double min, double max, double height, int n) {
+  ON_Mesh mesh;
+  for (int j = 0; j <= n; ++j)
+    for (int i = 0; i <= n; ++i)
+      mesh.SetVertex(mesh.VertexCount(),
+                     ON_3dPoint(min + (max - min) * i / n, min + (max - min) * j / n, height));
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) {
+      const int a = j * (n + 1) + i;
+      mesh.SetQuad(mesh.FaceCount(), a, a + 1, a + n + 2, a + n + 1);
+    }
+  return mesh;
+}
+
+// `mesh` with face normals stored, the way a brep's render mesh carries them.
+inline ON_Mesh WithFaceNormals(ON_Mesh mesh) {
+  mesh.ComputeFaceNormals();
+  return mesh;
+}
+
 // Volume enclosed by a closed, outward mesh (divergence theorem; quads are
 // split along their first diagonal).
 inline double Volume(const ON_Mesh& mesh) {
@@ -82,27 +103,6 @@ inline double Area(const ON_Mesh& mesh) {
     if (face.IsQuad()) add(face.vi[0], face.vi[2], face.vi[3]);
   }
   return twice_area / 2.0;
-}
-
-// Open square grid in the plane z = height, n x n quads, from min to max in x and y.
-inline ON_Mesh Grid(double min, double max, double height, int n) {
-  ON_Mesh mesh;
-  for (int j = 0; j <= n; ++j)
-    for (int i = 0; i <= n; ++i)
-      mesh.SetVertex(mesh.VertexCount(),
-                     ON_3dPoint(min + (max - min) * i / n, min + (max - min) * j / n, height));
-  for (int j = 0; j < n; ++j)
-    for (int i = 0; i < n; ++i) {
-      const int a = j * (n + 1) + i;
-      mesh.SetQuad(mesh.FaceCount(), a, a + 1, a + n + 2, a + n + 1);
-    }
-  return mesh;
-}
-
-// `mesh` with face normals stored, the way a brep's render mesh carries them.
-inline ON_Mesh WithFaceNormals(ON_Mesh mesh) {
-  mesh.ComputeFaceNormals();
-  return mesh;
 }
 
 } // namespace test_meshes
