@@ -57,7 +57,7 @@ TEST_F(EdgeDrawing, ABoxRenderMeshShowsItsTwelveEdgesAndAWeldedOneNone) {
 
 TEST_F(EdgeDrawing, NakedEdgesUseTheirOwnColourThicknessAndPattern) {
   const ON_Mesh grid =
-      test_meshes::WithFaceNormals(test_meshes::Grid(0, 1, 0, 2)); // 2 x 2 welded quads
+      test_meshes::WithFaceNormals(test_meshes::Grid(0, 0, 1, 1, 0, 2)); // 2 x 2 welded quads
   attrs_.m_surface_edges.m_naked_edge_color = ON_Color(10, 20, 30);
   attrs_.m_surface_edges.m_naked_edge_thickness = 3;
   attrs_.m_naked_edge_pattern = 0x0C3F;

@@ -204,7 +204,8 @@ TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
 }
 
 TEST_F(SectionBuilder, OpenSurfacesAreSplitWithoutCaps) {
-  const auto* sheet = AddMesh(test_meshes::WithFaceNormals(test_meshes::Grid(-2, 2, 0.0, 8)));
+  const auto* sheet =
+      AddMesh(test_meshes::WithFaceNormals(test_meshes::Grid(-2, -2, 2, 2, 0.0, 8)));
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
   Build(*sheet);
   ASSERT_EQ(entries_.Count(), 1);
@@ -223,7 +224,8 @@ TEST_F(SectionBuilder, DifferenceCutsWhatTheIntersectionKeepsWhole) {
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
   const auto* box = AddMesh(
       test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2))));
-  const auto* sheet = AddMesh(test_meshes::WithFaceNormals(test_meshes::Grid(-2, 2, 0.0, 8)));
+  const auto* sheet =
+      AddMesh(test_meshes::WithFaceNormals(test_meshes::Grid(-2, -2, 2, 2, 0.0, 8)));
   Build(*box);
   ASSERT_EQ(entries_.Count(), 1);
   EXPECT_EQ(entries_[0].m_clip_state, 0);

@@ -51,13 +51,14 @@ inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int se
   return mesh;
 }
 
-// Open square grid in the plane z = height, n x n quads, from min to max in x and y.
-inline ON_Mesh Grid(double min, double max, double height, int n) {
+// Open grid of n x n quads over [x0, x1] x [y0, y1] in the plane z, its
+// vertices row by row along x, every quad counter-clockwise seen from +z.
+inline ON_Mesh Grid(double x0, double y0, double x1, double y1, double z, int n) {
   ON_Mesh mesh;
   for (int j = 0; j <= n; ++j)
     for (int i = 0; i <= n; ++i)
       mesh.SetVertex(mesh.VertexCount(),
-                     ON_3dPoint(min + (max - min) * i / n, min + (max - min) * j / n, height));
+                     ON_3dPoint(x0 + (x1 - x0) * i / n, y0 + (y1 - y0) * j / n, z));
   for (int j = 0; j < n; ++j)
     for (int i = 0; i < n; ++i) {
       const int a = j * (n + 1) + i;
