@@ -23,6 +23,25 @@ inline ON_Mesh Box(const ON_3dPoint& min, const ON_3dPoint& max) {
   return mesh;
 }
 
+// The same box given by its corner coordinates.
+inline ON_Mesh Box(double x0, double y0, double z0, double x1, double y1, double z1) {
+  return Box(ON_3dPoint(x0, y0, z0), ON_3dPoint(x1, y1, z1));
+}
+
+// Box with every side owning its own four vertices (24 in all), the way
+// per-face render meshes come out; sides and corners in Box's order.
+inline ON_Mesh UnweldedBox(double x0, double y0, double z0, double x1, double y1, double z1) {
+  const ON_Mesh welded = Box(x0, y0, z0, x1, y1, z1);
+  ON_Mesh mesh;
+  for (int f = 0; f < welded.FaceCount(); ++f) {
+    const int base = mesh.VertexCount();
+    for (int k = 0; k < 4; ++k)
+      mesh.SetVertex(base + k, welded.Vertex(welded.m_F[f].vi[k]));
+    mesh.SetQuad(f, base, base + 1, base + 2, base + 3);
+  }
+  return mesh;
+}
+
 // Welded latitude-longitude sphere with single pole vertices.
 inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int segments) {
   ON_Mesh mesh;
@@ -64,6 +83,25 @@ inline ON_Mesh Grid(double x0, double y0, double x1, double y1, double z, int n)
       const int a = j * (n + 1) + i;
       mesh.SetQuad(mesh.FaceCount(), a, a + 1, a + n + 2, a + n + 1);
     }
+  return mesh;
+}
+
+// n x n unit quads on z = 0 covering [0, n] x [0, n].
+inline ON_Mesh UnitGrid(int n) {
+  return Grid(0, 0, n, n, 0, n);
+}
+
+// Closed tetrahedron with its right-angled corner at `o`, faces outward.
+inline ON_Mesh Tetrahedron(const ON_3dPoint& o = ON_3dPoint(0, 0, 0)) {
+  ON_Mesh mesh;
+  mesh.AppendVertex(o);
+  mesh.AppendVertex(o + ON_3dVector(1, 0, 0));
+  mesh.AppendVertex(o + ON_3dVector(0, 1, 0));
+  mesh.AppendVertex(o + ON_3dVector(0, 0, 1));
+  mesh.AppendTriangle(0, 2, 1);
+  mesh.AppendTriangle(0, 1, 3);
+  mesh.AppendTriangle(1, 2, 3);
+  mesh.AppendTriangle(2, 0, 3);
   return mesh;
 }
 
