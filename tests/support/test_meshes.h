@@ -98,6 +98,28 @@ inline ON_Mesh Quad(double x0, double y0, double x1, double y1, double z) {
   return mesh;
 }
 
+// The same quad wound the other way, clockwise seen from +z, so that it
+// faces -z.
+inline ON_Mesh DownwardQuad(double x0, double y0, double x1, double y1, double z) {
+  ON_Mesh mesh;
+  mesh.AppendVertex(ON_3dPoint(x0, y0, z));
+  mesh.AppendVertex(ON_3dPoint(x1, y0, z));
+  mesh.AppendVertex(ON_3dPoint(x1, y1, z));
+  mesh.AppendVertex(ON_3dPoint(x0, y1, z));
+  mesh.AppendQuad(0, 3, 2, 1);
+  return mesh;
+}
+
+// One triangle with corners a, b, c in that order.
+inline ON_Mesh Triangle(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c) {
+  ON_Mesh mesh;
+  mesh.AppendVertex(a);
+  mesh.AppendVertex(b);
+  mesh.AppendVertex(c);
+  mesh.AppendTriangle(0, 1, 2);
+  return mesh;
+}
+
 // n x n unit quads on z = 0 covering [0, n] x [0, n].
 inline ON_Mesh UnitGrid(int n) {
   return Grid(0, 0, n, n, 0, n);
