@@ -1,12 +1,14 @@
 #pragma once
 // Meshes built in code for the tests of every folder, so that each test
 // starts from geometry whose exact vertices, faces and winding are known.
-// The builders store no normals; callers that want them say so with
-// WithFaceNormals.
+// The builders store no normals unless their names say so; callers that
+// want face normals say so with WithFaceNormals.
 
 #include "opennurbs.h"
 
 #include <cmath>
+#include <map>
+#include <utility>
 
 namespace test_meshes {
 
@@ -39,6 +41,20 @@ inline ON_Mesh UnweldedBox(double x0, double y0, double z0, double x1, double y1
       mesh.SetVertex(base + k, welded.Vertex(welded.m_F[f].vi[k]));
     mesh.SetQuad(f, base, base + 1, base + 2, base + 3);
   }
+  return mesh;
+}
+
+// UnweldedBox with each side's four vertices carrying the side's outward
+// normal, the way a brep's render mesh comes.
+inline ON_Mesh UnweldedBoxWithNormals(double x0, double y0, double z0, double x1, double y1,
+                                      double z1) {
+  ON_Mesh mesh = UnweldedBox(x0, y0, z0, x1, y1, z1);
+  const ON_3dVector outward[6] = {ON_3dVector(0, 0, -1), ON_3dVector(0, 0, 1),
+                                  ON_3dVector(0, -1, 0), ON_3dVector(0, 1, 0),
+                                  ON_3dVector(-1, 0, 0), ON_3dVector(1, 0, 0)};
+  for (int f = 0; f < 6; ++f)
+    for (int k = 0; k < 4; ++k)
+      mesh.SetVertexNormal(4 * f + k, outward[f]);
   return mesh;
 }
 
@@ -176,6 +192,31 @@ inline double Area(const ON_Mesh& mesh) {
     if (face.IsQuad()) add(face.vi[0], face.vi[2], face.vi[3]);
   }
   return twice_area / 2.0;
+}
+
+// Every undirected edge used exactly twice, once each way, by vertex index:
+// closed and consistently wound without relying on the mesh's own topology.
+inline bool ClosedAndOriented(const ON_Mesh& mesh) {
+  if (mesh.FaceCount() == 0) return false;
+  std::map<std::pair<int, int>, int> directed;
+  for (const ON_MeshFace& face : mesh.m_F) {
+    const int n = face.CornerCount();
+    for (int k = 0; k < n; ++k)
+      ++directed[{face.vi[k], face.vi[(k + 1) % n]}];
+  }
+  for (const auto& [edge, count] : directed) {
+    auto back = directed.find({edge.second, edge.first});
+    if (count != 1 || back == directed.end() || back->second != 1) return false;
+  }
+  return true;
+}
+
+// Face normals present, one per face, each of unit length.
+inline bool HasUnitFaceNormals(const ON_Mesh& mesh) {
+  if (mesh.m_FN.Count() != mesh.FaceCount() || mesh.FaceCount() == 0) return false;
+  for (const ON_3fVector& n : mesh.m_FN)
+    if (std::fabs(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z) - 1.0) > 1e-5) return false;
+  return true;
 }
 
 } // namespace test_meshes
