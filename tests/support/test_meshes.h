@@ -102,6 +102,11 @@ inline ON_Mesh Grid(double x0, double y0, double x1, double y1, double z, int n)
   return mesh;
 }
 
+// n x n unit quads on z = 0 covering [0, n] x [0, n].
+inline ON_Mesh UnitGrid(int n) {
+  return Grid(0, 0, n, n, 0, n);
+}
+
 // One open quad over [x0, x1] x [y0, y1] in the plane z, its corners
 // (x0, y0), (x1, y0), (x1, y1), (x0, y1): counter-clockwise seen from +z.
 inline ON_Mesh Quad(double x0, double y0, double x1, double y1, double z) {
@@ -134,11 +139,6 @@ inline ON_Mesh Triangle(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoi
   mesh.AppendVertex(c);
   mesh.AppendTriangle(0, 1, 2);
   return mesh;
-}
-
-// n x n unit quads on z = 0 covering [0, n] x [0, n].
-inline ON_Mesh UnitGrid(int n) {
-  return Grid(0, 0, n, n, 0, n);
 }
 
 // Closed tetrahedron with its right-angled corner at `o`, faces outward.
