@@ -13,6 +13,9 @@
 namespace test_meshes {
 
 // Axis-aligned box from min to max: 8 welded vertices, 6 outward quads.
+// Tests name corners and sides by index: corner i takes max.x when bit 0 of
+// i is set, max.y for bit 1, max.z for bit 2; the sides are -z, +z, -y, +y,
+// -x, +x in that order, each counter-clockwise seen from outside.
 inline ON_Mesh Box(const ON_3dPoint& min, const ON_3dPoint& max) {
   ON_Mesh mesh;
   for (int i = 0; i < 8; ++i)
@@ -58,7 +61,9 @@ inline ON_Mesh UnweldedBoxWithNormals(double x0, double y0, double z0, double x1
   return mesh;
 }
 
-// Welded latitude-longitude sphere with single pole vertices.
+// Welded latitude-longitude sphere with single pole vertices: `rings` bands
+// from the -z pole to the +z pole, triangles at the poles and quads between,
+// all outward.
 inline ON_Mesh Sphere(const ON_3dPoint& centre, double radius, int rings, int segments) {
   ON_Mesh mesh;
   mesh.SetVertex(0, ON_3dPoint(centre.x, centre.y, centre.z - radius));
