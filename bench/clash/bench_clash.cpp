@@ -21,7 +21,7 @@
 #include "conduit/kyrel_conduit.h"
 #include "interfere/clash_geometry.h"
 #include "rhinoSdk.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 #include "tl_tolerance.h"
 
 namespace {

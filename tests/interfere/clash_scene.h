@@ -9,7 +9,7 @@
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 namespace clash_test {
 

@@ -12,7 +12,7 @@ using namespace clash_test;
 // A vertical sheet x = 0.5 spanning y and z from -1 to 2.
 ON_Mesh VerticalSheet() {
   // Seven cells a side, so no grid line runs along a face of the box.
-  ON_Mesh sheet = test_meshes::Grid(-1.0, 2.0, 0.0, 7);
+  ON_Mesh sheet = test_meshes::Grid(-1.0, -1.0, 2.0, 2.0, 0.0, 7);
   ON_Xform turn;
   turn.Rotation(-ON_PI / 2, ON_3dVector(0, 1, 0), ON_3dPoint(0, 0, 0));
   sheet.Transform(turn); // (x, y, 0) -> (0, y, x)
@@ -61,7 +61,7 @@ TEST(ClashScenes, AnOpenSheetClashesWithAClosedBoxInEitherOrderButNotWithAnother
     if (!sheet_first) sheet = scene.Add(VerticalSheet());
     // A second sheet crossing the first at right angles, outside the box:
     // open surfaces never clash with each other.
-    ON_Mesh crossing = test_meshes::Grid(-1.0, 2.0, 1.5, 3);
+    ON_Mesh crossing = test_meshes::Grid(-1.0, -1.0, 2.0, 2.0, 1.5, 3);
     ASSERT_NE(scene.Add(crossing), nullptr);
     ASSERT_TRUE(scene.Detect());
 
