@@ -14,7 +14,9 @@ CKyrelPlugIn& KyrelPlugIn() {
   return thePlugIn;
 }
 
-CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this) {}
+CKyrelPlugIn::CKyrelPlugIn()
+    : m_clipping_object(this), m_mirror_plane(this), m_extract_mesh(this),
+      m_export_clipped_meshes(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 

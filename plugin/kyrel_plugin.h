@@ -6,6 +6,8 @@
 // host's profile.
 
 #include "kyrel_clipping_object.h"
+#include "kyrel_export_clipped_meshes.h"
+#include "kyrel_extract_mesh.h"
 #include "kyrel_mirror_plane.h"
 #include "rhinoSdk.h"
 
@@ -39,6 +41,8 @@ private:
   // Commands, constructed in this order and destroyed in reverse.
   CKyrelClippingObject m_clipping_object;
   CKyrelMirrorPlane m_mirror_plane;
+  CKyrelExtractMesh m_extract_mesh;
+  CKyrelExportClippedMeshes m_export_clipped_meshes;
   bool m_bProductCodeChanged = false;
 };
 
