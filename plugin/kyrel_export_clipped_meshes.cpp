@@ -6,6 +6,26 @@
 #include "kyrel_clipped_meshes.h"
 #include "kyrel_plugin.h"
 
+namespace {
+
+// Deselects the objects still selected that the getter did not take (a
+// curve selected with the meshes, say): saved with the selection, they would
+// end up in a file meant for the cut meshes alone. Returns them, to be
+// selected again once the file is written.
+ON_SimpleArray<CRhinoObject*> SetAsideSelection(CRhinoDoc& doc) {
+  ON_SimpleArray<CRhinoObject*> set_aside;
+  CRhinoObjectIterator it(doc, CRhinoObjectIterator::all_objects,
+                          CRhinoObjectIterator::active_and_reference_objects);
+  it.EnableSelectedObjectFilter(true);
+  for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next())
+    set_aside.Append(object);
+  for (CRhinoObject* object : set_aside)
+    object->Select(false, true, true, false);
+  return set_aside;
+}
+
+} // namespace
+
 CKyrelExportClippedMeshes::CKyrelExportClippedMeshes(const CKyrelPlugIn* plugin)
     : CRhinoCommand(false, false, plugin, false) {
   EnableUndo(false);
@@ -41,6 +61,7 @@ CRhinoCommand::result CKyrelExportClippedMeshes::RunCommand(const CRhinoCommandC
   meshes.AddRenderMeshes();
 
   CRhinoDoc& doc = context.m_doc;
+  const ON_SimpleArray<CRhinoObject*> set_aside = SetAsideSelection(doc);
   const ON_SimpleArray<CRhinoObject*> temporary = meshes.AddMeshObjects(doc);
   for (CRhinoObject* object : temporary)
     object->Select(true, true, true, false);
@@ -54,5 +75,7 @@ CRhinoCommand::result CKyrelExportClippedMeshes::RunCommand(const CRhinoCommandC
 
   for (CRhinoObject* object : temporary)
     doc.DeleteObject(CRhinoObjRef(object), true, false);
+  for (CRhinoObject* object : set_aside)
+    object->Select(true, true, true, false);
   return success;
 }

@@ -4,7 +4,9 @@
 // the host's own save of the selection. The meshes exist in the document
 // only while the file is written, as selected temporary objects; the
 // command records no undo, so nothing of them can come back. The chosen
-// objects are left deselected.
+// objects are left deselected; other objects that were selected (ones the
+// command does not take, such as curves) are kept out of the file and
+// selected again afterwards.
 
 #include "rhinoSdk.h"
 
