@@ -245,17 +245,36 @@ TEST_F(ClippedMeshes, CutObjectsComeFirstAndCuttersGiveNothing) {
   EXPECT_TRUE(Added().empty());
 }
 
-TEST_F(ClippedMeshes, ExportLeavesNoObjectsNoSelectionAndNoUndoRecord) {
+TEST_F(ClippedMeshes, ExportWritesOnlyTheMeshesAndLeavesNoTraceInTheModel) {
   OpenCutScene("Difference");
+  // A curve selected with everything else: the command does not take it.
+  ON_3dmObjectAttributes path;
+  path.m_name = L"Path";
+  ON_Polyline line;
+  line.Append(ON_3dPoint(-9, -3, 0));
+  line.Append(ON_3dPoint(9, -3, 0));
+  ASSERT_NE(Doc().AddCurveObject(ON_PolylineCurve(line), &path), nullptr);
+  Remember();
   const int undo_records = Doc().UndoRecordCount();
-  ASSERT_TRUE(Run(L"SelAll kyExportClippedMeshes _Pause \"clipped.obj\""));
-  EXPECT_TRUE(std::filesystem::exists(dir + "/clipped.obj"));
+
+  ASSERT_TRUE(Run(L"SelAll kyExportClippedMeshes _Pause \"clipped.kyd\""));
+  // One mesh per shown mesh: the ring, two tori of "Pieces", the bead, the
+  // sheet and the box's six faces; nothing else.
+  const std::string file = ReadFile(dir + "/clipped.kyd");
+  std::size_t meshes = 0;
+  for (std::size_t at = file.find("\"type\": \"mesh\""); at != std::string::npos;
+       at = file.find("\"type\": \"mesh\"", at + 1))
+    ++meshes;
+  EXPECT_EQ(meshes, 11u);
+  EXPECT_EQ(file.find("\"type\": \"polyline\""), std::string::npos);
+  EXPECT_EQ(file.find("\"type\": \"instance\""), std::string::npos);
+
   EXPECT_TRUE(Added().empty());
   int objects = 0;
   for (const CRhinoObject* o : Doc().ObjectList()) {
     if (o->IsDeleted()) continue;
     ++objects;
-    EXPECT_FALSE(o->IsSelected());
+    EXPECT_EQ(o->IsSelected() != 0, o->Attributes().m_name == L"Path");
   }
   EXPECT_EQ(objects, static_cast<int>(before.size()));
   EXPECT_EQ(Doc().UndoRecordCount(), undo_records);
