@@ -12,8 +12,7 @@ namespace {
 // polysurface filter (0x200000).
 constexpr unsigned int kMeshableGeometryFilter = 0x201028;
 
-// Clip states of a cache entry.
-constexpr int kRemoved = -1;
+// Clip states of a cache entry (the third, -1, is "removed").
 constexpr int kCut = 0;
 constexpr int kWhole = 1;
 
@@ -74,7 +73,7 @@ bool CKyrelClippedMeshes::CollectCachedMeshes(const CRhinoObject& object) {
   const ON_ClassArray<DS_MeshCache>& entries = cache->m_phantom.m_caches;
   for (int i = 0; i < entries.Count(); ++i) {
     const DS_MeshCache& entry = entries[i];
-    if (!entry.m_bComputed || entry.m_clip_state == kRemoved) continue;
+    if (!entry.m_bComputed) continue;
     if (entry.m_clip_state != kCut && entry.m_clip_state != kWhole) continue;
     ON_Mesh* joined = JoinedMeshes(entry);
     if (joined == nullptr) continue;
