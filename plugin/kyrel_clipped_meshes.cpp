@@ -57,6 +57,10 @@ CRhinoGet::result GetObjectsToMesh(CRhinoGetObject& go) {
   return go.GetObjects(1, 0);
 }
 
+CKyrelClippedMeshes::CKyrelClippedMeshes(CRhinoDoc& doc) : m_doc(doc) {
+  m_doc.Redraw();
+}
+
 CKyrelClippedMeshes::~CKyrelClippedMeshes() {
   for (ON_Mesh* mesh : m_joined_meshes)
     delete mesh;
@@ -88,13 +92,13 @@ void CKyrelClippedMeshes::AddRenderMeshes() {
   m_plain_objects.Empty();
 }
 
-ON_SimpleArray<CRhinoObject*> CKyrelClippedMeshes::AddMeshObjects(CRhinoDoc& doc) const {
+ON_SimpleArray<CRhinoObject*> CKyrelClippedMeshes::AddMeshObjects() const {
   ON_SimpleArray<CRhinoObject*> added;
   for (int i = 0; i < m_pairs.Count(); ++i) {
     const CRhinoObject* source = m_pairs[i].Object();
     const ON_Mesh* mesh = m_pairs[i].Mesh();
     if (source == nullptr || mesh == nullptr || mesh->FaceCount() == 0) continue;
-    CRhinoMeshObject* object = doc.AddMeshObject(*mesh, &source->Attributes(), nullptr, false);
+    CRhinoMeshObject* object = m_doc.AddMeshObject(*mesh, &source->Attributes(), nullptr, false);
     if (object == nullptr) continue;
     if (auto* cache = TV_SectionCache::Cast(object->GetUserData(TV_SectionCache::UUID())))
       cache->Invalidate(true);

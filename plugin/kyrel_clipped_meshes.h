@@ -26,7 +26,11 @@ CRhinoGet::result GetObjectsToMesh(CRhinoGetObject& go);
 
 class CKyrelClippedMeshes {
 public:
-  CKyrelClippedMeshes() = default;
+  // Draws the document's views once first: the section caches are built by
+  // drawing, and a change since the last frame (a cutter moved by a script,
+  // an object never drawn since it was cut) would otherwise leave them
+  // stale or empty, and the collection would not be what the views show.
+  explicit CKyrelClippedMeshes(CRhinoDoc& doc);
   ~CKyrelClippedMeshes();
   CKyrelClippedMeshes(const CKyrelClippedMeshes&) = delete;
   CKyrelClippedMeshes& operator=(const CKyrelClippedMeshes&) = delete;
@@ -38,11 +42,11 @@ public:
   // Appends the render meshes of the objects Collect kept, making them
   // where they are missing (for those objects only).
   void AddRenderMeshes();
-  // Adds one mesh object per collected mesh with faces, with its source's
-  // attributes, in collection order. Section caches the new objects carry
-  // are dropped: they describe the source, not the new mesh. Returns the
-  // new objects.
-  ON_SimpleArray<CRhinoObject*> AddMeshObjects(CRhinoDoc& doc) const;
+  // Adds to the document one mesh object per collected mesh with faces,
+  // with its source's attributes, in collection order. Section caches the
+  // new objects carry are dropped: they describe the source, not the new
+  // mesh. Returns the new objects.
+  ON_SimpleArray<CRhinoObject*> AddMeshObjects() const;
 
   // (source object, mesh) in collection order: joined entries of objects
   // in the order they were collected, then render meshes.
@@ -53,6 +57,7 @@ private:
   // false when the object is to be meshed the ordinary way.
   bool CollectCachedMeshes(const CRhinoObject& object);
 
+  CRhinoDoc& m_doc;
   ON_SimpleArray<const CRhinoObject*> m_plain_objects;
   ON_ClassArray<CRhinoObjRef> m_pairs;
   ON_SimpleArray<ON_Mesh*> m_joined_meshes; // owned

@@ -50,7 +50,8 @@ CRhinoCommand::result CKyrelExportClippedMeshes::RunCommand(const CRhinoCommandC
   CRhinoGetObject go;
   if (GetObjectsToMesh(go) != CRhinoGet::object) return go.CommandResult();
 
-  CKyrelClippedMeshes meshes;
+  CRhinoDoc& doc = context.m_doc;
+  CKyrelClippedMeshes meshes(doc);
   for (int i = 0; i < go.ObjectCount(); ++i) {
     const CRhinoObject* object = go.Object(i).Object();
     if (object == nullptr) continue;
@@ -60,9 +61,8 @@ CRhinoCommand::result CKyrelExportClippedMeshes::RunCommand(const CRhinoCommandC
   }
   meshes.AddRenderMeshes();
 
-  CRhinoDoc& doc = context.m_doc;
   const ON_SimpleArray<CRhinoObject*> set_aside = SetAsideSelection(doc);
-  const ON_SimpleArray<CRhinoObject*> temporary = meshes.AddMeshObjects(doc);
+  const ON_SimpleArray<CRhinoObject*> temporary = meshes.AddMeshObjects();
   for (CRhinoObject* object : temporary)
     object->Select(true, true, true, false);
 

@@ -28,11 +28,11 @@ CRhinoCommand::result CKyrelExtractMesh::RunCommand(const CRhinoCommandContext& 
   CRhinoGetObject go;
   if (GetObjectsToMesh(go) != CRhinoGet::object) return go.CommandResult();
 
-  CKyrelClippedMeshes meshes;
+  CKyrelClippedMeshes meshes(context.m_doc);
   for (int i = 0; i < go.ObjectCount(); ++i)
     meshes.Collect(go.Object(i).Object());
   meshes.AddRenderMeshes();
-  meshes.AddMeshObjects(context.m_doc);
+  meshes.AddMeshObjects();
 
   context.m_doc.DeferredRedraw();
   return success;

@@ -245,6 +245,19 @@ TEST_F(ClippedMeshes, CutObjectsComeFirstAndCuttersGiveNothing) {
   EXPECT_TRUE(Added().empty());
 }
 
+TEST_F(ClippedMeshes, ACutterMovedSinceTheLastFrameCutsNoMore) {
+  OpenCutScene("Difference");
+  const double whole = RenderMesh(*Named(L"Ring")).Volume();
+  // Moving draws nothing: the ring's cache still holds the old cut.
+  ASSERT_TRUE(Run(L"SelName \"Cutter\" Move _Pause 0,0,0 0,0,30 SelNone"));
+  Remember();
+  ASSERT_TRUE(Run(L"kyExtractMesh \"Ring\" _Enter"));
+  const std::vector<Extracted> ring = Added();
+  ASSERT_EQ(ring.size(), 1u);
+  EXPECT_TRUE(ring[0].closed);
+  EXPECT_TRUE(Near(ring[0].volume, whole, 1e-12)) << ring[0].volume << " vs " << whole;
+}
+
 TEST_F(ClippedMeshes, ExportWritesOnlyTheMeshesAndLeavesNoTraceInTheModel) {
   OpenCutScene("Difference");
   // A curve selected with everything else: the command does not take it.
