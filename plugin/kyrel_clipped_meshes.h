@@ -1,8 +1,8 @@
 #pragma once
 // What the user sees of chosen objects, as meshes: the shared part of
 // "kyExtractMesh" and "kyExportClippedMeshes". Both commands reuse the
-// clipped meshes the display service has already cached on each object;
-// nothing is cut here.
+// clipped meshes the display service caches on each object when it draws
+// it; nothing is cut here.
 //
 // An object is "handled by its cache" when one computed entry of its
 // section cache is cut (clip state 0) or removed (-1). Such an object gives
@@ -17,8 +17,6 @@
 // borrowed from their document.
 
 #include "rhinoSdk.h"
-
-class CRhinoDoc;
 
 // Runs the object getter both commands share: surfaces, polysurfaces,
 // meshes and block instances, whole objects only, one or more.
@@ -48,10 +46,6 @@ public:
   // mesh. Returns the new objects.
   ON_SimpleArray<CRhinoObject*> AddMeshObjects() const;
 
-  // (source object, mesh) in collection order: joined entries of objects
-  // in the order they were collected, then render meshes.
-  const ON_ClassArray<CRhinoObjRef>& Pairs() const { return m_pairs; }
-
 private:
   // Appends one pair per showing entry when the cache handles the object;
   // false when the object is to be meshed the ordinary way.
@@ -59,6 +53,8 @@ private:
 
   CRhinoDoc& m_doc;
   ON_SimpleArray<const CRhinoObject*> m_plain_objects;
+  // (source object, mesh) in collection order: joined entries of objects
+  // in the order they were collected, then render meshes.
   ON_ClassArray<CRhinoObjRef> m_pairs;
   ON_SimpleArray<ON_Mesh*> m_joined_meshes; // owned
 };
