@@ -14,13 +14,15 @@
 #include <vector>
 
 #include "kyrel_run.h"
+#include "mesh_measures.h"
 #include "plugin_fixture.h"
-#include "rhino_split_disjoint_mesh.h"
 #include "userdata/section_geometry.h"
 
 namespace {
 
+using kyrel_test::Area;
 using kyrel_test::Example;
+using kyrel_test::PieceCount;
 
 // What one new mesh object holds, with the name of the object it came from.
 struct Extracted {
@@ -31,26 +33,6 @@ struct Extracted {
   bool closed = false;
   int pieces = 0;
 };
-
-double Area(const ON_Mesh& mesh) {
-  double area = 0;
-  auto triangle = [&](int a, int b, int c) {
-    const ON_3dVector u = ON_3dPoint(mesh.m_V[b]) - ON_3dPoint(mesh.m_V[a]);
-    const ON_3dVector v = ON_3dPoint(mesh.m_V[c]) - ON_3dPoint(mesh.m_V[a]);
-    area += 0.5 * ON_CrossProduct(u, v).Length();
-  };
-  for (int i = 0; i < mesh.FaceCount(); ++i) {
-    const ON_MeshFace& f = mesh.m_F[i];
-    triangle(f.vi[0], f.vi[1], f.vi[2]);
-    if (f.IsQuad()) triangle(f.vi[0], f.vi[2], f.vi[3]);
-  }
-  return area;
-}
-
-int PieceCount(const ON_Mesh& mesh) {
-  ON_SimpleArray<ON_Mesh*> unused;
-  return RhinoSplitDisjointMesh(mesh, unused, true);
-}
 
 // The source's render meshes taken together.
 ON_Mesh RenderMesh(const CRhinoObject& object) {
