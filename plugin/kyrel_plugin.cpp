@@ -15,7 +15,9 @@ CKyrelPlugIn& KyrelPlugIn() {
   return thePlugIn;
 }
 
-CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this), m_interfere(this) {}
+CKyrelPlugIn::CKyrelPlugIn()
+    : m_clipping_object(this), m_mirror_plane(this), m_extract_mesh(this),
+      m_export_clipped_meshes(this), m_interfere(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 

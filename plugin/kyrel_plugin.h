@@ -7,6 +7,8 @@
 
 #include "kyrel_clipping_object.h"
 #include "kyrel_interfere.h"
+#include "kyrel_export_clipped_meshes.h"
+#include "kyrel_extract_mesh.h"
 #include "kyrel_mirror_plane.h"
 #include "rhinoSdk.h"
 
@@ -40,6 +42,8 @@ private:
   // Commands, constructed in this order and destroyed in reverse.
   CKyrelClippingObject m_clipping_object;
   CKyrelMirrorPlane m_mirror_plane;
+  CKyrelExtractMesh m_extract_mesh;
+  CKyrelExportClippedMeshes m_export_clipped_meshes;
   CKyrelInterfere m_interfere;
   bool m_bProductCodeChanged = false;
 };

@@ -27,12 +27,14 @@ int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
     if (object == nullptr) continue;
     ON_SimpleArray<const ON_Mesh*> list;
     if (object->IsMeshable(ON::render_mesh)) {
-      if (object->GetMeshes(ON::render_mesh, list) == 0 && bOkToCreate) {
+      // MeshCount, not GetMeshes: a block reference whose members are only
+      // partly meshed hands out the meshes it has, and would lose the rest.
+      if (bOkToCreate && object->MeshCount(ON::render_mesh) == 0) {
         // Meshing is a cache of the object, not a change of the model.
         CRhinoObject* writable = const_cast<CRhinoObject*>(object);
         writable->CreateMeshes(ON::render_mesh, object->GetRenderMeshParameters());
-        object->GetMeshes(ON::render_mesh, list);
       }
+      object->GetMeshes(ON::render_mesh, list);
     }
     int added_here = 0;
     for (const ON_Mesh* m : list) {

@@ -235,6 +235,17 @@ TEST(ObjectReferences, RenderMeshPairsAndMeshOfAReference) {
   EXPECT_EQ(RhinoGetRenderMeshes(objects, all, true, true), 7);
   EXPECT_EQ(all[6].Mesh(), nullptr);
 
+  // A block reference whose brep member has no meshes yet, while its mesh
+  // member always has one: the brep is meshed too.
+  CRhinoInstanceObject* block =
+      doc.AddInstanceObject(InstanceDefinitionOfTwoBoxes(doc), ON_Xform::IdentityTransformation);
+  ASSERT_NE(block, nullptr);
+  const_cast<CRhinoObject*>(block->InstanceDefinition()->Object(0))->DestroyMeshes(ON::render_mesh);
+  ON_SimpleArray<const CRhinoObject*> blocks;
+  blocks.Append(block);
+  ON_ClassArray<CRhinoObjRef> block_pairs;
+  EXPECT_EQ(RhinoGetRenderMeshes(blocks, block_pairs, true, false), 7);
+
   ON_Mesh joined = Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
   CRhinoObjRef proxy(box, &joined, true);
   EXPECT_EQ(proxy.Mesh(), &joined);
