@@ -77,6 +77,9 @@ public:
     bool IsBusy() const;
     int InterferencesCount() const;
     bool GetInterferenceAt(int index, ON_UuidPair& pair) const;
+    // How many times the worker has woken to compute and finished, whether
+    // it computed or found its request stopped.
+    unsigned int ComputationsRun() const;
 
     // Main thread, inside Start: one joined mesh per candidate object.
     void CollectCandidates();
@@ -106,10 +109,16 @@ public:
     ON_SimpleArray<ON_UuidPair> m_interferences;
     mutable CRITICAL_SECTION m_csInterferences;
 
+    // Pair tests only for the pairs whose boxes meet (found by a sweep)
+    // instead of a box test on every pair; the results are the same. Off
+    // only where the two are compared.
+    bool m_bBroadPhase = true;
+
   private:
     // Whether the worker is inside Compute (for IsComputing without
     // blocking on m_csComputing).
     std::atomic<bool> m_bComputing{false};
+    std::atomic<unsigned int> m_computations_run{0};
     // Counts Start requests (under m_csStop), so a computation that ends
     // lowers the run flag only when no newer request came meanwhile.
     unsigned int m_request = 0;
@@ -119,6 +128,7 @@ public:
     void PostProgress(int rows, int count) const;
     void PrepareCandidates(double tolerance);
     void PairLoop(int count, DWORD& last_progress);
+    void RowPairs(int i, const int* begin, const int* end);
     void TestPair(int i, int j);
     static DWORD ThreadMain(LPVOID engine);
   };

@@ -6,7 +6,12 @@
 // same model gives the same list each time and "Object A" is always the
 // object met first.
 
+#include <memory>
+#include <numeric>
+#include <vector>
+
 #include "conduit/kyrel_conduit.h"
+#include "interfere/broad_phase.h"
 #include "interfere/clash_geometry.h"
 #include "section/mesh_types.h"
 #include "section/point_in_mesh.h"
@@ -99,6 +104,7 @@ void CKyrelConduit::InterfereEngine::Compute() {
     }
     m_bComputing.store(false, std::memory_order_release);
   }
+  m_computations_run.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void CKyrelConduit::InterfereEngine::PrepareCandidates(double tolerance) {
@@ -115,15 +121,25 @@ void CKyrelConduit::InterfereEngine::PrepareCandidates(double tolerance) {
 }
 
 void CKyrelConduit::InterfereEngine::PairLoop(int count, DWORD& last_progress) {
+  std::unique_ptr<CandidatePairs> meeting;
+  std::vector<int> every_later;
+  if (m_bBroadPhase) {
+    std::vector<ON_BoundingBox> boxes(count);
+    for (int i = 0; i < count; ++i)
+      if (m_candidate_meshes[i] != nullptr) boxes[i] = m_candidate_meshes[i]->BoundingBox();
+    meeting = std::make_unique<CandidatePairs>(boxes);
+  } else {
+    every_later.resize(count);
+    std::iota(every_later.begin(), every_later.end(), 0);
+  }
+
   int rows = 0;
   for (int i = 0; i < count; ++i) {
     if (IsStopRequested()) continue;
-    for (int j = i + 1; j < count; ++j) {
-      if (IsStopRequested()) continue;
-      Sleep(0);
-      if (m_candidate_meshes[i] == nullptr || m_candidate_meshes[j] == nullptr) continue;
-      TestPair(i, j);
-    }
+    if (meeting)
+      RowPairs(i, meeting->RowBegin(i), meeting->RowEnd(i));
+    else
+      RowPairs(i, every_later.data() + i + 1, every_later.data() + count);
     ++rows;
     const DWORD now = GetTickCount();
     if (now - last_progress > kProgressInterval) {
@@ -132,6 +148,15 @@ void CKyrelConduit::InterfereEngine::PairLoop(int count, DWORD& last_progress) {
     }
   }
   if (!IsStopRequested()) PostProgress(rows, count);
+}
+
+void CKyrelConduit::InterfereEngine::RowPairs(int i, const int* begin, const int* end) {
+  for (const int* j = begin; j != end; ++j) {
+    if (IsStopRequested()) continue;
+    Sleep(0);
+    if (m_candidate_meshes[i] == nullptr || m_candidate_meshes[*j] == nullptr) continue;
+    TestPair(i, *j);
+  }
 }
 
 void CKyrelConduit::InterfereEngine::TestPair(int i, int j) {

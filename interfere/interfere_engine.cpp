@@ -134,6 +134,10 @@ bool CKyrelConduit::InterfereEngine::IsComputing() const {
   return m_bComputing.load(std::memory_order_acquire);
 }
 
+unsigned int CKyrelConduit::InterfereEngine::ComputationsRun() const {
+  return m_computations_run.load(std::memory_order_acquire);
+}
+
 bool CKyrelConduit::InterfereEngine::IsBusy() const {
   return !IsStopRequested() || IsComputing();
 }

@@ -6,7 +6,9 @@
 
 namespace {
 
-const UINT s_progress_message = RegisterWindowMessageW(L"WM_UPDATE_INTEREFERENCES_PROGRESS");
+// Registered while the library loads; other files' static objects may ask
+// for the id before this one is initialised, hence the function's own.
+[[maybe_unused]] const UINT s_progress_message = InterferencesProgressMessage();
 
 // Written on the main thread by the dialog, read by the worker before
 // each post; a handle that has meanwhile gone is refused by the post.
@@ -15,7 +17,8 @@ std::atomic<HWND> s_progress_window{nullptr};
 } // namespace
 
 UINT InterferencesProgressMessage() {
-  return s_progress_message;
+  static const UINT id = RegisterWindowMessageW(L"WM_UPDATE_INTEREFERENCES_PROGRESS");
+  return id;
 }
 
 HWND ProgressWindow() {

@@ -2,6 +2,7 @@
 
 #include "kyrel_plugin.h"
 
+#include "interfere/kyrel_dock_bar.h"
 #include "kyrel_app.h"
 #include "kyrel_toolbar.h"
 
@@ -15,7 +16,7 @@ CKyrelPlugIn& KyrelPlugIn() {
   return thePlugIn;
 }
 
-CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this) {}
+CKyrelPlugIn::CKyrelPlugIn() : m_clipping_object(this), m_mirror_plane(this), m_interfere(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 
@@ -36,6 +37,7 @@ BOOL CKyrelPlugIn::OnLoadPlugIn() {
   // Resources looked up during the load belong to this module.
   AFX_MANAGE_STATE(AfxGetStaticModuleState());
   LoadToolbarCollection();
+  CKyrelDockBar::CreateDockBarInstance();
   return TRUE;
 }
 

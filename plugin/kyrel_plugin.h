@@ -6,6 +6,7 @@
 // host's profile.
 
 #include "kyrel_clipping_object.h"
+#include "kyrel_interfere.h"
 #include "kyrel_mirror_plane.h"
 #include "rhinoSdk.h"
 
@@ -39,6 +40,7 @@ private:
   // Commands, constructed in this order and destroyed in reverse.
   CKyrelClippingObject m_clipping_object;
   CKyrelMirrorPlane m_mirror_plane;
+  CKyrelInterfere m_interfere;
   bool m_bProductCodeChanged = false;
 };
 

@@ -18,7 +18,7 @@
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -30,7 +30,8 @@ constexpr int kSegments = 26;
 // The cutter: a slab crossing the column of spheres at x = 5 (centres at
 // 0..9, radius 0.4).
 ON_Mesh SlabMesh() {
-  return test_meshes::Box(ON_3dPoint(4.9, -1.0, -1.0), ON_3dPoint(5.6, 10.0, 10.0));
+  return test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(4.9, -1.0, -1.0), ON_3dPoint(5.6, 10.0, 10.0)));
 }
 
 // One document with the grid and a cutter whose mode the cases set.
@@ -44,7 +45,8 @@ struct Model {
     for (int i = 0; i < kGrid; ++i)
       for (int j = 0; j < kGrid; ++j)
         for (int k = 0; k < kGrid; ++k)
-          doc->AddMeshObject(test_meshes::Sphere(ON_3dPoint(i, j, k), 0.4, kRings, kSegments));
+          doc->AddMeshObject(test_meshes::WithFaceNormals(
+              test_meshes::Sphere(ON_3dPoint(i, j, k), 0.4, kRings, kSegments)));
     cutter = doc->AddMeshObject(SlabMesh());
     view = RhinoApp().CreateView(doc, 320, 240);
     view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());

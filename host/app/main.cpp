@@ -60,25 +60,31 @@ std::string ExecutableFolder() {
 // an open sheet through the ball, and a crate placed twice as a block.
 // Which of them cut what is left to the commands run on it.
 void AddDemoScene(CRhinoDoc& doc) {
-  auto named = [](const wchar_t* name) {
+  // Each object in a colour of its own, none of them red: red is how
+  // clash regions are drawn.
+  auto named = [](const wchar_t* name, const ON_Color& color) {
     ON_3dmObjectAttributes a;
     a.m_name = name;
+    a.m_color = color;
+    a.SetColorSource(ON::color_from_object);
     return a;
   };
-  auto add = [&](ON_Brep* brep, const wchar_t* name) {
+  auto add = [&](ON_Brep* brep, const wchar_t* name, const ON_Color& color) {
     std::unique_ptr<ON_Brep> owned(brep);
-    ON_3dmObjectAttributes a = named(name);
+    ON_3dmObjectAttributes a = named(name, color);
     if (owned) doc.AddBrepObject(*owned, &a);
   };
-  add(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 10, 10)), L"Block A");
-  add(ON_Brep::CreateBox(ON_3dPoint(8, 2, 2), ON_3dPoint(16, 8, 8)), L"Block B");
-  add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 10), 4.5), L"Ball");
+  add(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 10, 10)), L"Block A",
+      ON_Color(70, 110, 190));
+  add(ON_Brep::CreateBox(ON_3dPoint(8, 2, 2), ON_3dPoint(16, 8, 8)), L"Block B",
+      ON_Color(40, 150, 120));
+  add(ON_Brep::CreateSphere(ON_3dPoint(5, 5, 10), 4.5), L"Ball", ON_Color(150, 100, 200));
   add(ON_Brep::CreateCylinder(ON_Plane(ON_3dPoint(-8, 5, 0), ON_3dVector(0, 0, 1)), 3, 12, true),
-      L"Post");
+      L"Post", ON_Color(190, 160, 60));
   const ON_3dPoint sheet_corner(-2, -3, 12);
   const ON_Plane sheet_plane(sheet_corner, sheet_corner + ON_3dVector(1, 0, 0),
                              sheet_corner + ON_3dVector(0, 1, 0));
-  add(ON_Brep::CreatePlanarSurface(sheet_plane, 14, 16), L"Sheet");
+  add(ON_Brep::CreatePlanarSurface(sheet_plane, 14, 16), L"Sheet", ON_Color(60, 160, 190));
 
   std::unique_ptr<ON_Brep> crate(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 4, 4)));
   if (!crate) return;
@@ -89,7 +95,7 @@ void AddDemoScene(CRhinoDoc& doc) {
   const int crate_index = doc.InstanceDefinitionTable().AddInstanceDefinition(L"Crate", members);
   if (crate_index < 0) return;
   for (double y : {0.0, 6.0}) {
-    ON_3dmObjectAttributes a = named(L"Crate");
+    ON_3dmObjectAttributes a = named(L"Crate", ON_Color(150, 110, 70));
     doc.AddInstanceObject(crate_index, ON_Xform::TranslationTransformation(ON_3dVector(18, y, 0)),
                           &a);
   }

@@ -46,19 +46,3 @@ const CRhinoObject* HostTest::Named(const wchar_t* name) {
     if (o && !o->IsDeleted() && o->Attributes().m_name == name) return o;
   return nullptr;
 }
-
-double MeshVolume(const ON_Mesh& mesh) {
-  double v = 0;
-  auto tri = [&](int a, int b, int c) {
-    ON_3dPoint p = mesh.Vertex(a), q = mesh.Vertex(b), r = mesh.Vertex(c);
-    v += (p.x * (q.y * r.z - q.z * r.y) - p.y * (q.x * r.z - q.z * r.x) +
-          p.z * (q.x * r.y - q.y * r.x)) /
-         6.0;
-  };
-  for (int i = 0; i < mesh.FaceCount(); ++i) {
-    const ON_MeshFace& f = mesh.m_F[i];
-    tri(f.vi[0], f.vi[1], f.vi[2]);
-    if (f.IsQuad()) tri(f.vi[0], f.vi[2], f.vi[3]);
-  }
-  return v;
-}

@@ -25,6 +25,3 @@ protected:
   const CRhinoObject* Named(const wchar_t* name);
   TempFolder temp;
 };
-
-// Signed volume of a closed mesh (outward faces give a positive volume).
-double MeshVolume(const ON_Mesh& mesh);

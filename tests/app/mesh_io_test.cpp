@@ -9,6 +9,7 @@
 #include "app_fixture.h"
 #include "file_formats.h"
 #include "mesh_io.h"
+#include "support/test_meshes.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST_F(MeshFiles, ClosedBoxSurvivesEveryFormat) {
     ON_Mesh mesh;
     ASSERT_TRUE(kyrel::app::ReadMeshFile(path, mesh, error)) << ext << ": " << error;
     EXPECT_EQ(mesh.FaceCount(), 12) << ext; // six quads come back as twelve triangles
-    EXPECT_NEAR(std::fabs(MeshVolume(mesh)), 24.0, 1e-3) << ext;
+    EXPECT_NEAR(std::fabs(test_meshes::Volume(mesh)), 24.0, 1e-3) << ext;
     EXPECT_TRUE(mesh.IsClosed()) << ext;
   }
 }
@@ -33,7 +34,7 @@ TEST_F(MeshFiles, ExportWritesOnlyTheSelectionAndImportAddsObjects) {
   ON_Mesh mesh;
   std::string error;
   ASSERT_TRUE(kyrel::app::ReadMeshFile(temp.path + "/big.stl", mesh, error)) << error;
-  EXPECT_NEAR(std::fabs(MeshVolume(mesh)), 8.0, 1e-3);
+  EXPECT_NEAR(std::fabs(test_meshes::Volume(mesh)), 8.0, 1e-3);
   int before = Doc().ObjectCount();
   ASSERT_TRUE(Run(L"Import \"" + std::wstring(temp.path.begin(), temp.path.end()) + L"/big.stl\""));
   EXPECT_EQ(Doc().ObjectCount(), before + 1);

@@ -8,6 +8,7 @@
 #include "app_fixture.h"
 #include "file_formats.h"
 #include "model_file.h"
+#include "support/test_meshes.h"
 
 // User data that archives itself, and user data that does not.
 class SavedNote : public ON_UserData {
@@ -63,12 +64,7 @@ TEST_F(ModelFiles, RoundTripKeepsObjectsIdsNamesTablesBlocksAndArchivedUserData)
   int steel = doc.MaterialTable().AddMaterial(material);
   ASSERT_TRUE(Run(L"Box 0,0,0 4,2,1 \"box\" Sphere 10,0,0 2 \"ball\" Cylinder 0,10,0 1 3 \"post\" "
                   L"PlaneSrf 0,0,5 2,3 \"roof\""));
-  ON_Mesh mesh;
-  mesh.AppendVertex(ON_3dPoint(0, 0, 0));
-  mesh.AppendVertex(ON_3dPoint(1, 0, 0));
-  mesh.AppendVertex(ON_3dPoint(1, 1, 0));
-  mesh.AppendVertex(ON_3dPoint(0, 1, 0));
-  mesh.AppendQuad(0, 1, 2, 3);
+  ON_Mesh mesh = test_meshes::Quad(0, 0, 1, 1, 0);
   mesh.AppendTriangle(0, 1, 2);
   ON_3dmObjectAttributes a;
   a.m_name = L"sheet";

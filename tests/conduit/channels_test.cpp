@@ -11,6 +11,7 @@
 #include "support/service_scene.h"
 
 using namespace service_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -89,7 +90,7 @@ bool SameMaterial(const CDisplayEngineMaterial& a, const CDisplayEngineMaterial&
 TEST(ClippingPlaneChannel, AddsOneEnabledFarPlaneFacingTheCamera) {
   Scene s;
   TopView(s);
-  s.AddCutter(MeshBox(ON_3dPoint(-1, -1, -1), ON_3dPoint(1, 1, 1)), 1);
+  s.AddCutter(Box(ON_3dPoint(-1, -1, -1), ON_3dPoint(1, 1, 1)), 1);
   ASSERT_NE(s.AddBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), nullptr);
   ASSERT_TRUE(s.Frame());
   // The box is drawn cut, as its section cache's mesh.
@@ -113,14 +114,14 @@ TEST(ClippingPlaneChannel, RenderMeshesLoseJaggedSeamsWhileCutting) {
   s.doc.Properties().SetRenderMeshSettings(mp);
   ASSERT_TRUE(s.Frame());
   EXPECT_TRUE(s.doc.Properties().RenderMeshSettings().m_bJaggedSeams); // nothing cuts yet
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   ASSERT_TRUE(s.Frame());
   EXPECT_FALSE(s.doc.Properties().RenderMeshSettings().m_bJaggedSeams);
 }
 
 TEST(ClippingPlaneChannel, NoPlaneWithOnlyDifferenceCuttersWhileClashesShow) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   ASSERT_NE(s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1)), nullptr);
   ASSERT_TRUE(s.Frame());
   ASSERT_EQ(LastShadedDrawOf(s, nullptr)->m_clipping_planes.size(), 1u);
@@ -135,7 +136,7 @@ TEST(ClippingPlaneChannel, NoPlaneWithOnlyDifferenceCuttersWhileClashesShow) {
 
 TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   CRhinoMeshObject* gone = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
   CRhinoMeshObject* partly = s.AddBox(ON_3dPoint(6, 0, 0), ON_3dPoint(7, 1, 1));
   ASSERT_TRUE(s.Frame()); // builds the cutting meshes (and unbuilds caches)
@@ -156,7 +157,7 @@ TEST(CullingChannel, ObjectCutAwayEntirelyIsNotDrawn) {
 
 TEST(CullingChannel, CuttingObjectsAndEmptyCachesAreNeverCulled) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   CRhinoMeshObject* empty = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
   ASSERT_TRUE(s.Frame());
   ASSERT_NE(AttachBuiltCache(*cutter, {-1}), nullptr);
@@ -202,8 +203,8 @@ TEST(BoundingBoxChannel, ClientCuttersThatCutGrowTheBox) {
   Scene s;
   s.AddBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
   TestClipper cutting(1, 0), idle(0, 0), missing(2, 0);
-  cutting.mesh = MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 1, 1));
-  idle.mesh = MeshBox(ON_3dPoint(-20, 0, 0), ON_3dPoint(0, 1, 1));
+  cutting.mesh = Box(ON_3dPoint(0, 0, 0), ON_3dPoint(10, 1, 1));
+  idle.mesh = Box(ON_3dPoint(-20, 0, 0), ON_3dPoint(0, 1, 1));
   missing.mesh_present = false;
   s.Register(idle);
   s.Register(missing);
@@ -217,7 +218,7 @@ TEST(BoundingBoxChannel, ClientCuttersThatCutGrowTheBox) {
 TEST(DisplayAttributesChannel, CuttingObjectsAreGhostedAndOthersShowTheirInside) {
   Scene s;
   ShadedCullingBackFaces(s);
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
   CRhinoMeshObject* other = s.AddBox(ON_3dPoint(0.5, 0, 0), ON_3dPoint(2, 1, 1));
   Probe probe;
   ASSERT_TRUE(s.Frame());
@@ -245,7 +246,7 @@ TEST(DisplayAttributesChannel, CuttingObjectsAreGhostedAndOthersShowTheirInside)
 TEST(DisplayAttributesChannel, NothingChangesWhileNothingCuts) {
   Scene s;
   ShadedCullingBackFaces(s);
-  CRhinoMeshObject* idle = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 0);
+  CRhinoMeshObject* idle = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 0);
   CRhinoMeshObject* other = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
   Conduit().EnableMirroring(true); // keeps the conduit on without cutting
   Probe probe;
@@ -260,7 +261,7 @@ TEST(DisplayAttributesChannel, NothingChangesWhileNothingCuts) {
 TEST(WireframeViews, EveryChannelButDisplayAttributesIsLeftAlone) {
   Scene s;
   s.Wireframe();
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
   CRhinoMeshObject* gone = s.AddBox(ON_3dPoint(3, 0, 0), ON_3dPoint(4, 1, 1));
   Conduit().EnableMirroring(true);
   ASSERT_TRUE(s.Frame());
@@ -294,7 +295,7 @@ TEST(WireframeViews, EveryChannelButDisplayAttributesIsLeftAlone) {
 
 TEST(NotificationCounter, CountsOnlyFramesOfTheModelAtRest) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
   ASSERT_TRUE(s.Frame());
   ON__UINT32 count = Conduit().m_notify_count;
   EXPECT_EQ(count, 1u);

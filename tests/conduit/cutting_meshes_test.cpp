@@ -8,6 +8,7 @@
 #include "support/service_scene.h"
 
 using namespace service_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -44,7 +45,7 @@ Witness AddWitness(Scene& s) {
 
 TEST(CuttingSources, OneIntersectionCutterGivesACopyOfItsJoinedMesh) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   ASSERT_NE(cutter, nullptr);
   ASSERT_TRUE(s.Frame());
   TV_SectionGeometry* geometry = GeometryOf(cutter);
@@ -61,8 +62,8 @@ TEST(CuttingSources, OneIntersectionCutterGivesACopyOfItsJoinedMesh) {
 
 TEST(CuttingSources, TwoOverlappingDifferenceCuttersAreUnitedIntoOneMesh) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 2);
-  s.AddCutter(MeshBox(ON_3dPoint(1, 1, 1), ON_3dPoint(3, 3, 3)), 2);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 2);
+  s.AddCutter(Box(ON_3dPoint(1, 1, 1), ON_3dPoint(3, 3, 3)), 2);
   ASSERT_TRUE(s.Frame());
   EXPECT_EQ(Conduit().m_intersection_meshes.Count(), 0);
   ASSERT_EQ(Conduit().m_difference_meshes.Count(), 1);
@@ -76,9 +77,9 @@ TEST(CuttingSources, TwoOverlappingDifferenceCuttersAreUnitedIntoOneMesh) {
 
 TEST(CuttingSources, ModesKeepTheirOwnListsAndModeNoneAddsNothing) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
-  s.AddCutter(MeshBox(ON_3dPoint(5, 0, 0), ON_3dPoint(6, 1, 1)), 2);
-  CRhinoMeshObject* idle = s.AddCutter(MeshBox(ON_3dPoint(9, 0, 0), ON_3dPoint(10, 1, 1)), 0);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 1);
+  s.AddCutter(Box(ON_3dPoint(5, 0, 0), ON_3dPoint(6, 1, 1)), 2);
+  CRhinoMeshObject* idle = s.AddCutter(Box(ON_3dPoint(9, 0, 0), ON_3dPoint(10, 1, 1)), 0);
   ASSERT_TRUE(s.Frame());
   EXPECT_EQ(Conduit().m_intersection_meshes.Count(), 1);
   EXPECT_EQ(Conduit().m_difference_meshes.Count(), 1);
@@ -89,7 +90,7 @@ TEST(CuttingSources, ModesKeepTheirOwnListsAndModeNoneAddsNothing) {
 TEST(CuttingSources, OpenCuttingSurfaceLosesItsRecordAtTheFirstUpdate) {
   Scene s;
   Witness w = AddWitness(s);
-  CRhinoMeshObject* open = s.AddCutter(OpenQuad(), 2);
+  CRhinoMeshObject* open = s.AddCutter(test_meshes::Quad(0, 0, 1, 1, 0), 2);
   ASSERT_NE(GeometryOf(open), nullptr);
   ASSERT_TRUE(s.Frame());
   EXPECT_EQ(GeometryOf(open), nullptr);
@@ -108,7 +109,7 @@ TEST(CuttingSources, OpenCuttingSurfaceLosesItsRecordAtTheFirstUpdate) {
 
 TEST(CuttingSources, UnmeshableCutterStaysInvalidAndRebuildsEveryUpdate) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   ASSERT_NE(cutter, nullptr);
   ON_Polyline line;
   line.Append(ON_3dPoint(0, 0, 0));
@@ -134,7 +135,7 @@ TEST(CuttingSources, UnmeshableCutterStaysInvalidAndRebuildsEveryUpdate) {
 
 TEST(CuttingSources, ClientCutterWithoutChangeOffersNoMeshButCounts) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 2);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 2);
   TestClipper quiet(1, 0);
   s.Register(quiet);
   ASSERT_TRUE(s.Frame());
@@ -146,7 +147,7 @@ TEST(CuttingSources, ClientMeshIsTakenOnlyWhenReadyAndClosed) {
   Scene s;
   TestClipper not_ready(1, 1), open(1, 1), missing(1, 1), good(2, 1);
   not_ready.ready = false;
-  open.mesh = OpenQuad();
+  open.mesh = test_meshes::Quad(0, 0, 1, 1, 0);
   missing.mesh_present = false;
   s.Register(not_ready);
   s.Register(open);
@@ -160,7 +161,7 @@ TEST(CuttingSources, ClientMeshIsTakenOnlyWhenReadyAndClosed) {
 
 TEST(RebuildTriggers, QuietUpdateRightAfterARebuildKeepsTheCaches) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   Witness w = AddWitness(s);
   ASSERT_TRUE(s.Frame());
   ASSERT_FALSE(w.Built());
@@ -173,7 +174,7 @@ TEST(RebuildTriggers, QuietUpdateRightAfterARebuildKeepsTheCaches) {
 
 TEST(RebuildTriggers, ChangeInTheNumberOfSourcesAloneForcesARebuild) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   TestClipper clipper(0, 0);
   s.Register(clipper);
   Witness w = AddWitness(s);
@@ -188,7 +189,7 @@ TEST(RebuildTriggers, ChangeInTheNumberOfSourcesAloneForcesARebuild) {
 
 TEST(RebuildTriggers, ClientChangeLevelForcesARebuild) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   TestClipper clipper(2, 0);
   s.Register(clipper);
   Witness w = AddWitness(s);
@@ -205,7 +206,7 @@ TEST(RebuildTriggers, ClientChangeLevelForcesARebuild) {
 
 TEST(RebuildTriggers, StaleStampForcesARebuild) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   Witness w = AddWitness(s);
   ASSERT_TRUE(s.Frame());
   w.Rebuild();
@@ -222,7 +223,7 @@ TEST(RebuildTriggers, StaleStampForcesARebuild) {
 
 TEST(RebuildTriggers, InvalidatedRecordIsRebuiltFromItsObject) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   ASSERT_TRUE(s.Frame());
   GeometryOf(cutter)->Invalidate();
   Touch(s);
@@ -233,7 +234,7 @@ TEST(RebuildTriggers, InvalidatedRecordIsRebuiltFromItsObject) {
 
 TEST(RebuildTriggers, RemovingTheLastCutterDestroysEveryCacheAndMesh) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   Witness w = AddWitness(s);
   CRhinoMeshObject* hidden = s.AddBox(ON_3dPoint(7, 7, 7), ON_3dPoint(8, 8, 8));
   ASSERT_NE(AttachBuiltCache(*hidden, {1}), nullptr);
@@ -253,7 +254,7 @@ TEST(RebuildTriggers, RemovingTheLastCutterDestroysEveryCacheAndMesh) {
 
 TEST(RebuildTriggers, ClashDisplayFreezesTheCuttingMeshes) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 2);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 2);
   ASSERT_TRUE(s.Frame());
   ASSERT_EQ(Conduit().m_difference_meshes.Count(), 1);
   Conduit().m_interfere.m_bEnabled = true;

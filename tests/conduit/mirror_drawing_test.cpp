@@ -12,6 +12,7 @@
 #include "support/service_scene.h"
 
 using namespace service_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -59,8 +60,7 @@ TEST_F(MirroredDrawing, EachObjectIsShadedAgainInTheMirrorWithItsOwnAttributes) 
   ON_3dmObjectAttributes red;
   red.SetColorSource(ON::color_from_object);
   red.m_color = ON_Color(255, 0, 0);
-  CRhinoMeshObject* a =
-      s.doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), &red);
+  CRhinoMeshObject* a = s.doc.AddMeshObject(Box(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), &red);
   CRhinoMeshObject* b = s.AddBox(ON_3dPoint(5, 0, 0), ON_3dPoint(6, 1, 1));
   ASSERT_TRUE(a && b);
   Conduit().EnableMirroring(true);
@@ -145,7 +145,7 @@ TEST_F(MirroredDrawing, BlockMembersAreMirroredOnceWhereTheBlockPutsThem) {
   Scene s;
   ON_SimpleArray<CRhinoObject*> members;
   auto* member = new CRhinoMeshObject();
-  member->SetMesh(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  member->SetMesh(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   members.Append(member);
   auto* edge = new CRhinoCurveObject();
   ON_Polyline points;
@@ -182,7 +182,7 @@ TEST_F(MirroredDrawing, BlockMembersAreMirroredOnceWhereTheBlockPutsThem) {
 
 TEST_F(MirroredDrawing, ACutObjectIsMirroredInItsCutState) {
   Scene s;
-  ASSERT_NE(s.AddCutter(MeshBox(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)), 2), nullptr);
+  ASSERT_NE(s.AddCutter(Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)), 2), nullptr);
   CRhinoMeshObject* box = s.AddBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1));
   ASSERT_NE(box, nullptr);
   ASSERT_TRUE(s.Frame()); // builds the cutting meshes
@@ -220,7 +220,7 @@ TEST_F(MirroredDrawing, APlaneWithoutNormalDrawsNoCopyAndALongNormalStillReflect
 
 TEST_F(MirroredDrawing, ACuttingObjectWithoutPlaneNormalIsDrawnOnce) {
   Scene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), 2);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(2, 0, 1), ON_3dPoint(4, 2, 3)), 2);
   ASSERT_NE(cutter, nullptr);
   Conduit().SetMirrorDirection(ON_3dVector(0, 0, 0));
   Conduit().EnableMirroring(true);

@@ -1,11 +1,16 @@
 // User clipping planes and face culling.
 
 #include "engine_scene.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
 namespace enginetest {
 namespace {
+
+using test_meshes::Box;
+using test_meshes::DownwardQuad;
+using test_meshes::Quad;
 
 const ON_Color kBackground(20, 20, 20);
 const ON_Color kRed(255, 0, 0);
@@ -17,7 +22,7 @@ protected:
 
   void Begin() { ASSERT_TRUE(engine_->BeginFrame(ParallelView(), kBackground)); }
   // Box from -4 to 4 (columns 40..119, rows 20..99), drawn flat red.
-  void DrawBox() { engine_->DrawShadedMesh(BoxMesh({-4, -4, -4}, {4, 4, 4}), Flat(kRed)); }
+  void DrawBox() { engine_->DrawShadedMesh(Box({-4, -4, -4}, {4, 4, 4}), Flat(kRed)); }
   bool Red(int x, int y) { return Near(Pixel(*engine_, x, y), kRed); }
   bool Empty(int x, int y) { return Near(Pixel(*engine_, x, y), kBackground); }
 };
@@ -93,9 +98,9 @@ TEST_F(Clipping, ReplacingAndClearingPlanesTakesEffectAtOnce) {
   Begin();
   engine_->SetClippingPlanes(Planes({ON_PlaneEquation(1, 0, 0, 0)}));
   engine_->SetClippingPlanes(Planes({ON_PlaneEquation(-1, 0, 0, 0)})); // keeps x <= 0
-  engine_->DrawShadedMesh(BoxMesh({-4, 0, -1}, {4, 4, 1}), Flat(kRed));
+  engine_->DrawShadedMesh(Box({-4, 0, -1}, {4, 4, 1}), Flat(kRed));
   engine_->SetClippingPlanes(ON_SimpleArray<ON_PlaneEquation>());
-  engine_->DrawShadedMesh(BoxMesh({-4, -4, -1}, {4, -1, 1}), Flat(kBlue));
+  engine_->DrawShadedMesh(Box({-4, -4, -1}, {4, -1, 1}), Flat(kBlue));
   engine_->EndFrame();
   EXPECT_TRUE(Red(60, 45));
   EXPECT_TRUE(Empty(100, 45));
@@ -129,8 +134,8 @@ class Culling : public Clipping {
 protected:
   // Left: a quad facing the camera (red); right: one facing away (blue).
   void DrawFacingPair() {
-    engine_->DrawShadedMesh(QuadMesh(-6, -2, -1, 2, 0, true), Flat(kRed));
-    engine_->DrawShadedMesh(QuadMesh(1, -2, 6, 2, 0, false), Flat(kBlue));
+    engine_->DrawShadedMesh(Quad(-6, -2, -1, 2, 0), Flat(kRed));
+    engine_->DrawShadedMesh(DownwardQuad(1, -2, 6, 2, 0), Flat(kBlue));
   }
 };
 

@@ -29,58 +29,6 @@ ON_Viewport PerspectiveView() {
   return vp;
 }
 
-namespace {
-
-void AddQuad(ON_Mesh& mesh, int a, int b, int c, int d) {
-  ON_MeshFace f;
-  f.vi[0] = a;
-  f.vi[1] = b;
-  f.vi[2] = c;
-  f.vi[3] = d;
-  mesh.m_F.Append(f);
-}
-
-} // namespace
-
-ON_Mesh BoxMesh(const ON_3dPoint& lo, const ON_3dPoint& hi) {
-  ON_Mesh mesh;
-  for (int i = 0; i < 8; ++i) {
-    const double x = (i & 1) ? hi.x : lo.x;
-    const double y = (i & 2) ? hi.y : lo.y;
-    const double z = (i & 4) ? hi.z : lo.z;
-    mesh.m_V.Append(ON_3fPoint(ON_3dPoint(x, y, z)));
-  }
-  AddQuad(mesh, 0, 2, 3, 1); // -z
-  AddQuad(mesh, 4, 5, 7, 6); // +z
-  AddQuad(mesh, 0, 1, 5, 4); // -y
-  AddQuad(mesh, 2, 6, 7, 3); // +y
-  AddQuad(mesh, 0, 4, 6, 2); // -x
-  AddQuad(mesh, 1, 3, 7, 5); // +x
-  return mesh;
-}
-
-ON_Mesh QuadMesh(double x0, double y0, double x1, double y1, double z, bool facing_viewer) {
-  ON_Mesh mesh;
-  mesh.m_V.Append(ON_3fPoint(ON_3dPoint(x0, y0, z)));
-  mesh.m_V.Append(ON_3fPoint(ON_3dPoint(x1, y0, z)));
-  mesh.m_V.Append(ON_3fPoint(ON_3dPoint(x1, y1, z)));
-  mesh.m_V.Append(ON_3fPoint(ON_3dPoint(x0, y1, z)));
-  if (facing_viewer)
-    AddQuad(mesh, 0, 1, 2, 3);
-  else
-    AddQuad(mesh, 0, 3, 2, 1);
-  return mesh;
-}
-
-ON_Mesh TriangleMesh(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c) {
-  ON_Mesh mesh;
-  mesh.m_V.Append(ON_3fPoint(a));
-  mesh.m_V.Append(ON_3fPoint(b));
-  mesh.m_V.Append(ON_3fPoint(c));
-  AddQuad(mesh, 0, 1, 2, 2);
-  return mesh;
-}
-
 CDisplayEngineMaterial Flat(ON_Color color, double transparency) {
   CDisplayEngineMaterial m;
   m.m_diffuse = color;

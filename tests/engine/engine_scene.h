@@ -1,6 +1,7 @@
 #pragma once
 // Small scenes for the engine tests: cameras whose pixel mapping is easy to
-// work out by hand, simple meshes, and colour checks with a tolerance.
+// work out by hand, and colour checks with a tolerance. The meshes they draw
+// come from the shared test meshes.
 //
 // The standard parallel view looks down -z from (0,0,50) with y up; its
 // frustum is 16 x 12 world units on a 160 x 120 picture, so one world unit
@@ -23,15 +24,6 @@ ON_Viewport ParallelView(int width = kWidth, int height = kHeight);
 // Perspective from (0,0,10) down -z; frustum at near 1 is 0.8 x 0.6, so at
 // distance d one world unit is 200/d pixels.
 ON_Viewport PerspectiveView();
-
-// Axis-aligned box with 6 quads, corners counter-clockwise seen from
-// outside; the faces share its 8 corners (no normals stored).
-ON_Mesh BoxMesh(const ON_3dPoint& min, const ON_3dPoint& max);
-// One quad in the plane z = const, counter-clockwise seen from +z when
-// `facing_viewer`, clockwise otherwise.
-ON_Mesh QuadMesh(double x0, double y0, double x1, double y1, double z, bool facing_viewer = true);
-// A triangle facing +z.
-ON_Mesh TriangleMesh(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c);
 
 CDisplayEngineMaterial Flat(ON_Color color, double transparency = 0.0);
 CDisplayEngineMaterial Lit(ON_Color color);

@@ -6,11 +6,14 @@
 // 10 + n and shows pattern bit n mod 32.
 
 #include "engine_scene.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
 namespace enginetest {
 namespace {
+
+using test_meshes::Quad;
 
 const ON_Color kBackground(0, 0, 0);
 const ON_Color kWhite(255, 255, 255);
@@ -162,7 +165,7 @@ protected:
   // A lit grey face in the plane z = 0 and a line lying in it.
   void DrawFaceAndLine(int zbias, double line_z = 0.0) {
     Begin();
-    engine_->DrawShadedMesh(QuadMesh(-6, -4, 6, 4, 0), Lit(ON_Color(128, 128, 128)));
+    engine_->DrawShadedMesh(Quad(-6, -4, 6, 4, 0), Lit(ON_Color(128, 128, 128)));
     engine_->SetZBias(zbias);
     engine_->DrawLine({-5, 0.05, line_z}, {5, 0.05, line_z}, kGreen, 1, 0);
     engine_->SetZBias(0);
@@ -196,7 +199,7 @@ TEST_F(ZBias, LineOnASteeplyTiltedFaceStaysVisible) {
   vp.SetCameraDirection(ON_3dVector(0, 1, -0.06));
   vp.SetCameraUp(ON_3dVector(0, 0, 1));
   Begin(vp);
-  engine_->DrawShadedMesh(QuadMesh(-6, -20, 6, 20, 0), Lit(ON_Color(128, 128, 128)));
+  engine_->DrawShadedMesh(Quad(-6, -20, 6, 20, 0), Lit(ON_Color(128, 128, 128)));
   engine_->SetZBias(1);
   engine_->DrawLine({-5, -10, 0}, {5, 10, 0}, kGreen, 1, 0);
   engine_->EndFrame();
@@ -210,7 +213,7 @@ TEST_F(ZBias, LineOnASteeplyTiltedFaceStaysVisible) {
 TEST_F(Lines, MeshWiresOutlineEveryFace) {
   // Two quads side by side: wires on the outline and on the shared edge,
   // nothing across the faces' interiors (no triangle diagonals).
-  ON_Mesh mesh = QuadMesh(-6, -4, 0, 4, 0);
+  ON_Mesh mesh = Quad(-6, -4, 0, 4, 0);
   mesh.m_V.Append(ON_3fPoint(6, -4, 0));
   mesh.m_V.Append(ON_3fPoint(6, 4, 0));
   ON_MeshFace f;
@@ -237,7 +240,7 @@ TEST_F(Lines, MeshWiresOutlineEveryFace) {
 }
 
 TEST_F(Lines, MeshWiresShowOnTopOfTheirOwnShadedMesh) {
-  const ON_Mesh mesh = QuadMesh(-6.05, -4.05, 6.05, 4.05, 0);
+  const ON_Mesh mesh = Quad(-6.05, -4.05, 6.05, 4.05, 0);
   Begin();
   engine_->DrawShadedMesh(mesh, Lit(ON_Color(128, 128, 128)));
   engine_->DrawMeshWires(mesh, kRed, 1);

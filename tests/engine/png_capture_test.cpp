@@ -2,6 +2,7 @@
 // writing fails.
 
 #include "engine_scene.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -12,6 +13,9 @@
 
 namespace enginetest {
 namespace {
+
+using test_meshes::Box;
+using test_meshes::Quad;
 
 struct DecodedPng {
   int width = 0;
@@ -47,9 +51,9 @@ protected:
   // A picture with distinct corners, so a flipped or shifted file shows.
   void RenderScene() {
     ASSERT_TRUE(engine_->BeginFrame(ParallelView(), ON_Color(10, 20, 30)));
-    engine_->DrawShadedMesh(QuadMesh(-8, 3, -4, 6, 0), Flat(ON_Color(255, 0, 0)));
-    engine_->DrawShadedMesh(QuadMesh(4, -6, 8, -3, 0), Flat(ON_Color(0, 0, 255)));
-    engine_->DrawShadedMesh(BoxMesh({-2, -2, -2}, {2, 2, 2}), Lit(ON_Color(0, 200, 0)));
+    engine_->DrawShadedMesh(Quad(-8, 3, -4, 6, 0), Flat(ON_Color(255, 0, 0)));
+    engine_->DrawShadedMesh(Quad(4, -6, 8, -3, 0), Flat(ON_Color(0, 0, 255)));
+    engine_->DrawShadedMesh(Box({-2, -2, -2}, {2, 2, 2}), Lit(ON_Color(0, 200, 0)));
     engine_->DrawLine({-7, 0.05, 3}, {7, 0.05, 3}, ON_Color(255, 255, 255), 1, 0x0C3F);
     engine_->EndFrame();
   }

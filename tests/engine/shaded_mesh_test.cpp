@@ -1,11 +1,17 @@
 // Shaded meshes: lighting, normals, materials and transparency.
 
 #include "engine_scene.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
 namespace enginetest {
 namespace {
+
+using test_meshes::Box;
+using test_meshes::DownwardQuad;
+using test_meshes::Quad;
+using test_meshes::Triangle;
 
 const ON_Color kBackground(30, 30, 30);
 const ON_Color kRed(255, 0, 0);
@@ -23,7 +29,7 @@ protected:
 TEST_F(ShadedMesh, RedBoxIsLitRedWhereItStandsAndBackgroundElsewhere) {
   // Box from -2 to 2 seen straight on: pixels 60..99 across, rows 40..79.
   Begin();
-  engine_->DrawShadedMesh(BoxMesh({-2, -2, -2}, {2, 2, 2}), Lit(kRed));
+  engine_->DrawShadedMesh(Box({-2, -2, -2}, {2, 2, 2}), Lit(kRed));
   engine_->EndFrame();
   EXPECT_TRUE(IsLitRed(Pixel(*engine_, 80, 60)));
   EXPECT_TRUE(IsLitRed(Pixel(*engine_, 61, 41)));
@@ -40,7 +46,7 @@ TEST_F(ShadedMesh, FacesSeenAtAnAngleAreStillLitByTheHeadlight) {
   vp.SetCameraDirection(ON_3dVector(-1, -1, -1));
   vp.SetCameraUp(ON_3dVector(0, 0, 1));
   Begin(vp);
-  engine_->DrawShadedMesh(BoxMesh({-2, -2, -2}, {2, 2, 2}), Lit(kRed));
+  engine_->DrawShadedMesh(Box({-2, -2, -2}, {2, 2, 2}), Lit(kRed));
   engine_->EndFrame();
   // The three visible faces meet in the middle; probe one pixel inside each.
   EXPECT_TRUE(IsLitRed(Pixel(*engine_, 80, 50))); // top face
@@ -52,8 +58,8 @@ TEST_F(ShadedMesh, FacesSeenAtAnAngleAreStillLitByTheHeadlight) {
 TEST_F(ShadedMesh, GivenVertexNormalsDecideTheShading) {
   // The same quad twice: normals toward the camera, then normals lying in
   // the picture plane, which the headlight cannot light.
-  ON_Mesh toward = QuadMesh(-6, -2, -1, 2, 0);
-  ON_Mesh sideways = QuadMesh(1, -2, 6, 2, 0);
+  ON_Mesh toward = Quad(-6, -2, -1, 2, 0);
+  ON_Mesh sideways = Quad(1, -2, 6, 2, 0);
   for (int i = 0; i < 4; ++i) {
     toward.m_N.Append(ON_3fVector(0, 0, 1));
     sideways.m_N.Append(ON_3fVector(1, 0, 0));
@@ -69,7 +75,7 @@ TEST_F(ShadedMesh, GivenVertexNormalsDecideTheShading) {
 }
 
 TEST_F(ShadedMesh, FaceNormalsAloneLightEachFaceFlat) {
-  ON_Mesh mesh = QuadMesh(-6, -2, 6, 2, 0);
+  ON_Mesh mesh = Quad(-6, -2, 6, 2, 0);
   mesh.m_FN.Append(ON_3fVector(1, 0, 0)); // deliberately not the geometric normal
   Begin();
   engine_->DrawShadedMesh(mesh, Lit(kRed));
@@ -81,7 +87,7 @@ TEST_F(ShadedMesh, FaceNormalsAloneLightEachFaceFlat) {
 }
 
 TEST_F(ShadedMesh, MissingNormalsAreComputedWithoutChangingTheMesh) {
-  const ON_Mesh mesh = BoxMesh({-2, -2, -2}, {2, 2, 2});
+  const ON_Mesh mesh = Box({-2, -2, -2}, {2, 2, 2});
   Begin();
   engine_->DrawShadedMesh(mesh, Lit(kRed));
   engine_->EndFrame();
@@ -95,8 +101,8 @@ TEST_F(ShadedMesh, BackFacesAreLitFromTheirOwnSide) {
   // A face turned away from the camera is seen from behind; with two-sided
   // lighting it is as bright as one that faces the camera.
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-6, -2, -1, 2, 0, true), Lit(kRed));
-  engine_->DrawShadedMesh(QuadMesh(1, -2, 6, 2, 0, false), Lit(kRed));
+  engine_->DrawShadedMesh(Quad(-6, -2, -1, 2, 0), Lit(kRed));
+  engine_->DrawShadedMesh(DownwardQuad(1, -2, 6, 2, 0), Lit(kRed));
   engine_->EndFrame();
   const ON_Color front = Pixel(*engine_, 45, 60);
   const ON_Color back = Pixel(*engine_, 115, 60);
@@ -105,7 +111,7 @@ TEST_F(ShadedMesh, BackFacesAreLitFromTheirOwnSide) {
 }
 
 TEST_F(ShadedMesh, EmissionBrightensAnUnlitFace) {
-  ON_Mesh mesh = QuadMesh(-6, -2, 6, 2, 0);
+  ON_Mesh mesh = Quad(-6, -2, 6, 2, 0);
   for (int i = 0; i < 4; ++i)
     mesh.m_N.Append(ON_3fVector(1, 0, 0));
   CDisplayEngineMaterial glowing = Lit(ON_Color(0, 0, 0));
@@ -120,16 +126,16 @@ TEST_F(ShadedMesh, EmissionBrightensAnUnlitFace) {
 
 TEST_F(ShadedMesh, UnlitMaterialDrawsItsExactDiffuseColour) {
   Begin();
-  engine_->DrawShadedMesh(BoxMesh({-2, -2, -2}, {2, 2, 2}), Flat(ON_Color(10, 200, 90)));
+  engine_->DrawShadedMesh(Box({-2, -2, -2}, {2, 2, 2}), Flat(ON_Color(10, 200, 90)));
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), ON_Color(10, 200, 90), 1));
 }
 
 TEST_F(ShadedMesh, QuadsAreFilledCompletelyAndTrianglesOnlyOnTheirSide) {
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-6, -4, -1, 4, 0), Flat(kRed));
+  engine_->DrawShadedMesh(Quad(-6, -4, -1, 4, 0), Flat(kRed));
   // Right triangle with its hypotenuse from (1,-4) to (6,4).
-  engine_->DrawShadedMesh(TriangleMesh({1, -4, 0}, {6, -4, 0}, {6, 4, 0}), Flat(kBlue));
+  engine_->DrawShadedMesh(Triangle({1, -4, 0}, {6, -4, 0}, {6, 4, 0}), Flat(kBlue));
   engine_->EndFrame();
   // Both halves of the quad (split along a diagonal) are drawn.
   EXPECT_TRUE(Near(Pixel(*engine_, 22, 22), kRed));
@@ -140,8 +146,8 @@ TEST_F(ShadedMesh, QuadsAreFilledCompletelyAndTrianglesOnlyOnTheirSide) {
 
 TEST_F(ShadedMesh, GhostedMeshBlendsWithWhatIsBehindIt) {
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-6, -4, 6, 4, -5), Flat(kBlue));
-  engine_->DrawShadedMesh(QuadMesh(-3, -2, 3, 2, 0), Flat(kRed, 0.5));
+  engine_->DrawShadedMesh(Quad(-6, -4, 6, 4, -5), Flat(kBlue));
+  engine_->DrawShadedMesh(Quad(-3, -2, 3, 2, 0), Flat(kRed, 0.5));
   engine_->EndFrame();
   const ON_Color mixed = Pixel(*engine_, 80, 60);
   EXPECT_NEAR(mixed.Red(), 128, 3);
@@ -151,8 +157,8 @@ TEST_F(ShadedMesh, GhostedMeshBlendsWithWhatIsBehindIt) {
 
 TEST_F(ShadedMesh, GhostedMeshDoesNotHideWhatIsDrawnBehindItLater) {
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-3, -2, 3, 2, 0), Flat(kRed, 0.5));
-  engine_->DrawShadedMesh(QuadMesh(-6, -4, 6, 4, -5), Flat(kBlue));
+  engine_->DrawShadedMesh(Quad(-3, -2, 3, 2, 0), Flat(kRed, 0.5));
+  engine_->DrawShadedMesh(Quad(-6, -4, 6, 4, -5), Flat(kBlue));
   engine_->EndFrame();
   // No depth was written by the ghost, so the later mesh behind it shows.
   EXPECT_GE(Pixel(*engine_, 80, 60).Blue(), 125);
@@ -160,22 +166,22 @@ TEST_F(ShadedMesh, GhostedMeshDoesNotHideWhatIsDrawnBehindItLater) {
 
 TEST_F(ShadedMesh, FullyTransparentMeshLeavesNoTrace) {
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-3, -2, 3, 2, 0), Flat(kRed, 1.0));
+  engine_->DrawShadedMesh(Quad(-3, -2, 3, 2, 0), Flat(kRed, 1.0));
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kBackground));
 }
 
 TEST_F(ShadedMesh, NearerOpaqueMeshHidesAFartherOneWhateverTheOrder) {
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-3, -2, 3, 2, 1), Flat(kRed));
-  engine_->DrawShadedMesh(QuadMesh(-6, -4, 6, 4, -1), Flat(kBlue));
+  engine_->DrawShadedMesh(Quad(-3, -2, 3, 2, 1), Flat(kRed));
+  engine_->DrawShadedMesh(Quad(-6, -4, 6, 4, -1), Flat(kBlue));
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kRed));
   EXPECT_TRUE(Near(Pixel(*engine_, 30, 60), kBlue));
 }
 
 TEST_F(ShadedMesh, FacesWithIndicesOutsideTheVertexArrayAreSkipped) {
-  ON_Mesh mesh = QuadMesh(-6, -2, -1, 2, 0);
+  ON_Mesh mesh = Quad(-6, -2, -1, 2, 0);
   ON_MeshFace bad;
   bad.vi[0] = 0;
   bad.vi[1] = 1;
@@ -198,13 +204,13 @@ TEST_F(ShadedMesh, FacesWithIndicesOutsideTheVertexArrayAreSkipped) {
 TEST_F(ShadedMesh, ModelTransformMovesTheMeshAndResetsWithTheNextFrame) {
   Begin();
   engine_->SetModelTransform(ON_Xform::TranslationTransformation(ON_3dVector(4, 0, 0)));
-  engine_->DrawShadedMesh(QuadMesh(-1, -1, 1, 1, 0), Flat(kRed));
+  engine_->DrawShadedMesh(Quad(-1, -1, 1, 1, 0), Flat(kRed));
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 120, 60), kRed));
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kBackground));
 
   Begin();
-  engine_->DrawShadedMesh(QuadMesh(-1, -1, 1, 1, 0), Flat(kRed));
+  engine_->DrawShadedMesh(Quad(-1, -1, 1, 1, 0), Flat(kRed));
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kRed));
   EXPECT_TRUE(Near(Pixel(*engine_, 120, 60), kBackground));
@@ -215,7 +221,7 @@ TEST_F(ShadedMesh, NonFiniteModelTransformDrawsNothing) {
   broken.m_xform[0][3] = std::numeric_limits<double>::quiet_NaN();
   Begin();
   engine_->SetModelTransform(broken);
-  engine_->DrawShadedMesh(QuadMesh(-6, -4, 6, 4, 0), Flat(kRed));
+  engine_->DrawShadedMesh(Quad(-6, -4, 6, 4, 0), Flat(kRed));
   engine_->DrawLine({-5, 0, 0}, {5, 0, 0}, kRed, 1, 0);
   engine_->EndFrame();
   EXPECT_TRUE(Near(Pixel(*engine_, 80, 60), kBackground));

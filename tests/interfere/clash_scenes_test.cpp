@@ -170,4 +170,27 @@ TEST(ClashScenes, SwitchingModelChangesCancelAndDocumentsDriveTheComputation) {
   RhinoApp().SetActiveDoc(scene.doc);
 }
 
+TEST(ClashScenes, TheSweepFindsWhatThePlainPairLoopFinds) {
+  const std::vector<ON_Mesh> meshes = RandomScene(99, 150);
+  ClashScene scene;
+  for (const ON_Mesh& mesh : meshes)
+    ASSERT_NE(scene.Add(mesh), nullptr);
+
+  Engine().m_bBroadPhase = false;
+  ASSERT_TRUE(scene.Detect());
+  const std::vector<Clash> plain = Results();
+  Engine().m_bBroadPhase = true;
+  ASSERT_TRUE(scene.Detect());
+  const std::vector<Clash> swept = Results();
+
+  ASSERT_GE(plain.size(), 5u);
+  ASSERT_EQ(swept.size(), plain.size());
+  for (size_t k = 0; k < plain.size(); ++k) {
+    EXPECT_EQ(swept[k].a, plain[k].a) << "clash " << k;
+    EXPECT_EQ(swept[k].b, plain[k].b) << "clash " << k;
+    EXPECT_NEAR(swept[k].volume, plain[k].volume, 1e-9) << "clash " << k;
+    EXPECT_NEAR(swept[k].area, plain[k].area, 1e-9) << "clash " << k;
+  }
+}
+
 } // namespace

@@ -101,9 +101,16 @@ TEST(ClashEngineConcurrency, AStopBeforeTheWorkerWakesIsNotLost) {
   ClashScene scene;
   AddSphereRow(scene, 4, 8);
   for (int round = 0; round < 50; ++round) {
+    ASSERT_TRUE(WaitUntilIdle());
+    const unsigned int runs = Engine().ComputationsRun();
     Conduit().StartInterfereComputing();
     Conduit().StopInterfereComputing();
-    ASSERT_TRUE(WaitUntilIdle());
+    // Wait until the worker has taken the signal and let go of it: the
+    // stopped request must have computed nothing.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Engine().ComputationsRun() == runs && std::chrono::steady_clock::now() < deadline)
+      Sleep(1);
+    ASSERT_GT(Engine().ComputationsRun(), runs);
     EXPECT_EQ(Conduit().InterferencesCount(), 0) << "round " << round;
   }
 }

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "opennurbs.h"
-#include "test_meshes.h"
+#include "support/test_meshes.h"
 
 namespace {
 
+using test_meshes::Box;
 using test_meshes::UnweldedBox;
-using test_meshes::WeldedBox;
 
 TEST(MeshBuild, SetHelpersAppendOnlyAtTheEnd) {
   ON_Mesh m;
@@ -35,7 +35,7 @@ TEST(MeshBuild, VerticesAreSinglePrecision) {
 }
 
 TEST(MeshCopy, CopyAndAssignmentAreDeep) {
-  ON_Mesh a = WeldedBox();
+  ON_Mesh a = Box(0, 0, 0, 1, 1, 1);
   a.ComputeFaceNormals();
   ON_Mesh b(a);
   b.SetVertex(0, ON_3dPoint(-5, -5, -5));
@@ -55,7 +55,7 @@ TEST(MeshCopy, CopyAndAssignmentAreDeep) {
 }
 
 TEST(MeshCopy, DestroyEmptiesButKeepsStorage) {
-  ON_Mesh m = WeldedBox();
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
   const int cap = m.m_V.Capacity();
   m.Destroy();
   EXPECT_EQ(m.VertexCount(), 0);
@@ -68,8 +68,8 @@ TEST(MeshCopy, DestroyEmptiesButKeepsStorage) {
 }
 
 TEST(MeshAppend, ShiftsIndicesAndCarriesSharedData) {
-  ON_Mesh a = WeldedBox();
-  ON_Mesh b = WeldedBox(2, 0, 0, 3, 1, 1);
+  ON_Mesh a = Box(0, 0, 0, 1, 1, 1);
+  ON_Mesh b = Box(2, 0, 0, 3, 1, 1);
   a.ComputeVertexNormals();
   b.ComputeVertexNormals();
   a.ComputeFaceNormals();
@@ -86,22 +86,22 @@ TEST(MeshAppend, ShiftsIndicesAndCarriesSharedData) {
 }
 
 TEST(MeshAppend, DropsDataOnlyOneSideHas) {
-  ON_Mesh a = WeldedBox();
+  ON_Mesh a = Box(0, 0, 0, 1, 1, 1);
   a.ComputeVertexNormals();
-  ON_Mesh b = WeldedBox(2, 0, 0, 3, 1, 1);
+  ON_Mesh b = Box(2, 0, 0, 3, 1, 1);
   ASSERT_TRUE(a.Append(b));
   EXPECT_FALSE(a.HasVertexNormals());
   EXPECT_EQ(a.m_N.Count(), 0);
 
   ON_Mesh empty;
-  ON_Mesh c = WeldedBox();
+  ON_Mesh c = Box(0, 0, 0, 1, 1, 1);
   c.ComputeVertexNormals();
   ASSERT_TRUE(empty.Append(c)); // an empty mesh takes everything
   EXPECT_TRUE(empty.HasVertexNormals());
 }
 
 TEST(MeshAppend, AppendingToItselfDoubles) {
-  ON_Mesh a = WeldedBox();
+  ON_Mesh a = Box(0, 0, 0, 1, 1, 1);
   ASSERT_TRUE(a.Append(a));
   EXPECT_EQ(a.VertexCount(), 16);
   EXPECT_EQ(a.FaceCount(), 12);
@@ -136,7 +136,7 @@ TEST(MeshNormals, FaceNormalsFromCorners) {
 }
 
 TEST(MeshNormals, VertexNormalsAverageAdjacentFaces) {
-  ON_Mesh box = WeldedBox();
+  ON_Mesh box = Box(0, 0, 0, 1, 1, 1);
   ASSERT_TRUE(box.ComputeVertexNormals());
   const double s = 1.0 / std::sqrt(3.0);
   EXPECT_NEAR(box.m_N[0].x, -s, 1e-6); // corner (0,0,0) points out along (-1,-1,-1)
@@ -144,7 +144,7 @@ TEST(MeshNormals, VertexNormalsAverageAdjacentFaces) {
 }
 
 TEST(MeshWeld, UnweldedBoxCollapsesToEightVertices) {
-  ON_Mesh m = UnweldedBox();
+  ON_Mesh m = UnweldedBox(0, 0, 0, 1, 1, 1);
   ASSERT_EQ(m.VertexCount(), 24);
   EXPECT_TRUE(m.CombineIdenticalVertices(true, true));
   EXPECT_EQ(m.VertexCount(), 8);
@@ -155,7 +155,7 @@ TEST(MeshWeld, UnweldedBoxCollapsesToEightVertices) {
 }
 
 TEST(MeshWeld, DifferentNormalsOrTextureCoordinatesKeepVerticesApart) {
-  ON_Mesh m = UnweldedBox();
+  ON_Mesh m = UnweldedBox(0, 0, 0, 1, 1, 1);
   // Per-face normals: each copy of a corner carries its own face's normal.
   m.ComputeFaceNormals();
   for (int fi = 0; fi < m.FaceCount(); ++fi)
@@ -249,7 +249,7 @@ TEST(MeshCull, DegenerateFacesAreRepairedOrRemoved) {
 }
 
 TEST(MeshBox, GetBBoxGrowsAndCachesAreDroppedByHelpers) {
-  ON_Mesh m = WeldedBox();
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
   ON_BoundingBox b(ON_3dPoint(-1, -1, -1), ON_3dPoint(0.5, 0.5, 0.5));
   ASSERT_TRUE(m.GetBBox(b, true));
   EXPECT_EQ(b.m_min, ON_3dPoint(-1, -1, -1));
@@ -267,7 +267,7 @@ TEST(MeshBox, GetBBoxGrowsAndCachesAreDroppedByHelpers) {
 }
 
 TEST(MeshTransform, MirrorKeepsClosedMeshesOutward) {
-  ON_Mesh m = WeldedBox(1, 0, 0, 2, 1, 1);
+  ON_Mesh m = Box(1, 0, 0, 2, 1, 1);
   m.ComputeFaceNormals();
   ASSERT_TRUE(
       m.Transform(ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0))));
@@ -281,8 +281,8 @@ TEST(MeshTransform, MirrorKeepsClosedMeshesOutward) {
 }
 
 TEST(MeshSize, SizeOfGrowsWithData) {
-  ON_Mesh small = WeldedBox();
-  ON_Mesh big = test_meshes::Grid(20);
+  ON_Mesh small = Box(0, 0, 0, 1, 1, 1);
+  ON_Mesh big = test_meshes::UnitGrid(20);
   EXPECT_GT(small.SizeOf(), sizeof(ON_Mesh));
   EXPECT_GT(big.SizeOf(), small.SizeOf() + 400 * sizeof(ON_MeshFace));
   const unsigned int before = big.SizeOf();
@@ -291,7 +291,7 @@ TEST(MeshSize, SizeOfGrowsWithData) {
 }
 
 TEST(MeshArchive, RoundTripAndTruncatedInput) {
-  ON_Mesh m = WeldedBox();
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
   m.ComputeVertexNormals();
   ON_BinaryArchive out;
   ASSERT_TRUE(m.Write(out));

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "opennurbs.h"
-#include "test_meshes.h"
+#include "support/test_meshes.h"
 
 namespace {
 
+using test_meshes::Box;
 using test_meshes::UnweldedBox;
-using test_meshes::WeldedBox;
 
 // The k-th edge of each face joins corner k-1 and corner k, oriented as
 // m_reve says.
@@ -37,7 +37,7 @@ void ExpectCornerConvention(const ON_Mesh& m) {
 }
 
 TEST(Topology, UnweldedBoxMergesCornersAndSharesEdges) {
-  const ON_Mesh m = UnweldedBox();
+  const ON_Mesh m = UnweldedBox(0, 0, 0, 1, 1, 1);
   const ON_MeshTopology& top = m.Topology();
   ASSERT_EQ(top.TopVertexCount(), 8);
   ASSERT_EQ(top.TopEdgeCount(), 12);
@@ -96,10 +96,10 @@ TEST(Topology, FaceEdgesFollowTheCornerBeforeConvention) {
 }
 
 TEST(Topology, OpenAndEmptyMeshesAreNotClosed) {
-  ON_Mesh quad = test_meshes::Grid(1);
+  ON_Mesh quad = test_meshes::UnitGrid(1);
   EXPECT_FALSE(quad.IsClosed());
   EXPECT_EQ(quad.Topology().NakedEdgeCount(), 4);
-  ON_Mesh box = WeldedBox();
+  ON_Mesh box = Box(0, 0, 0, 1, 1, 1);
   box.m_F.Remove(2);
   box.DestroyRuntimeCache();
   EXPECT_FALSE(box.IsClosed());
@@ -125,7 +125,7 @@ TEST(Topology, EdgesUsedByMoreThanTwoFacesStillCountAsClosed) {
 }
 
 TEST(Topology, BadFacesGetNoEdgesAndNeverCrash) {
-  ON_Mesh m = WeldedBox();
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
   m.m_F.Append(ON_MeshFace{{0, 1, 2, 1000}});
   m.m_V.Append(ON_3fPoint(NAN, 0, 0));
   m.m_V.Append(ON_3fPoint(NAN, 0, 0));
@@ -141,7 +141,7 @@ TEST(Topology, BadFacesGetNoEdgesAndNeverCrash) {
 }
 
 TEST(Topology, RebuiltAfterTheMeshChanges) {
-  ON_Mesh m = UnweldedBox();
+  ON_Mesh m = UnweldedBox(0, 0, 0, 1, 1, 1);
   const ON_MeshTopology* first = &m.Topology();
   EXPECT_EQ(first, &m.Topology()); // built once
   m.SetVertex(0, ON_3dPoint(0.5, 0.5, -3));
@@ -154,8 +154,8 @@ TEST(Topology, RebuiltAfterTheMeshChanges) {
 TEST(Topology, ConcurrentUseOnDifferentAndSharedMeshes) {
   std::vector<ON_Mesh> meshes;
   for (int i = 0; i < 4; ++i)
-    meshes.push_back(test_meshes::Grid(30 + i));
-  const ON_Mesh shared = UnweldedBox();
+    meshes.push_back(test_meshes::UnitGrid(30 + i));
+  const ON_Mesh shared = UnweldedBox(0, 0, 0, 1, 1, 1);
   std::vector<const ON_MeshTopology*> seen(8, nullptr);
   std::vector<int> closed(8, -1);
   std::vector<std::thread> threads;

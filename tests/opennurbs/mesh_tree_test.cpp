@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "opennurbs.h"
-#include "test_meshes.h"
+#include "support/test_meshes.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::vector<int> BruteForceFacesInBox(const ON_Mesh& m, const ON_BoundingBox& bo
 }
 
 TEST(MeshTree, BuiltOnceAndDroppedWhenTheMeshChanges) {
-  ON_Mesh m = test_meshes::Grid(8);
+  ON_Mesh m = test_meshes::UnitGrid(8);
   EXPECT_EQ(m.MeshTree(false), nullptr);
   const ON_MeshTree* t = m.MeshTree(true);
   ASSERT_NE(t, nullptr);
@@ -38,7 +38,7 @@ TEST(MeshTree, BuiltOnceAndDroppedWhenTheMeshChanges) {
 }
 
 TEST(MeshTree, BoxQueriesCountTouchingFaces) {
-  ON_Mesh m = test_meshes::Grid(10);
+  ON_Mesh m = test_meshes::UnitGrid(10);
   const ON_MeshTree* t = m.MeshTree(true);
   ON_SimpleArray<int> faces;
   // Strictly inside cell (3,4): one face.
@@ -56,7 +56,7 @@ TEST(MeshTree, BoxQueriesCountTouchingFaces) {
 }
 
 TEST(MeshTree, AgreesWithBruteForceOnRandomBoxes) {
-  ON_Mesh m = test_meshes::Grid(25);
+  ON_Mesh m = test_meshes::UnitGrid(25);
   // Lift vertices so faces are not all coplanar.
   for (int i = 0; i < m.VertexCount(); ++i)
     m.m_V[i].z = static_cast<float>((i * 7919) % 13) * 0.1f;
@@ -76,7 +76,7 @@ TEST(MeshTree, AgreesWithBruteForceOnRandomBoxes) {
 }
 
 TEST(MeshTree, SearchStopsWhenTheCallbackSaysSo) {
-  ON_Mesh m = test_meshes::Grid(6);
+  ON_Mesh m = test_meshes::UnitGrid(6);
   int calls = 0;
   const bool finished = m.MeshTree(true)->Search(
       m.BoundingBox(), [](void* ctx, int) { return ++*static_cast<int*>(ctx) < 3; }, &calls);
@@ -85,7 +85,7 @@ TEST(MeshTree, SearchStopsWhenTheCallbackSaysSo) {
 }
 
 TEST(MeshTree, LineIntersectionsWithParametersAndBarycentrics) {
-  const ON_Mesh box = test_meshes::WeldedBox();
+  const ON_Mesh box = test_meshes::Box(0, 0, 0, 1, 1, 1);
   const ON_MeshTree* t = box.MeshTree(true);
   ON_SimpleArray<ON_MeshTreeRayHit> hits;
   // Vertical line through (0.25, 0.75) from z = -1 to z = 3.

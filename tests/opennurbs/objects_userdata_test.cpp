@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "opennurbs.h"
-#include "test_meshes.h"
+#include "support/test_meshes.h"
 
 namespace userdata_test {
 

@@ -2,7 +2,7 @@
 // state is put back.
 
 #include "phantom/edge_drawing.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -44,17 +44,20 @@ TEST_F(EdgeDrawing, ABoxRenderMeshShowsItsTwelveEdgesAndAWeldedOneNone) {
   Draw(&unwelded, false);
   EXPECT_EQ(Lines(), 12);
 
-  const ON_Mesh welded = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
+  const ON_Mesh welded =
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   Draw(&welded, false);
   EXPECT_EQ(Lines(), 0);
 
-  const ON_Mesh sphere = test_meshes::Sphere(ON_3dPoint(0, 0, 0), 1, 8, 12);
+  const ON_Mesh sphere =
+      test_meshes::WithFaceNormals(test_meshes::Sphere(ON_3dPoint(0, 0, 0), 1, 8, 12));
   Draw(&sphere, false);
   EXPECT_EQ(Lines(), 0);
 }
 
 TEST_F(EdgeDrawing, NakedEdgesUseTheirOwnColourThicknessAndPattern) {
-  const ON_Mesh grid = test_meshes::Grid(0, 1, 0, 2); // 2 x 2 welded quads
+  const ON_Mesh grid =
+      test_meshes::WithFaceNormals(test_meshes::Grid(0, 0, 1, 1, 0, 2)); // 2 x 2 welded quads
   attrs_.m_surface_edges.m_naked_edge_color = ON_Color(10, 20, 30);
   attrs_.m_surface_edges.m_naked_edge_thickness = 3;
   attrs_.m_naked_edge_pattern = 0x0C3F;

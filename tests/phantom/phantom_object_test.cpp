@@ -2,6 +2,7 @@
 // borrowed looks of its source, unbuilding.
 
 #include "phantom/phantom_object.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,8 @@
 namespace {
 
 ON_Mesh* NewTriangle(double x) {
-  auto* mesh = new ON_Mesh();
-  mesh->SetVertex(0, ON_3dPoint(x, 0, 0));
-  mesh->SetVertex(1, ON_3dPoint(x + 1, 0, 0));
-  mesh->SetVertex(2, ON_3dPoint(x, 1, 0));
-  mesh->SetTriangle(0, 0, 1, 2);
-  return mesh;
+  return new ON_Mesh(
+      test_meshes::Triangle(ON_3dPoint(x, 0, 0), ON_3dPoint(x + 1, 0, 0), ON_3dPoint(x, 1, 0)));
 }
 
 // A brep box source (one render mesh per face) named "source".
@@ -115,13 +112,7 @@ TEST(PhantomObject, DestroyMeshesUnbuildsButKeepsTheSource) {
 
 // An open square: its four rim edges are naked.
 ON_Mesh* NewSquare(double x) {
-  auto* mesh = new ON_Mesh();
-  mesh->SetVertex(0, ON_3dPoint(x, 0, 0));
-  mesh->SetVertex(1, ON_3dPoint(x + 1, 0, 0));
-  mesh->SetVertex(2, ON_3dPoint(x + 1, 1, 0));
-  mesh->SetVertex(3, ON_3dPoint(x, 1, 0));
-  mesh->SetQuad(0, 0, 1, 2, 3);
-  return mesh;
+  return new ON_Mesh(test_meshes::Quad(x, 0, x + 1, 1, 0));
 }
 
 TEST(PhantomObject, DrawsTheEdgesOfVisiblePiecesAsItsSourceWouldShowThem) {

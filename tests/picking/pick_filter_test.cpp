@@ -17,8 +17,8 @@ namespace {
 using service_test::AttachBuiltCache;
 using service_test::CacheOf;
 using service_test::Conduit;
-using service_test::MeshBox;
 using service_test::Scene;
+using test_meshes::Box;
 
 // A slab 10 x 10 x 2 seen from the top, and a box cutter over everything
 // of it beyond x = 6, through its whole thickness: a Difference cutter
@@ -33,7 +33,7 @@ constexpr int kIntersection = 1;
 
 struct CutSlab {
   explicit CutSlab(int mode) : CutSlab() {
-    cutter = scene.AddCutter(MeshBox(ON_3dPoint(6, -1, -1), ON_3dPoint(12, 11, 3)), mode);
+    cutter = scene.AddCutter(Box(ON_3dPoint(6, -1, -1), ON_3dPoint(12, 11, 3)), mode);
     scene.Frame(); // rebuilds the cutting meshes and builds the slab's cache
   }
   // The slab alone, never drawn.

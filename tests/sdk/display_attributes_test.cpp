@@ -6,6 +6,7 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 TEST(DisplayModes, StandardModesAreDistinctAndSettled) {
   const CDisplayPipelineAttributes* w = CRhinoDisplayAttrsMgr::StdWireframeAttrs();
@@ -36,19 +37,18 @@ TEST(ObjectDisplayAttributes, ColourFromLayerObjectSelectionAndMaterial) {
   ON_3dmObjectAttributes on_red;
   on_red.m_layer_index = doc.LayerTable().AddLayer(red);
   CRhinoMeshObject* layered =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_red);
+      doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_red);
   ON_3dmObjectAttributes own = on_red;
   own.SetColorSource(ON::color_from_object);
   own.m_color = ON_Color(0, 0, 255);
-  CRhinoMeshObject* blue =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own);
+  CRhinoMeshObject* blue = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own);
   ON_Material green;
   green.SetDiffuse(ON_Color(0, 200, 0));
   ON_3dmObjectAttributes material = on_red;
   material.SetMaterialSource(ON::material_from_object);
   material.m_material_index = doc.MaterialTable().AddMaterial(green);
   CRhinoMeshObject* rendered =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &material);
+      doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &material);
 
   CRhinoView view(&doc, 10, 10);
   view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
@@ -102,7 +102,7 @@ TEST(ObjectDrawing, BoxEdgesFollowTheSurfaceEdgeSettings) {
 
 TEST(ObjectDrawing, MeshWiresNakedEdgesAndCurvePatterns) {
   CRhinoDoc doc;
-  ON_Mesh open = MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
+  ON_Mesh open = Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
   open.m_F.Remove(1); // no top: four naked edges
   open.DestroyRuntimeCache();
   doc.AddMeshObject(open);

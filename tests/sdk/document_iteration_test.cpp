@@ -8,13 +8,14 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 namespace {
 
 CRhinoMeshObject* AddMesh(CRhinoDoc& doc, double x, ON::object_mode mode = ON::normal_object) {
   ON_3dmObjectAttributes attrs;
   attrs.SetMode(mode);
-  return doc.AddMeshObject(MeshBox(ON_3dPoint(x, 0, 0), ON_3dPoint(x + 1, 1, 1)), &attrs);
+  return doc.AddMeshObject(Box(ON_3dPoint(x, 0, 0), ON_3dPoint(x + 1, 1, 1)), &attrs);
 }
 
 std::vector<const CRhinoObject*> Walk(CRhinoDoc& doc, int filter, int category) {
@@ -56,10 +57,8 @@ TEST(DocumentLookup, DuplicateIdsAreReplacedOnAdd) {
   CRhinoDoc doc;
   ON_3dmObjectAttributes attrs;
   attrs.m_uuid = ON_UuidFromString("AAAAAAAA-2222-3333-4444-555555555555");
-  CRhinoMeshObject* a =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
-  CRhinoMeshObject* b =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
+  CRhinoMeshObject* a = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
+  CRhinoMeshObject* b = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &attrs);
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(a->ModelObjectId(), attrs.m_uuid);
@@ -112,7 +111,7 @@ TEST(ObjectIterator, StateFiltersAndCategories) {
   CRhinoMeshObject* deleted = AddMesh(doc, 6);
   doc.DeleteObject(CRhinoObjRef(deleted));
   auto* reference = new CRhinoMeshObject();
-  reference->SetMesh(MeshBox(ON_3dPoint(8, 0, 0), ON_3dPoint(9, 1, 1)));
+  reference->SetMesh(Box(ON_3dPoint(8, 0, 0), ON_3dPoint(9, 1, 1)));
   ASSERT_TRUE(doc.AddObject(reference, true));
 
   using It = CRhinoObjectIterator;
@@ -137,10 +136,10 @@ TEST(ObjectIterator, LayerStateCountsAsObjectState) {
   ON_3dmObjectAttributes a;
   a.m_layer_index = doc.LayerTable().AddLayer(off);
   CRhinoMeshObject* on_off_layer =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
+      doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
   a.m_layer_index = doc.LayerTable().AddLayer(frozen);
   CRhinoMeshObject* on_locked_layer =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
+      doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &a);
   EXPECT_TRUE(on_off_layer->IsHidden());
   EXPECT_TRUE(on_locked_layer->IsLocked());
   EXPECT_EQ(Walk(doc, 1, 1).size(), 0u);

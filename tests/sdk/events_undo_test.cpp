@@ -5,6 +5,7 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 namespace sdk_test {
 ON_OBJECT_IMPLEMENT(TestUserData, ON_UserData, "5C0FFEE0-0000-4000-8000-00000000AB01");
@@ -15,7 +16,7 @@ namespace {
 using Events = std::vector<std::string>;
 
 CRhinoMeshObject* AddMesh(CRhinoDoc& doc, double x = 0.0) {
-  return doc.AddMeshObject(MeshBox(ON_3dPoint(x, 0, 0), ON_3dPoint(x + 1, 1, 1)));
+  return doc.AddMeshObject(Box(ON_3dPoint(x, 0, 0), ON_3dPoint(x + 1, 1, 1)));
 }
 
 // Runs fn as an undoable command (the way the command framework brackets

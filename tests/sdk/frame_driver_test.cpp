@@ -10,6 +10,7 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -85,7 +86,7 @@ struct Scene {
 
 TEST(FrameDriver, ChannelOrderOfAShadedFrameWithOneMeshObject) {
   Scene s;
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   s.view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   Probe probe(&s.engine());
   ASSERT_TRUE(s.view.Redraw());
@@ -109,7 +110,7 @@ TEST(FrameDriver, ChannelOrderOfAShadedFrameWithOneMeshObject) {
 
 TEST(FrameDriver, WireframeHasOnlyTheWirePass) {
   Scene s;
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   Probe probe(&s.engine(), 0x100);
   ASSERT_TRUE(s.view.Redraw());
   // Notifications reach every enabled conduit, whatever channels it asked for.
@@ -154,8 +155,8 @@ TEST(FrameDriver, ConduitEnabledDuringNotificationFourHearsIt) {
 
 TEST(FrameDriver, CullingAndDrawChannelsControlWhatIsDrawn) {
   Scene s;
-  CRhinoMeshObject* a = s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
-  CRhinoMeshObject* b = s.doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
+  CRhinoMeshObject* a = s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* b = s.doc.AddMeshObject(Box(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
   s.view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   Probe culler(nullptr, 0x4 | 0x100);
   Probe later(&s.engine(), 0x4 | 0x100);
@@ -179,10 +180,10 @@ TEST(FrameDriver, CullingAndDrawChannelsControlWhatIsDrawn) {
 
 TEST(FrameDriver, SubstituteIsDrawnWithTheObjectsAttributeRecord) {
   Scene s;
-  CRhinoMeshObject* real = s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* real = s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   ASSERT_NE(real, nullptr);
   CRhinoMeshObject substitute;
-  substitute.SetMesh(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(0.5, 0.5, 0.5)));
+  substitute.SetMesh(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.5, 0.5, 0.5)));
   s.view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   Probe conduit(nullptr, 0x4000 | 0x100);
   const CDisplayPipelineAttributes* seen_for_substitute = nullptr;
@@ -216,7 +217,7 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
   Scene s;
   ON_SimpleArray<CRhinoObject*> members;
   auto* m = new CRhinoMeshObject();
-  m->SetMesh(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  m->SetMesh(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   members.Append(m);
   auto* b = new CRhinoBrepObject(); // a member without meshes yet
   b->SetBrep(ON_Brep::CreateBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
@@ -253,7 +254,7 @@ TEST(FrameDriver, UnhandledInstanceMembersRunThroughTheChannelsWithAnOwner) {
 
 TEST(FrameDriver, BoundingBoxAndClippingPlaneChannels) {
   Scene s;
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   s.view.Viewport().ZoomExtents(s.doc.BoundingBox());
   Probe conduit(nullptr, 0x8 | 0x2);
   ON_BoundingBox seen_box;
@@ -292,7 +293,7 @@ TEST(FrameDriver, BoundingBoxAndClippingPlaneChannels) {
 
 TEST(FrameDriver, PipelineStateIsForwardedAndRestored) {
   Scene s;
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   s.view.SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   Probe conduit(nullptr, 0x100);
   const ON_Xform mirror = ON_Xform::MirrorTransformation(ON_3dPoint(0, 0, 0), ON_3dVector(1, 0, 0));
@@ -360,8 +361,8 @@ TEST(FrameDriver, FeedbackInterruptAndEdgeCases) {
 
 TEST(FrameDriver, NoShowObjectsAreLeftOutAndConduitsUnregisterOnDestruction) {
   Scene s;
-  CRhinoMeshObject* a = s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
+  CRhinoMeshObject* a = s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
   const int saved = CRhinoObject::m_no_show_mark;
   a->Mark(1);
   CRhinoObject::m_no_show_mark = 1;
@@ -380,8 +381,8 @@ TEST(FrameDriver, NoShowObjectsAreLeftOutAndConduitsUnregisterOnDestruction) {
 
 TEST(FrameDriver, ConduitMayDeleteObjectsWhileTheFrameRuns) {
   Scene s;
-  CRhinoMeshObject* a = s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
-  CRhinoMeshObject* b = s.doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
+  CRhinoMeshObject* a = s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* b = s.doc.AddMeshObject(Box(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
   Probe conduit(nullptr, 0x100);
   conduit.on_channel = [&](CRhinoDisplayPipeline&, unsigned, bool&) {
     if (conduit.m_pChannelAttrs->m_pObject == a) s.doc.DeleteObject(CRhinoObjRef(b), true, true);
@@ -393,7 +394,7 @@ TEST(FrameDriver, ConduitMayDeleteObjectsWhileTheFrameRuns) {
 
 TEST(FrameDriver, RedrawAskedForDuringAFrameIsDeferredNotLost) {
   Scene s;
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   Probe conduit(nullptr, 0x200);
   int asked = 0;
   conduit.on_channel = [&](CRhinoDisplayPipeline&, unsigned, bool&) {

@@ -6,6 +6,7 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -25,7 +26,7 @@ int InstanceDefinitionOfTwoBoxes(CRhinoDoc& doc) {
   b->SetBrep(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   members.Append(b);
   auto* m = new CRhinoMeshObject();
-  m->SetMesh(MeshBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
+  m->SetMesh(Box(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
   members.Append(m);
   return doc.InstanceDefinitionTable().AddInstanceDefinition(L"pair", members);
 }
@@ -38,7 +39,7 @@ TEST(ObjectTypes, ValuesCallersCompareAsNumbers) {
       static_cast<unsigned>(AddBox(doc, ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1))->ObjectType()),
       0x10u);
   EXPECT_EQ(static_cast<unsigned>(
-                doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)))->ObjectType()),
+                doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)))->ObjectType()),
             0x20u);
   const int idef = InstanceDefinitionOfTwoBoxes(doc);
   EXPECT_EQ(static_cast<unsigned>(
@@ -97,7 +98,7 @@ TEST(ObjectMeshes, CustomRenderParametersWinUnlessIgnored) {
 
 TEST(ObjectMeshes, MeshObjectsAndCurves) {
   CRhinoDoc doc;
-  CRhinoMeshObject* m = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* m = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   ASSERT_NE(m, nullptr);
   EXPECT_TRUE(m->IsSolid());
   ON_SimpleArray<const ON_Mesh*> meshes;
@@ -163,7 +164,7 @@ TEST(InstanceReferences, SubObjectsAreTransformedCopiesTheCallerOwns) {
 
 TEST(ObjectState, MarksAndTheNoShowValue) {
   CRhinoDoc doc;
-  CRhinoMeshObject* m = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* m = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   EXPECT_EQ(m->IsMarked(), 0);
   const int saved = CRhinoObject::m_no_show_mark;
   CRhinoObject::m_no_show_mark = 0;
@@ -185,9 +186,8 @@ TEST(ObjectState, SelectionRespectsModes) {
   EventLog log;
   ON_3dmObjectAttributes locked;
   locked.SetMode(ON::locked_object);
-  CRhinoMeshObject* a = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
-  CRhinoMeshObject* b =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &locked);
+  CRhinoMeshObject* a = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* b = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &locked);
   EXPECT_EQ(a->Select(true, true, true, false), 2);
   EXPECT_EQ(b->Select(true, true, true, false), 0);
   EXPECT_EQ(b->IsSelected(), 0);
@@ -197,7 +197,7 @@ TEST(ObjectState, SelectionRespectsModes) {
 
 TEST(ObjectBoxes, TightBoxesUnderTransformsAndAnalysisModes) {
   CRhinoDoc doc;
-  CRhinoMeshObject* m = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 1, 1)));
+  CRhinoMeshObject* m = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 1, 1)));
   ON_BoundingBox box;
   EXPECT_TRUE(m->GetTightBoundingBox(box, false, nullptr));
   EXPECT_DOUBLE_EQ(box.m_max.x, 2.0);
@@ -235,7 +235,7 @@ TEST(ObjectReferences, RenderMeshPairsAndMeshOfAReference) {
   EXPECT_EQ(RhinoGetRenderMeshes(objects, all, true, true), 7);
   EXPECT_EQ(all[6].Mesh(), nullptr);
 
-  ON_Mesh joined = MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
+  ON_Mesh joined = Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
   CRhinoObjRef proxy(box, &joined, true);
   EXPECT_EQ(proxy.Mesh(), &joined);
   EXPECT_EQ(proxy.Object(), box);

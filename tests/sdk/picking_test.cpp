@@ -8,6 +8,7 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -43,7 +44,7 @@ public:
 TEST(Picking, BoxIsHitAtItsPixelAndBackgroundIsNot) {
   PickScene s;
   CRhinoBrepObject* box = AddBox(s.doc, ON_3dPoint(-1, -1, -1), ON_3dPoint(1, 1, 1));
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(10, 10, 0), ON_3dPoint(11, 11, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(10, 10, 0), ON_3dPoint(11, 11, 1)));
   s.Frame();
   const ON_3dPoint c = s.Pixel(ON_3dPoint(0, 0, 1));
   auto hits = s.view.Pick(static_cast<int>(c.x), static_cast<int>(c.y));
@@ -57,8 +58,8 @@ TEST(Picking, BoxIsHitAtItsPixelAndBackgroundIsNot) {
 
 TEST(Picking, HitsAreSortedNearestFirst) {
   PickScene s;
-  CRhinoMeshObject* low = s.doc.AddMeshObject(MeshBox(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 1)));
-  CRhinoMeshObject* high = s.doc.AddMeshObject(MeshBox(ON_3dPoint(-1, -1, 5), ON_3dPoint(1, 1, 6)));
+  CRhinoMeshObject* low = s.doc.AddMeshObject(Box(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* high = s.doc.AddMeshObject(Box(ON_3dPoint(-1, -1, 5), ON_3dPoint(1, 1, 6)));
   s.Frame();
   const ON_3dPoint c = s.Pixel(ON_3dPoint(0, 0, 0));
   auto hits = s.view.Pick(static_cast<int>(c.x), static_cast<int>(c.y));
@@ -73,7 +74,7 @@ TEST(Picking, CurvesWithinAFewPixelsLockedAndHiddenNever) {
   CRhinoCurveObject* line = AddLine(s.doc, ON_3dPoint(-5, 0, 0), ON_3dPoint(5, 0, 0));
   ON_3dmObjectAttributes locked;
   locked.SetMode(ON::locked_object);
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(-1, 3, 0), ON_3dPoint(1, 4, 1)), &locked);
+  s.doc.AddMeshObject(Box(ON_3dPoint(-1, 3, 0), ON_3dPoint(1, 4, 1)), &locked);
   s.Frame();
   const ON_3dPoint on = s.Pixel(ON_3dPoint(2, 0, 0));
   auto hits = s.view.Pick(static_cast<int>(on.x), static_cast<int>(on.y) + 2);
@@ -89,8 +90,8 @@ TEST(Picking, FiltersRemoveHitsAndSeeTheView) {
   PickScene s;
   ON_3dmObjectAttributes named;
   named.m_name = L"skip";
-  s.doc.AddMeshObject(MeshBox(ON_3dPoint(-1, -1, 2), ON_3dPoint(1, 1, 3)), &named);
-  CRhinoMeshObject* kept = s.doc.AddMeshObject(MeshBox(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 1)));
+  s.doc.AddMeshObject(Box(ON_3dPoint(-1, -1, 2), ON_3dPoint(1, 1, 3)), &named);
+  CRhinoMeshObject* kept = s.doc.AddMeshObject(Box(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 1)));
   s.Frame();
   const ON_3dPoint c = s.Pixel(ON_3dPoint(0, 0, 0));
   {
@@ -117,12 +118,7 @@ TEST(Picking, ViewsWithoutDocumentAndObjectsWithoutMeshesPickNothing) {
 TEST(PickContext, PickMeshShadedAndWires) {
   ON_Viewport vp;
   vp.SetScreenSize(100, 100);
-  ON_Mesh square;
-  square.AppendVertex(ON_3dPoint(-1, -1, 0));
-  square.AppendVertex(ON_3dPoint(1, -1, 0));
-  square.AppendVertex(ON_3dPoint(1, 1, 0));
-  square.AppendVertex(ON_3dPoint(-1, 1, 0));
-  square.AppendQuad(0, 1, 2, 3);
+  ON_Mesh square = test_meshes::Quad(-1, -1, 1, 1, 0);
   ON_BoundingBox box = square.BoundingBox();
   vp.DollyExtents(box);
   CRhinoPickContext ctx;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rhinoSdk.h"
+#include "support/test_meshes.h"
 
 namespace sdk_test {
 
@@ -17,24 +18,6 @@ inline CRhinoBrepObject* AddBox(CRhinoDoc& doc, const ON_3dPoint& a, const ON_3d
   ON_3dmObjectAttributes attrs;
   if (name != nullptr) attrs.m_name = name;
   return doc.AddBrepObject(*brep, &attrs);
-}
-
-// A closed mesh box (8 vertices, 6 quads, outward).
-inline ON_Mesh MeshBox(const ON_3dPoint& a, const ON_3dPoint& b) {
-  ON_Mesh m;
-  const double x[2] = {a.x, b.x}, y[2] = {a.y, b.y}, z[2] = {a.z, b.z};
-  for (int k = 0; k < 2; ++k)
-    for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 2; ++i)
-        m.AppendVertex(ON_3dPoint(x[i], y[j], z[k]));
-  // vertex index = i + 2j + 4k
-  m.AppendQuad(0, 2, 3, 1); // bottom (z-)
-  m.AppendQuad(4, 5, 7, 6); // top (z+)
-  m.AppendQuad(0, 1, 5, 4); // y-
-  m.AppendQuad(2, 6, 7, 3); // y+
-  m.AppendQuad(0, 4, 6, 2); // x-
-  m.AppendQuad(1, 3, 7, 5); // x+
-  return m;
 }
 
 inline CRhinoCurveObject* AddLine(CRhinoDoc& doc, const ON_3dPoint& a, const ON_3dPoint& b) {

@@ -14,6 +14,7 @@
 #include "sdk_test_support.h"
 
 using namespace sdk_test;
+using test_meshes::Box;
 
 // Mesa's offscreen driver keeps a few records per context for the life of
 // the process; they are not leaks of the host.
@@ -35,17 +36,17 @@ ON_3dmObjectAttributes OwnColour(ON_Color color) {
 
 TEST(DefaultShadeColour, OnlyTheInheritedDefaultBlackTurnsGrey) {
   CRhinoDoc doc;
-  CRhinoMeshObject* plain = doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  CRhinoMeshObject* plain = doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   ON_3dmObjectAttributes own_black = OwnColour(kBlack);
   CRhinoMeshObject* chosen_black =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own_black);
+      doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &own_black);
   ON_Layer blue;
   blue.SetName(L"blue");
   blue.SetColor(ON_Color(0, 0, 230));
   ON_3dmObjectAttributes on_blue;
   on_blue.m_layer_index = doc.LayerTable().AddLayer(blue);
   CRhinoMeshObject* layered =
-      doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_blue);
+      doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), &on_blue);
   ASSERT_TRUE(plain && chosen_black && layered);
 
   CRhinoView view(&doc, 10, 10);

@@ -1,18 +1,15 @@
 // Cache entries: ownership of meshes and polylines, resets, sizes, copies.
 
 #include "section/mesh_cache.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 ON_Mesh* NewTriangle() {
-  auto* mesh = new ON_Mesh();
-  mesh->SetVertex(0, ON_3dPoint(0, 0, 0));
-  mesh->SetVertex(1, ON_3dPoint(1, 0, 0));
-  mesh->SetVertex(2, ON_3dPoint(0, 1, 0));
-  mesh->SetTriangle(0, 0, 1, 2);
-  return mesh;
+  return new ON_Mesh(
+      test_meshes::Triangle(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0), ON_3dPoint(0, 1, 0)));
 }
 
 ON_Polyline* NewPolyline(int points) {

@@ -1,7 +1,7 @@
 // Point classification: barycentric classes, triangles, and closed meshes.
 
 #include "section/point_in_mesh.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,8 @@ TEST(ClassifyPointInTriangle, DegenerateTriangleNeverCountsAsInside) {
 }
 
 TEST(IsPointInsideMesh, BoxCentreIsInsideAndFarPointsAreOutside) {
-  const ON_Mesh box = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 3, 4));
+  const ON_Mesh box =
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 3, 4)));
   EXPECT_TRUE(IsPointInsideMesh(box, ON_3dPoint(1, 1.5, 2)));
   EXPECT_TRUE(IsPointInsideMesh(box, ON_3dPoint(0.1, 2.9, 3.9))); // near a corner
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(5, 1, 1)));
@@ -64,7 +65,8 @@ TEST(IsPointInsideMesh, BoxCentreIsInsideAndFarPointsAreOutside) {
 }
 
 TEST(IsPointInsideMesh, PointsOnTheSurfaceAreOutside) {
-  const ON_Mesh box = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2));
+  const ON_Mesh box =
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 0)));        // on a face
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(0, 0, 0)));        // at a corner
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(1, 1, 2 - 1e-7))); // within the tolerance
@@ -85,7 +87,7 @@ TEST(IsPointInsideMesh, MeshWithoutFacesContainsNothing) {
 TEST(IsPointInsideMesh, AgreesWithTheSphereItApproximates) {
   const ON_3dPoint centre(1, -2, 0.5);
   const double radius = 3.0;
-  const ON_Mesh sphere = test_meshes::Sphere(centre, radius, 16, 24);
+  const ON_Mesh sphere = test_meshes::WithFaceNormals(test_meshes::Sphere(centre, radius, 16, 24));
   std::mt19937 random(12345);
   std::uniform_real_distribution<double> coordinate(-4.0, 4.0);
   int inside = 0, outside = 0;
@@ -109,7 +111,8 @@ TEST(IsPointInsideMesh, AgreesWithTheSphereItApproximates) {
 }
 
 TEST(IsPointInsideMesh, NonFinitePointIsOutside) {
-  const ON_Mesh box = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
+  const ON_Mesh box =
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   const double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_FALSE(IsPointInsideMesh(box, ON_3dPoint(nan, 0.5, 0.5)));
 }

@@ -2,7 +2,7 @@
 // object falls into, what each entry records, and the geometry that stays.
 
 #include "section/section_builder.h"
-#include "support/section_meshes.h"
+#include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -63,14 +63,15 @@ protected:
 };
 
 ON_Mesh* NewSphere(const ON_3dPoint& centre, double radius) {
-  return new ON_Mesh(test_meshes::Sphere(centre, radius, 32, 64));
+  return new ON_Mesh(test_meshes::WithFaceNormals(test_meshes::Sphere(centre, radius, 32, 64)));
 }
 ON_Mesh* NewBox(const ON_3dPoint& min, const ON_3dPoint& max) {
-  return new ON_Mesh(test_meshes::Box(min, max));
+  return new ON_Mesh(test_meshes::WithFaceNormals(test_meshes::Box(min, max)));
 }
 
 TEST_F(SectionBuilder, DifferenceTakesACappedBiteOutOfAClosedMesh) {
-  const auto* box = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
+  const auto* box = AddMesh(
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2))));
   difference_.Append(NewSphere(ON_3dPoint(2, 2, 2), 1.0));
   Build(*box);
 
@@ -86,7 +87,8 @@ TEST_F(SectionBuilder, DifferenceTakesACappedBiteOutOfAClosedMesh) {
 }
 
 TEST_F(SectionBuilder, IntersectionKeepsOnlyWhatLiesInside) {
-  const auto* box = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
+  const auto* box = AddMesh(
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2))));
   intersection_.Append(NewSphere(ON_3dPoint(2, 2, 2), 1.0));
   Build(*box);
   ASSERT_EQ(entries_.Count(), 1);
@@ -100,7 +102,8 @@ TEST_F(SectionBuilder, IntersectionKeepsOnlyWhatLiesInside) {
 TEST_F(SectionBuilder, BoundingBoxesAndOnePointDecideUncutObjects) {
   // Outside every Intersection cutter's box: removed without a boolean.
   intersection_.Append(NewSphere(ON_3dPoint(1.5, 1.5, 1.5), 1.5));
-  const auto* far = AddMesh(test_meshes::Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)));
+  const auto* far = AddMesh(test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11))));
   Build(*far);
   ASSERT_EQ(entries_.Count(), 1);
   EXPECT_TRUE(entries_[0].m_bComputed);
@@ -109,8 +112,8 @@ TEST_F(SectionBuilder, BoundingBoxesAndOnePointDecideUncutObjects) {
 
   // Inside the cutter: kept whole, one copy.
   entries_.Empty();
-  const auto* inner =
-      AddMesh(test_meshes::Box(ON_3dPoint(1.3, 1.3, 1.3), ON_3dPoint(1.7, 1.7, 1.7)));
+  const auto* inner = AddMesh(test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(1.3, 1.3, 1.3), ON_3dPoint(1.7, 1.7, 1.7))));
   Build(*inner);
   ASSERT_EQ(entries_.Count(), 1);
   EXPECT_EQ(entries_[0].m_clip_state, 1);
@@ -119,7 +122,8 @@ TEST_F(SectionBuilder, BoundingBoxesAndOnePointDecideUncutObjects) {
 
   // In the cutter's box corner but outside the sphere: removed.
   entries_.Empty();
-  const auto* corner = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.3, 0.3, 0.3)));
+  const auto* corner = AddMesh(test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.3, 0.3, 0.3))));
   Build(*corner);
   ASSERT_EQ(entries_.Count(), 1);
   EXPECT_EQ(entries_[0].m_clip_state, -1);
@@ -130,7 +134,8 @@ TEST_F(SectionBuilder, DifferenceKeepsUntouchedAndRemovesSwallowedObjects) {
   difference_.Append(NewSphere(ON_3dPoint(1.5, 1.5, 1.5), 1.5));
   // Near the cutter (boxes overlap) without touching it: one whole copy,
   // the fresh entry's state left at 0.
-  const auto* corner = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.3, 0.3, 0.3)));
+  const auto* corner = AddMesh(test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(0.3, 0.3, 0.3))));
   Build(*corner);
   ASSERT_EQ(entries_.Count(), 1);
   EXPECT_TRUE(entries_[0].m_bComputed);
@@ -140,22 +145,24 @@ TEST_F(SectionBuilder, DifferenceKeepsUntouchedAndRemovesSwallowedObjects) {
 
   // Far from it: kept whole by the box test, state 1.
   entries_.Empty();
-  const auto* far = AddMesh(test_meshes::Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11)));
+  const auto* far = AddMesh(test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(10, 10, 10), ON_3dPoint(11, 11, 11))));
   Build(*far);
   EXPECT_EQ(entries_[0].m_clip_state, 1);
   EXPECT_EQ(entries_[0].m_meshes.Count(), 1);
 
   // Swallowed: removed.
   entries_.Empty();
-  const auto* inner =
-      AddMesh(test_meshes::Box(ON_3dPoint(1.3, 1.3, 1.3), ON_3dPoint(1.7, 1.7, 1.7)));
+  const auto* inner = AddMesh(test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(1.3, 1.3, 1.3), ON_3dPoint(1.7, 1.7, 1.7))));
   Build(*inner);
   EXPECT_EQ(entries_[0].m_clip_state, -1);
   EXPECT_EQ(entries_[0].m_meshes.Count(), 0);
 }
 
 TEST_F(SectionBuilder, DifferenceCutsTheJoinedIntersectionPieces) {
-  const auto* bar = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 1, 1)));
+  const auto* bar = AddMesh(
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 1, 1))));
   intersection_.Append(NewBox(ON_3dPoint(1, -1, -1), ON_3dPoint(3, 2, 2)));
   difference_.Append(NewBox(ON_3dPoint(1.5, -1, -1), ON_3dPoint(2.5, 0.5, 2)));
   Build(*bar);
@@ -183,8 +190,10 @@ TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
     EXPECT_EQ(entries_[i].m_object, brep);
 
   entries_.Empty();
-  ON_Mesh pieces = test_meshes::Box(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 2));
-  pieces.Append(test_meshes::Box(ON_3dPoint(5, -1, 0), ON_3dPoint(7, 1, 2)));
+  ON_Mesh pieces =
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(-1, -1, 0), ON_3dPoint(1, 1, 2)));
+  pieces.Append(
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(5, -1, 0), ON_3dPoint(7, 1, 2))));
   const auto* mesh = AddMesh(pieces);
   Build(*mesh);
   ASSERT_EQ(entries_.Count(), 2);
@@ -195,7 +204,8 @@ TEST_F(SectionBuilder, EachLumpAndEachDisjointPieceIsItsOwnPart) {
 }
 
 TEST_F(SectionBuilder, OpenSurfacesAreSplitWithoutCaps) {
-  const auto* sheet = AddMesh(test_meshes::Grid(-2, 2, 0.0, 8));
+  const auto* sheet =
+      AddMesh(test_meshes::WithFaceNormals(test_meshes::Grid(-2, -2, 2, 2, 0.0, 8)));
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
   Build(*sheet);
   ASSERT_EQ(entries_.Count(), 1);
@@ -212,8 +222,10 @@ TEST_F(SectionBuilder, OpenSurfacesAreSplitWithoutCaps) {
 TEST_F(SectionBuilder, DifferenceCutsWhatTheIntersectionKeepsWhole) {
   intersection_.Append(NewBox(ON_3dPoint(-10, -10, -10), ON_3dPoint(10, 10, 10)));
   difference_.Append(NewSphere(ON_3dPoint(0, 0, 0), 1.0));
-  const auto* box = AddMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
-  const auto* sheet = AddMesh(test_meshes::Grid(-2, 2, 0.0, 8));
+  const auto* box = AddMesh(
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2))));
+  const auto* sheet =
+      AddMesh(test_meshes::WithFaceNormals(test_meshes::Grid(-2, -2, 2, 2, 0.0, 8)));
   Build(*box);
   ASSERT_EQ(entries_.Count(), 1);
   EXPECT_EQ(entries_[0].m_clip_state, 0);
@@ -231,7 +243,8 @@ TEST_F(SectionBuilder, DifferenceCutsWhatTheIntersectionKeepsWhole) {
 TEST_F(SectionBuilder, InstanceReferencesAreCutThroughTheirMembers) {
   ON_SimpleArray<CRhinoObject*> members;
   auto* member = new CRhinoMeshObject();
-  member->SetMesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)));
+  member->SetMesh(
+      test_meshes::WithFaceNormals(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2))));
   members.Append(member);
   const int index = doc_->InstanceDefinitionTable().AddInstanceDefinition(L"block", members);
   ASSERT_GE(index, 0);

@@ -7,6 +7,7 @@
 #include "support/service_scene.h"
 
 using namespace service_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -38,7 +39,7 @@ int MarkedWith(CRhinoDoc& doc, int mark) {
 
 TEST(GetObjectMeshes, CuttingObjectsGiveOneEmptyPlaceholder) {
   ActiveScene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   ASSERT_NE(cutter, nullptr);
   ON_SimpleArray<const ON_Mesh*> meshes;
   ASSERT_TRUE(Client().GetObjectMeshes(cutter->RuntimeSerialNumber(), meshes));
@@ -80,7 +81,7 @@ TEST(GetObjectMeshes, UnknownAndUncutObjectsAnswerFalse) {
 
 TEST(DiscardObjectCache, DropsTheCacheAndTheNextFrameBuildsAFreshOne) {
   ActiveScene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   CRhinoMeshObject* box = s.AddBox(ON_3dPoint(0.5, 0, 0), ON_3dPoint(2, 1, 1));
   ASSERT_TRUE(s.Frame());
   ASSERT_NE(CacheOf(box), nullptr);
@@ -94,7 +95,7 @@ TEST(DiscardObjectCache, DropsTheCacheAndTheNextFrameBuildsAFreshOne) {
 
 TEST(RenderBracket, CutObjectsGiveWayToTemporaryMeshObjectsUntilTheEnd) {
   ActiveScene s;
-  CRhinoMeshObject* cutter = s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
+  CRhinoMeshObject* cutter = s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)), 2);
   CRhinoMeshObject* cut = s.AddBox(ON_3dPoint(0.5, 0, 0), ON_3dPoint(2, 1, 1));
   CRhinoMeshObject* untouched = s.AddBox(ON_3dPoint(5, 0, 0), ON_3dPoint(6, 1, 1));
   ASSERT_TRUE(s.Frame());

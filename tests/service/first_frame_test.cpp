@@ -7,6 +7,7 @@
 #include "support/service_scene.h"
 
 using namespace service_test;
+using test_meshes::Box;
 
 TEST(FirstFrame, WatcherStartsOffAndTheFirstFrameRebuildsWithoutAnyEvent) {
   CKyrelService& service = Service();
@@ -20,7 +21,7 @@ TEST(FirstFrame, WatcherStartsOffAndTheFirstFrameRebuildsWithoutAnyEvent) {
 
   // Events before the first frame go unheard: the watcher is still off.
   service.m_bDocumentChanged = false;
-  doc.AddMeshObject(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  doc.AddMeshObject(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
   EXPECT_FALSE(service.m_bDocumentChanged);
   service.m_bDocumentChanged = true;
 
@@ -29,7 +30,7 @@ TEST(FirstFrame, WatcherStartsOffAndTheFirstFrameRebuildsWithoutAnyEvent) {
   EXPECT_FALSE(service.m_bDocumentChanged);
 
   // From now on the watcher hears events.
-  doc.AddMeshObject(MeshBox(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
+  doc.AddMeshObject(Box(ON_3dPoint(2, 0, 0), ON_3dPoint(3, 1, 1)));
   EXPECT_TRUE(service.m_bDocumentChanged);
   service.RemoveClippingObject(&clipper);
 }

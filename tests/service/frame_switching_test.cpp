@@ -7,6 +7,7 @@
 #include "support/service_scene.h"
 
 using namespace service_test;
+using test_meshes::Box;
 
 namespace {
 
@@ -28,7 +29,7 @@ public:
 
 TEST(ConduitSwitching, OnDuringAFrameWithCuttersAndOffAfterIt) {
   Scene s;
-  s.AddCutter(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
+  s.AddCutter(Box(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2)), 1);
   s.AddBox(ON_3dPoint(1, 1, 1), ON_3dPoint(3, 3, 3));
   PlaneWatcher watcher;
   ASSERT_TRUE(s.Frame());

@@ -8,38 +8,11 @@
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
 #include "service/kyrel_service.h"
+#include "support/test_meshes.h"
 #include "userdata/section_cache.h"
 #include "userdata/section_geometry.h"
 
 namespace service_test {
-
-// A closed box mesh (8 vertices, 6 outward quads).
-inline ON_Mesh MeshBox(const ON_3dPoint& a, const ON_3dPoint& b) {
-  ON_Mesh m;
-  const double x[2] = {a.x, b.x}, y[2] = {a.y, b.y}, z[2] = {a.z, b.z};
-  for (int k = 0; k < 2; ++k)
-    for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 2; ++i)
-        m.AppendVertex(ON_3dPoint(x[i], y[j], z[k]));
-  m.AppendQuad(0, 2, 3, 1);
-  m.AppendQuad(4, 5, 7, 6);
-  m.AppendQuad(0, 1, 5, 4);
-  m.AppendQuad(2, 6, 7, 3);
-  m.AppendQuad(0, 4, 6, 2);
-  m.AppendQuad(1, 3, 7, 5);
-  return m;
-}
-
-// One open quad in the plane z = h.
-inline ON_Mesh OpenQuad(double h = 0.0) {
-  ON_Mesh m;
-  m.AppendVertex(ON_3dPoint(0, 0, h));
-  m.AppendVertex(ON_3dPoint(1, 0, h));
-  m.AppendVertex(ON_3dPoint(1, 1, h));
-  m.AppendVertex(ON_3dPoint(0, 1, h));
-  m.AppendQuad(0, 1, 2, 3);
-  return m;
-}
 
 // A client cutter whose answers a test sets, counting the update's calls.
 class TestClipper : public Tarvik::Vantrel::IClippingObject {
@@ -58,7 +31,7 @@ public:
   int level;
   bool ready = true;
   bool mesh_present = true;
-  ON_Mesh mesh = MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
+  ON_Mesh mesh = test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1));
   int change_level_calls = 0;
 };
 
@@ -137,7 +110,7 @@ struct Scene {
     return object;
   }
   CRhinoMeshObject* AddBox(const ON_3dPoint& a, const ON_3dPoint& b) {
-    return doc.AddMeshObject(MeshBox(a, b));
+    return doc.AddMeshObject(test_meshes::Box(a, b));
   }
 };
 
@@ -165,7 +138,7 @@ inline TV_SectionCache* AttachBuiltCache(CRhinoObject& object, std::initializer_
     entry.m_clip_state = state;
     entry.m_bComputed = true;
     entry.m_object = &object;
-    entry.m_meshes.Append(new ON_Mesh(MeshBox(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1))));
+    entry.m_meshes.Append(new ON_Mesh(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1))));
   }
   cache->m_phantom.m_bBuilt = true;
   if (!object.AttachUserData(cache)) {

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "meshtools.h"
-#include "on_fixtures.h"
+#include "support/test_meshes.h"
 
 namespace {
 
-using namespace meshtools::test;
+using namespace test_meshes;
 constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 struct OwnedList {
@@ -26,7 +26,7 @@ struct OwnedList {
 // Runs every tool with `bad` against a sound box that overlaps it, in both
 // roles. Returns how many calls reported success.
 int RunEverything(const ON_Mesh& bad) {
-  const ON_Mesh box = OnBox(-0.5, -0.5, -0.5, 0.75, 0.75, 0.75);
+  const ON_Mesh box = Box(-0.5, -0.5, -0.5, 0.75, 0.75, 0.75);
   int successes = 0;
   for (int role = 0; role < 2; ++role) {
     const ON_Mesh* a = role == 0 ? &bad : &box;
@@ -50,7 +50,7 @@ int RunEverything(const ON_Mesh& bad) {
 }
 
 ON_Mesh WithVertex(float x) {
-  ON_Mesh m = OnBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
   m.m_V[6].x = x;
   m.DestroyRuntimeCache();
   return m;
@@ -69,7 +69,7 @@ TEST(BadInput, EmptyAndDanglingMeshesAreRefused) {
   for (int i = 0; i < 5; ++i)
     points.AppendVertex(ON_3dPoint(i, 0, 0));
   EXPECT_EQ(RunEverything(points), 0);
-  ON_Mesh dangling = OnBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh dangling = Box(0, 0, 0, 1, 1, 1);
   dangling.m_F[2].vi[3] = 1000;
   EXPECT_EQ(RunEverything(dangling), 0);
   TL_MeshBoolean nulls(nullptr, nullptr);
@@ -87,7 +87,7 @@ TEST(BadInput, DegenerateOnlyMeshesAreRefused) {
   flat.AppendTriangle(0, 2, 3);
   flat.AppendTriangle(0, 3, 1);
   EXPECT_EQ(RunEverything(flat), 0);
-  ON_Mesh collapsed = OnBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh collapsed = Box(0, 0, 0, 1, 1, 1);
   for (ON_MeshFace& f : collapsed.m_F)
     f.vi[1] = f.vi[2] = f.vi[3] = f.vi[0];
   collapsed.DestroyRuntimeCache();
@@ -96,11 +96,11 @@ TEST(BadInput, DegenerateOnlyMeshesAreRefused) {
 
 TEST(BadInput, NonManifoldSolidsAreRefusedAsSolids) {
   // Three boxes around one edge: four faces meet along it.
-  ON_Mesh fin = OnBox(0, 0, 0, 0.5, 0.5, 1);
-  fin.Append(OnBox(0.5, 0.5, 0, 1, 1, 1));
+  ON_Mesh fin = Box(0, 0, 0, 0.5, 0.5, 1);
+  fin.Append(Box(0.5, 0.5, 0, 1, 1, 1));
   fin.CombineIdenticalVertices(true, true);
   TL_MeshBoolean op(&fin, nullptr);
-  const ON_Mesh cutter = OnBox(0.25, 0.25, 0.25, 0.75, 0.75, 0.75);
+  const ON_Mesh cutter = Box(0.25, 0.25, 0.25, 0.75, 0.75, 0.75);
   TL_MeshBoolean cut(&fin, &cutter);
   ON_Mesh r;
   EXPECT_FALSE(cut.GetBooleanDifference(r));
@@ -109,9 +109,9 @@ TEST(BadInput, NonManifoldSolidsAreRefusedAsSolids) {
 }
 
 TEST(BadInput, SelfIntersectingSolidIsRefusedWhereTheCutterCrosses) {
-  ON_Mesh crossing = OnBox(0, 0, 0, 2, 2, 2);
-  crossing.Append(OnBox(1, 1, 1, 3, 3, 3));
-  const ON_Mesh slab = OnBox(1.5, -1, -1, 1.7, 4, 4);
+  ON_Mesh crossing = Box(0, 0, 0, 2, 2, 2);
+  crossing.Append(Box(1, 1, 1, 3, 3, 3));
+  const ON_Mesh slab = Box(1.5, -1, -1, 1.7, 4, 4);
   ON_Mesh r;
   EXPECT_FALSE(TL_MeshBoolean(&crossing, &slab).GetBooleanDifference(r));
   EXPECT_FALSE(TL_MeshBoolean(&slab, &crossing).GetBooleanIntersection(r));
@@ -132,7 +132,7 @@ TEST(BadInput, RandomSoupsNeverBreakTheTools) {
       else
         soup.AppendTriangle(pick(rng), pick(rng), pick(rng));
     }
-    const ON_Mesh box = OnBox(-0.5, -0.5, -0.5, 0.75, 0.75, 0.75);
+    const ON_Mesh box = Box(-0.5, -0.5, -0.5, 0.75, 0.75, 0.75);
     ON_Mesh r;
     // Whatever comes back as success must be a sound solid.
     if (TL_MeshBoolean(&soup, &box).GetBooleanDifference(r)) {

@@ -1,12 +1,12 @@
 // RhinoSplitDisjointMesh: counting and splitting into connected pieces.
 #include <gtest/gtest.h>
 
-#include "on_fixtures.h"
 #include "rhino_split_disjoint_mesh.h"
+#include "support/test_meshes.h"
 
 namespace {
 
-using namespace meshtools::test;
+using namespace test_meshes;
 
 struct OwnedList {
   ON_SimpleArray<ON_Mesh*> meshes;
@@ -17,9 +17,9 @@ struct OwnedList {
 };
 
 TEST(SplitDisjoint, CountsAndSplitsSeparatePieces) {
-  ON_Mesh m = OnBox(0, 0, 0, 1, 1, 1);
-  m.Append(OnSphere(5, 0, 0, 1, 6, 8));
-  m.Append(OnGrid(0, 5, 1, 6, 0, 3));
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
+  m.Append(Sphere(ON_3dPoint(5, 0, 0), 1, 6, 8));
+  m.Append(Grid(0, 5, 1, 6, 0, 3));
   OwnedList out;
   EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, true), 3);
   EXPECT_EQ(out.meshes.Count(), 0);
@@ -29,7 +29,7 @@ TEST(SplitDisjoint, CountsAndSplitsSeparatePieces) {
   EXPECT_EQ(out.meshes[0]->FaceCount(), 6);
   EXPECT_EQ(out.meshes[0]->VertexCount(), 8);
   EXPECT_NEAR(Volume(*out.meshes[0]), 1.0, 1e-12);
-  EXPECT_NEAR(Volume(*out.meshes[1]), Volume(OnSphere(5, 0, 0, 1, 6, 8)), 1e-9);
+  EXPECT_NEAR(Volume(*out.meshes[1]), Volume(Sphere(ON_3dPoint(5, 0, 0), 1, 6, 8)), 1e-9);
   EXPECT_NEAR(Area(*out.meshes[2]), 1.0, 1e-9);
   int faces = 0;
   for (const ON_Mesh* p : out.meshes) {
@@ -40,8 +40,8 @@ TEST(SplitDisjoint, CountsAndSplitsSeparatePieces) {
 }
 
 TEST(SplitDisjoint, SidesMeshedApartStayOnePieceWithTheirNormals) {
-  ON_Mesh m = OnUnweldedBox(0, 0, 0, 1, 1, 1);
-  m.Append(OnUnweldedBox(3, 0, 0, 4, 1, 1));
+  ON_Mesh m = UnweldedBoxWithNormals(0, 0, 0, 1, 1, 1);
+  m.Append(UnweldedBoxWithNormals(3, 0, 0, 4, 1, 1));
   OwnedList out;
   ASSERT_EQ(RhinoSplitDisjointMesh(m, out.meshes, false), 2);
   for (const ON_Mesh* p : out.meshes) {
@@ -54,8 +54,8 @@ TEST(SplitDisjoint, SidesMeshedApartStayOnePieceWithTheirNormals) {
 }
 
 TEST(SplitDisjoint, PiecesTouchingAtOnePointAreOne) {
-  ON_Mesh m = OnBox(0, 0, 0, 1, 1, 1);
-  m.Append(OnBox(1, 1, 1, 2, 2, 2)); // corner to corner, separate vertices
+  ON_Mesh m = Box(0, 0, 0, 1, 1, 1);
+  m.Append(Box(1, 1, 1, 2, 2, 2)); // corner to corner, separate vertices
   OwnedList out;
   EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, true), 1);
   EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, false), 1);
@@ -70,7 +70,7 @@ TEST(SplitDisjoint, ZeroForMeshesWithoutFacesOrWithBadIndices) {
   ON_Mesh points;
   points.AppendVertex(ON_3dPoint(0, 0, 0));
   EXPECT_EQ(RhinoSplitDisjointMesh(points, out.meshes, false), 0);
-  ON_Mesh bad = OnBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh bad = Box(0, 0, 0, 1, 1, 1);
   bad.m_F[3].vi[1] = 99;
   EXPECT_EQ(RhinoSplitDisjointMesh(bad, out.meshes, true), 0);
   bad.m_F[3].vi[1] = -1;

@@ -7,12 +7,12 @@
 #include <numbers>
 #include <thread>
 
-#include "on_fixtures.h"
+#include "support/test_meshes.h"
 #include "tl_mesh_boolean.h"
 
 namespace {
 
-using namespace meshtools::test;
+using namespace test_meshes;
 constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 struct Boolean {
@@ -21,7 +21,7 @@ struct Boolean {
 };
 
 TEST(MeshBoolean, BoxesFromQuadsGiveClosedResultsWithFaceNormals) {
-  const ON_Mesh a = OnBox(0, 0, 0, 2, 2, 2), b = OnBox(1, 1, 1, 3, 3, 3);
+  const ON_Mesh a = Box(0, 0, 0, 2, 2, 2), b = Box(1, 1, 1, 3, 3, 3);
   ON_Mesh r;
   ASSERT_TRUE(Boolean(a, b).op.GetBooleanIntersection(r));
   EXPECT_TRUE(ClosedAndOriented(r));
@@ -38,21 +38,22 @@ TEST(MeshBoolean, BoxesFromQuadsGiveClosedResultsWithFaceNormals) {
 }
 
 TEST(MeshBoolean, SphereCutByBoxWithinTessellationError) {
-  const ON_Mesh s = OnSphere(0, 0, 0, 1, 32, 64);
+  const ON_Mesh s = Sphere(ON_3dPoint(0, 0, 0), 1, 32, 64);
   ON_Mesh upper;
-  ASSERT_TRUE(Boolean(s, OnBox(-2, -2, 0, 2, 2, 2)).op.GetBooleanIntersection(upper));
+  ASSERT_TRUE(Boolean(s, Box(-2, -2, 0, 2, 2, 2)).op.GetBooleanIntersection(upper));
   EXPECT_TRUE(ClosedAndOriented(upper));
   EXPECT_NEAR(Volume(upper), Volume(s) / 2, 1e-5);
   EXPECT_NEAR(Volume(upper), 2 * std::numbers::pi / 3, 0.01);
   // A box corner cut off the sphere: inside the box lies an eighth.
   ON_Mesh rest;
-  ASSERT_TRUE(Boolean(s, OnBox(0, 0, 0, 2, 2, 2)).op.GetBooleanDifference(rest));
+  ASSERT_TRUE(Boolean(s, Box(0, 0, 0, 2, 2, 2)).op.GetBooleanDifference(rest));
   EXPECT_TRUE(ClosedAndOriented(rest));
   EXPECT_NEAR(Volume(rest), Volume(s) * 7 / 8, 1e-5);
 }
 
 TEST(MeshBoolean, BrepRenderMeshesWithUnweldedSidesAreWeldedFirst) {
-  const ON_Mesh a = OnUnweldedBox(0, 0, 0, 2, 2, 2), b = OnUnweldedBox(1, -1, -1, 3, 1, 1);
+  const ON_Mesh a = UnweldedBoxWithNormals(0, 0, 0, 2, 2, 2),
+                b = UnweldedBoxWithNormals(1, -1, -1, 3, 1, 1);
   ON_Mesh r;
   ASSERT_TRUE(Boolean(a, b).op.GetBooleanDifference(r));
   EXPECT_TRUE(ClosedAndOriented(r));
@@ -60,16 +61,16 @@ TEST(MeshBoolean, BrepRenderMeshesWithUnweldedSidesAreWeldedFirst) {
 }
 
 TEST(MeshBoolean, CuttersFlushWithFacesOrSharingEdgesAndCorners) {
-  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1);
+  const ON_Mesh a = Box(0, 0, 0, 1, 1, 1);
   struct Case {
     ON_Mesh cutter;
     double difference;
   } cases[] = {
-      {OnBox(0.5, 0, 0, 1.5, 1, 1), 0.5},                         // four faces flush
-      {OnBox(0, 0, 0, 1, 1, 0.25), 0.75},                         // five faces flush, same corners
-      {OnBox(0.5, 0.5, -1, 1, 1, 2), 0.75},                       // shares an edge
-      {OnBox(0.5, 0.5, 0.5, 1, 1, 1), 0.875},                     // shares a corner, inside
-      {OnBox(0.75, 0.75, 0.75, 2, 2, 2), 1 - 0.25 * 0.25 * 0.25}, // cuts a corner off
+      {Box(0.5, 0, 0, 1.5, 1, 1), 0.5},                         // four faces flush
+      {Box(0, 0, 0, 1, 1, 0.25), 0.75},                         // five faces flush, same corners
+      {Box(0.5, 0.5, -1, 1, 1, 2), 0.75},                       // shares an edge
+      {Box(0.5, 0.5, 0.5, 1, 1, 1), 0.875},                     // shares a corner, inside
+      {Box(0.75, 0.75, 0.75, 2, 2, 2), 1 - 0.25 * 0.25 * 0.25}, // cuts a corner off
   };
   for (const Case& c : cases) {
     ON_Mesh d, i;
@@ -83,15 +84,15 @@ TEST(MeshBoolean, CuttersFlushWithFacesOrSharingEdgesAndCorners) {
 }
 
 TEST(MeshBoolean, FalseWhenTheSurfacesDoNotCross) {
-  const ON_Mesh big = OnBox(0, 0, 0, 4, 4, 4), small = OnBox(1, 1, 1, 2, 2, 2),
-                far = OnBox(9, 9, 9, 10, 10, 10);
-  ON_Mesh r = OnBox(0, 0, 0, 1, 1, 1); // a failed call leaves it as it was
+  const ON_Mesh big = Box(0, 0, 0, 4, 4, 4), small = Box(1, 1, 1, 2, 2, 2),
+                far = Box(9, 9, 9, 10, 10, 10);
+  ON_Mesh r = Box(0, 0, 0, 1, 1, 1); // a failed call leaves it as it was
   EXPECT_FALSE(Boolean(big, small).op.GetBooleanIntersection(r));
   EXPECT_FALSE(Boolean(small, big).op.GetBooleanIntersection(r));
   EXPECT_FALSE(Boolean(big, small).op.GetBooleanDifference(r));
   EXPECT_FALSE(Boolean(big, far).op.GetBooleanDifference(r));
   // Touching at a corner only.
-  EXPECT_FALSE(Boolean(big, OnBox(4, 4, 4, 5, 5, 5)).op.GetBooleanIntersection(r));
+  EXPECT_FALSE(Boolean(big, Box(4, 4, 4, 5, 5, 5)).op.GetBooleanIntersection(r));
   EXPECT_EQ(r.FaceCount(), 6);
   EXPECT_NEAR(Volume(r), 1.0, 1e-12);
 }
@@ -99,8 +100,8 @@ TEST(MeshBoolean, FalseWhenTheSurfacesDoNotCross) {
 TEST(MeshBoolean, SurfacesTouchingAlongAFaceOrEdgeGiveTheExactResult) {
   // The surfaces meet, so the result is computed rather than left to a point
   // test, whose point might lie on the shared face.
-  const ON_Mesh a = OnBox(0, 0, 0, 4, 4, 4);
-  for (const ON_Mesh& outside : {OnBox(4, 0, 0, 5, 4, 4), OnBox(4, 4, 0, 5, 5, 4)}) {
+  const ON_Mesh a = Box(0, 0, 0, 4, 4, 4);
+  for (const ON_Mesh& outside : {Box(4, 0, 0, 5, 4, 4), Box(4, 4, 0, 5, 5, 4)}) {
     ON_Mesh d, i;
     ASSERT_TRUE(Boolean(a, outside).op.GetBooleanDifference(d));
     EXPECT_TRUE(ClosedAndOriented(d));
@@ -110,17 +111,17 @@ TEST(MeshBoolean, SurfacesTouchingAlongAFaceOrEdgeGiveTheExactResult) {
   }
   // Touching from inside: the cutter shares part of a side.
   ON_Mesh i;
-  ASSERT_TRUE(Boolean(a, OnBox(1, 1, 0, 2, 2, 1)).op.GetBooleanIntersection(i));
+  ASSERT_TRUE(Boolean(a, Box(1, 1, 0, 2, 2, 1)).op.GetBooleanIntersection(i));
   EXPECT_NEAR(Volume(i), 1, 1e-9);
 }
 
 TEST(MeshBoolean, ChainedDifferencesOfFloatResultsStayValid) {
   // Each difference is fed back as A, after the round trip through floats.
-  ON_Mesh w = OnSphere(0, 0, 0, 1, 16, 32);
+  ON_Mesh w = Sphere(ON_3dPoint(0, 0, 0), 1, 16, 32);
   const ON_Mesh cutters[] = {
-      OnBox(-0.3, -0.3, -2, 0.3, 0.3, 2), OnSphere(0.8, 0.2, 0.1, 0.4, 12, 24),
-      OnBox(-2, -0.1, -0.1, 2, 0.1, 0.1), OnSphere(-0.7, -0.4, 0.3, 0.45, 10, 20),
-      OnBox(-2, -2, 0.6, 2, 2, 2),        OnBox(-2, -2, -0.6, 2, 2, -0.55)};
+      Box(-0.3, -0.3, -2, 0.3, 0.3, 2), Sphere(ON_3dPoint(0.8, 0.2, 0.1), 0.4, 12, 24),
+      Box(-2, -0.1, -0.1, 2, 0.1, 0.1), Sphere(ON_3dPoint(-0.7, -0.4, 0.3), 0.45, 10, 20),
+      Box(-2, -2, 0.6, 2, 2, 2),        Box(-2, -2, -0.6, 2, 2, -0.55)};
   double last = Volume(w);
   for (const ON_Mesh& c : cutters) {
     ON_Mesh next;
@@ -134,8 +135,8 @@ TEST(MeshBoolean, ChainedDifferencesOfFloatResultsStayValid) {
 }
 
 TEST(MeshBoolean, ResultMayBeOneOfTheInputs) {
-  ON_Mesh a = OnBox(0, 0, 0, 2, 2, 2);
-  const ON_Mesh b = OnBox(1, 1, 1, 3, 3, 3);
+  ON_Mesh a = Box(0, 0, 0, 2, 2, 2);
+  const ON_Mesh b = Box(1, 1, 1, 3, 3, 3);
   TL_MeshBoolean op(&a, &b);
   ASSERT_TRUE(op.GetBooleanDifference(a));
   EXPECT_NEAR(Volume(a), 7.0, 1e-9);
@@ -144,7 +145,7 @@ TEST(MeshBoolean, ResultMayBeOneOfTheInputs) {
 
 TEST(MeshBoolean, AMeshWithItself) {
   // Every face coincides with a face of the other operand.
-  const ON_Mesh s = OnSphere(0, 0, 0, 1, 8, 16);
+  const ON_Mesh s = Sphere(ON_3dPoint(0, 0, 0), 1, 8, 16);
   ON_Mesh i, d;
   if (Boolean(s, s).op.GetBooleanIntersection(i)) {
     EXPECT_TRUE(ClosedAndOriented(i));
@@ -156,8 +157,8 @@ TEST(MeshBoolean, AMeshWithItself) {
 }
 
 TEST(MeshSplit, QuadGridSplitByBox) {
-  const ON_Mesh grid = OnGrid(-2, -2, 2, 2, 0.25, 10);
-  const ON_Mesh box = OnBox(-1.1, -0.7, -1, 0.9, 1.3, 1);
+  const ON_Mesh grid = Grid(-2, -2, 2, 2, 0.25, 10);
+  const ON_Mesh box = Box(-1.1, -0.7, -1, 0.9, 1.3, 1);
   ON_Mesh outside, inside;
   ASSERT_TRUE(Boolean(grid, box).op.GetMeshASplit(outside, inside));
   EXPECT_NEAR(Area(inside), 2.0 * 2.0, 1e-5);
@@ -168,19 +169,19 @@ TEST(MeshSplit, QuadGridSplitByBox) {
 }
 
 TEST(MeshSplit, SurfaceLyingOnTheCuttersFaceCountsInside) {
-  const ON_Mesh grid = OnGrid(-2, -2, 2, 2, 0, 4);
+  const ON_Mesh grid = Grid(-2, -2, 2, 2, 0, 4);
   ON_Mesh outside, inside;
-  ASSERT_TRUE(Boolean(grid, OnBox(-1, -1, 0, 1, 1, 1)).op.GetMeshASplit(&outside, &inside));
+  ASSERT_TRUE(Boolean(grid, Box(-1, -1, 0, 1, 1, 1)).op.GetMeshASplit(&outside, &inside));
   EXPECT_NEAR(Area(inside), 4.0, 1e-9);
   EXPECT_NEAR(Area(outside), 12.0, 1e-9);
 }
 
 TEST(MeshSplit, FalseWhenNotCutOrCutterOpen) {
-  const ON_Mesh grid = OnGrid(-0.5, -0.5, 0.5, 0.5, 0, 2);
+  const ON_Mesh grid = Grid(-0.5, -0.5, 0.5, 0.5, 0, 2);
   ON_Mesh outside, inside;
-  EXPECT_FALSE(Boolean(grid, OnBox(-1, -1, -1, 1, 1, 1)).op.GetMeshASplit(outside, inside));
-  EXPECT_FALSE(Boolean(grid, OnGrid(-1, -1, 1, 1, 0.1, 2)).op.GetMeshASplit(outside, inside));
-  EXPECT_FALSE(Boolean(grid, OnBox(-1, -1, -1, 1, 1, 1)).op.GetMeshASplit(outside, outside));
+  EXPECT_FALSE(Boolean(grid, Box(-1, -1, -1, 1, 1, 1)).op.GetMeshASplit(outside, inside));
+  EXPECT_FALSE(Boolean(grid, Grid(-1, -1, 1, 1, 0.1, 2)).op.GetMeshASplit(outside, inside));
+  EXPECT_FALSE(Boolean(grid, Box(-1, -1, -1, 1, 1, 1)).op.GetMeshASplit(outside, outside));
   EXPECT_EQ(outside.FaceCount(), 0);
   EXPECT_EQ(inside.FaceCount(), 0);
 }
@@ -188,7 +189,7 @@ TEST(MeshSplit, FalseWhenNotCutOrCutterOpen) {
 TEST(MeshBoolean, RunsOnTwoThreadsAtOnce) {
   // The UI thread and the clash worker use the tools at the same time, also
   // over the same input meshes.
-  const ON_Mesh s = OnSphere(0, 0, 0, 1, 16, 32), b = OnBox(0, 0, 0, 2, 2, 2);
+  const ON_Mesh s = Sphere(ON_3dPoint(0, 0, 0), 1, 16, 32), b = Box(0, 0, 0, 2, 2, 2);
   double v[2] = {0, 0};
   auto work = [&](int k) {
     for (int i = 0; i < 4; ++i) {

@@ -4,14 +4,14 @@
 
 #include <memory>
 
-#include "on_fixtures.h"
+#include "support/test_meshes.h"
 #include "tl_heal_mesh.h"
 #include "tl_mesh_boolean.h"
 #include "tl_mesh_union.h"
 
 namespace {
 
-using namespace meshtools::test;
+using namespace test_meshes;
 constexpr double kTol = TL_BOOLEAN_TOLERANCE;
 
 struct OwnedList {
@@ -29,14 +29,14 @@ struct OwnedList {
 };
 
 TEST(MeshUnion, ThreeOverlappingBoxesAppendOneClosedMesh) {
-  const ON_Mesh a = OnBox(0, 0, 0, 2, 2, 2), b = OnBox(1, 1, 1, 3, 3, 3),
-                c = OnBox(1.5, -1, 0.5, 2.5, 4, 1.5);
+  const ON_Mesh a = Box(0, 0, 0, 2, 2, 2), b = Box(1, 1, 1, 3, 3, 3),
+                c = Box(1.5, -1, 0.5, 2.5, 4, 1.5);
   ON_SimpleArray<const ON_Mesh*> sources;
   sources.Append(&a);
   sources.Append(&b);
   sources.Append(&c);
   OwnedList out;
-  ON_Mesh* already = new ON_Mesh(OnBox(50, 50, 50, 51, 51, 51));
+  ON_Mesh* already = new ON_Mesh(Box(50, 50, 50, 51, 51, 51));
   out.meshes.Append(already);
   bool flag = false;
   EXPECT_TRUE(TL_MeshBooleanUnion(sources, kTol, kTol, &flag, out.meshes));
@@ -49,8 +49,9 @@ TEST(MeshUnion, ThreeOverlappingBoxesAppendOneClosedMesh) {
 }
 
 TEST(MeshUnion, TouchingAndDisjointSpheresAndBoxes) {
-  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1), face = OnUnweldedBox(1, 0, 0, 2, 1, 1);
-  const ON_Mesh s = OnSphere(5, 0, 0, 1, 8, 16), t = OnSphere(5.5, 0, 0, 1, 8, 16);
+  const ON_Mesh a = Box(0, 0, 0, 1, 1, 1), face = UnweldedBoxWithNormals(1, 0, 0, 2, 1, 1);
+  const ON_Mesh s = Sphere(ON_3dPoint(5, 0, 0), 1, 8, 16),
+                t = Sphere(ON_3dPoint(5.5, 0, 0), 1, 8, 16);
   ON_SimpleArray<const ON_Mesh*> sources;
   for (const ON_Mesh* m : {&a, &face, &s, &t})
     sources.Append(m);
@@ -65,8 +66,8 @@ TEST(MeshUnion, TouchingAndDisjointSpheresAndBoxes) {
 }
 
 TEST(MeshUnion, UnusableSourcesAreLeftOutAndFlagged) {
-  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1);
-  ON_Mesh open = OnBox(0.5, 0.5, 0.5, 2, 2, 2);
+  const ON_Mesh a = Box(0, 0, 0, 1, 1, 1);
+  ON_Mesh open = Box(0.5, 0.5, 0.5, 2, 2, 2);
   open.m_F.Remove();
   open.DestroyRuntimeCache();
   ON_SimpleArray<const ON_Mesh*> sources;
@@ -87,7 +88,7 @@ TEST(MeshUnion, UnusableSourcesAreLeftOutAndFlagged) {
 }
 
 TEST(MeshUnion, AttributeListsGetOneCopyPerMesh) {
-  const ON_Mesh a = OnBox(0, 0, 0, 1, 1, 1), b = OnBox(3, 0, 0, 4, 1, 1);
+  const ON_Mesh a = Box(0, 0, 0, 1, 1, 1), b = Box(3, 0, 0, 4, 1, 1);
   ON_SimpleArray<const ON_Mesh*> sources;
   sources.Append(&a);
   sources.Append(&b);
@@ -105,7 +106,7 @@ TEST(MeshUnion, AttributeListsGetOneCopyPerMesh) {
 }
 
 TEST(MeshHeal, FillsAHoleIntoANewTarget) {
-  ON_Mesh open = OnBox(0, 0, 0, 1, 2, 3);
+  ON_Mesh open = Box(0, 0, 0, 1, 2, 3);
   open.m_F.Remove(1); // the top
   open.DestroyRuntimeCache();
   ON_Mesh target;
@@ -118,7 +119,7 @@ TEST(MeshHeal, FillsAHoleIntoANewTarget) {
 
 TEST(MeshHeal, StitchesABrepMeshInPlace) {
   // Sides meshed apart, one side drawn 0.0005 away: a seam within tolerance.
-  ON_Mesh m = OnUnweldedBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh m = UnweldedBoxWithNormals(0, 0, 0, 1, 1, 1);
   for (int v = 4; v < 8; ++v)
     m.m_V[v].z += 0.0005f;
   m.DestroyRuntimeCache();
@@ -128,8 +129,8 @@ TEST(MeshHeal, StitchesABrepMeshInPlace) {
 }
 
 TEST(MeshHeal, FailureLeavesTheTargetAlone) {
-  ON_Mesh sheet = OnGrid(0, 0, 1, 1, 0, 120); // rim of 480 edges: too big a hole
-  ON_Mesh target = OnBox(0, 0, 0, 1, 1, 1);
+  ON_Mesh sheet = Grid(0, 0, 1, 1, 0, 120); // rim of 480 edges: too big a hole
+  ON_Mesh target = Box(0, 0, 0, 1, 1, 1);
   EXPECT_FALSE(TL_HealMesh(sheet, target, 0.001, true, true));
   EXPECT_EQ(target.FaceCount(), 6);
   ON_Mesh empty;

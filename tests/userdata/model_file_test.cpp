@@ -16,6 +16,7 @@
 
 #include "model_file.h"
 #include "rhinoSdk.h"
+#include "support/test_meshes.h"
 #include "userdata/section_cache.h"
 #include "userdata/section_geometry.h"
 
@@ -45,21 +46,6 @@ using model_file_test::TravellingRecord;
 
 namespace {
 
-ON_Mesh MeshBox(double lo, double hi) {
-  ON_Mesh m;
-  for (int k = 0; k < 2; ++k)
-    for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 2; ++i)
-        m.AppendVertex(ON_3dPoint(i ? hi : lo, j ? hi : lo, k ? hi : lo));
-  m.AppendQuad(0, 2, 3, 1);
-  m.AppendQuad(4, 5, 7, 6);
-  m.AppendQuad(0, 1, 5, 4);
-  m.AppendQuad(2, 6, 7, 3);
-  m.AppendQuad(0, 4, 6, 2);
-  m.AppendQuad(1, 3, 7, 5);
-  return m;
-}
-
 std::string TempPath(const char* name) {
   const char* dir = std::getenv("TMPDIR");
   return std::string(dir ? dir : "/tmp") + "/" + name + std::to_string(::getpid()) + ".kyd";
@@ -77,18 +63,18 @@ TEST(SectionRecordsInModelFiles, SavingAndOpeningLosesEveryCuttingModeAndCache) 
   CRhinoDoc doc;
   ON_3dmObjectAttributes named;
   named.m_name = L"cutter";
-  CRhinoMeshObject* cutter = doc.AddMeshObject(MeshBox(0, 2), &named);
+  CRhinoMeshObject* cutter = doc.AddMeshObject(test_meshes::Box(0, 0, 0, 2, 2, 2), &named);
   ASSERT_NE(cutter, nullptr);
   auto* geometry = new TV_SectionGeometry();
   geometry->m_mode = 2;
   geometry->m_bValid = true;
-  geometry->m_mesh = MeshBox(0, 2);
+  geometry->m_mesh = test_meshes::Box(0, 0, 0, 2, 2, 2);
   ASSERT_TRUE(cutter->AttachAttributeUserData(geometry));
   auto* travelling = new TravellingRecord();
   travelling->m_value = 42;
   ASSERT_TRUE(cutter->AttachAttributeUserData(travelling));
 
-  CRhinoMeshObject* cut = doc.AddMeshObject(MeshBox(1, 3));
+  CRhinoMeshObject* cut = doc.AddMeshObject(test_meshes::Box(1, 1, 1, 3, 3, 3));
   ASSERT_NE(cut, nullptr);
   auto* cache = new TV_SectionCache();
   cache->m_phantom.m_source = cut;

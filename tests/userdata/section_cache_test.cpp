@@ -2,6 +2,7 @@
 // owners (copies, duplicates, assignment), invalidation with and without
 // deletion, sizes, and staying behind when their object is copied.
 
+#include "support/test_meshes.h"
 #include "userdata/section_cache.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,8 @@
 namespace {
 
 ON_Mesh* NewTriangle() {
-  auto* mesh = new ON_Mesh();
-  mesh->SetVertex(0, ON_3dPoint(0, 0, 0));
-  mesh->SetVertex(1, ON_3dPoint(1, 0, 0));
-  mesh->SetVertex(2, ON_3dPoint(0, 1, 0));
-  mesh->SetTriangle(0, 0, 1, 2);
-  return mesh;
+  return new ON_Mesh(
+      test_meshes::Triangle(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0), ON_3dPoint(0, 1, 0)));
 }
 
 // A built cache with `entries` entries of one triangle each.

@@ -1,6 +1,7 @@
 // Cutting records: identity, copies through the owner's attributes,
 // duplicates, invalidation and transforms.
 
+#include "support/test_meshes.h"
 #include "userdata/section_geometry.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,7 @@
 namespace {
 
 ON_Mesh Triangle() {
-  ON_Mesh mesh;
-  mesh.SetVertex(0, ON_3dPoint(0, 0, 0));
-  mesh.SetVertex(1, ON_3dPoint(1, 0, 0));
-  mesh.SetVertex(2, ON_3dPoint(0, 1, 0));
-  mesh.SetTriangle(0, 0, 1, 2);
-  return mesh;
+  return test_meshes::Triangle(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0), ON_3dPoint(0, 1, 0));
 }
 
 TV_SectionGeometry* ValidRecord(int mode) {

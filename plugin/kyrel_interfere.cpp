@@ -1,0 +1,34 @@
+// The clash-detection switch.
+
+#include "kyrel_interfere.h"
+
+#include "conduit/kyrel_conduit.h"
+#include "kyrel_plugin.h"
+
+CKyrelInterfere::CKyrelInterfere(const CKyrelPlugIn* plugin)
+    : CRhinoCommand(false, false, plugin, false) {
+  // Switching detection changes no model data; an undo record would only
+  // make Undo step over nothing.
+  EnableUndo(false);
+}
+
+CKyrelInterfere::~CKyrelInterfere() = default;
+
+ON_UUID CKyrelInterfere::CommandUUID() {
+  static const ON_UUID id = ON_UuidFromString(L"E07E1294-8845-428D-8B4E-92DC9627C58A");
+  return id;
+}
+
+const wchar_t* CKyrelInterfere::EnglishName() {
+  return L"kyInterfere";
+}
+
+const wchar_t* CKyrelInterfere::LocalCommandName() {
+  return L"kyInterfere";
+}
+
+CRhinoCommand::result CKyrelInterfere::RunCommand(const CRhinoCommandContext&) {
+  CKyrelConduit* conduit = CKyrelConduit::Instance();
+  conduit->EnableInterfere(!conduit->IsInterfereEnabled(), true);
+  return success;
+}
