@@ -142,6 +142,26 @@ TEST_F(ToolbarRun, ButtonsRunTheirCommands) {
       << r.output;
 }
 
+TEST_F(ToolbarRun, InterfereButtonsSwitchClashDetectionOnAndOff) {
+  SetProductCode(kCode);
+  ASSERT_EQ(Kyrel("", "").status, 0); // installs the collection
+  RunResult r = Kyrel("ToolbarButton \"ToolBarItem 02\"\nWait\nPanel\n"
+                      "ToolbarButton \"ToolBarItem 02\" Right\nWait\nPanel\n",
+                      KYREL_EXAMPLES "/cut_box_by_sphere.kyd");
+  ASSERT_EQ(r.status, 0) << r.output;
+  // Start: a shaded view and the box's clash with the sphere listed.
+  EXPECT_TRUE(r.Has("Command: _ShadedViewport\nPerspective view: shaded.\nCommand: _kyInterfere\n"))
+      << r.output;
+  EXPECT_TRUE(r.Has("Panel \"Interferences\": shown")) << r.output;
+  EXPECT_TRUE(r.Has("  row 0 | 1 | Box | Cutter\n")) << r.output;
+  // Stop: detection off, the panel gone, back to wireframe.
+  EXPECT_TRUE(
+      r.Has("Command: _kyInterfere\nCommand: _WireframeViewport\nPerspective view: wireframe.\n"))
+      << r.output;
+  EXPECT_TRUE(r.Has("Panel \"Interferences\": hidden")) << r.output;
+  EXPECT_TRUE(r.Has("(0 rows, hidden)")) << r.output;
+}
+
 TEST_F(ToolbarRun, UpdaterGetsTheUninstallKeyAsItsOneArgumentAndIsNotWaitedFor) {
   const std::string updater = InstallUpdater();
   SetProductCode(kCode);
