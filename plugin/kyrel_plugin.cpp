@@ -4,6 +4,7 @@
 
 #include "interfere/kyrel_dock_bar.h"
 #include "kyrel_app.h"
+#include "kyrel_toolbar.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ const wchar_t* CKyrelPlugIn::PlugInVersion() const {
 BOOL CKyrelPlugIn::OnLoadPlugIn() {
   // Resources looked up during the load belong to this module.
   AFX_MANAGE_STATE(AfxGetStaticModuleState());
+  LoadToolbarCollection();
   CKyrelDockBar::CreateDockBarInstance();
   return TRUE;
 }
@@ -49,6 +51,7 @@ void CKyrelPlugIn::LoadProfile(const wchar_t* section, CRhinoProfileContext& con
   // A different code (or none yet, while an installation has one) means the
   // installation changed since the profile was last saved.
   m_bProductCodeChanged = recorded != KyrelApp().m_product_code;
+  if (m_bProductCodeChanged) RefreshToolbarFiles();
 }
 
 void CKyrelPlugIn::SaveProfile(const wchar_t* section, CRhinoProfileContext& context) {

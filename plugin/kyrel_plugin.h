@@ -34,8 +34,8 @@ public:
   BOOL OnDisplayPlugInHelp(HWND parent) const override;
 
   // Whether the product code recorded in the profile at the last load
-  // differed from the installation's (the toolbar files are then due to be
-  // rewritten from the module).
+  // differed from the installation's (the toolbar files were then written
+  // again from the module).
   bool ProductCodeChangedAtLoad() const { return m_bProductCodeChanged; }
 
 private:

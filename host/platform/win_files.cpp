@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -246,4 +247,42 @@ DWORD GetFileAttributesW(LPCWSTR path) {
   DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
   if (access(NativePath(path).c_str(), W_OK) != 0) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes;
+}
+
+BOOL FlushFileBuffers(HANDLE handle) {
+  auto* object = kyrel::platform::FromHandle(handle);
+  if (!object || object->kind != kyrel::platform::KernelObject::Kind::file) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (fsync(static_cast<File*>(object)->fd) != 0) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (!from || !*from || !to || !*to) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string source = NativePath(from), target = NativePath(to);
+  struct stat st {};
+  if (lstat(target.c_str(), &st) == 0) {
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
+      SetLastError(ERROR_ALREADY_EXISTS);
+      return FALSE;
+    }
+    // Windows never replaces a folder by a file.
+    if (S_ISDIR(st.st_mode)) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+  }
+  if (rename(source.c_str(), target.c_str()) != 0) {
+    SetLastError(ErrnoToError(errno));
+    return FALSE;
+  }
+  return TRUE;
 }

@@ -64,3 +64,12 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD bytes, LPDWORD written, LPOVERLA
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD bytes, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL DeleteFileW(LPCWSTR path);
 DWORD GetFileAttributesW(LPCWSTR path);
+// Commits what was written through the handle to the disk (fsync).
+BOOL FlushFileBuffers(HANDLE file);
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+// Renames a file. An existing `to` is replaced, in one step, only with
+// MOVEFILE_REPLACE_EXISTING (else ERROR_ALREADY_EXISTS); readers see the old
+// file or the new one, never neither. Both paths must lie on one volume.
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);

@@ -3,6 +3,7 @@
 #include "win_process.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -35,7 +36,11 @@ struct ProcessThread final : KernelObject {
   ProcessThread() : KernelObject(Kind::thread) {}
 };
 
-bool Spawn(const std::vector<std::string>& args, const char* cwd, pid_t& pid) {
+// Without `inherit_std_streams` the child reads nothing and writes nowhere
+// of ours: a program the host starts and forgets must not keep the host's
+// output pipe open after the host has ended.
+bool Spawn(const std::vector<std::string>& args, const char* cwd, bool inherit_std_streams,
+           pid_t& pid) {
   if (args.empty() || args[0].empty()) return false;
   std::vector<char*> argv;
   for (const auto& a : args)
@@ -43,6 +48,11 @@ bool Spawn(const std::vector<std::string>& args, const char* cwd, pid_t& pid) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (!inherit_std_streams) {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
   if (cwd) posix_spawn_file_actions_addchdir_np(&actions, cwd);
 #else
@@ -97,8 +107,8 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
 } // namespace kyrel::platform
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBUTES,
-                    LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCWSTR current_directory,
-                    LPSTARTUPINFOW, LPPROCESS_INFORMATION info) {
+                    LPSECURITY_ATTRIBUTES, BOOL inherit_handles, DWORD flags, LPVOID,
+                    LPCWSTR current_directory, LPSTARTUPINFOW, LPPROCESS_INFORMATION info) {
   std::vector<std::wstring> wide_args =
       kyrel::platform::SplitCommandLine(command_line ? command_line : L"");
   std::vector<std::string> args;
@@ -114,7 +124,7 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
   }
   std::string cwd = current_directory ? NativePath(current_directory) : std::string();
   pid_t pid = 0;
-  if (!Spawn(args, current_directory ? cwd.c_str() : nullptr, pid)) {
+  if (!Spawn(args, current_directory ? cwd.c_str() : nullptr, inherit_handles != FALSE, pid)) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
@@ -186,7 +196,8 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LP
       args.push_back(WideToUtf8(p));
   std::string cwd = directory ? NativePath(directory) : std::string();
   pid_t pid = 0;
-  if (!Spawn(args, directory ? cwd.c_str() : nullptr, pid)) return result(ERROR_FILE_NOT_FOUND);
+  if (!Spawn(args, directory ? cwd.c_str() : nullptr, true, pid))
+    return result(ERROR_FILE_NOT_FOUND);
   std::thread([pid] {
     int status;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {

@@ -32,7 +32,9 @@ using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 // `command_line`, looked up on PATH. The process handle is signalled when
 // the program ends (GetExitCodeProcess gives its status); the thread handle
 // stands for its main thread. IDLE_PRIORITY_CLASS runs it at the lowest
-// scheduling weight. FALSE with ERROR_FILE_NOT_FOUND when it cannot start.
+// scheduling weight. Without `inherit_handles` the program's standard
+// input and output are the null device, not the caller's. FALSE with
+// ERROR_FILE_NOT_FOUND when it cannot start.
 BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line,
                     LPSECURITY_ATTRIBUTES process_security, LPSECURITY_ATTRIBUTES thread_security,
                     BOOL inherit_handles, DWORD flags, LPVOID environment,

@@ -72,6 +72,24 @@ TEST(Files, CreateNewFailsWhenTheFileExistsAndDeleteThenCreateReplaces) {
   EXPECT_EQ(GetFileAttributesW((folder + L"/nothing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(Files, MoveReplacesOnlyWhenAskedAndNeverAFolder) {
+  TempDir dir;
+  std::wstring folder = WidePath(dir.path);
+  std::wstring fresh = folder + L"\\Kyrel.rui.tmp", old = folder + L"\\Kyrel.rui";
+  std::ofstream(NativePath(fresh)) << "new";
+  std::ofstream(NativePath(old)) << "old";
+  EXPECT_FALSE(MoveFileExW(fresh.c_str(), old.c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  std::filesystem::create_directory(dir.path + "/UI");
+  EXPECT_FALSE(MoveFileExW(fresh.c_str(), (folder + L"\\UI").c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_TRUE(MoveFileExW(fresh.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_FALSE(std::filesystem::exists(NativePath(fresh)));
+  std::ifstream in(NativePath(old));
+  std::stringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(), "new");
+}
+
 TEST(Processes, ArgumentsArriveUnsplitWithoutAShell) {
   TempDir dir;
   std::string out = dir.path + "/args.txt";

@@ -57,12 +57,13 @@ protected:
                   const std::string& engine_options = "--no-opengl") {
     const std::string script_path = dir + "/script.macro";
     std::ofstream(script_path) << script;
-    // Registry, profile and per-user folders of the run stay in the test's
-    // folder: no installation is found, so no updater starts.
-    std::string command = "cd '" + dir + "' && KYREL_REGISTRY='" + dir +
-                          "/registry.json' KYREL_PROFILE='" + dir +
-                          "/profile.json' XDG_DATA_HOME='" + dir + "/data' XDG_CONFIG_HOME='" +
-                          dir + "/config' '" KYREL_EXE "' " + engine_options + " ";
+    // Registry, profile, program files and per-user folders of the run stay
+    // in the test's folder: unless a test puts an installation and an
+    // updater there, none is found, so no updater starts.
+    std::string command =
+        "cd '" + dir + "' && KYREL_REGISTRY='" + dir + "/registry.json' KYREL_PROFILE='" + dir +
+        "/profile.json' KYREL_PROGRAM_FILES='" + dir + "/programs' XDG_DATA_HOME='" + dir +
+        "/data' XDG_CONFIG_HOME='" + dir + "/config' '" KYREL_EXE "' " + engine_options + " ";
     if (!model.empty()) command += "'" + model + "' ";
     command += "--script '" + script_path + "' < /dev/null 2>&1";
     RunResult r;

@@ -35,16 +35,17 @@ int OpenTemporaryBeside(const std::string& path, std::string& temp_path, int& la
 }
 
 // libpng's simplified interface reports failures through the image record,
-// so no longjmp crosses our frames.
-bool EncodeTo(FILE* file, const RgbImage& picture, std::string& error) {
+// so no longjmp crosses our frames. `format` is PNG_FORMAT_RGB or _RGBA.
+bool EncodeTo(FILE* file, int width, int height, unsigned format, int channels,
+              const unsigned char* pixels, std::string& error) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(picture.width);
-  image.height = static_cast<png_uint_32>(picture.height);
-  image.format = PNG_FORMAT_RGB;
-  const int ok = png_image_write_to_stdio(&image, file, 0, picture.rgb.data(),
-                                          static_cast<png_int_32>(picture.width * 3), nullptr);
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = format;
+  const int ok = png_image_write_to_stdio(&image, file, 0, pixels,
+                                          static_cast<png_int_32>(width * channels), nullptr);
   if (!ok) {
     error = std::string("the PNG encoder failed: ") + image.message;
     png_image_free(&image);
@@ -54,15 +55,8 @@ bool EncodeTo(FILE* file, const RgbImage& picture, std::string& error) {
   return true;
 }
 
-} // namespace
-
-bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::string& error) {
-  error.clear();
-  if (picture.Empty() || picture.rgb.size() != static_cast<std::size_t>(picture.width) *
-                                                   static_cast<std::size_t>(picture.height) * 3u) {
-    error = "there is no finished picture to write";
-    return false;
-  }
+bool WritePng(const std::string& utf8_path, int width, int height, unsigned format, int channels,
+              const unsigned char* pixels, std::string& error) {
   if (utf8_path.empty()) {
     error = "no file name was given";
     return false;
@@ -89,7 +83,7 @@ bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::str
     return false;
   }
 
-  bool written = EncodeTo(file, picture, error);
+  bool written = EncodeTo(file, width, height, format, channels, pixels, error);
   if (written && (std::fflush(file) != 0 || fsync(fileno(file)) != 0)) {
     error = "cannot write '" + utf8_path + "': " + SystemReason(errno);
     written = false;
@@ -109,6 +103,30 @@ bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::str
     return false;
   }
   return true;
+}
+
+} // namespace
+
+bool WriteRgbPng(const std::string& utf8_path, const RgbImage& picture, std::string& error) {
+  error.clear();
+  if (picture.Empty() || picture.rgb.size() != static_cast<std::size_t>(picture.width) *
+                                                   static_cast<std::size_t>(picture.height) * 3u) {
+    error = "there is no finished picture to write";
+    return false;
+  }
+  return WritePng(utf8_path, picture.width, picture.height, PNG_FORMAT_RGB, 3, picture.rgb.data(),
+                  error);
+}
+
+bool WriteRgbaPng(const std::string& utf8_path, int width, int height,
+                  const std::vector<unsigned char>& rgba, std::string& error) {
+  error.clear();
+  if (width <= 0 || height <= 0 ||
+      rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u) {
+    error = "there is no finished picture to write";
+    return false;
+  }
+  return WritePng(utf8_path, width, height, PNG_FORMAT_RGBA, 4, rgba.data(), error);
 }
 
 } // namespace glengine
