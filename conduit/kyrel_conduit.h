@@ -122,6 +122,10 @@ public:
     // Counts Start requests (under m_csStop), so a computation that ends
     // lowers the run flag only when no newer request came meanwhile.
     unsigned int m_request = 0;
+    // The active document's absolute tolerance, read by Start on the main
+    // thread (the worker never touches a document, which may be closed
+    // while it computes).
+    double m_repair_tolerance = 0.001;
     // Records one clash unless a stop was requested meanwhile (the region
     // is then deleted).
     void Record(int i, int j, ON_Mesh* region);

@@ -22,9 +22,6 @@ namespace {
 // Progress is posted after a row when more than this has passed.
 constexpr DWORD kProgressInterval = 500;
 
-// Used when no document gives an absolute tolerance.
-constexpr double kFallbackRepairTolerance = 0.001;
-
 class Hold {
 public:
   explicit Hold(CRITICAL_SECTION& section) : m_section(section) {
@@ -85,8 +82,7 @@ void CKyrelConduit::InterfereEngine::Compute() {
     m_bComputing.store(true, std::memory_order_release);
     const int n = m_candidate_meshes.Count();
     if (!IsStopRequested()) {
-      const CRhinoDoc* doc = RhinoApp().ActiveDoc();
-      PrepareCandidates(doc ? doc->AbsoluteTolerance() : kFallbackRepairTolerance);
+      PrepareCandidates(m_repair_tolerance);
       PairLoop(n, last_progress);
       if (!IsStopRequested()) {
         for (int i = 0; i < m_candidate_meshes.Count(); ++i)

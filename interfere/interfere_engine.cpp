@@ -87,6 +87,8 @@ void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
   {
     Hold computing(m_csComputing);
     CollectCandidates();
+    if (const CRhinoDoc* doc = RhinoApp().ActiveDoc())
+      m_repair_tolerance = doc->AbsoluteTolerance();
   }
   if (InterferencePanelExists()) {
     if (bShowPanel) ShowInterferencePanel(true);

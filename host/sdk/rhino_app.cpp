@@ -43,9 +43,17 @@ bool CRhinoApp::CloseDocument(CRhinoDoc* doc) {
   if (m_active_doc == doc) m_active_doc = nullptr;
   std::unique_ptr<CRhinoDoc> closing = std::move(*it);
   m_docs.erase(it);
-  closing.reset();
+  if (closing->IsCommandRunning())
+    m_closed_docs.push_back(std::move(closing));
+  else
+    closing.reset();
   if (m_active_doc == nullptr && !m_docs.empty()) m_active_doc = m_docs.back().get();
   return true;
+}
+
+void CRhinoApp::CommandEnded(CRhinoDoc* doc) {
+  if (doc->IsCommandRunning()) return;
+  std::erase_if(m_closed_docs, [&](const std::unique_ptr<CRhinoDoc>& d) { return d.get() == doc; });
 }
 
 std::vector<CRhinoDoc*> CRhinoApp::Documents() const {

@@ -37,8 +37,13 @@ public:
   // A new empty document that becomes the active one; fires OnNewDocument.
   CRhinoDoc* NewDocument();
   // Fires OnCloseDocument, detaches the document's views from it and
-  // destroys it. False for a document the application does not own.
+  // destroys it. False for a document the application does not own. A
+  // document a command is running in (a command that opens another model
+  // closes its own) is destroyed only when that command has ended.
   bool CloseDocument(CRhinoDoc* doc);
+  // Host-internal: the command running in doc has ended; a document closed
+  // meanwhile goes now.
+  void CommandEnded(CRhinoDoc* doc);
   std::vector<CRhinoDoc*> Documents() const;
 
   // ---- views ----
@@ -75,6 +80,8 @@ public:
 
 private:
   std::vector<std::unique_ptr<CRhinoDoc>> m_docs;
+  // Closed while a command ran in them; destroyed when it ends.
+  std::vector<std::unique_ptr<CRhinoDoc>> m_closed_docs;
   std::vector<std::unique_ptr<CRhinoView>> m_views;
   std::atomic<CRhinoDoc*> m_active_doc{nullptr};
   CRhinoView* m_active_view = nullptr;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "app_fixture.h"
+#include "support/test_meshes.h"
 #include "win_strings.h"
 
 namespace {
@@ -213,3 +214,36 @@ TEST_F(Commands, LoaderRefusesModulesThatAreNotPlugIns) {
 }
 
 } // namespace
+
+class ClosingCommand : public CRhinoCommand {
+public:
+  ON_UUID CommandUUID() override { return m_id; }
+  const wchar_t* EnglishName() override { return L"TestClosesItsDocument"; }
+  const wchar_t* LocalCommandName() override { return L"TestClosesItsDocument"; }
+  result RunCommand(const CRhinoCommandContext& context) override {
+    // As Open does: a new model takes the place of the one the command runs in.
+    RhinoApp().NewDocument();
+    closed = RhinoApp().CloseDocument(&context.m_doc);
+    // The document is out of the application's list but still usable here.
+    still_open_objects = context.m_doc.ObjectCount();
+    return success;
+  }
+  ON_UUID m_id = ON_CreateId();
+  bool closed = false;
+  int still_open_objects = -1;
+};
+
+TEST(CommandDocuments, ACommandThatClosesItsOwnDocumentEndsOnItSafely) {
+  ClosingCommand command;
+  CRhinoDoc* doc = RhinoApp().NewDocument();
+  doc->AddMeshObject(test_meshes::Box(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 1, 1)));
+  // The runner ends its undo record on the closed document after the
+  // command returns; under AddressSanitizer a document freed by the close
+  // would be reported here.
+  EXPECT_EQ(RhinoRunCommand(command, *doc), CRhinoCommand::success);
+  EXPECT_TRUE(command.closed);
+  EXPECT_EQ(command.still_open_objects, 1);
+  const std::vector<CRhinoDoc*> docs = RhinoApp().Documents();
+  EXPECT_EQ(std::count(docs.begin(), docs.end(), doc), 0);
+  EXPECT_NE(RhinoApp().ActiveDoc(), nullptr);
+}

@@ -128,7 +128,10 @@ TEST(ShellOpen, UsesTheOpenerAndReportsFailure) {
   TempDir dir;
   std::string out = dir.path + "/opened.txt";
   std::string script = dir.path + "/opener.sh";
-  std::ofstream(script) << "#!/bin/sh\necho \"$1\" > \"" << out << "\"\n";
+  // The opener runs on its own; it moves its finished file into place so the
+  // test never reads a half-written one.
+  std::ofstream(script) << "#!/bin/sh\necho \"$1\" > \"" << out << ".part\" && mv \"" << out
+                        << ".part\" \"" << out << "\"\n";
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   {
     ScopedEnv opener("KYREL_OPEN_COMMAND", script);
@@ -136,7 +139,7 @@ TEST(ShellOpen, UsesTheOpenerAndReportsFailure) {
         ShellExecuteW(nullptr, L"open", L"https://example.invalid/urlProduct.asp?i=11&u=4", nullptr,
                       nullptr, SW_SHOWNORMAL));
     EXPECT_GT(result, 32);
-    for (int i = 0; i < 200 && !std::filesystem::exists(out); ++i)
+    for (int i = 0; i < 1000 && !std::filesystem::exists(out); ++i)
       Sleep(10);
     std::ifstream in(out);
     std::string line;

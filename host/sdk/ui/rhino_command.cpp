@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <exception>
 
+#include "rhino_app.h"
 #include "rhino_command_input.h"
 #include "rhino_doc.h"
 
@@ -86,6 +87,9 @@ CRhinoCommand::result RhinoRunCommand(CRhinoCommand& command, CRhinoDoc& doc) {
     rc = CRhinoCommand::failure;
   }
   doc.EndUndoRecord(static_cast<int>(rc));
+  // The command may have closed its own document (by opening another);
+  // nothing may touch doc after this.
+  RhinoApp().CommandEnded(&doc);
   return rc;
 }
 
