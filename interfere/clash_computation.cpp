@@ -13,6 +13,7 @@
 #include "conduit/kyrel_conduit.h"
 #include "interfere/broad_phase.h"
 #include "interfere/clash_geometry.h"
+#include "interfere/critical_section_hold.h"
 #include "section/mesh_types.h"
 #include "section/point_in_mesh.h"
 #include "tl_tolerance.h"
@@ -21,19 +22,6 @@ namespace {
 
 // Progress is posted after a row when more than this has passed.
 constexpr DWORD kProgressInterval = 500;
-
-class Hold {
-public:
-  explicit Hold(CRITICAL_SECTION& section) : m_section(section) {
-    EnterCriticalSection(&m_section);
-  }
-  ~Hold() { LeaveCriticalSection(&m_section); }
-  Hold(const Hold&) = delete;
-  Hold& operator=(const Hold&) = delete;
-
-private:
-  CRITICAL_SECTION& m_section;
-};
 
 // One joined mesh of the object's meshes of its display type, or null.
 ON_Mesh* JoinedMesh(CRhinoObject& object, const ON_MeshParameters& parameters) {
@@ -53,7 +41,7 @@ ON_Mesh* JoinedMesh(CRhinoObject& object, const ON_MeshParameters& parameters) {
 } // namespace
 
 void CKyrelConduit::InterfereEngine::CollectCandidates() {
-  Hold computing(m_csComputing);
+  CriticalSectionHold computing(m_csComputing);
   for (int i = 0; i < m_candidate_meshes.Count(); ++i)
     delete m_candidate_meshes[i];
   m_candidate_meshes.Empty();
@@ -74,11 +62,11 @@ void CKyrelConduit::InterfereEngine::Compute() {
   DWORD last_progress = GetTickCount();
   unsigned int served = 0;
   {
-    Hold stop(m_csStop);
+    CriticalSectionHold stop(m_csStop);
     served = m_request;
   }
   {
-    Hold computing(m_csComputing);
+    CriticalSectionHold computing(m_csComputing);
     m_bComputing.store(true, std::memory_order_release);
     const int n = m_candidate_meshes.Count();
     if (!IsStopRequested()) {
@@ -95,7 +83,7 @@ void CKyrelConduit::InterfereEngine::Compute() {
       // Lowered while the computation still holds m_csComputing, and only
       // for the request it served: a Start that came meanwhile keeps its
       // computation armed.
-      Hold stop(m_csStop);
+      CriticalSectionHold stop(m_csStop);
       if (m_request == served) m_bStop = 1;
     }
     m_bComputing.store(false, std::memory_order_release);

@@ -2,6 +2,7 @@
 // computation it runs is in clash_computation.cpp.
 
 #include "conduit/kyrel_conduit.h"
+#include "interfere/critical_section_hold.h"
 #include "interfere/panel_link.h"
 #include "interfere/progress_message.h"
 #include "mfc_app.h"
@@ -9,20 +10,6 @@
 namespace {
 
 constexpr DWORD kWorkerFailed = static_cast<DWORD>(-1);
-
-// A scope that holds a critical section.
-class Hold {
-public:
-  explicit Hold(CRITICAL_SECTION& section) : m_section(section) {
-    EnterCriticalSection(&m_section);
-  }
-  ~Hold() { LeaveCriticalSection(&m_section); }
-  Hold(const Hold&) = delete;
-  Hold& operator=(const Hold&) = delete;
-
-private:
-  CRITICAL_SECTION& m_section;
-};
 
 // What the host's Wait command waits for.
 bool ClashWorkBusy() {
@@ -85,7 +72,7 @@ void CKyrelConduit::InterfereEngine::EnableInterfere(bool bEnable, bool bShowPan
 void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
   Stop(false);
   {
-    Hold computing(m_csComputing);
+    CriticalSectionHold computing(m_csComputing);
     CollectCandidates();
     if (const CRhinoDoc* doc = RhinoApp().ActiveDoc())
       m_repair_tolerance = doc->AbsoluteTolerance();
@@ -96,7 +83,7 @@ void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
   }
   // The request is armed here, not by the worker when it wakes, so a Stop
   // that comes before the worker starts is not overwritten.
-  Hold stop(m_csStop);
+  CriticalSectionHold stop(m_csStop);
   ++m_request;
   m_bStop = 0;
   SetEvent(m_hComputeEvent);
@@ -104,7 +91,7 @@ void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
 
 void CKyrelConduit::InterfereEngine::Stop(bool bHidePanel) {
   {
-    Hold stop(m_csStop);
+    CriticalSectionHold stop(m_csStop);
     m_bStop = 1;
   }
   ClearResults();
@@ -115,7 +102,7 @@ void CKyrelConduit::InterfereEngine::Stop(bool bHidePanel) {
 }
 
 void CKyrelConduit::InterfereEngine::ClearResults() {
-  Hold results(m_csInterferences);
+  CriticalSectionHold results(m_csInterferences);
   for (int i = 0; i < m_interference_meshes.Count(); ++i)
     delete m_interference_meshes[i];
   m_interference_meshes.Empty();
@@ -123,12 +110,12 @@ void CKyrelConduit::InterfereEngine::ClearResults() {
 }
 
 int CKyrelConduit::InterfereEngine::CandidateCount() const {
-  Hold computing(m_csComputing);
+  CriticalSectionHold computing(m_csComputing);
   return m_candidate_meshes.Count();
 }
 
 bool CKyrelConduit::InterfereEngine::IsStopRequested() const {
-  Hold stop(m_csStop);
+  CriticalSectionHold stop(m_csStop);
   return m_bStop != 0;
 }
 
@@ -145,12 +132,12 @@ bool CKyrelConduit::InterfereEngine::IsBusy() const {
 }
 
 int CKyrelConduit::InterfereEngine::InterferencesCount() const {
-  Hold results(m_csInterferences);
+  CriticalSectionHold results(m_csInterferences);
   return m_interferences.Count();
 }
 
 bool CKyrelConduit::InterfereEngine::GetInterferenceAt(int index, ON_UuidPair& pair) const {
-  Hold results(m_csInterferences);
+  CriticalSectionHold results(m_csInterferences);
   if (index < 0 || index >= m_interferences.Count()) return false;
   pair = m_interferences[index];
   return true;
@@ -158,7 +145,7 @@ bool CKyrelConduit::InterfereEngine::GetInterferenceAt(int index, ON_UuidPair& p
 
 void CKyrelConduit::InterfereEngine::Record(int i, int j, ON_Mesh* region) {
   {
-    Hold results(m_csInterferences);
+    CriticalSectionHold results(m_csInterferences);
     // Stop clears the lists after raising the flag, so a result checked
     // here under the results lock can never outlive a Stop.
     if (!IsStopRequested()) {

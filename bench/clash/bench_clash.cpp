@@ -1,5 +1,5 @@
 // Clash detection over scenes of N objects (N = 100, 1,000, 3,000, 10,000):
-// spheres of 288 triangles and boxes on a jittered grid, sized so that
+// spheres of 352 triangles and boxes on a jittered grid, sized so that
 // about one object in ten meets a neighbour. For each N, measured in the
 // same run:
 //   Collect/N     candidate collection on the main thread (Start)
@@ -16,14 +16,13 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "conduit/kyrel_conduit.h"
 #include "interfere/clash_geometry.h"
 #include "rhinoSdk.h"
-#include "support/test_meshes.h"
+#include "support/clash_scenes.h"
 #include "tl_tolerance.h"
 
 namespace {
@@ -31,24 +30,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::vector<ON_Mesh> Scene(int count) {
-  std::mt19937 random(1234);
-  std::uniform_real_distribution<double> jitter(-0.35, 0.35);
-  std::uniform_real_distribution<double> size(1.05, 1.65);
-  const int side = 15;
-  std::vector<ON_Mesh> meshes;
-  for (int k = 0; k < count; ++k) {
-    const ON_3dPoint centre(3.0 * (k % side) + jitter(random),
-                            3.0 * ((k / side) % side) + jitter(random),
-                            3.0 * (k / (side * side)) + jitter(random));
-    const double r = size(random);
-    if (k % 2 == 0) {
-      meshes.push_back(test_meshes::Sphere(centre, r, 10, 16));
-    } else {
-      const ON_3dVector half(r * 0.8, r * 0.75, r * 0.7);
-      meshes.push_back(test_meshes::Box(centre - half, centre + half));
-    }
-  }
-  return meshes;
+  return test_meshes::RandomScene(1234, count, 15, 1.05, 1.65);
 }
 
 struct Figures {

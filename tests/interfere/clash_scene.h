@@ -3,15 +3,17 @@
 // objects, run detection to its end and read what it found.
 
 #include <chrono>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
+#include "support/clash_scenes.h"
 #include "support/test_meshes.h"
 
 namespace clash_test {
+
+using test_meshes::RandomScene;
 
 inline CKyrelConduit& Conduit() {
   return *CKyrelConduit::Instance();
@@ -90,34 +92,6 @@ struct ClashScene {
 
 inline bool SamePair(const Clash& c, const CRhinoObject* a, const CRhinoObject* b) {
   return c.a == a->ModelObjectId() && c.b == b->ModelObjectId();
-}
-
-// Boxes and spheres of a few hundred triangles on a jittered grid, sized so
-// that about one in ten meets a neighbour, and now and then a small box
-// inside the previous object.
-std::vector<ON_Mesh> RandomScene(unsigned int seed, int count) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<double> jitter(-0.35, 0.35);
-  std::uniform_real_distribution<double> size(0.9, 1.55);
-  std::vector<ON_Mesh> meshes;
-  const int side = 7;
-  for (int k = 0; static_cast<int>(meshes.size()) < count; ++k) {
-    const ON_3dPoint centre(3.0 * (k % side) + jitter(random),
-                            3.0 * ((k / side) % side) + jitter(random),
-                            3.0 * (k / (side * side)) + jitter(random));
-    const double r = size(random);
-    if (k % 2 == 0) {
-      meshes.push_back(test_meshes::Sphere(centre, r, 12, 16));
-    } else {
-      const ON_3dVector half(r * 0.8, r * 0.75, r * 0.7);
-      meshes.push_back(test_meshes::Box(centre - half, centre + half));
-    }
-    if (k % 23 == 5 && static_cast<int>(meshes.size()) < count) {
-      const ON_3dVector small(0.2, 0.15, 0.1);
-      meshes.push_back(test_meshes::Box(centre - small, centre + small));
-    }
-  }
-  return meshes;
 }
 
 } // namespace clash_test
