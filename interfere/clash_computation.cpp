@@ -1,5 +1,5 @@
-// The clash computation: candidates collected on the main thread, every
-// pair tested on the worker.
+// The clash computation: candidates collected on the main thread, the
+// pairs whose boxes meet tested on the worker.
 //
 // Results come in row-major candidate order (rows by increasing i, within
 // a row by increasing j) and candidates in the iterator's order, so the
@@ -60,16 +60,20 @@ void CKyrelConduit::InterfereEngine::CollectCandidates() {
 
 void CKyrelConduit::InterfereEngine::Compute() {
   DWORD last_progress = GetTickCount();
-  unsigned int served = 0;
-  {
-    CriticalSectionHold stop(m_csStop);
-    served = m_request;
-  }
   {
     CriticalSectionHold computing(m_csComputing);
     m_bComputing.store(true, std::memory_order_release);
-    const int n = m_candidate_meshes.Count();
-    if (!IsStopRequested()) {
+    // The request this run serves, read with its run flag: a Start can
+    // only arm a newer one after this run has let go of m_csComputing.
+    unsigned int served = 0;
+    bool requested = false;
+    {
+      CriticalSectionHold stop(m_csStop);
+      served = m_request;
+      requested = m_bStop == 0;
+    }
+    if (requested) {
+      const int n = m_candidate_meshes.Count();
       PrepareCandidates(m_repair_tolerance);
       PairLoop(n, last_progress);
       if (!IsStopRequested()) {
@@ -81,8 +85,7 @@ void CKyrelConduit::InterfereEngine::Compute() {
     }
     {
       // Lowered while the computation still holds m_csComputing, and only
-      // for the request it served: a Start that came meanwhile keeps its
-      // computation armed.
+      // for the request it served.
       CriticalSectionHold stop(m_csStop);
       if (m_request == served) m_bStop = 1;
     }
