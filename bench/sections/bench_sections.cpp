@@ -6,6 +6,13 @@
 //                            one Difference cutter
 //   Build/Intersection       the same with one Intersection cutter
 //   Frame/CachedDifference   a frame drawn from built caches
+//   Frame/CachedIntersection the same with the Intersection cutter
+//   Move/CutObject           the frame after a sphere that the cutter crosses
+//                            was moved (within the cut), Difference cutter
+//   Move/WholeObject         the same for a sphere far from the cutter
+//   Move/Cutter              the frame after the Difference cutter was moved
+//                            one column along: its cutting mesh, the union
+//                            and every section cache are built again
 // Frames run through the host's pipeline on the recording engine, so the
 // figures are the display service's work, not rasterisation. After the run
 // a table gives each case's time over the baseline frame.
@@ -50,8 +57,10 @@ struct Model {
     view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   }
 
-  // mode 0 removes the cutting record.
+  // mode 0 removes the cutting record; an unchanged mode does nothing.
   void SetCutterMode(int mode) {
+    if (mode == mode_) return;
+    mode_ = mode;
     cutter->DeleteAttributeUserData(TV_SectionGeometry::UUID());
     if (mode != 0) {
       auto* record = new TV_SectionGeometry();
@@ -61,6 +70,31 @@ struct Model {
     Frame(); // the rebuild after the change, and the caches of that state
   }
   void Frame() { view->DisplayPipeline()->DrawFrame(); }
+
+  // Moves the object as the host's Move command does: a transformed copy
+  // takes its place (and its id); the copy carries no section cache, and a
+  // cutter's copied record asks for its cutting mesh again.
+  CRhinoObject* Move(CRhinoObject* object, const ON_3dVector& by) {
+    ON_Xform xform;
+    xform.Translation(by);
+    CRhinoObject* moved = doc->TransformObject(CRhinoObjRef(object), xform);
+    doc->PurgeDeletedObjects();
+    return moved != nullptr ? moved : object;
+  }
+
+  // The sphere at grid position (i, j, k).
+  CRhinoObject* Sphere(int i, int j, int k) const {
+    const ON_3dPoint centre(i, j, k);
+    CRhinoObjectIterator it(*doc, CRhinoObjectIterator::all_objects,
+                            CRhinoObjectIterator::active_objects);
+    for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next())
+      if (object != cutter && object->BoundingBox().Center().DistanceTo(centre) < 1e-3)
+        return object;
+    return nullptr;
+  }
+
+private:
+  int mode_ = 0;
 };
 
 Model& TheModel() {
@@ -97,6 +131,56 @@ void BM_FrameCachedDifference(benchmark::State& state) {
   m.SetCutterMode(2);
   for (auto _ : state)
     m.Frame();
+}
+
+void BM_FrameCachedIntersection(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(1);
+  for (auto _ : state)
+    m.Frame();
+}
+
+// Moves the object by `by` and back again on alternate iterations, timing
+// only the frame after each move.
+void MoveAndDraw(benchmark::State& state, CRhinoObject*& object, const ON_3dVector& by) {
+  Model& m = TheModel();
+  int sign = 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    object = m.Move(object, sign * by);
+    sign = -sign;
+    state.ResumeTiming();
+    m.Frame();
+  }
+  if (sign < 0) object = m.Move(object, -by);
+}
+
+void BM_MoveCutObject(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  CRhinoObject* sphere = m.Sphere(5, 4, 4);
+  if (sphere == nullptr) {
+    state.SkipWithError("no sphere at (5, 4, 4)");
+    return;
+  }
+  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05));
+}
+
+void BM_MoveWholeObject(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  CRhinoObject* sphere = m.Sphere(0, 4, 4);
+  if (sphere == nullptr) {
+    state.SkipWithError("no sphere at (0, 4, 4)");
+    return;
+  }
+  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05));
+}
+
+void BM_MoveCutter(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  MoveAndDraw(state, m.cutter, ON_3dVector(1.0, 0.0, 0.0));
 }
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -139,6 +223,22 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->MinTime(1.0);
+  RegisterBenchmark("Frame/CachedIntersection", BM_FrameCachedIntersection)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->MinTime(1.0);
+  RegisterBenchmark("Move/CutObject", BM_MoveCutObject)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(20);
+  RegisterBenchmark("Move/WholeObject", BM_MoveWholeObject)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(20);
+  RegisterBenchmark("Move/Cutter", BM_MoveCutter)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(4);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
