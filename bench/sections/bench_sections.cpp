@@ -75,6 +75,15 @@ struct Model {
   void ForgetFrames() {
     if (auto* recording = dynamic_cast<CRhinoRecordingEngine*>(&view->Engine())) recording->Clear();
   }
+  // What the last frame drew, so the cases can be seen to draw the model.
+  void CountDrawn(benchmark::State& state) {
+    auto* recording = dynamic_cast<CRhinoRecordingEngine*>(&view->Engine());
+    if (recording == nullptr) return;
+    state.counters["meshes"] =
+        static_cast<double>(recording->CallsOfKind(CRhinoRecordedCall::shaded_mesh).size());
+    state.counters["lines"] =
+        static_cast<double>(recording->CallsOfKind(CRhinoRecordedCall::line).size());
+  }
 
   // Moves the object as the host's Move command does: a transformed copy
   // takes its place (and its id); the copy carries no section cache, and a
@@ -115,6 +124,7 @@ void DrawFrames(benchmark::State& state, Model& m) {
     state.ResumeTiming();
     m.Frame();
   }
+  m.CountDrawn(state);
 }
 
 void BM_FrameNoCutter(benchmark::State& state) {
@@ -133,6 +143,7 @@ void BuildCaches(benchmark::State& state, int mode) {
     state.ResumeTiming();
     m.Frame();
   }
+  m.CountDrawn(state);
 }
 void BM_BuildDifference(benchmark::State& state) {
   BuildCaches(state, 2);
@@ -166,6 +177,7 @@ void MoveAndDraw(benchmark::State& state, CRhinoObject*& object, const ON_3dVect
     state.ResumeTiming();
     m.Frame();
   }
+  m.CountDrawn(state);
   if (sign < 0) object = m.Move(object, -by);
 }
 
