@@ -3,8 +3,10 @@
 // by the Intersection cutters, then the result by the Difference cutters,
 // recording per part whether it was removed (-1), cut (0) or kept whole (1).
 
-#include "section/mesh_types.h"
+#include <cstring>
+
 #include "meshtools.h"
+#include "section/mesh_types.h"
 #include "section_builder.h"
 
 namespace {
@@ -152,6 +154,34 @@ void CollectParts(const CRhinoObject& object, const CRhinoObject& source, ON::me
   }
 }
 
+// Whether two meshes have the same vertices and faces, bit for bit, and so
+// the same topology and outline.
+bool SameShape(const ON_Mesh& a, const ON_Mesh& b) {
+  const int vc = a.m_V.Count();
+  const int fc = a.m_F.Count();
+  return vc == b.m_V.Count() && fc == b.m_F.Count() &&
+         (vc == 0 || std::memcmp(a.m_V.Array(), b.m_V.Array(), sizeof(ON_3fPoint) * vc) == 0) &&
+         (fc == 0 || std::memcmp(a.m_F.Array(), b.m_F.Array(), sizeof(ON_MeshFace) * fc) == 0);
+}
+
+// The outline of every mesh of the entry, kept with it for the frames. A
+// piece kept whole is found from the part's own mesh: a document object's
+// mesh keeps its topology from one build to the next, the fresh copy would
+// have to find it again.
+void FindOutlines(const ObjectPart& part, DS_MeshCache& entry) {
+  entry.m_outlines.clear();
+  entry.m_outlines.reserve(static_cast<size_t>(entry.m_meshes.Count()));
+  for (int i = 0; i < entry.m_meshes.Count(); ++i) {
+    const ON_Mesh* mesh = entry.m_meshes[i];
+    if (mesh == nullptr)
+      entry.m_outlines.emplace_back();
+    else if (SameShape(*mesh, *part.m_mesh))
+      entry.m_outlines.emplace_back(*part.m_mesh);
+    else
+      entry.m_outlines.emplace_back(*mesh);
+  }
+}
+
 // Cuts one part into its entry.
 void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
               const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
@@ -209,6 +239,7 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
   entry.m_mesh_index = part.m_mesh_index;
   for (int i = 0; i < output.Count(); ++i)
     entry.m_meshes.Append(output[i]);
+  FindOutlines(part, entry);
 }
 
 } // namespace
