@@ -18,7 +18,7 @@ constexpr double kFallbackAbsoluteTolerance = 0.001;
 } // namespace
 
 // One source mesh to cut. The mesh belongs to the part when bOwned.
-struct ObjectPart {
+struct SectionBuild::ObjectPart {
   ObjectPart(const CRhinoObject* object, const ON_Mesh* mesh, int mesh_index, bool bOwned)
       : m_object(object), m_mesh(mesh), m_mesh_index(mesh_index), m_bOwned(bOwned) {}
   ~ObjectPart() {
@@ -32,6 +32,8 @@ struct ObjectPart {
   int m_mesh_index;
   bool m_bOwned;
 };
+
+using ObjectPart = SectionBuild::ObjectPart;
 
 namespace {
 
@@ -227,7 +229,11 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
         }
       } else {
         bool bCut = false;
-        ClipDifference(M, difference_cutters, output, bCut);
+        // Unless the Intersection phase replaced it, M has the part's own
+        // vertices and faces, whose topology a document mesh already keeps.
+        const bool bPartClosed = !entry.m_bComputed && part.m_mesh->IsClosed();
+        ClipDifference(M, difference_cutters, output, bCut,
+                       entry.m_bComputed ? nullptr : &bPartClosed);
         entry.m_bComputed = true;
         const int state = ClassifyUncut(M, output, difference_cutters, bCut ? 0 : -1);
         if (state <= 0) entry.m_clip_state = state;
@@ -244,28 +250,65 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
 
 } // namespace
 
+SectionBuild::SectionBuild(const CRhinoDisplayPipeline& pipeline, const CRhinoObject& object,
+                           ON::mesh_type mesh_type,
+                           const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                           const ON_SimpleArray<ON_Mesh*>& difference_cutters)
+    : m_object(object), m_intersection_cutters(intersection_cutters),
+      m_difference_cutters(difference_cutters) {
+  const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
+  const double tolerance = document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance;
+
+  CollectSources(object, pipeline, mesh_type, m_sources);
+  SplitBrepComponents(object, m_sources);
+  for (int i = 0; i < m_sources.Count(); ++i)
+    if (m_sources[i] != nullptr) CollectParts(object, *m_sources[i], mesh_type, tolerance, m_parts);
+
+  m_object_box = object.BoundingBox();
+  for (int k = 0; k < m_parts.Count(); ++k)
+    m_results.AppendNew();
+}
+
+SectionBuild::~SectionBuild() {
+  ReleaseSources();
+}
+
+void SectionBuild::ClipPart(int k) {
+  if (k < 0 || k >= m_parts.Count() || m_parts[k] == nullptr) return;
+  ::ClipPart(*m_parts[k], m_object_box, m_intersection_cutters, m_difference_cutters, m_results[k]);
+  delete m_parts[k];
+  m_parts[k] = nullptr;
+}
+
+void SectionBuild::ReleaseSources() {
+  for (int k = 0; k < m_parts.Count(); ++k)
+    delete m_parts[k];
+  m_parts.Empty();
+  for (int i = 0; i < m_sources.Count(); ++i)
+    if (m_sources[i] != &m_object) delete m_sources[i];
+  m_sources.Empty();
+}
+
+void SectionBuild::Finish(ON_ClassArray<DS_MeshCache>& entries) {
+  ReleaseSources();
+  for (int k = 0; k < m_results.Count(); ++k) {
+    DS_MeshCache& result = m_results[k];
+    DS_MeshCache& entry = k < entries.Count() ? entries[k] : entries.AppendNew();
+    entry = result; // the clip state, the object and the mesh index
+    for (int i = 0; i < result.m_meshes.Count(); ++i)
+      entry.m_meshes.Append(result.m_meshes[i]);
+    entry.m_outlines = std::move(result.m_outlines);
+    result.DestroyMeshes(false); // the meshes are the entry's now
+  }
+  m_results.Empty();
+}
+
 void BuildSectionCache(ON_ClassArray<DS_MeshCache>& entries, const CRhinoDisplayPipeline& pipeline,
                        const CRhinoObject& object, ON::mesh_type mesh_type,
                        const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
                        const ON_SimpleArray<ON_Mesh*>& difference_cutters) {
-  const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
-  const double tolerance = document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance;
-
-  ON_SimpleArray<const CRhinoObject*> sources;
-  CollectSources(object, pipeline, mesh_type, sources);
-  SplitBrepComponents(object, sources);
-
-  ON_SimpleArray<ObjectPart*> parts;
-  for (int i = 0; i < sources.Count(); ++i)
-    if (sources[i] != nullptr) CollectParts(object, *sources[i], mesh_type, tolerance, parts);
-
-  const ON_BoundingBox object_box = object.BoundingBox();
-  for (int k = 0; k < parts.Count(); ++k) {
-    DS_MeshCache& entry = k < entries.Count() ? entries[k] : entries.AppendNew();
-    ClipPart(*parts[k], object_box, intersection_cutters, difference_cutters, entry);
-    delete parts[k];
-  }
-
-  for (int i = 0; i < sources.Count(); ++i)
-    if (sources[i] != &object) delete sources[i];
+  SectionBuild build(pipeline, object, mesh_type, intersection_cutters, difference_cutters);
+  for (int k = 0; k < build.PartCount(); ++k)
+    build.ClipPart(k);
+  build.Finish(entries);
 }
