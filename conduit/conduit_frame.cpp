@@ -2,7 +2,6 @@
 // works in, and the frame counter that stamps cutting objects.
 
 #include "conduit/kyrel_conduit.h"
-#include "conduit/prebuilt_builds.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -20,9 +19,7 @@ CKyrelConduit* CKyrelConduit::Instance() {
   return &conduit;
 }
 
-CKyrelConduit::CKyrelConduit()
-    : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this),
-      m_prebuilt(std::make_unique<PrebuiltBuilds>()) {
+CKyrelConduit::CKyrelConduit() : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this) {
   m_mirror_xform.Mirror(m_mirror_position, m_mirror_direction);
 }
 
@@ -43,11 +40,8 @@ bool CKyrelConduit::IsCuttingActive() const {
 }
 
 void CKyrelConduit::NotifyConduit(int notification, CRhinoDisplayPipeline& pipeline) {
-  if (notification != notify_frame_begins) return;
-  // Builds made ahead serve the frame they were made in only: by the next
-  // one the objects may have changed.
-  DropPrebuiltCaches();
   if (!IsBound()) return;
+  if (notification != notify_frame_begins) return;
   // Only frames that draw the model at rest in a supported mode count, so
   // dragging or feedback does not age the cutting objects' stamps.
   if (IsInterfereEnabled() || pipeline.InFeedbackMode() || pipeline.IsInteractiveViewChange() ||

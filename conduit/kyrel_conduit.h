@@ -19,7 +19,6 @@
 // mirror_drawing.cpp and interference_drawing.cpp.
 
 #include <atomic>
-#include <memory>
 
 #include "api/service_interface.h"
 #include "rhinoSdk.h"
@@ -227,19 +226,6 @@ protected:
 
 private:
   friend class CKyrelService;
-
-  // Builds made ahead (object_cache.cpp). After the caches were
-  // invalidated, the first cache asked for has every other visible
-  // object's build made too, their mesh work spread over the cores; the
-  // caches then take those results as the host draws the objects. What is
-  // not taken in that frame is dropped at the next frame's start or when
-  // the cutting meshes change.
-  struct PrebuiltBuilds;
-  std::unique_ptr<PrebuiltBuilds> m_prebuilt;
-  void PrebuildCaches(CRhinoDisplayPipeline& pipeline);
-  void DropPrebuiltCaches();
-  // The caches were invalidated: the next one built starts a batch.
-  void ExpectManyBuilds();
 
   // Channel bodies (channels.cpp).
   void ClippingPlanesChannel();

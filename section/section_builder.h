@@ -19,8 +19,6 @@
 // normals but otherwise only reads them. Result meshes move into the
 // entries, which own them.
 
-#include <vector>
-
 #include "rhinoSdk.h"
 #include "section/mesh_cache.h"
 
@@ -67,10 +65,6 @@ private:
   // One per part, filled by ClipPart.
   ON_ClassArray<DS_MeshCache> m_results;
 };
-
-// Cuts every part of the builds (step 2 above), on the calling thread and
-// up to threads - 1 helper threads, which have all ended when it returns.
-void ClipSectionBuilds(const std::vector<SectionBuild*>& builds, unsigned int threads);
 
 // Fills one entry per part of the object, in part order, reusing the
 // entries already in the list (an invalidated cache keeps them, emptied).
