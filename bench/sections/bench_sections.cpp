@@ -13,6 +13,9 @@
 //   Move/Cutter              the frame after the Difference cutter was moved
 //                            one column along: its cutting mesh, the union
 //                            and every section cache are built again
+//   Booleans/CutColumn       only the mesh booleans a Difference build runs
+//                            (the column of spheres the cutter crosses, one
+//                            after another): the floor under Build/Difference
 // Frames run through the host's pipeline on the recording engine, so the
 // figures are the display service's work, not rasterisation. After the run
 // a table gives each case's time over the baseline frame.
@@ -22,10 +25,12 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
 #include "support/section_meshes.h"
+#include "tl_mesh_boolean.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -209,6 +214,22 @@ void BM_MoveCutter(benchmark::State& state) {
   MoveAndDraw(state, m.cutter, ON_3dVector(1.0, 0.0, 0.0));
 }
 
+void BM_BooleansCutColumn(benchmark::State& state) {
+  const ON_Mesh cutter = SlabMesh();
+  std::vector<ON_Mesh> spheres;
+  for (int j = 0; j < kGrid; ++j)
+    for (int k = 0; k < kGrid; ++k)
+      spheres.push_back(test_meshes::Sphere(ON_3dPoint(5, j, k), 0.4, kRings, kSegments));
+  for (auto _ : state) {
+    for (const ON_Mesh& sphere : spheres) {
+      TL_MeshBoolean boolean(&sphere, &cutter);
+      boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
+      ON_Mesh result;
+      benchmark::DoNotOptimize(boolean.GetBooleanDifference(result));
+    }
+  }
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -265,6 +286,10 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(4);
+  RegisterBenchmark("Booleans/CutColumn", BM_BooleansCutColumn)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(3);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
