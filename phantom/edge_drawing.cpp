@@ -1,8 +1,7 @@
-// Walks the mesh topology. An edge with one face is naked. Another edge is
-// an unwelded seam when its two first faces are different faces that reach
-// its ends through different mesh vertices, and both of its ends stand for
-// more than one mesh vertex; only those are drawn, so a welded mesh shows
-// its naked edges alone.
+// Draws a mesh's outline (its naked edges and unwelded seams, see
+// section/mesh_outline.h) in the colours of the frame's attributes. Cut
+// meshes bring the outline their cache found when it was built; other
+// meshes have theirs found here, from the topology, at each call.
 
 #include "edge_drawing.h"
 
@@ -18,33 +17,6 @@ int BlendChannel(int c, int k) {
 
 int ReduceChannel(int c, float factor) {
   return static_cast<int>((static_cast<float>(c) / 255.0f) * factor * 255.0f);
-}
-
-// The corner at which face `face` reaches edge `edge` (its k-th side runs
-// from corner k-1 to corner k), or -1 when the face has no such side.
-int CornerOfEdge(const ON_MeshTopologyFace& face, int corner_count, int edge) {
-  for (int k = 0; k < corner_count; ++k)
-    if (face.m_topei[k] == edge) return k;
-  return -1;
-}
-
-// The faces reach the edge's ends through different mesh vertices: the
-// mesh is not welded along the edge.
-bool IsUnweldedSeam(const ON_Mesh& mesh, const ON_MeshTopology& top, int edge, int f0, int f1) {
-  int vi[2][2];
-  const int faces[2] = {f0, f1};
-  for (int s = 0; s < 2; ++s) {
-    const ON_MeshFace& face = mesh.m_F[faces[s]];
-    const int n = face.IsQuad() ? 4 : 3;
-    const int k = CornerOfEdge(top.m_topf[faces[s]], n, edge);
-    if (k < 0) return false;
-    vi[s][0] = face.vi[k];
-    vi[s][1] = face.vi[(k + n - 1) % n];
-  }
-  for (int a = 0; a < 2; ++a)
-    for (int b = 0; b < 2; ++b)
-      if (vi[0][a] == vi[1][b]) return false;
-  return true;
 }
 
 } // namespace
@@ -64,14 +36,21 @@ ON_Color ReduceEdgeColor(ON_Color color, int reduction_percent) {
 
 void DrawMeshEdgeLines(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh,
                        const CDisplayPipelineAttributes& attrs, bool bMeshObject,
-                       const EdgeColouring& colouring) {
+                       const EdgeColouring& colouring, const DS_MeshOutline* outline) {
   if (mesh == nullptr) return;
+  if (outline == nullptr) {
+    const DS_MeshOutline found(*mesh);
+    DrawMeshEdgeLines(pipeline, mesh, attrs, bMeshObject, colouring, &found);
+    return;
+  }
   if (colouring.m_bDrawMeshWires) pipeline.DrawMeshWires(*mesh, colouring.m_wire_color, 0);
 
   const CDisplayEdgeSettings& set = bMeshObject ? attrs.m_mesh_edges : attrs.m_surface_edges;
   const bool show_edges = set.m_bShowEdges && set.m_edge_thickness >= 1;
   const bool show_naked = set.m_bShowNakedEdges && set.m_naked_edge_thickness >= 1;
-  if (!show_edges && !show_naked) return;
+  // Nothing of the outline shows: the pipeline state is left untouched.
+  if (!(show_naked && outline->NakedCount() > 0) && !(show_edges && outline->SeamCount() > 0))
+    return;
 
   const int saved_zbias = pipeline.ZBiasMode();
   pipeline.SetZBiasMode(kEdgeZBias);
@@ -90,24 +69,15 @@ void DrawMeshEdgeLines(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh,
     naked_color = ReduceEdgeColor(naked_color, set.m_naked_edge_color_reduction);
   }
 
-  const ON_MeshTopology& top = mesh->Topology();
-  for (int e = 0; e < top.m_tope.Count(); ++e) {
-    const ON_MeshTopologyEdge& edge = top.m_tope[e];
-    const ON_MeshTopologyVertex& v0 = top.m_topv[edge.m_topvi[0]];
-    const ON_MeshTopologyVertex& v1 = top.m_topv[edge.m_topvi[1]];
-    const ON_3dPoint from = mesh->Vertex(v0.m_vi[0]);
-    const ON_3dPoint to = mesh->Vertex(v1.m_vi[0]);
-    if (edge.m_topf_count == 1) {
+  for (const DS_MeshOutline::Segment& segment : outline->Segments()) {
+    if (segment.m_bNaked) {
       if (show_naked)
-        pipeline.DrawLine(from, to, naked_color, set.m_naked_edge_thickness,
+        pipeline.DrawLine(segment.m_from, segment.m_to, naked_color, set.m_naked_edge_thickness,
                           attrs.m_naked_edge_pattern);
-      continue;
+    } else if (show_edges) {
+      pipeline.DrawLine(segment.m_from, segment.m_to, edge_color, set.m_edge_thickness,
+                        set.m_edge_pattern);
     }
-    if (!show_edges || edge.m_topf_count < 2 || v0.m_v_count <= 1 || v1.m_v_count <= 1) continue;
-    const int f0 = edge.m_topfi[0];
-    const int f1 = edge.m_topfi[1];
-    if (f0 == f1 || !IsUnweldedSeam(*mesh, top, e, f0, f1)) continue;
-    pipeline.DrawLine(from, to, edge_color, set.m_edge_thickness, set.m_edge_pattern);
   }
 
   pipeline.SetZBiasMode(saved_zbias);

@@ -11,6 +11,7 @@
 // their usage values). EdgeColouring carries the difference.
 
 #include "rhinoSdk.h"
+#include "section/mesh_outline.h"
 
 struct EdgeColouring {
   // Mesh wires drawn first, in m_wire_color, with the last argument 0.
@@ -25,10 +26,12 @@ struct EdgeColouring {
 
 // Draws the edges of mesh with the edge settings of attrs: the mesh set
 // when bMeshObject, the surface set otherwise. Lines are drawn with z-bias
-// 1, restored afterwards. A null mesh draws nothing.
+// 1, restored afterwards; when no line shows, the z-bias is not touched.
+// outline is the mesh's outline when one was kept with it; without one it
+// is found from the mesh. A null mesh draws nothing.
 void DrawMeshEdgeLines(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh,
                        const CDisplayPipelineAttributes& attrs, bool bMeshObject,
-                       const EdgeColouring& colouring);
+                       const EdgeColouring& colouring, const DS_MeshOutline* outline = nullptr);
 
 // Colour arithmetic of edge drawing, channel by channel, top byte 0.
 // Blend: (c + 7 k) / 8 in integers. Reduction by r percent: c / 255 scaled

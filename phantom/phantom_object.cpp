@@ -1,7 +1,7 @@
 #include "phantom_object.h"
 
-#include "section/mesh_types.h"
 #include "phantom/edge_drawing.h"
+#include "section/mesh_types.h"
 
 namespace {
 
@@ -118,18 +118,22 @@ void CKyrelPhantomObject::Draw(CRhinoDisplayPipeline& pipeline) const {
   for (int i = 0; i < m_caches.Count(); ++i) {
     const DS_MeshCache& entry = m_caches[i];
     if (!IsVisibleEntry(entry)) continue;
+    // Outlines kept with the entry are used only while they match its
+    // meshes one for one.
+    const bool bKept = entry.m_outlines.size() == static_cast<size_t>(entry.m_meshes.Count());
     for (int m = 0; m < entry.m_meshes.Count(); ++m)
-      DrawMeshEdges(pipeline, entry.m_meshes[m], bMeshSource);
+      DrawMeshEdges(pipeline, entry.m_meshes[m], bMeshSource,
+                    bKept ? &entry.m_outlines[static_cast<size_t>(m)] : nullptr);
   }
 }
 
 void CKyrelPhantomObject::DrawMeshEdges(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh,
-                                        bool bMeshSource) const {
+                                        bool bMeshSource, const DS_MeshOutline* outline) const {
   const CDisplayPipelineAttributes& attrs = *pipeline.DisplayAttrs();
   EdgeColouring colouring;
   colouring.m_bDrawMeshWires = bMeshSource && attrs.m_mesh_edges.m_bShowMeshWires;
   colouring.m_wire_color = attrs.m_display_color;
   colouring.m_blend_color = attrs.m_display_color;
   colouring.m_bUseColorUsage = true;
-  DrawMeshEdgeLines(pipeline, mesh, attrs, bMeshSource, colouring);
+  DrawMeshEdgeLines(pipeline, mesh, attrs, bMeshSource, colouring, outline);
 }

@@ -64,8 +64,10 @@ public:
 private:
   // Edge drawing of one piece with the pipeline's current attributes: mesh
   // wires only when they are switched on, surface edge colours chosen by
-  // their usage values, edges blended toward the display colour.
-  void DrawMeshEdges(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh, bool bMeshSource) const;
+  // their usage values, edges blended toward the display colour. outline
+  // is the one kept for the mesh, or null to find it from the mesh.
+  void DrawMeshEdges(CRhinoDisplayPipeline& pipeline, const ON_Mesh* mesh, bool bMeshSource,
+                     const DS_MeshOutline* outline) const;
   // The visible entry holding phantom mesh `mesh_index`, or null.
   const DS_MeshCache* VisibleEntryOf(int mesh_index) const;
 };

@@ -3,8 +3,10 @@
 // by the Intersection cutters, then the result by the Difference cutters,
 // recording per part whether it was removed (-1), cut (0) or kept whole (1).
 
-#include "section/mesh_types.h"
+#include <cstring>
+
 #include "meshtools.h"
+#include "section/mesh_types.h"
 #include "section_builder.h"
 
 namespace {
@@ -16,7 +18,7 @@ constexpr double kFallbackAbsoluteTolerance = 0.001;
 } // namespace
 
 // One source mesh to cut. The mesh belongs to the part when bOwned.
-struct ObjectPart {
+struct SectionBuild::ObjectPart {
   ObjectPart(const CRhinoObject* object, const ON_Mesh* mesh, int mesh_index, bool bOwned)
       : m_object(object), m_mesh(mesh), m_mesh_index(mesh_index), m_bOwned(bOwned) {}
   ~ObjectPart() {
@@ -30,6 +32,8 @@ struct ObjectPart {
   int m_mesh_index;
   bool m_bOwned;
 };
+
+using ObjectPart = SectionBuild::ObjectPart;
 
 namespace {
 
@@ -152,6 +156,34 @@ void CollectParts(const CRhinoObject& object, const CRhinoObject& source, ON::me
   }
 }
 
+// Whether two meshes have the same vertices and faces, bit for bit, and so
+// the same topology and outline.
+bool SameShape(const ON_Mesh& a, const ON_Mesh& b) {
+  const int vc = a.m_V.Count();
+  const int fc = a.m_F.Count();
+  return vc == b.m_V.Count() && fc == b.m_F.Count() &&
+         (vc == 0 || std::memcmp(a.m_V.Array(), b.m_V.Array(), sizeof(ON_3fPoint) * vc) == 0) &&
+         (fc == 0 || std::memcmp(a.m_F.Array(), b.m_F.Array(), sizeof(ON_MeshFace) * fc) == 0);
+}
+
+// The outline of every mesh of the entry, kept with it for the frames. A
+// piece kept whole is found from the part's own mesh: a document object's
+// mesh keeps its topology from one build to the next, the fresh copy would
+// have to find it again.
+void FindOutlines(const ObjectPart& part, DS_MeshCache& entry) {
+  entry.m_outlines.clear();
+  entry.m_outlines.reserve(static_cast<size_t>(entry.m_meshes.Count()));
+  for (int i = 0; i < entry.m_meshes.Count(); ++i) {
+    const ON_Mesh* mesh = entry.m_meshes[i];
+    if (mesh == nullptr)
+      entry.m_outlines.emplace_back();
+    else if (SameShape(*mesh, *part.m_mesh))
+      entry.m_outlines.emplace_back(*part.m_mesh);
+    else
+      entry.m_outlines.emplace_back(*mesh);
+  }
+}
+
 // Cuts one part into its entry.
 void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
               const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
@@ -197,7 +229,11 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
         }
       } else {
         bool bCut = false;
-        ClipDifference(M, difference_cutters, output, bCut);
+        // Unless the Intersection phase replaced it, M has the part's own
+        // vertices and faces, whose topology a document mesh already keeps.
+        const bool bPartClosed = !entry.m_bComputed && part.m_mesh->IsClosed();
+        ClipDifference(M, difference_cutters, output, bCut,
+                       entry.m_bComputed ? nullptr : &bPartClosed);
         entry.m_bComputed = true;
         const int state = ClassifyUncut(M, output, difference_cutters, bCut ? 0 : -1);
         if (state <= 0) entry.m_clip_state = state;
@@ -209,32 +245,70 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
   entry.m_mesh_index = part.m_mesh_index;
   for (int i = 0; i < output.Count(); ++i)
     entry.m_meshes.Append(output[i]);
+  FindOutlines(part, entry);
 }
 
 } // namespace
+
+SectionBuild::SectionBuild(const CRhinoDisplayPipeline& pipeline, const CRhinoObject& object,
+                           ON::mesh_type mesh_type,
+                           const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                           const ON_SimpleArray<ON_Mesh*>& difference_cutters)
+    : m_object(object), m_intersection_cutters(intersection_cutters),
+      m_difference_cutters(difference_cutters) {
+  const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
+  const double tolerance = document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance;
+
+  CollectSources(object, pipeline, mesh_type, m_sources);
+  SplitBrepComponents(object, m_sources);
+  for (int i = 0; i < m_sources.Count(); ++i)
+    if (m_sources[i] != nullptr) CollectParts(object, *m_sources[i], mesh_type, tolerance, m_parts);
+
+  m_object_box = object.BoundingBox();
+  for (int k = 0; k < m_parts.Count(); ++k)
+    m_results.AppendNew();
+}
+
+SectionBuild::~SectionBuild() {
+  ReleaseSources();
+}
+
+void SectionBuild::ClipPart(int k) {
+  if (k < 0 || k >= m_parts.Count() || m_parts[k] == nullptr) return;
+  ::ClipPart(*m_parts[k], m_object_box, m_intersection_cutters, m_difference_cutters, m_results[k]);
+  delete m_parts[k];
+  m_parts[k] = nullptr;
+}
+
+void SectionBuild::ReleaseSources() {
+  for (int k = 0; k < m_parts.Count(); ++k)
+    delete m_parts[k];
+  m_parts.Empty();
+  for (int i = 0; i < m_sources.Count(); ++i)
+    if (m_sources[i] != &m_object) delete m_sources[i];
+  m_sources.Empty();
+}
+
+void SectionBuild::Finish(ON_ClassArray<DS_MeshCache>& entries) {
+  ReleaseSources();
+  for (int k = 0; k < m_results.Count(); ++k) {
+    DS_MeshCache& result = m_results[k];
+    DS_MeshCache& entry = k < entries.Count() ? entries[k] : entries.AppendNew();
+    entry = result; // the clip state, the object and the mesh index
+    for (int i = 0; i < result.m_meshes.Count(); ++i)
+      entry.m_meshes.Append(result.m_meshes[i]);
+    entry.m_outlines = std::move(result.m_outlines);
+    result.DestroyMeshes(false); // the meshes are the entry's now
+  }
+  m_results.Empty();
+}
 
 void BuildSectionCache(ON_ClassArray<DS_MeshCache>& entries, const CRhinoDisplayPipeline& pipeline,
                        const CRhinoObject& object, ON::mesh_type mesh_type,
                        const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
                        const ON_SimpleArray<ON_Mesh*>& difference_cutters) {
-  const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
-  const double tolerance = document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance;
-
-  ON_SimpleArray<const CRhinoObject*> sources;
-  CollectSources(object, pipeline, mesh_type, sources);
-  SplitBrepComponents(object, sources);
-
-  ON_SimpleArray<ObjectPart*> parts;
-  for (int i = 0; i < sources.Count(); ++i)
-    if (sources[i] != nullptr) CollectParts(object, *sources[i], mesh_type, tolerance, parts);
-
-  const ON_BoundingBox object_box = object.BoundingBox();
-  for (int k = 0; k < parts.Count(); ++k) {
-    DS_MeshCache& entry = k < entries.Count() ? entries[k] : entries.AppendNew();
-    ClipPart(*parts[k], object_box, intersection_cutters, difference_cutters, entry);
-    delete parts[k];
-  }
-
-  for (int i = 0; i < sources.Count(); ++i)
-    if (sources[i] != &object) delete sources[i];
+  SectionBuild build(pipeline, object, mesh_type, intersection_cutters, difference_cutters);
+  for (int k = 0; k < build.PartCount(); ++k)
+    build.ClipPart(k);
+  build.Finish(entries);
 }

@@ -5,16 +5,22 @@
 #include "section_builder.h"
 
 void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
-                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut) {
+                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut, const bool* pbClosed) {
   auto* W = new ON_Mesh(M);
+  // Whether W is closed is asked of W itself once it was cut: a fresh
+  // result has no topology yet, and M's answer no longer holds.
+  bool bKnown = pbClosed != nullptr;
+  bool bClosed = bKnown && *pbClosed;
   for (int i = 0; i < cutters.Count(); ++i) {
     const ON_Mesh* cutter = cutters[i];
     if (cutter == nullptr) continue;
+    if (!bKnown) bClosed = W->IsClosed();
+    bKnown = true;
     TL_MeshBoolean boolean(W, cutter);
     boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
     auto* result = new ON_Mesh();
     bool ok = false;
-    if (W->IsClosed()) {
+    if (bClosed) {
       ok = boolean.GetBooleanDifference(*result);
     } else {
       ON_Mesh inside;
@@ -24,6 +30,7 @@ void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
       bCut = true;
       delete W;
       W = result;
+      bKnown = false;
     } else {
       delete result;
     }

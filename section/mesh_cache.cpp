@@ -35,6 +35,7 @@ void DS_MeshCache::DestroyMeshes(bool bDeleteMeshes) {
   }
   m_meshes.Empty();
   m_polylines.Empty();
+  m_outlines.clear();
 }
 
 unsigned int DS_MeshCache::SizeOf() const {
@@ -44,5 +45,7 @@ unsigned int DS_MeshCache::SizeOf() const {
   for (int i = 0; i < m_polylines.Count(); ++i)
     if (m_polylines[i])
       size += static_cast<unsigned int>(sizeof(ON_3dPoint)) * m_polylines[i]->PointCount();
+  for (const DS_MeshOutline& outline : m_outlines)
+    size += static_cast<unsigned int>(sizeof(DS_MeshOutline)) + outline.SizeOfSegments();
   return size;
 }

@@ -22,6 +22,50 @@
 #include "rhinoSdk.h"
 #include "section/mesh_cache.h"
 
+// One object's build in three steps, so that the mesh work in the middle
+// can run on any thread while the host's objects are only touched on the
+// thread that draws:
+//   1. the constructor gathers the object's parts (it reads the object and
+//      may mesh it or the members it expands);
+//   2. ClipPart(k) cuts part k, once for each k, on any thread; parts of
+//      one build or of different builds may be cut at the same time. It
+//      reads the part's source mesh and the cutters (which must already
+//      have their face normals) and writes only what belongs to part k;
+//   3. Finish hands the results to the entries, in part order, and
+//      deletes the members and components the build made.
+// Cutters must stay as they are from the constructor to the last ClipPart.
+class SectionBuild {
+public:
+  struct ObjectPart;
+
+  SectionBuild(const CRhinoDisplayPipeline& pipeline, const CRhinoObject& object,
+               ON::mesh_type mesh_type, const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+               const ON_SimpleArray<ON_Mesh*>& difference_cutters);
+  // Whatever was not handed to entries is deleted.
+  ~SectionBuild();
+  SectionBuild(const SectionBuild&) = delete;
+  SectionBuild& operator=(const SectionBuild&) = delete;
+
+  const CRhinoObject& Object() const { return m_object; }
+  int PartCount() const { return m_results.Count(); }
+  void ClipPart(int k);
+  // Fills one entry per part as BuildSectionCache does. Once only.
+  void Finish(ON_ClassArray<DS_MeshCache>& entries);
+  // Deletes the parts and the objects the build made; on the drawing
+  // thread, once no part is being cut.
+  void ReleaseSources();
+
+private:
+  const CRhinoObject& m_object;
+  const ON_SimpleArray<ON_Mesh*>& m_intersection_cutters;
+  const ON_SimpleArray<ON_Mesh*>& m_difference_cutters;
+  ON_SimpleArray<const CRhinoObject*> m_sources;
+  ON_SimpleArray<ObjectPart*> m_parts;
+  ON_BoundingBox m_object_box;
+  // One per part, filled by ClipPart.
+  ON_ClassArray<DS_MeshCache> m_results;
+};
+
 // Fills one entry per part of the object, in part order, reusing the
 // entries already in the list (an invalidated cache keeps them, emptied).
 // Only the pipeline's viewport is used (to expand instance references).
@@ -40,9 +84,10 @@ void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
 
 // Subtracts the cutters from a copy of M one after another (the capped
 // difference of a closed remainder, the outside part of an open one) and
-// appends the remainder when any cutter cut; sets bCut then.
+// appends the remainder when any cutter cut; sets bCut then. pbClosed,
+// when given, is whether M is closed, so M need not find its topology.
 void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
-                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut);
+                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut, const bool* pbClosed = nullptr);
 
 // Clip state of M when no boolean decided it. mode +1 keeps what is inside
 // the cutters, -1 what is outside, 0 means the booleans decided (returns 0).

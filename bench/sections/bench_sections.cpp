@@ -6,6 +6,16 @@
 //                            one Difference cutter
 //   Build/Intersection       the same with one Intersection cutter
 //   Frame/CachedDifference   a frame drawn from built caches
+//   Frame/CachedIntersection the same with the Intersection cutter
+//   Move/CutObject           the frame after a sphere that the cutter crosses
+//                            was moved (within the cut), Difference cutter
+//   Move/WholeObject         the same for a sphere far from the cutter
+//   Move/Cutter              the frame after the Difference cutter was moved
+//                            one column along: its cutting mesh, the union
+//                            and every section cache are built again
+//   Booleans/CutColumn       only the mesh booleans a Difference build runs
+//                            (the column of spheres the cutter crosses, one
+//                            after another): the floor under Build/Difference
 // Frames run through the host's pipeline on the recording engine, so the
 // figures are the display service's work, not rasterisation. After the run
 // a table gives each case's time over the baseline frame.
@@ -15,10 +25,12 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "conduit/kyrel_conduit.h"
 #include "rhinoSdk.h"
 #include "support/test_meshes.h"
+#include "tl_mesh_boolean.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -52,8 +64,10 @@ struct Model {
     view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
   }
 
-  // mode 0 removes the cutting record.
+  // mode 0 removes the cutting record; an unchanged mode does nothing.
   void SetCutterMode(int mode) {
+    if (mode == mode_) return;
+    mode_ = mode;
     cutter->DeleteAttributeUserData(TV_SectionGeometry::UUID());
     if (mode != 0) {
       auto* record = new TV_SectionGeometry();
@@ -63,6 +77,45 @@ struct Model {
     Frame(); // the rebuild after the change, and the caches of that state
   }
   void Frame() { view->DisplayPipeline()->DrawFrame(); }
+  // The recording engine keeps every call of every frame; left alone, its
+  // list would grow through the run and each frame would pay for moving it.
+  void ForgetFrames() {
+    if (auto* recording = dynamic_cast<CRhinoRecordingEngine*>(&view->Engine())) recording->Clear();
+  }
+  // What the last frame drew, so the cases can be seen to draw the model.
+  void CountDrawn(benchmark::State& state) {
+    auto* recording = dynamic_cast<CRhinoRecordingEngine*>(&view->Engine());
+    if (recording == nullptr) return;
+    state.counters["meshes"] =
+        static_cast<double>(recording->CallsOfKind(CRhinoRecordedCall::shaded_mesh).size());
+    state.counters["lines"] =
+        static_cast<double>(recording->CallsOfKind(CRhinoRecordedCall::line).size());
+  }
+
+  // Moves the object as the host's Move command does: a transformed copy
+  // takes its place (and its id); the copy carries no section cache, and a
+  // cutter's copied record asks for its cutting mesh again.
+  CRhinoObject* Move(CRhinoObject* object, const ON_3dVector& by) {
+    ON_Xform xform;
+    xform.Translation(by);
+    CRhinoObject* moved = doc->TransformObject(CRhinoObjRef(object), xform);
+    doc->PurgeDeletedObjects();
+    return moved != nullptr ? moved : object;
+  }
+
+  // The sphere at grid position (i, j, k).
+  CRhinoObject* Sphere(int i, int j, int k) const {
+    const ON_3dPoint centre(i, j, k);
+    CRhinoObjectIterator it(*doc, CRhinoObjectIterator::all_objects,
+                            CRhinoObjectIterator::active_objects);
+    for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next())
+      if (object != cutter && object->BoundingBox().Center().DistanceTo(centre) < 1e-3)
+        return object;
+    return nullptr;
+  }
+
+private:
+  int mode_ = 0;
 };
 
 Model& TheModel() {
@@ -70,11 +123,21 @@ Model& TheModel() {
   return model;
 }
 
+// Times frames of an unchanged model.
+void DrawFrames(benchmark::State& state, Model& m) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    m.ForgetFrames();
+    state.ResumeTiming();
+    m.Frame();
+  }
+  m.CountDrawn(state);
+}
+
 void BM_FrameNoCutter(benchmark::State& state) {
   Model& m = TheModel();
   m.SetCutterMode(0);
-  for (auto _ : state)
-    m.Frame();
+  DrawFrames(state, m);
 }
 
 void BuildCaches(benchmark::State& state, int mode) {
@@ -82,10 +145,12 @@ void BuildCaches(benchmark::State& state, int mode) {
   m.SetCutterMode(mode);
   for (auto _ : state) {
     state.PauseTiming();
+    m.ForgetFrames();
     CKyrelConduit::InvalidateCaches(*m.doc);
     state.ResumeTiming();
     m.Frame();
   }
+  m.CountDrawn(state);
 }
 void BM_BuildDifference(benchmark::State& state) {
   BuildCaches(state, 2);
@@ -97,8 +162,74 @@ void BM_BuildIntersection(benchmark::State& state) {
 void BM_FrameCachedDifference(benchmark::State& state) {
   Model& m = TheModel();
   m.SetCutterMode(2);
-  for (auto _ : state)
+  DrawFrames(state, m);
+}
+
+void BM_FrameCachedIntersection(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(1);
+  DrawFrames(state, m);
+}
+
+// Moves the object by `by` and back again on alternate iterations, timing
+// only the frame after each move.
+void MoveAndDraw(benchmark::State& state, CRhinoObject*& object, const ON_3dVector& by) {
+  Model& m = TheModel();
+  int sign = 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    m.ForgetFrames();
+    object = m.Move(object, sign * by);
+    sign = -sign;
+    state.ResumeTiming();
     m.Frame();
+  }
+  m.CountDrawn(state);
+  if (sign < 0) object = m.Move(object, -by);
+}
+
+void BM_MoveCutObject(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  CRhinoObject* sphere = m.Sphere(5, 4, 4);
+  if (sphere == nullptr) {
+    state.SkipWithError("no sphere at (5, 4, 4)");
+    return;
+  }
+  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05));
+}
+
+void BM_MoveWholeObject(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  CRhinoObject* sphere = m.Sphere(0, 4, 4);
+  if (sphere == nullptr) {
+    state.SkipWithError("no sphere at (0, 4, 4)");
+    return;
+  }
+  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05));
+}
+
+void BM_MoveCutter(benchmark::State& state) {
+  Model& m = TheModel();
+  m.SetCutterMode(2);
+  MoveAndDraw(state, m.cutter, ON_3dVector(1.0, 0.0, 0.0));
+}
+
+void BM_BooleansCutColumn(benchmark::State& state) {
+  const ON_Mesh cutter = SlabMesh();
+  std::vector<ON_Mesh> spheres;
+  for (int j = 0; j < kGrid; ++j)
+    for (int k = 0; k < kGrid; ++k)
+      spheres.push_back(test_meshes::Sphere(ON_3dPoint(5, j, k), 0.4, kRings, kSegments));
+  for (auto _ : state) {
+    for (const ON_Mesh& sphere : spheres) {
+      TL_MeshBoolean boolean(&sphere, &cutter);
+      boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
+      ON_Mesh result;
+      benchmark::DoNotOptimize(boolean.GetBooleanDifference(result));
+    }
+  }
 }
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -141,6 +272,26 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->MinTime(1.0);
+  RegisterBenchmark("Frame/CachedIntersection", BM_FrameCachedIntersection)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->MinTime(1.0);
+  RegisterBenchmark("Move/CutObject", BM_MoveCutObject)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(20);
+  RegisterBenchmark("Move/WholeObject", BM_MoveWholeObject)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(20);
+  RegisterBenchmark("Move/Cutter", BM_MoveCutter)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(4);
+  RegisterBenchmark("Booleans/CutColumn", BM_BooleansCutColumn)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(3);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();

@@ -55,6 +55,24 @@ TEST_F(EdgeDrawing, ABoxRenderMeshShowsItsTwelveEdgesAndAWeldedOneNone) {
   EXPECT_EQ(Lines(), 0);
 }
 
+TEST_F(EdgeDrawing, NothingToShowLeavesThePipelineStateAlone) {
+  // A welded sphere has neither naked edges nor seams; an unwelded box has
+  // seams only, which do not show while edges are off.
+  const ON_Mesh sphere = test_meshes::Sphere(ON_3dPoint(0, 0, 0), 1, 8, 12);
+  Draw(&sphere, false);
+  EXPECT_TRUE(engine_.Calls().empty());
+  const ON_Mesh unwelded = UnweldedBoxMesh();
+  attrs_.m_surface_edges.m_bShowEdges = false;
+  Draw(&unwelded, false);
+  EXPECT_TRUE(engine_.Calls().empty());
+  // Once a line shows, it is drawn with the edge bias, which is then put back.
+  attrs_.m_surface_edges.m_bShowEdges = true;
+  Draw(&unwelded, false);
+  const auto biases = engine_.CallsOfKind(CRhinoRecordedCall::zbias);
+  ASSERT_EQ(biases.size(), 2u);
+  EXPECT_EQ(biases.back()->m_zbias, 0);
+}
+
 TEST_F(EdgeDrawing, NakedEdgesUseTheirOwnColourThicknessAndPattern) {
   const ON_Mesh grid =
       test_meshes::WithFaceNormals(test_meshes::Grid(0, 0, 1, 1, 0, 2)); // 2 x 2 welded quads
