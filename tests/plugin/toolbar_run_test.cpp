@@ -162,6 +162,28 @@ TEST_F(ToolbarRun, InterfereButtonsSwitchClashDetectionOnAndOff) {
   EXPECT_TRUE(r.Has("(0 rows, hidden)")) << r.output;
 }
 
+TEST_F(ToolbarRun, SaveButtonExportsTheChosenObjectsAndLeavesTheModelAsItWas) {
+  SetProductCode(kCode);
+  ASSERT_EQ(Kyrel("", "").status, 0); // installs the collection
+  const std::string file = dir + "/box.stl";
+  RunResult r =
+      Kyrel("List\nSelName \"Box\"\nToolbarButton \"Save\"\n_Pause\n\"" + file + "\"\nList\n",
+            KYREL_EXAMPLES "/cut_box_by_sphere.kyd");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(r.Has("Command: _kyExportClippedMeshes\n")) << r.output;
+  ASSERT_TRUE(std::filesystem::exists(file)) << r.output;
+  EXPECT_GT(std::filesystem::file_size(file), 84u); // more than an empty binary STL
+  // The temporary meshes are gone again: both listings name the same objects.
+  const size_t first = r.output.find("Command: List");
+  const size_t second = r.output.rfind("Command: List");
+  ASSERT_NE(first, second);
+  const std::string before = r.output.substr(first, r.output.find("Command:", first + 1) - first);
+  const std::string after = r.output.substr(second);
+  EXPECT_EQ(std::count(before.begin(), before.end(), '\n'),
+            std::count(after.begin(), after.end(), '\n'))
+      << r.output;
+}
+
 TEST_F(ToolbarRun, UpdaterGetsTheUninstallKeyAsItsOneArgumentAndIsNotWaitedFor) {
   const std::string updater = InstallUpdater();
   SetProductCode(kCode);
