@@ -5,6 +5,8 @@
 #include "host_session.h"
 #include "win_strings.h"
 
+#include <cmath>
+
 namespace kyrel::app {
 
 namespace {
@@ -84,17 +86,42 @@ CRhinoCommand::result ZoomCommand(const CRhinoCommandContext& c) {
   return CRhinoCommand::success;
 }
 
+// A size people look at pictures in today, whatever the window's size.
+constexpr double kCaptureWidth = 1600, kCaptureHeight = 1200;
+// 3 x 3 samples a pixel: edges get nine shades between the colours they
+// separate, for about three times the time of a plain capture.
+constexpr int kCaptureSupersampling = 3;
+
 CRhinoCommand::result ViewCaptureToFileCommand(const CRhinoCommandContext&) {
-  auto name = AskString(L"PNG file name");
-  if (!name) return CRhinoCommand::cancel;
+  double width = kCaptureWidth, height = kCaptureHeight;
+  bool smooth = true;
+  CRhinoGetString gs;
+  gs.SetCommandPrompt(L"PNG file name");
+  gs.AddCommandOptionNumber(L"Width", &width);
+  gs.AddCommandOptionNumber(L"Height", &height);
+  gs.AddCommandOptionToggle(L"Smooth", L"No", L"Yes", smooth, &smooth);
+  CRhinoGet::result got = gs.GetString();
+  while (got == CRhinoGet::option)
+    got = gs.GetString();
+  if (got != CRhinoGet::string) return CRhinoCommand::cancel;
   CRhinoView* view = ActiveView();
   if (!view) {
     Complain(L"There is no view to capture.");
     return CRhinoCommand::failure;
   }
-  std::string path = HostSession::Instance().OutputPath(*name);
+  if (!(width >= 1 && width <= 8192 && height >= 1 && height <= 8192) ||
+      width != std::floor(width) || height != std::floor(height)) {
+    Complain(L"The picture size must be whole numbers of pixels from 1 to 8192.");
+    return CRhinoCommand::failure;
+  }
+  std::string path = HostSession::Instance().OutputPath(gs.String());
   std::string error;
-  if (!view->CaptureToPng(path, error)) {
+  view->Engine().SetSupersampling(smooth ? kCaptureSupersampling : 1);
+  const bool captured =
+      view->CaptureToPng(path, error, static_cast<int>(width), static_cast<int>(height));
+  // Only captures pay for smoothing; the frames picks and probes read stay plain.
+  view->Engine().SetSupersampling(1);
+  if (!captured) {
     Complain(L"Cannot capture the view to " + kyrel::platform::Utf8ToWide(path) + L": " +
              kyrel::platform::Utf8ToWide(error));
     return CRhinoCommand::failure;
