@@ -89,7 +89,11 @@ void AddDemoScene(CRhinoDoc& doc) {
   std::unique_ptr<ON_Brep> crate(ON_Brep::CreateBox(ON_3dPoint(0, 0, 0), ON_3dPoint(4, 4, 4)));
   if (!crate) return;
   ON_SimpleArray<CRhinoObject*> members;
-  auto* member = new CRhinoBrepObject();
+  // The member takes the colour of each reference that places it, so the
+  // crates show the colour the scene gives them rather than the layer's.
+  ON_3dmObjectAttributes member_attributes;
+  member_attributes.SetColorSource(ON::color_from_parent);
+  auto* member = new CRhinoBrepObject(member_attributes);
   member->SetBrep(crate.release());
   members.Append(member);
   const int crate_index = doc.InstanceDefinitionTable().AddInstanceDefinition(L"Crate", members);

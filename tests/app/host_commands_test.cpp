@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "app_fixture.h"
@@ -67,6 +68,31 @@ TEST_F(HostCommands, SelPointPicksTheObjectUnderThePixel) {
   EXPECT_TRUE(Named(L"centre")->IsSelected());
   ASSERT_TRUE(Run(L"SelNone SelPoint 0 0")); // a corner: nothing there
   EXPECT_FALSE(Named(L"centre")->IsSelected());
+}
+
+TEST_F(HostCommands, SetViewLooksAlongAGivenDirectionAndZoomFramesABox) {
+  ASSERT_TRUE(Run(L"Box 0,0,0 1,1,1 \"near\" Box 40,0,0 41,1,1 \"far\""));
+  ASSERT_TRUE(Run(L"SetView _Direction 0,2,-2"));
+  CRhinoView* view = RhinoApp().ActiveView();
+  ASSERT_NE(view, nullptr);
+  const ON_3dVector dir = view->Viewport().VP().CameraDirection();
+  EXPECT_NEAR(dir.x, 0.0, 1e-9);
+  EXPECT_NEAR(dir.y, std::sqrt(0.5), 1e-9);
+  EXPECT_NEAR(dir.z, -std::sqrt(0.5), 1e-9);
+  EXPECT_FALSE(Run(L"SetView _Direction 0,0,0"));
+
+  // Framed on the near box alone, the far one falls outside the picture
+  // while the near one fills much of it.
+  ASSERT_TRUE(Run(L"Zoom _Mode _Box 0,0,0 1,1,1"));
+  ON_3dPoint near_screen, far_screen;
+  view->Viewport().VP().GetScreenCoordinates(ON_3dPoint(0.5, 0.5, 0.5), near_screen);
+  view->Viewport().VP().GetScreenCoordinates(ON_3dPoint(40.5, 0.5, 0.5), far_screen);
+  const int w = view->Viewport().Width();
+  EXPECT_NEAR(near_screen.x, w / 2.0, w / 20.0);
+  EXPECT_GT(far_screen.x, w);
+  ASSERT_TRUE(Run(L"Zoom _Mode _Extents"));
+  view->Viewport().VP().GetScreenCoordinates(ON_3dPoint(40.5, 0.5, 0.5), far_screen);
+  EXPECT_LT(far_screen.x, w);
 }
 
 TEST_F(HostCommands, WaitReturnsOnceWorkersStopPostingAndTimersAreGone) {

@@ -1,14 +1,18 @@
 // End-to-end: the kyrel executable with the test plug-in, driven by
 // scripts, -c options and standard input.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -27,13 +31,14 @@ protected:
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
   }
-  RunResult Kyrel(const std::string& args, const std::string& stdin_text = "") {
+  RunResult Kyrel(const std::string& args, const std::string& stdin_text = "",
+                  const std::string& engine = "--no-opengl") {
     std::string input = dir + "/stdin.txt";
     std::ofstream(input) << stdin_text;
     std::string command = "cd '" + dir + "' && KYREL_PROFILE='" + dir +
                           "/profile.json' TEST_PLUGIN_RUI='" TEST_RUI "' '" KYREL_EXE
-                          "' --no-default-plugins --no-opengl " +
-                          args + " < '" + input + "' 2>&1";
+                          "' --no-default-plugins " +
+                          engine + " " + args + " < '" + input + "' 2>&1";
     RunResult r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -54,6 +59,56 @@ protected:
   }
   std::string dir;
 };
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  bool Read(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    rgb.assign(PNG_IMAGE_SIZE(image), 0);
+    const bool ok = png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    png_image_free(&image);
+    return ok;
+  }
+  std::size_t Colours() const {
+    std::set<std::tuple<int, int, int>> seen;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+      seen.insert({rgb[i], rgb[i + 1], rgb[i + 2]});
+    return seen.size();
+  }
+};
+
+TEST_F(KyrelRun, CapturesHaveTheSizeAskedForAndSmoothedEdges) {
+  // Black wires of one box on a plain background: drawn without smoothing
+  // a pixel is one or the other, smoothed the edges take shades between.
+  RunResult r = Kyrel("--view-size 160x120 -c 'Box 0,0,0 4,3,2' -c 'WireframeViewport' "
+                      "-c 'SetView _View _Perspective' -c 'ViewCaptureToFile \"default.png\"' "
+                      "-c 'ViewCaptureToFile _Width=400 _Height=300 \"smooth.png\"' "
+                      "-c 'ViewCaptureToFile _Smooth=No _Width=400 _Height=300 \"plain.png\"'",
+                      "", "");
+  ASSERT_EQ(r.status, 0) << r.output;
+  Picture shown, smooth, plain;
+  ASSERT_TRUE(shown.Read(dir + "/default.png")) << r.output;
+  EXPECT_EQ(shown.width, 1600);
+  EXPECT_EQ(shown.height, 1200);
+  ASSERT_TRUE(smooth.Read(dir + "/smooth.png"));
+  ASSERT_TRUE(plain.Read(dir + "/plain.png"));
+  EXPECT_EQ(smooth.width, 400);
+  EXPECT_EQ(smooth.height, 300);
+  EXPECT_EQ(plain.width, 400);
+  EXPECT_LE(plain.Colours(), 3u);
+  EXPECT_GE(smooth.Colours(), 6u);
+  EXPECT_GE(shown.Colours(), 6u);
+
+  RunResult bad = Kyrel("-c 'ViewCaptureToFile _Width=0 \"x.png\"'", "", "");
+  EXPECT_NE(bad.status, 0) << bad.output;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/x.png"));
+}
 
 TEST_F(KyrelRun, HelpExplainsOptionsAndMacros) {
   RunResult r = Kyrel("--help");

@@ -69,7 +69,9 @@ using Strings = std::vector<std::string>;
 
 class InterfereRun : public kyrel_test::KyrelRun {
 protected:
-  RunResult Run(const std::string& script) { return Kyrel(script, "", "--view-size 640x480"); }
+  RunResult Run(const std::string& script) {
+    return Kyrel(kyrel_test::CapturesAtViewSize(script), "", "--view-size 640x480");
+  }
   Capture Picture(const std::string& name) {
     Capture c;
     EXPECT_TRUE(c.Read(dir + "/" + name)) << name;

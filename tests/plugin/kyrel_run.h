@@ -39,6 +39,16 @@ inline std::string Example(const std::string& name) {
   return ReadText(std::string(KYREL_EXAMPLES "/") + name);
 }
 
+// `script` with every capture made at the size of a 640 x 480 view, where
+// TopView puts the probes; captures are otherwise larger than the view.
+inline std::string CapturesAtViewSize(std::string script) {
+  const std::string capture = "ViewCaptureToFile ";
+  for (std::size_t at = script.find(capture); at != std::string::npos;
+       at = script.find(capture, at + 1))
+    script.insert(at + capture.size(), "_Width=640 _Height=480 ");
+  return script;
+}
+
 class KyrelRun : public ::testing::Test {
 protected:
   void SetUp() override {

@@ -33,7 +33,7 @@ const ON_3dPoint kOutsideSphere(2, 2, 10);
 class LiveSectionsRun : public kyrel_test::KyrelRun {
 protected:
   RunResult Run(const std::string& script, const std::string& model = "") {
-    return Kyrel(script, model, "--view-size 640x480");
+    return Kyrel(kyrel_test::CapturesAtViewSize(script), model, "--view-size 640x480");
   }
   Capture Picture(const std::string& name) {
     Capture c;

@@ -164,7 +164,8 @@ protected:
 
 TEST_F(MirrorPlaneRun, TheExampleShowsTheBoxReflectedInItsPlane) {
   RunResult r =
-      Kyrel(kyrel_test::Example("mirror_plane.macro") + "List\n", "", "--view-size 640x480");
+      Kyrel(kyrel_test::CapturesAtViewSize(kyrel_test::Example("mirror_plane.macro") + "List\n"),
+            "", "--view-size 640x480");
   ASSERT_EQ(r.status, 0) << r.output;
   // The example zooms to its two boxes: "Box" (3..6 by 1..4, 3 high) and
   // "Marker" (-6..-5 by 7..8), and mirrors in the plane x = 1.

@@ -41,6 +41,13 @@ public:
   virtual bool BeginFrame(const ON_Viewport& viewport, ON_Color background) = 0;
   virtual void EndFrame() = 0;
 
+  // Smoothed edges for the frames that follow: each pixel is the average
+  // of factor x factor samples (1: no smoothing, the default). Line widths,
+  // point sizes and dash lengths stay in pixels of the finished picture.
+  // Engines that draw no pixels ignore it; a factor whose enlarged picture
+  // would exceed the engine's limit is lowered until it fits.
+  virtual void SetSupersampling(int factor) { (void)factor; }
+
   // State, kept until changed or until the next BeginFrame resets it
   // (identity transform, z-bias 0, no culling, no clipping planes).
   // A model transform that mirrors keeps front faces in front, so culling

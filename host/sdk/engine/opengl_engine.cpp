@@ -35,6 +35,7 @@ constexpr int kMaxClippingPlanes = 6;
 constexpr double kZBiasShift = 8.0e-6;
 constexpr int kMaxLineThickness = 64;
 constexpr int kMaxPointSize = 64;
+constexpr int kMaxSupersampling = 4;
 
 bool IsFinite(const ON_3dPoint& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -59,12 +60,46 @@ double Determinant3(const ON_Xform& x) {
          m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
+// Each pixel of `to` the mean of a factor x factor block of `from`, whose
+// sides are whole multiples of factor.
+void BoxFilter(const RgbImage& from, int factor, RgbImage& to) {
+  to = RgbImage{};
+  if (from.Empty() || factor < 1) return;
+  to.width = from.width / factor;
+  to.height = from.height / factor;
+  const std::size_t row = static_cast<std::size_t>(to.width) * 3u;
+  to.rgb.assign(row * static_cast<std::size_t>(to.height), 0);
+  std::vector<unsigned> sums(row);
+  const unsigned count = static_cast<unsigned>(factor * factor);
+  const std::size_t from_row = static_cast<std::size_t>(from.width) * 3u;
+  for (int y = 0; y < to.height; ++y) {
+    std::fill(sums.begin(), sums.end(), 0u);
+    for (int sy = 0; sy < factor; ++sy) {
+      const unsigned char* in =
+          from.rgb.data() + static_cast<std::size_t>(y * factor + sy) * from_row;
+      for (int x = 0; x < to.width; ++x)
+        for (int sx = 0; sx < factor; ++sx, in += 3) {
+          unsigned* sum = &sums[static_cast<std::size_t>(x) * 3u];
+          sum[0] += in[0];
+          sum[1] += in[1];
+          sum[2] += in[2];
+        }
+    }
+    unsigned char* out = to.rgb.data() + static_cast<std::size_t>(y) * row;
+    for (std::size_t i = 0; i < row; ++i)
+      out[i] = static_cast<unsigned char>((sums[i] + count / 2) / count);
+  }
+}
+
 class OpenGLDisplayEngine final : public CRhinoDisplayEngine {
 public:
   ~OpenGLDisplayEngine() override;
 
   bool BeginFrame(const ON_Viewport& viewport, ON_Color background) override;
   void EndFrame() override;
+  void SetSupersampling(int factor) override {
+    supersampling_ = std::clamp(factor, 1, kMaxSupersampling);
+  }
 
   void SetModelTransform(const ON_Xform& xform) override;
   void SetZBias(int mode) override;
@@ -94,9 +129,17 @@ private:
   void UsePatternTexture(unsigned int pattern);
   void DrawPatternedSegments(const ON_3dPoint* points, int count, unsigned int pattern);
 
+  // Widths in pixels of the finished picture, as the context draws them.
+  GLfloat Scaled(int pixels, int largest) const {
+    return static_cast<GLfloat>(std::clamp(pixels, 1, largest) * samples_);
+  }
+
   std::unique_ptr<OffscreenContext> context_;
   bool context_failed_ = false;
   bool in_frame_ = false;
+  int supersampling_ = 1; // asked for
+  int samples_ = 1;       // used by the current frame, per side of a pixel
+  RgbImage samples_picture_;
 
   ViewMatrices view_;
   ON_Xform model_;
@@ -132,7 +175,12 @@ bool OpenGLDisplayEngine::BeginFrame(const ON_Viewport& viewport, ON_Color backg
   in_frame_ = false;
   ViewMatrices view;
   if (!ComputeViewMatrices(viewport, view)) return false;
-  if (!EnsureContext() || !context_->Bind(view.width, view.height)) return false;
+  if (!EnsureContext()) return false;
+  int samples = supersampling_;
+  while (samples > 1 && std::max(view.width, view.height) * samples > context_->MaxSize())
+    --samples;
+  if (!context_->Bind(view.width * samples, view.height * samples)) return false;
+  samples_ = samples;
   view_ = view;
   in_frame_ = true;
   ResetFrameState(background);
@@ -146,7 +194,7 @@ void OpenGLDisplayEngine::ResetFrameState(ON_Color background) {
   planes_.clear();
   transforms_dirty_ = planes_dirty_ = cull_dirty_ = true;
 
-  glViewport(0, 0, view_.width, view_.height);
+  glViewport(0, 0, view_.width * samples_, view_.height * samples_);
   glDisable(GL_SCISSOR_TEST);
   glClearColor(static_cast<GLclampf>(background.FractionRed()),
                static_cast<GLclampf>(background.FractionGreen()),
@@ -174,7 +222,12 @@ void OpenGLDisplayEngine::ResetFrameState(ON_Color background) {
 void OpenGLDisplayEngine::EndFrame() {
   if (!in_frame_) return;
   in_frame_ = false;
-  context_->ReadPicture(picture_);
+  if (samples_ == 1) {
+    context_->ReadPicture(picture_);
+    return;
+  }
+  context_->ReadPicture(samples_picture_);
+  BoxFilter(samples_picture_, samples_, picture_);
 }
 
 void OpenGLDisplayEngine::SetModelTransform(const ON_Xform& xform) {
@@ -317,7 +370,7 @@ void OpenGLDisplayEngine::DrawMeshWires(const ON_Mesh& mesh, ON_Color color, int
   glDisable(GL_LIGHTING);
   SetGlColor(color);
   // Thickness 0 asks for the default, a one-pixel wire.
-  glLineWidth(static_cast<GLfloat>(std::clamp(thickness, 1, kMaxLineThickness)));
+  glLineWidth(Scaled(thickness, kMaxLineThickness));
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, &mesh.m_V.Array()->x);
   glDrawElements(GL_LINES, static_cast<GLsizei>(segments.size()), GL_UNSIGNED_INT, segments.data());
@@ -336,7 +389,7 @@ void OpenGLDisplayEngine::DrawPolyline(const ON_3dPoint* points, int count, ON_C
   if (!ReadyToDraw()) return;
   glDisable(GL_LIGHTING);
   SetGlColor(color);
-  glLineWidth(static_cast<GLfloat>(std::clamp(thickness, 1, kMaxLineThickness)));
+  glLineWidth(Scaled(thickness, kMaxLineThickness));
   if (IsSolidLinePattern(pattern)) {
     glBegin(GL_LINES);
     for (int i = 1; i < count; ++i) {
@@ -419,7 +472,7 @@ void OpenGLDisplayEngine::DrawPoint(const ON_3dPoint& point, ON_Color color, int
   if (!ReadyToDraw()) return;
   glDisable(GL_LIGHTING);
   SetGlColor(color);
-  glPointSize(static_cast<GLfloat>(std::clamp(size, 1, kMaxPointSize)));
+  glPointSize(Scaled(size, kMaxPointSize));
   glBegin(GL_POINTS);
   glVertex3d(point.x, point.y, point.z);
   glEnd();
