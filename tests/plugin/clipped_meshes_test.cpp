@@ -15,15 +15,21 @@
 
 #include "file_formats.h"
 #include "kyrel_run.h"
-#include "mesh_measures.h"
 #include "plugin_fixture.h"
+#include "rhino_split_disjoint_mesh.h"
+#include "support/test_meshes.h"
 #include "userdata/section_geometry.h"
 
 namespace {
 
-using kyrel_test::Area;
+// Disjoint pieces, as the host counts them.
+int PieceCount(const ON_Mesh& mesh) {
+  ON_SimpleArray<ON_Mesh*> unused;
+  return RhinoSplitDisjointMesh(mesh, unused, true);
+}
+
 using kyrel_test::Example;
-using kyrel_test::PieceCount;
+using test_meshes::Area;
 
 // What one new mesh object holds, with the name of the object it came from.
 struct Extracted {

@@ -13,13 +13,14 @@
 
 #include "kyrel_run.h"
 #include "mesh_io.h"
-#include "mesh_measures.h"
+#include "rhino_split_disjoint_mesh.h"
+#include "support/test_meshes.h"
 
 namespace {
 
-using kyrel_test::Area;
 using kyrel_test::Example;
 using kyrel_test::RunResult;
+using test_meshes::Area;
 
 const std::string kModel = KYREL_EXAMPLES "/extract_meshes.kyd";
 

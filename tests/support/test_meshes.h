@@ -166,36 +166,35 @@ inline ON_Mesh WithFaceNormals(ON_Mesh mesh) {
   return mesh;
 }
 
-// Volume enclosed by a closed, outward mesh (divergence theorem; quads are
-// split along their first diagonal).
-inline double Volume(const ON_Mesh& mesh) {
-  double six_volume = 0.0;
-  auto add = [&](int a, int b, int c) {
-    const ON_3dVector pa = mesh.Vertex(a) - ON_3dPoint(0, 0, 0);
-    const ON_3dVector pb = mesh.Vertex(b) - ON_3dPoint(0, 0, 0);
-    const ON_3dVector pc = mesh.Vertex(c) - ON_3dPoint(0, 0, 0);
-    six_volume += pa * ON_CrossProduct(pb, pc);
-  };
+// Calls add(a, b, c) for each triangle of the mesh; quads are split along
+// their first diagonal.
+template <typename AddTriangle> inline void ForEachTriangle(const ON_Mesh& mesh, AddTriangle add) {
   for (int f = 0; f < mesh.FaceCount(); ++f) {
     const ON_MeshFace& face = mesh.m_F[f];
     add(face.vi[0], face.vi[1], face.vi[2]);
     if (face.IsQuad()) add(face.vi[0], face.vi[2], face.vi[3]);
   }
+}
+
+// Volume enclosed by a closed, outward mesh (divergence theorem).
+inline double Volume(const ON_Mesh& mesh) {
+  double six_volume = 0.0;
+  ForEachTriangle(mesh, [&](int a, int b, int c) {
+    const ON_3dVector pa = mesh.Vertex(a) - ON_3dPoint(0, 0, 0);
+    const ON_3dVector pb = mesh.Vertex(b) - ON_3dPoint(0, 0, 0);
+    const ON_3dVector pc = mesh.Vertex(c) - ON_3dPoint(0, 0, 0);
+    six_volume += pa * ON_CrossProduct(pb, pc);
+  });
   return six_volume / 6.0;
 }
 
 // Total area of the mesh's faces.
 inline double Area(const ON_Mesh& mesh) {
   double twice_area = 0.0;
-  auto add = [&](int a, int b, int c) {
+  ForEachTriangle(mesh, [&](int a, int b, int c) {
     twice_area +=
         ON_CrossProduct(mesh.Vertex(b) - mesh.Vertex(a), mesh.Vertex(c) - mesh.Vertex(a)).Length();
-  };
-  for (int f = 0; f < mesh.FaceCount(); ++f) {
-    const ON_MeshFace& face = mesh.m_F[f];
-    add(face.vi[0], face.vi[1], face.vi[2]);
-    if (face.IsQuad()) add(face.vi[0], face.vi[2], face.vi[3]);
-  }
+  });
   return twice_area / 2.0;
 }
 
