@@ -113,6 +113,10 @@ public:
     // instead of a box test on every pair; the results are the same. Off
     // only where the two are compared.
     bool m_bBroadPhase = true;
+    // The boolean of a pair test only for pairs whose surfaces may meet
+    // (SurfacesMayClash); the others go straight to the containment test.
+    // The results are the same; off only where the two are compared.
+    bool m_bContactTest = true;
 
   private:
     // Whether the worker is inside Compute (for IsComputing without

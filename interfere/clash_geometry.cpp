@@ -7,6 +7,7 @@
 
 #include "tl_heal_mesh.h"
 #include "tl_mesh_boolean.h"
+#include "tl_surface_contact.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ ON_Mesh* ClashCandidateMesh(ON_Mesh* mesh, double tolerance) {
   if (std::isfinite(area) && area > 0.0) return mesh;
   delete mesh;
   return nullptr;
+}
+
+bool SurfacesMayClash(const ON_Mesh* a, const ON_Mesh* b, double tolerance1, double tolerance2) {
+  if (a == nullptr || b == nullptr) return false;
+  ON_BoundingBox box = a->BoundingBox();
+  if (!box.Intersection(b->BoundingBox())) return false;
+  const bool b_closed = b->IsClosed();
+  if (!a->IsClosed() && !b_closed) return false;
+  // The operands in ClashTest's order, so each gets its own tolerance.
+  const ON_Mesh* first = b_closed ? a : b;
+  const ON_Mesh* second = b_closed ? b : a;
+  return TL_SurfacesMayMeet(*first, *second, tolerance1, tolerance2);
 }
 
 bool ClashTest(const ON_Mesh* a, const ON_Mesh* b, ON_Mesh*& region, double tolerance1,

@@ -21,3 +21,11 @@ ON_Mesh* ClashCandidateMesh(ON_Mesh* mesh, double tolerance);
 // the boolean as they are.
 bool ClashTest(const ON_Mesh* a, const ON_Mesh* b, ON_Mesh*& region, double tolerance1,
                double tolerance2);
+
+// Whether ClashTest can find a region with faces for the pair at all:
+// false when the boxes do not meet, when both meshes are open, or when the
+// surfaces stay farther apart than the boolean's welding could close
+// (TL_SurfacesMayMeet), for then the boolean reports no cut. Far cheaper
+// than ClashTest, so most pairs whose boxes meet but whose surfaces do not
+// skip the boolean and go straight to the containment test.
+bool SurfacesMayClash(const ON_Mesh* a, const ON_Mesh* b, double tolerance1, double tolerance2);

@@ -170,16 +170,18 @@ TEST(ClashScenes, SwitchingModelChangesCancelAndDocumentsDriveTheComputation) {
   RhinoApp().SetActiveDoc(scene.doc);
 }
 
-TEST(ClashScenes, TheSweepFindsWhatThePlainPairLoopFinds) {
+TEST(ClashScenes, TheSweepAndTheContactTestFindWhatThePlainPairLoopFinds) {
   const std::vector<ON_Mesh> meshes = RandomScene(99, 150);
   ClashScene scene;
   for (const ON_Mesh& mesh : meshes)
     ASSERT_NE(scene.Add(mesh), nullptr);
 
   Engine().m_bBroadPhase = false;
+  Engine().m_bContactTest = false;
   ASSERT_TRUE(scene.Detect());
   const std::vector<Clash> plain = Results();
   Engine().m_bBroadPhase = true;
+  Engine().m_bContactTest = true;
   ASSERT_TRUE(scene.Detect());
   const std::vector<Clash> swept = Results();
 
