@@ -1,6 +1,7 @@
 // The conduit object itself: its one instance, which display modes it
 // works in, and the frame counter that stamps cutting objects.
 
+#include "conduit/builds_ahead.h"
 #include "conduit/kyrel_conduit.h"
 #include "userdata/section_geometry.h"
 
@@ -19,7 +20,9 @@ CKyrelConduit* CKyrelConduit::Instance() {
   return &conduit;
 }
 
-CKyrelConduit::CKyrelConduit() : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this) {
+CKyrelConduit::CKyrelConduit()
+    : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this),
+      m_builds_ahead(std::make_unique<BuildsAhead>()) {
   m_mirror_xform.Mirror(m_mirror_position, m_mirror_direction);
 }
 

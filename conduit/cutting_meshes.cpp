@@ -127,6 +127,8 @@ void CKyrelConduit::UpdateCuttingMeshes(ON::mesh_type type) {
 }
 
 void CKyrelConduit::DiscardCuttingMeshes() {
+  // Builds made ahead were cut by the meshes going away.
+  DropBuildsAhead();
   for (ON_SimpleArray<ON_Mesh*>* list : {&m_intersection_meshes, &m_difference_meshes}) {
     for (int i = 0; i < list->Count(); ++i)
       delete (*list)[i];

@@ -19,11 +19,13 @@
 // mirror_drawing.cpp and interference_drawing.cpp.
 
 #include <atomic>
+#include <memory>
 
 #include "api/service_interface.h"
 #include "rhinoSdk.h"
 #include "windows.h"
 
+class SectionBuild;
 class TV_SectionCache;
 class TV_SectionGeometry;
 class CKyrelService;
@@ -208,6 +210,9 @@ public:
   // m_mirror_direction.
   ON_Xform m_mirror_xform;
   InterfereEngine m_interfere;
+  // How many builds the latest batch made ahead (see BuildsAhead below);
+  // read by tests and benches.
+  int m_builds_made_ahead = 0;
 
 protected:
   CKyrelConduit();
@@ -240,6 +245,22 @@ protected:
 
 private:
   friend class CKyrelService;
+
+  // Builds made ahead (builds_ahead.cpp): after the caches were
+  // invalidated, the first cache asked for has the builds of every other
+  // visible object made with it, their parts cut on all cores, and each
+  // cache takes its object's build when the host draws the object. Builds
+  // no cache takes in that frame are dropped.
+  struct BuildsAhead;
+  std::unique_ptr<BuildsAhead> m_builds_ahead;
+  // The caches were invalidated: the next cache built starts a batch.
+  void ExpectManyBuilds();
+  void MakeBuildsAhead(CRhinoDisplayPipeline& pipeline);
+  void DropBuildsAhead();
+  // The object's build made ahead in this frame of this pipeline (the
+  // caller finishes it), or null.
+  std::unique_ptr<SectionBuild> TakeBuildAhead(const CRhinoDisplayPipeline& pipeline,
+                                               const CRhinoObject& object);
 
   // Channel bodies (channels.cpp).
   void ClippingPlanesChannel();

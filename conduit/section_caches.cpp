@@ -20,6 +20,7 @@ TV_SectionCache* CacheOf(const CRhinoObject& object) {
 } // namespace
 
 void CKyrelConduit::InvalidateCaches(CRhinoDoc& doc) {
+  Instance()->ExpectManyBuilds();
   CRhinoObjectIterator it(doc, kVisitedStates, kVisitedCategories);
   for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
     if (TV_SectionCache* cache = CacheOf(*object)) cache->Invalidate(true);
