@@ -4,11 +4,12 @@
 // stays free of CGAL.
 #include "rhino_split_disjoint_mesh.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <numeric>
-#include <unordered_map>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -40,14 +41,6 @@ struct PointKey {
   bool operator==(const PointKey&) const = default;
 };
 
-struct PointKeyHash {
-  std::size_t operator()(const PointKey& k) const {
-    return (static_cast<std::size_t>(k.x) * 73856093u) ^
-           (static_cast<std::size_t>(k.y) * 19349663u) ^
-           (static_cast<std::size_t>(k.z) * 83492791u);
-  }
-};
-
 std::uint32_t Bits(float f) {
   if (f == 0.0f) f = 0.0f; // -0 and +0 are the same place
   std::uint32_t u;
@@ -67,13 +60,23 @@ int LabelFaces(const ON_Mesh& mesh, std::vector<int>& piece_of_face) {
   for (const ON_MeshFace& f : mesh.m_F)
     for (int k = 1; k < 4; ++k)
       sets.Join(f.vi[0], f.vi[k]);
-  std::unordered_map<PointKey, int, PointKeyHash> first_at;
-  first_at.reserve(static_cast<std::size_t>(nv));
+  // Vertices at the same point end up next to each other once sorted; one
+  // array sorts several times faster than a hash map fills, and this runs
+  // for every part of every section build.
+  struct Keyed {
+    PointKey key;
+    int vertex;
+  };
+  std::vector<Keyed> keyed(static_cast<std::size_t>(nv));
   for (int v = 0; v < nv; ++v) {
     const ON_3fPoint& p = mesh.m_V[v];
-    auto [it, fresh] = first_at.try_emplace(PointKey{Bits(p.x), Bits(p.y), Bits(p.z)}, v);
-    if (!fresh) sets.Join(it->second, v);
+    keyed[v] = Keyed{PointKey{Bits(p.x), Bits(p.y), Bits(p.z)}, v};
   }
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    return std::tie(a.key.x, a.key.y, a.key.z) < std::tie(b.key.x, b.key.y, b.key.z);
+  });
+  for (std::size_t i = 1; i < keyed.size(); ++i)
+    if (keyed[i].key == keyed[i - 1].key) sets.Join(keyed[i - 1].vertex, keyed[i].vertex);
   std::vector<int> number(static_cast<std::size_t>(nv), -1);
   piece_of_face.resize(static_cast<std::size_t>(nf));
   int pieces = 0;
