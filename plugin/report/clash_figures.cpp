@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -48,23 +47,52 @@ double DepthAt(const ReportCandidate& a, const ReportCandidate& b, const ON_3dPo
   return std::max(to_a, to_b);
 }
 
-// The deepest point of a barycentric grid of n steps on triangle t.
-double DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b,
-                     const std::array<ON_3dPoint, 3>& t, int n) {
-  double deepest = 0.0;
+ON_3dPoint OnTriangle(const std::array<ON_3dPoint, 3>& t, double u, double v) {
+  return t[0] * (1.0 - u - v) + t[1] * u + t[2] * v;
+}
+
+// The deepest point of a barycentric grid of n steps on triangle t, as
+// depth and (u, v).
+struct GridBest {
+  double depth = 0.0, u = 0.0, v = 0.0;
+};
+GridBest DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b,
+                       const std::array<ON_3dPoint, 3>& t, int n) {
+  GridBest best;
   for (int i = 0; i <= n; ++i)
     for (int j = 0; i + j <= n; ++j) {
       const double u = static_cast<double>(i) / n, v = static_cast<double>(j) / n;
-      deepest = std::max(deepest, DepthAt(a, b, t[0] * (1.0 - u - v) + t[1] * u + t[2] * v));
+      const double depth = DepthAt(a, b, OnTriangle(t, u, v));
+      if (depth > best.depth) best = {depth, u, v};
     }
-  return deepest;
+  return best;
+}
+
+// Climbs from a grid point: a 5 x 5 pattern around the best point so far,
+// its step halved each round. The depth inside an object is a concave
+// function where the object is convex, so the climb reaches a maximum
+// that lies between grid points, such as the middle of a face.
+constexpr int kClimbRounds = 24;
+double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b,
+                 const std::array<ON_3dPoint, 3>& t, GridBest best, double step) {
+  for (int round = 0; round < kClimbRounds; ++round, step *= 0.5) {
+    const GridBest centre = best;
+    for (int i = -2; i <= 2; ++i)
+      for (int j = -2; j <= 2; ++j) {
+        const double u = centre.u + i * step, v = centre.v + j * step;
+        if (u < 0.0 || v < 0.0 || u + v > 1.0) continue;
+        const double depth = DepthAt(a, b, OnTriangle(t, u, v));
+        if (depth > best.depth) best = {depth, u, v};
+      }
+  }
+  return best.depth;
 }
 
 // A first grid on every face within a budget of about this many points,
-// then a fine grid on the faces that came within a tenth of the deepest.
-constexpr int kSampleBudget = 40000;
-constexpr int kCoarsestGrid = 1, kFinestFirstGrid = 8, kRefinedGrid = 64;
-constexpr size_t kRefinedFaces = 64;
+// then a climb on the faces that came within a tenth of the deepest.
+constexpr int kSampleBudget = 10000;
+constexpr int kCoarsestGrid = 1, kFinestGrid = 8;
+constexpr size_t kClimbedFaces = 16;
 
 double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region) {
   double depth = 0.0;
@@ -74,17 +102,19 @@ double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, cons
   if (triangles.empty()) return depth;
   // A grid of n steps puts (n + 1)(n + 2) / 2 points on a triangle.
   const double per_triangle = static_cast<double>(kSampleBudget) / triangles.size();
-  const int n = std::clamp(static_cast<int>(std::sqrt(2.0 * per_triangle)) - 1, kCoarsestGrid,
-                           kFinestFirstGrid);
-  std::vector<std::pair<double, size_t>> deepest(triangles.size());
+  const int n =
+      std::clamp(static_cast<int>(std::sqrt(2.0 * per_triangle)) - 1, kCoarsestGrid, kFinestGrid);
+  std::vector<std::pair<GridBest, size_t>> deepest(triangles.size());
   for (size_t t = 0; t < triangles.size(); ++t) {
     deepest[t] = {DeepestOnGrid(a, b, triangles[t], n), t};
-    depth = std::max(depth, deepest[t].first);
+    depth = std::max(depth, deepest[t].first.depth);
   }
-  std::sort(deepest.begin(), deepest.end(), std::greater<>());
-  for (size_t k = 0; k < deepest.size() && k < kRefinedFaces; ++k) {
-    if (deepest[k].first < 0.9 * depth) break;
-    depth = std::max(depth, DeepestOnGrid(a, b, triangles[deepest[k].second], kRefinedGrid));
+  std::sort(deepest.begin(), deepest.end(),
+            [](const auto& x, const auto& y) { return x.first.depth > y.first.depth; });
+  for (size_t k = 0; k < deepest.size() && k < kClimbedFaces; ++k) {
+    if (deepest[k].first.depth < 0.9 * depth) break;
+    depth =
+        std::max(depth, ClimbFrom(a, b, triangles[deepest[k].second], deepest[k].first, 1.0 / n));
   }
   return depth;
 }

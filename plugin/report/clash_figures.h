@@ -17,10 +17,11 @@
 // surface of A or of B (or, for a split, on the open object), so at such a
 // point the larger of its two surface distances is how far it lies inside
 // the other object. The depth is the largest of these over points of the
-// region: its vertices and a barycentric grid on each of its faces, with
-// exact point-triangle distances. That is a lower bound of the deepest
-// reach, exact when the deepest point is one of the samples (a corner of
-// two overlapping boxes, the middle of a sheet through a box). The
-// thinnest extent of the region is not used: a sliver can be thin and deep.
+// region: its vertices, a barycentric grid on each of its faces, and a
+// climb from the deepest grid points, with exact point-triangle distances.
+// That is a lower bound of the deepest reach, exact at a corner (two
+// overlapping boxes) and, to the climb's last step, inside a face (the
+// middle of a sheet through a box). The thinnest extent of the region is
+// not used: a sliver can be thin and deep.
 void MeasureClash(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
                   ReportClash& clash);

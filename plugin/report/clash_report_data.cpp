@@ -6,9 +6,10 @@
 #include <numeric>
 
 const char* const kPenetrationDepthMethod =
-    "largest distance from a point of the clash region (its vertices and a grid on each face) "
-    "to the surface of the object it lies inside, by exact point-triangle distances; a lower "
-    "bound of the deepest reach, exact where the deepest point is sampled, as for boxes";
+    "largest distance from a point of the clash region (its vertices, a grid on each face and "
+    "a climb from the deepest grid points) to the surface of the object it lies inside, by "
+    "exact point-triangle distances; a lower bound of the deepest reach, exact at corners and "
+    "at the middle of faces, as for boxes and sheets";
 
 std::string ReportObject::Label() const {
   if (!name.empty()) return name;
