@@ -117,6 +117,7 @@ TEST_F(ClashReportRun, JsonListsTheKnownClashesWithExactFiguresAndTheClearance) 
     EXPECT_EQ(c["number"], static_cast<int>(i) + 1);
     EXPECT_EQ(c["object_a"]["name"], known[i].a);
     EXPECT_EQ(c["object_b"]["name"], known[i].b);
+    EXPECT_EQ(c["object_a"]["layer"], "Default");
     EXPECT_EQ(c["kind"], known[i].kind);
     EXPECT_EQ(c["region_closed"], std::string(known[i].measure) == "volume");
     ASSERT_TRUE(c.contains(known[i].measure));
