@@ -42,8 +42,8 @@ std::vector<std::array<ON_3dPoint, 3>> RegionTriangles(const ON_Mesh& region) {
 double DepthAt(const ReportCandidate& a, const ReportCandidate& b, const ON_3dPoint& point) {
   double to_a = 0.0, to_b = 0.0;
   ON_3dPoint closest;
-  if (!a.surface->DistanceTo(point, to_a, closest)) to_a = 0.0;
-  if (!b.surface->DistanceTo(point, to_b, closest)) to_b = 0.0;
+  if (!a.Surface().DistanceTo(point, to_a, closest)) to_a = 0.0;
+  if (!b.Surface().DistanceTo(point, to_b, closest)) to_b = 0.0;
   return std::max(to_a, to_b);
 }
 

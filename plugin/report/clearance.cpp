@@ -33,8 +33,8 @@ std::vector<ReportClearance> FindClearances(const std::vector<ReportCandidate>& 
       const ReportCandidate& b = candidates[j];
       if (!BoxesWithin(a.box, b.box, distance) || Clashing(clashing, a.id, b.id)) continue;
       ReportClearance clearance;
-      if (!a.surface->ClosestPoints(*b.surface, distance, clearance.distance, clearance.point_a,
-                                    clearance.point_b))
+      if (!a.Surface().ClosestPoints(b.Surface(), distance, clearance.distance, clearance.point_a,
+                                     clearance.point_b))
         continue;
       clearance.a.id = a.id;
       clearance.b.id = b.id;

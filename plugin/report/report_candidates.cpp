@@ -38,7 +38,6 @@ CollectReportCandidates(CRhinoDoc& doc, const ON_MeshParameters& parameters, dou
     candidate.id = object->ModelObjectId();
     candidate.object = object;
     candidate.mesh.reset(mesh);
-    candidate.surface = std::make_unique<TL_MeshDistance>(*mesh);
     candidate.box = mesh->BoundingBox();
     candidates.push_back(std::move(candidate));
   }
