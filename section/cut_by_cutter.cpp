@@ -24,6 +24,11 @@ bool CutByCutter(const ON_Mesh& W, bool bClosed, const ON_Mesh& cutter, bool bKe
       return true;
     capped = boolean.LastFailure();
     if (capped == Failure::kNotCut) return false;
+    // The split prepares the cutter the same way, so it would fail alike.
+    if (capped == Failure::kUnfitB) {
+      if (trouble != nullptr && trouble->failed == Failure::kNone) trouble->failed = capped;
+      return false;
+    }
   }
   ON_Mesh other_side;
   const bool split = bKeepInside ? boolean.GetMeshASplit(other_side, result)
