@@ -22,6 +22,7 @@
 #include "cgal_mesh.h"
 #include "mesh_cleanup.h"
 #include "solid_ops.h"
+#include "united_shells.h"
 
 namespace PMP = CGAL::Polygon_mesh_processing;
 namespace params = CGAL::parameters;
@@ -464,24 +465,27 @@ bool PrepareCutSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) {
   bool several = false;
   if (!PrepareSolid(in, tolerance, out, &several)) return false;
   if (!several) return true;
-  std::vector<TriMesh> volumes;
-  SplitIntoVolumes(out, volumes);
-  if (volumes.size() < 2 || !AnyBoxesMeet(volumes)) return true;
-  std::vector<const TriMesh*> parts;
-  for (const TriMesh& v : volumes)
-    parts.push_back(&v);
-  std::vector<TriMesh> united;
-  // Each volume is one outward shell with its cavities, so uniting them
-  // cannot come back here with shells to merge.
-  if (!Unite(parts, tolerance, united, false) || united.empty()) return false;
   TriMesh whole;
-  for (const TriMesh& v : united) {
-    const int base = whole.VertexCount();
-    whole.xyz.insert(whole.xyz.end(), v.xyz.begin(), v.xyz.end());
-    for (int c : v.tri)
-      whole.tri.push_back(base + c);
+  if (!FindUnitedShells(in, tolerance, whole)) {
+    std::vector<TriMesh> volumes;
+    SplitIntoVolumes(out, volumes);
+    if (volumes.size() < 2 || !AnyBoxesMeet(volumes)) return true;
+    std::vector<const TriMesh*> parts;
+    for (const TriMesh& v : volumes)
+      parts.push_back(&v);
+    std::vector<TriMesh> united;
+    // Each volume is one outward shell with its cavities, so uniting them
+    // cannot come back here with shells to merge.
+    if (Unite(parts, tolerance, united, false))
+      for (const TriMesh& v : united) {
+        const int base = whole.VertexCount();
+        whole.xyz.insert(whole.xyz.end(), v.xyz.begin(), v.xyz.end());
+        for (int c : v.tri)
+          whole.tri.push_back(base + c);
+      }
+    KeepUnitedShells(in, tolerance, whole);
   }
-  return PrepareSolid(whole, tolerance, out);
+  return !whole.Empty() && PrepareSolid(whole, tolerance, out);
 }
 
 void Tell(Refusal* why, Refusal reason) {
