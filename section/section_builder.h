@@ -131,9 +131,10 @@ void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
 
 // Clip state of M when no boolean decided it. mode +1 keeps what is inside
 // the cutters, -1 what is outside, 0 means the booleans decided (returns 0).
-// One point of M is tested against the cutters: a kept M is copied into
-// `output` and 1 returned; a removed one gives -1. Every mesh in `output`
-// gets face normals.
+// One point of M is tested against the cutters (inside a cutter also where
+// two of its closed shells overlap): a kept M is copied into `output` and 1
+// returned; a removed one gives -1. Every mesh in `output` gets face
+// normals.
 int ClassifyUncut(const ON_Mesh& M, ON_SimpleArray<ON_Mesh*>& output,
                   const ON_SimpleArray<ON_Mesh*>& cutters, int mode);
 

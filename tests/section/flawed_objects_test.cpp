@@ -115,6 +115,36 @@ TEST_F(FlawedObjects, PinchedSolidIsCutLikeItsShells) {
   EXPECT_TRUE(command_line_.lines.empty()); // repaired, so nothing to say
 }
 
+TEST_F(FlawedObjects, ACutterOfOverlappingShellsActsAsTheirUnion) {
+  auto shells = [] {
+    ON_Mesh cutter = Box(0, 0, 0, 2, 2, 2);
+    cutter.Append(Box(1, 1, 1, 3, 3, 3));
+    return new ON_Mesh(WithFaceNormals(cutter));
+  };
+  // A bar through both shells: the union takes [0, 2] of it whole and
+  // [2, 3] x [1, 1.5] x [1, 1.5] besides, 2.25 in all of its 5.
+  const CRhinoObject* bar = Add(Box(-1, 0.5, 0.5, 4, 1.5, 1.5), L"bar");
+  // Where both shells overlap, clear of their surfaces.
+  const CRhinoObject* inner = Add(Box(1.4, 1.4, 1.4, 1.6, 1.6, 1.6), L"inner");
+
+  difference_.Append(shells());
+  Build(*bar);
+  EXPECT_NEAR(BuiltVolume(), 5.0 - 2.25, 1e-6);
+  Build(*inner);
+  ASSERT_EQ(entries_.Count(), 1);
+  EXPECT_EQ(entries_[0].m_clip_state, -1);
+  EXPECT_EQ(entries_[0].m_meshes.Count(), 0);
+
+  Clear(difference_);
+  intersection_.Append(shells());
+  Build(*bar);
+  EXPECT_NEAR(BuiltVolume(), 2.25, 1e-6);
+  Build(*inner);
+  EXPECT_EQ(entries_[0].m_clip_state, 1);
+  EXPECT_NEAR(BuiltVolume(), 0.2 * 0.2 * 0.2, 1e-6);
+  EXPECT_TRUE(command_line_.lines.empty());
+}
+
 TEST_F(FlawedObjects, WhatTheCappedCutRefusesIsSplitAndSaidOnce) {
   // Two unit cells side by side with one wall between them: every edge of
   // the wall has three faces. The mesh counts as closed, but no closed
