@@ -90,31 +90,6 @@ ON_Mesh* NewBall() {
   return new ON_Mesh(WithFaceNormals(Sphere(ON_3dPoint(0, 0.5, 0.5), 0.3, 16, 32)));
 }
 
-TEST_F(FlawedObjects, PinchedSolidIsCutLikeItsShells) {
-  const ON_Mesh unit = Box(0, 0, 0, 1, 1, 1);
-  const CRhinoObject* clean = Add(unit, L"clean");
-  const CRhinoObject* pinched = Add(Joined(unit, Box(1, 1, 1, 2, 2, 2)), L"pinched");
-
-  difference_.Append(NewBall());
-  Build(*clean);
-  const double clean_difference = BuiltVolume();
-  ASSERT_GT(clean_difference, 0.9);
-  ASSERT_LT(clean_difference, 0.99);
-  Build(*pinched);
-  ASSERT_EQ(entries_.Count(), 1); // the pinch holds the two boxes together
-  EXPECT_EQ(entries_[0].m_clip_state, 0);
-  EXPECT_NEAR(BuiltVolume(), clean_difference + 1.0, 1e-6);
-
-  Clear(difference_);
-  intersection_.Append(NewBall());
-  Build(*clean);
-  const double clean_intersection = BuiltVolume();
-  Build(*pinched);
-  EXPECT_EQ(entries_[0].m_clip_state, 0);
-  EXPECT_NEAR(BuiltVolume(), clean_intersection, 1e-6);
-  EXPECT_TRUE(command_line_.lines.empty()); // repaired, so nothing to say
-}
-
 TEST_F(FlawedObjects, ACutterOfOverlappingShellsActsAsTheirUnion) {
   auto shells = [] {
     ON_Mesh cutter = Box(0, 0, 0, 2, 2, 2);
