@@ -34,17 +34,18 @@ using EdgeMarks = SurfaceMesh::Property_map<EdgeIndex, bool>;
 
 // A quick refusal before any preparation. The boxes hold every vertex, used
 // or not, which can only let more pairs through to the exact test.
+CGAL::Bbox_3 BoxOfVertices(const TriMesh& m) {
+  double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (std::size_t i = 0; i + 2 < m.xyz.size(); i += 3)
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], m.xyz[i + k]);
+      hi[k] = std::max(hi[k], m.xyz[i + k]);
+    }
+  return CGAL::Bbox_3(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
+}
+
 bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
-  auto box = [](const TriMesh& m) {
-    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (std::size_t i = 0; i + 2 < m.xyz.size(); i += 3)
-      for (int k = 0; k < 3; ++k) {
-        lo[k] = std::min(lo[k], m.xyz[i + k]);
-        hi[k] = std::max(hi[k], m.xyz[i + k]);
-      }
-    return CGAL::Bbox_3(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
-  };
-  return CGAL::do_overlap(box(a), box(b));
+  return CGAL::do_overlap(BoxOfVertices(a), BoxOfVertices(b));
 }
 
 // Watches the corefinement find the points where the surfaces meet. It
@@ -443,12 +444,17 @@ private:
   std::size_t mapped_ = 0, base_ = 0;
   std::vector<int> index_;
 };
+
 // Whether some two of the volumes have boxes that meet: only then can their
 // surfaces cross.
 bool AnyBoxesMeet(const std::vector<TriMesh>& volumes) {
-  for (std::size_t i = 0; i < volumes.size(); ++i)
-    for (std::size_t j = i + 1; j < volumes.size(); ++j)
-      if (BoxesMeet(volumes[i], volumes[j])) return true;
+  std::vector<CGAL::Bbox_3> boxes;
+  boxes.reserve(volumes.size());
+  for (const TriMesh& v : volumes)
+    boxes.push_back(BoxOfVertices(v));
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    for (std::size_t j = i + 1; j < boxes.size(); ++j)
+      if (CGAL::do_overlap(boxes[i], boxes[j])) return true;
   return false;
 }
 
