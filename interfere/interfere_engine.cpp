@@ -16,6 +16,12 @@ bool ClashWorkBusy() {
   return CKyrelConduit::Instance()->m_interfere.IsBusy();
 }
 
+// What the host's command line does on Escape or Ctrl-C while the
+// computation runs: the same as the panel's Cancel.
+void CancelClashWork() {
+  CKyrelConduit::Instance()->StopInterfereComputing();
+}
+
 } // namespace
 
 CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pConduit(conduit) {
@@ -28,7 +34,7 @@ CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pCon
   if (m_hThread != nullptr) SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
   Register();
   Enable(TRUE);
-  RhinoRegisterBackgroundWork(this, &ClashWorkBusy);
+  RhinoRegisterBackgroundWork(this, &ClashWorkBusy, &CancelClashWork);
 }
 
 CKyrelConduit::InterfereEngine::~InterfereEngine() {

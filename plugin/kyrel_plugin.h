@@ -5,10 +5,11 @@
 // plug-in's commands, and keeps the installation's product code in the
 // host's profile.
 
+#include "kyrel_clash_report.h"
 #include "kyrel_clipping_object.h"
-#include "kyrel_interfere.h"
 #include "kyrel_export_clipped_meshes.h"
 #include "kyrel_extract_mesh.h"
+#include "kyrel_interfere.h"
 #include "kyrel_mirror_plane.h"
 #include "rhinoSdk.h"
 
@@ -45,6 +46,7 @@ private:
   CKyrelExtractMesh m_extract_mesh;
   CKyrelExportClippedMeshes m_export_clipped_meshes;
   CKyrelInterfere m_interfere;
+  CKyrelClashReport m_clash_report;
   bool m_bProductCodeChanged = false;
 };
 

@@ -184,10 +184,20 @@ void FindOutlines(const ObjectPart& part, DS_MeshCache& entry) {
   }
 }
 
+// A part that some cutter could neither cut nor rule out: drawn as it is,
+// since nothing known about it says which of its pieces go.
+int KeepUncut(const ON_Mesh& M, ON_SimpleArray<ON_Mesh*>& output) {
+  auto* whole = new ON_Mesh(M);
+  if (!whole->HasFaceNormals()) whole->ComputeFaceNormals();
+  output.Append(whole);
+  return 1;
+}
+
 // Cuts one part into its entry.
 void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
               const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
-              const ON_SimpleArray<ON_Mesh*>& difference_cutters, DS_MeshCache& entry) {
+              const ON_SimpleArray<ON_Mesh*>& difference_cutters, DS_MeshCache& entry,
+              CutTrouble& trouble) {
   ON_Mesh M(*part.m_mesh);
   ON_BoundingBox B = object_box;
   if (!M.HasFaceNormals()) M.ComputeFaceNormals();
@@ -199,8 +209,13 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
       entry.m_clip_state = -1;
     } else {
       bool bCut = false;
-      ClipIntersection(M, intersection_cutters, output, bCut);
-      entry.m_clip_state = ClassifyUncut(M, output, intersection_cutters, bCut ? 0 : +1);
+      CutTrouble found;
+      ClipIntersection(M, intersection_cutters, output, bCut, &found);
+      found.kept_uncut = !bCut && found.failed != CutTrouble::Failure::kNone;
+      trouble.Merge(found);
+      entry.m_clip_state = found.kept_uncut
+                               ? KeepUncut(M, output)
+                               : ClassifyUncut(M, output, intersection_cutters, bCut ? 0 : +1);
     }
   }
 
@@ -232,10 +247,15 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
         // Unless the Intersection phase replaced it, M has the part's own
         // vertices and faces, whose topology a document mesh already keeps.
         const bool bPartClosed = !entry.m_bComputed && part.m_mesh->IsClosed();
+        CutTrouble found;
         ClipDifference(M, difference_cutters, output, bCut,
-                       entry.m_bComputed ? nullptr : &bPartClosed);
+                       entry.m_bComputed ? nullptr : &bPartClosed, &found);
+        found.kept_uncut = !bCut && found.failed != CutTrouble::Failure::kNone;
+        trouble.Merge(found);
         entry.m_bComputed = true;
-        const int state = ClassifyUncut(M, output, difference_cutters, bCut ? 0 : -1);
+        const int state = found.kept_uncut
+                              ? KeepUncut(M, output)
+                              : ClassifyUncut(M, output, difference_cutters, bCut ? 0 : -1);
         if (state <= 0) entry.m_clip_state = state;
       }
     }
@@ -267,6 +287,7 @@ SectionBuild::SectionBuild(const CRhinoDisplayPipeline& pipeline, const CRhinoOb
   m_object_box = object.BoundingBox();
   for (int k = 0; k < m_parts.Count(); ++k)
     m_results.AppendNew();
+  m_troubles.resize(static_cast<size_t>(m_parts.Count()));
 }
 
 SectionBuild::~SectionBuild() {
@@ -275,7 +296,8 @@ SectionBuild::~SectionBuild() {
 
 void SectionBuild::ClipPart(int k) {
   if (k < 0 || k >= m_parts.Count() || m_parts[k] == nullptr) return;
-  ::ClipPart(*m_parts[k], m_object_box, m_intersection_cutters, m_difference_cutters, m_results[k]);
+  ::ClipPart(*m_parts[k], m_object_box, m_intersection_cutters, m_difference_cutters, m_results[k],
+             m_troubles[static_cast<size_t>(k)]);
   delete m_parts[k];
   m_parts[k] = nullptr;
 }
@@ -301,6 +323,11 @@ void SectionBuild::Finish(ON_ClassArray<DS_MeshCache>& entries) {
     result.DestroyMeshes(false); // the meshes are the entry's now
   }
   m_results.Empty();
+  CutTrouble trouble;
+  for (const CutTrouble& part : m_troubles)
+    trouble.Merge(part);
+  m_troubles.clear();
+  ReportCutTrouble(m_object, trouble);
 }
 
 void BuildSectionCache(ON_ClassArray<DS_MeshCache>& entries, const CRhinoDisplayPipeline& pipeline,

@@ -1,11 +1,11 @@
 // Difference cut: W starts as a copy of the working mesh M and every
 // Difference cutter in turn is subtracted from it; the remainder is kept.
 
-#include "meshtools.h"
 #include "section_builder.h"
 
 void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
-                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut, const bool* pbClosed) {
+                    ON_SimpleArray<ON_Mesh*>& output, bool& bCut, const bool* pbClosed,
+                    CutTrouble* trouble) {
   auto* W = new ON_Mesh(M);
   // Whether W is closed is asked of W itself once it was cut: a fresh
   // result has no topology yet, and M's answer no longer holds.
@@ -16,17 +16,8 @@ void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
     if (cutter == nullptr) continue;
     if (!bKnown) bClosed = W->IsClosed();
     bKnown = true;
-    TL_MeshBoolean boolean(W, cutter);
-    boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
     auto* result = new ON_Mesh();
-    bool ok = false;
-    if (bClosed) {
-      ok = boolean.GetBooleanDifference(*result);
-    } else {
-      ON_Mesh inside;
-      ok = boolean.GetMeshASplit(*result, inside);
-    }
-    if (ok) {
+    if (CutByCutter(*W, bClosed, *cutter, false, *result, trouble)) {
       bCut = true;
       delete W;
       W = result;

@@ -2,11 +2,10 @@
 // closed Intersection cutting mesh. What lies inside a cutter stays; pieces
 // from different cutters are kept apart, in cutter order.
 
-#include "meshtools.h"
 #include "section_builder.h"
 
 void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
-                      ON_SimpleArray<ON_Mesh*>& output, bool& bCut) {
+                      ON_SimpleArray<ON_Mesh*>& output, bool& bCut, CutTrouble* trouble) {
   if (!M.HasFaceNormals()) M.ComputeFaceNormals();
   // Built once here so the booleans against every cutter only read M. No
   // face tree: the booleans build their own, and one here cost about a
@@ -22,17 +21,8 @@ void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
     if (!overlap.Intersection(box, cutter->BoundingBox())) continue;
     if (!cutter->HasFaceNormals()) cutter->ComputeFaceNormals();
 
-    TL_MeshBoolean boolean(&M, cutter);
-    boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
     auto* result = new ON_Mesh();
-    bool ok = false;
-    if (closed) {
-      ok = boolean.GetBooleanIntersection(*result);
-    } else {
-      ON_Mesh outside;
-      ok = boolean.GetMeshASplit(outside, *result);
-    }
-    if (ok) {
+    if (CutByCutter(M, closed, *cutter, true, *result, trouble)) {
       bCut = true;
       output.Append(result);
     } else {

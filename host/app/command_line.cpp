@@ -1,12 +1,14 @@
 #include "command_line.h"
 
 #include <cstdio>
-#include <iostream>
 
 #include "host_session.h"
+#include "interrupt_signal.h"
 #include "macro_tokenizer.h"
 #include "rhino_app.h"
 #include "rhino_doc.h"
+#include "terminal_progress.h"
+#include "ui/rhino_background_work.h"
 #include "win_messages.h"
 #include "win_strings.h"
 
@@ -45,13 +47,8 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) 
   if (!may_ask || !interactive_) return false;
   if (typed) *typed = true;
   while (queue_.empty()) {
-    std::fputs((WideToUtf8(prompt) + " ").c_str(), stdout);
-    std::fflush(stdout);
     std::string text;
-    if (!std::getline(std::cin, text)) {
-      std::fputs("\n", stdout);
-      return false;
-    }
+    if (!AskTerminal(prompt, text)) return false;
     TokenizeResult r = TokenizeMacro(Utf8ToWide(text));
     for (const auto& e : r.errors)
       Error(e);
@@ -65,6 +62,47 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) 
       queue_.push_back(enter);
     }
   }
+  return true;
+}
+
+bool CommandLine::AskTerminal(const std::wstring& prompt, std::string& text) {
+  std::string shown_status;
+  TerminalLine::Hooks hooks;
+  hooks.idle = [] {
+    kyrel::platform::PumpMessages();
+    RhinoApp().ProcessDeferredRedraws();
+  };
+  hooks.status = [this, &shown_status] {
+    std::string status = BackgroundProgressText();
+    if (status.empty() && !shown_status.empty()) {
+      const std::string panels = PanelProgressText();
+      terminal_.PrintAbove("Background work finished" + (panels.empty() ? "" : ": " + panels) +
+                           ".");
+    }
+    shown_status = status;
+    return status;
+  };
+  hooks.take_interrupt = &TakeInterrupt;
+  for (;;) {
+    switch (terminal_.Read(WideToUtf8(prompt), hooks, text)) {
+    case TerminalLine::Outcome::line:
+      return true;
+    case TerminalLine::Outcome::end_of_input:
+      return false;
+    case TerminalLine::Outcome::interrupted:
+      // Ctrl-C stops the background work; with none, it drops the line.
+      if (!CancelBackgroundWork()) {
+        terminal_.Discard();
+        terminal_.PrintAbove("^C");
+      }
+      break;
+    }
+  }
+}
+
+bool CommandLine::CancelBackgroundWork() {
+  if (RhinoCancelBackgroundWork() == 0) return false;
+  Print(L"Background work cancelled.");
   return true;
 }
 
@@ -89,8 +127,7 @@ bool CommandLine::PeekToken(CRhinoMacroToken& token) {
 }
 
 void CommandLine::Print(const std::wstring& line) {
-  std::fputs((WideToUtf8(line) + "\n").c_str(), stdout);
-  std::fflush(stdout);
+  terminal_.PrintAbove(WideToUtf8(line));
 }
 
 void CommandLine::Error(const std::wstring& line) {
@@ -138,7 +175,17 @@ bool CommandLine::Run() {
     CRhinoMacroToken token = queue_.front();
     queue_.pop_front();
     if (!typed && token.m_kind == CRhinoMacroToken::word) Print(L"Command: " + token.m_raw);
+    // Escape typed at the prompt has no command to cancel but the work in
+    // the background; in macros it only ends commands, as it always did.
+    if (typed && token.m_kind == CRhinoMacroToken::cancel) {
+      if (!CancelBackgroundWork()) Print(L"Nothing to cancel.");
+      continue;
+    }
     RunOne(token);
+    if (TakeInterrupt() && !CancelBackgroundWork() && !interactive_) {
+      Error(L"Interrupted.");
+      break;
+    }
   }
   return errors_ == 0 && failed_ == 0;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "terminal_line.h"
 #include "ui/rhino_command.h"
 #include "ui/rhino_command_input.h"
 
@@ -56,9 +57,14 @@ private:
   // Fills the queue from the line source, or else (when may_ask) from the
   // terminal; *typed (may be null) tells whether the terminal was asked.
   bool Refill(bool may_ask, const std::wstring& prompt, bool* typed);
+  // One line from the person at the terminal; false at the end of input.
+  bool AskTerminal(const std::wstring& prompt, std::string& text);
   void RunOne(const CRhinoMacroToken& token);
+  // Escape typed at the prompt or Ctrl-C: stops the background work.
+  bool CancelBackgroundWork();
 
   std::deque<CRhinoMacroToken> queue_;
+  TerminalLine terminal_;
   LineSource source_;
   bool interactive_ = false;
   bool exit_requested_ = false;

@@ -3,6 +3,8 @@
 #include <chrono>
 
 #include "host_commands.h"
+#include "interrupt_signal.h"
+#include "terminal_progress.h"
 #include "ui/rhino_background_work.h"
 #include "win_messages.h"
 
@@ -104,17 +106,32 @@ CRhinoCommand::result WaitCommand(const CRhinoCommandContext&) {
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::milliseconds(static_cast<long long>(limit * 1000));
   auto quiet_since = Clock::now();
+  ProgressLine progress;
   for (;;) {
     int dispatched = kyrel::platform::PumpMessages();
     RhinoApp().ProcessDeferredRedraws();
+    if (TakeInterrupt()) {
+      progress.Finish(true);
+      // Ctrl-C stops the work waited for, as its own Cancel would.
+      if (RhinoCancelBackgroundWork() == 0) {
+        Say(L"Wait: interrupted.");
+        return CRhinoCommand::cancel;
+      }
+      Say(L"Wait: background work cancelled.");
+    }
     bool busy = dispatched > 0 || kyrel::platform::HasPendingMessages() ||
                 kyrel::platform::HasActiveTimers() || RhinoBackgroundWorkBusy();
     if (busy) quiet_since = Clock::now();
+    const std::string status = BackgroundProgressText();
+    if (!status.empty()) progress.Show("Waiting: " + status + " (Ctrl-C cancels)");
     // Idle once nothing happened for a moment: workers report progress
     // at least every half second while they run.
-    if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700))
+    if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700)) {
+      progress.Finish(false);
       return CRhinoCommand::success;
+    }
     if (Clock::now() > deadline) {
+      progress.Finish(true);
       Say(L"Wait: the background work is still running after " +
           std::to_wstring(static_cast<int>(limit)) + L" seconds; going on.");
       return CRhinoCommand::nothing;

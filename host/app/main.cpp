@@ -14,7 +14,9 @@
 
 #include "file_formats.h"
 #include "host_session.h"
+#include "interrupt_signal.h"
 #include "rhinoSdk.h"
+#include "terminal_progress.h"
 #include "win_strings.h"
 
 namespace {
@@ -243,6 +245,8 @@ int main(int argc, char** argv) {
 
   auto& session = kyrel::app::HostSession::Instance();
   session.Start(SessionOptionsFrom(args));
+  kyrel::app::InstallInterruptHandler();
+  kyrel::app::ShowLongFramesOnTerminal();
   int status = LoadPlugIns(session, args);
   if (status == 0) status = OpenStartModel(session, args);
   if (status == 0) status = RunCommands(session, args);

@@ -63,6 +63,12 @@ public:
   bool DrawFrame();
   bool IsDrawingFrame() const { return m_bInFrame; }
   unsigned int FrameCount() const { return m_frame_count; }
+  // Told of every document object a pass reaches (done counts from 1; 0
+  // when a pass starts), so a host can show how far a long frame is: the
+  // first frame after a change builds what conduits cache. One for all
+  // pipelines; null to stop.
+  using DrawProgress = void (*)(int pass, size_t done, size_t total);
+  static void SetDrawProgress(DrawProgress progress) { s_draw_progress = progress; }
 
   // ---- what is being drawn ----
   // The current display attributes: the per-object record while an object is
@@ -175,4 +181,5 @@ private:
   void* m_interrupt_context = nullptr;
   bool m_bInFrame = false;
   unsigned int m_frame_count = 0;
+  static inline DrawProgress s_draw_progress = nullptr;
 };

@@ -156,10 +156,12 @@ void CRhinoDisplayPipeline::DrawPass(CRhinoPipelineState::pass pass) {
   if (m_doc == nullptr) return;
   // Objects added during the pass are drawn in the next frame.
   const size_t count = m_doc->ObjectList().size();
+  DrawProgress progress = s_draw_progress;
+  if (progress) progress(pass, 0, count);
   for (size_t i = 0; i < count && i < m_doc->ObjectList().size(); ++i) {
     const CRhinoObject* object = m_doc->ObjectList()[i];
-    if (!object->IsVisible()) continue;
-    DrawDocumentObject(*object, -1, 0);
+    if (object->IsVisible()) DrawDocumentObject(*object, -1, 0);
+    if (progress) progress(pass, i + 1, count);
   }
 }
 

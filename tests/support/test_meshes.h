@@ -160,6 +160,17 @@ inline ON_Mesh Tetrahedron(const ON_3dPoint& o = ON_3dPoint(0, 0, 0)) {
   return mesh;
 }
 
+// a and b in one mesh, the vertices they have at the same place welded into
+// one: two solids touching at a corner come out pinched there, two touching
+// along an edge give an edge of four faces.
+inline ON_Mesh Joined(const ON_Mesh& a, const ON_Mesh& b) {
+  ON_Mesh mesh(a);
+  mesh.Append(b);
+  mesh.CombineIdenticalVertices(true, true);
+  mesh.DestroyRuntimeCache();
+  return mesh;
+}
+
 // `mesh` with face normals stored, the way a brep's render mesh carries them.
 inline ON_Mesh WithFaceNormals(ON_Mesh mesh) {
   mesh.ComputeFaceNormals();

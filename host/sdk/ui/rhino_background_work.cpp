@@ -1,23 +1,42 @@
 #include "rhino_background_work.h"
 
 #include <map>
+#include <vector>
 
 namespace {
-std::map<const void*, bool (*)()>& Queries() {
-  static auto* queries = new std::map<const void*, bool (*)()>;
-  return *queries;
+
+struct Work {
+  bool (*busy)() = nullptr;
+  void (*cancel)() = nullptr;
+};
+
+std::map<const void*, Work>& Registered() {
+  static auto* works = new std::map<const void*, Work>;
+  return *works;
 }
+
 } // namespace
 
-void RhinoRegisterBackgroundWork(const void* owner, bool (*busy)()) {
+void RhinoRegisterBackgroundWork(const void* owner, bool (*busy)(), void (*cancel)()) {
   if (busy)
-    Queries()[owner] = busy;
+    Registered()[owner] = Work{busy, cancel};
   else
-    Queries().erase(owner);
+    Registered().erase(owner);
 }
 
 bool RhinoBackgroundWorkBusy() {
-  for (const auto& [owner, busy] : Queries())
-    if (busy && busy()) return true;
+  for (const auto& [owner, work] : Registered())
+    if (work.busy()) return true;
   return false;
+}
+
+int RhinoCancelBackgroundWork() {
+  // A cancel may unregister work (a library closing its panel), so the
+  // cancels to run are taken before any of them runs.
+  std::vector<void (*)()> cancels;
+  for (const auto& [owner, work] : Registered())
+    if (work.cancel && work.busy()) cancels.push_back(work.cancel);
+  for (auto cancel : cancels)
+    cancel();
+  return static_cast<int>(cancels.size());
 }

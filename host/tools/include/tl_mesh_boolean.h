@@ -26,10 +26,17 @@
 //     count): the caller decides by a point test;
 //   - an input is unfit: no faces, a non-finite coordinate or one beyond
 //     1e12, a face index out of range, a mesh that must be closed but is not
-//     (after welding), a non-manifold edge or vertex in a closed input, or
-//     the surfaces intersecting themselves where B cuts A;
+//     (after welding and repair), or the surfaces intersecting themselves
+//     where B cuts A;
 //   - the result would be non-manifold (e.g. two pieces of a difference
 //     touching along one edge).
+// LastFailure tells these apart.
+//
+// Flawed closed inputs are repaired rather than refused where the repair
+// keeps their volume: a vertex pinching two sheets together, or an edge of
+// more than two faces, is taken apart into manifold sheets when that leaves
+// the mesh closed; a mesh of closed shells running into each other is cut as
+// the union of its shells.
 //
 // Inside: CGAL corefinement on a kernel with exact predicates and double
 // constructions. Results are rounded to float (as stored) and cleaned of the
@@ -44,8 +51,8 @@
 // long as nobody changes them.
 
 #include "meshtools_export.h"
-#include "tl_tolerance.h"
 #include "opennurbs_mesh.h"
+#include "tl_tolerance.h"
 
 class TL_EXPORT TL_MeshBoolean {
 public:
@@ -76,9 +83,23 @@ public:
   bool GetMeshASplit(ON_Mesh& outside, ON_Mesh& inside);
   bool GetMeshASplit(ON_Mesh* outside, ON_Mesh* inside);
 
+  // Why the last operation returned false (kNone after a success or before
+  // any operation).
+  enum class Failure {
+    kNone,
+    kNotCut,           // the surfaces do not meet
+    kUnfitA,           // A cannot be made a sound surface (closed, for the solid operations)
+    kUnfitB,           // B cannot be made a sound closed solid
+    kSelfIntersecting, // a surface intersects itself where B cuts A
+    kNoValidResult,    // the result would be non-manifold
+    kError,            // a null input or result, or an internal error
+  };
+  Failure LastFailure() const { return failure_; }
+
 private:
   const ON_Mesh* a_;
   const ON_Mesh* b_;
   double tolerance_a_;
   double tolerance_b_;
+  Failure failure_ = Failure::kNone;
 };

@@ -22,6 +22,7 @@
 #include "cgal_mesh.h"
 #include "mesh_cleanup.h"
 #include "solid_ops.h"
+#include "united_shells.h"
 
 namespace PMP = CGAL::Polygon_mesh_processing;
 namespace params = CGAL::parameters;
@@ -33,17 +34,18 @@ using EdgeMarks = SurfaceMesh::Property_map<EdgeIndex, bool>;
 
 // A quick refusal before any preparation. The boxes hold every vertex, used
 // or not, which can only let more pairs through to the exact test.
+CGAL::Bbox_3 BoxOfVertices(const TriMesh& m) {
+  double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (std::size_t i = 0; i + 2 < m.xyz.size(); i += 3)
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], m.xyz[i + k]);
+      hi[k] = std::max(hi[k], m.xyz[i + k]);
+    }
+  return CGAL::Bbox_3(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
+}
+
 bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
-  auto box = [](const TriMesh& m) {
-    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (std::size_t i = 0; i + 2 < m.xyz.size(); i += 3)
-      for (int k = 0; k < 3; ++k) {
-        lo[k] = std::min(lo[k], m.xyz[i + k]);
-        hi[k] = std::max(hi[k], m.xyz[i + k]);
-      }
-    return CGAL::Bbox_3(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
-  };
-  return CGAL::do_overlap(box(a), box(b));
+  return CGAL::do_overlap(BoxOfVertices(a), BoxOfVertices(b));
 }
 
 // Watches the corefinement find the points where the surfaces meet. It
@@ -57,8 +59,10 @@ bool BoxesMeet(const TriMesh& a, const TriMesh& b) {
 // own check (every face whose box meets the other surface's, collected in
 // ordered sets), and is what the cut depends on: faces elsewhere are never
 // changed. Degenerate faces, which CGAL's check also refuses, are removed
-// by the preparation. The visitor is copied into the corefinement, so its
-// state lives outside it.
+// by the preparation. Two faces that only touch at one point where the
+// preparation took a pinched vertex apart are no crossing, unless the cut
+// runs through that very point. The visitor is copied into the
+// corefinement, so its state lives outside it.
 struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
   struct Side {
     const SurfaceMesh* mesh = nullptr;
@@ -67,7 +71,8 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
   struct State {
     Side side[2];
     std::size_t points = 0;
-    int searches = 0; // the corefinement searches edges of each mesh once
+    int searches = 0;                // the corefinement searches edges of each mesh once
+    std::vector<Point3> vertex_hits; // vertices of either mesh the other surface meets
   };
   State* state;
   explicit CutWatch(State* s) : state(s) {}
@@ -100,6 +105,10 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
                                    const SurfaceMesh& tm1, const SurfaceMesh& tm2, bool at_target,
                                    bool at_source) {
     ++state->points;
+    if (at_target) state->vertex_hits.push_back(tm1.point(tm1.target(h1)));
+    if (at_source) state->vertex_hits.push_back(tm1.point(tm1.source(h1)));
+    if (type == PMP::Corefinement::ON_VERTEX)
+      state->vertex_hits.push_back(tm2.point(tm2.target(h2)));
     std::vector<char>& f1 = FlagsOf(tm1);
     if (at_target) FlagAroundTarget(f1, tm1, h1);
     if (at_source) FlagAroundTarget(f1, tm1, tm1.opposite(h1));
@@ -124,9 +133,42 @@ struct CutWatch : PMP::Corefinement::Default_visitor<SurfaceMesh> {
       std::vector<FaceIndex> faces;
       for (std::size_t f = 0; f < s.cut.size(); ++f)
         if (s.cut[f]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(f));
-      if (PMP::does_self_intersect(faces, *s.mesh))
-        throw PMP::Corefinement::Self_intersection_exception();
+      std::vector<std::pair<FaceIndex, FaceIndex>> crossings;
+      PMP::self_intersections(faces, *s.mesh, std::back_inserter(crossings));
+      for (const auto& [f, g] : crossings)
+        if (!TouchOnlyAtAPinch(*s.mesh, f, g))
+          throw PMP::Corefinement::Self_intersection_exception();
     }
+  }
+
+  // Whether faces f and g, which share no vertex, meet only at one point
+  // where each has a vertex, and the cut does not run through it. Then
+  // a ray from that point into both triangles would leave one of them
+  // through its far edge inside the other, so testing the far edges
+  // decides, in or out of one plane alike.
+  bool TouchOnlyAtAPinch(const SurfaceMesh& m, FaceIndex f, FaceIndex g) const {
+    auto corners = [&m](FaceIndex face, Point3* p) {
+      HalfedgeIndex h = m.halfedge(face);
+      for (int k = 0; k < 3; ++k, h = m.next(h))
+        p[k] = m.point(m.target(h));
+    };
+    Point3 p[3], q[3];
+    corners(f, p);
+    corners(g, q);
+    int shared = 0, i = 0, j = 0;
+    for (int a = 0; a < 3; ++a)
+      for (int b = 0; b < 3; ++b)
+        if (p[a] == q[b]) {
+          ++shared;
+          i = a;
+          j = b;
+        }
+    if (shared != 1) return false;
+    for (const Point3& hit : state->vertex_hits)
+      if (hit == p[i]) return false;
+    const Kernel::Triangle_3 tf(p[0], p[1], p[2]), tg(q[0], q[1], q[2]);
+    return !CGAL::do_intersect(Kernel::Segment_3(p[(i + 1) % 3], p[(i + 2) % 3]), tg) &&
+           !CGAL::do_intersect(Kernel::Segment_3(q[(j + 1) % 3], q[(j + 2) % 3]), tf);
   }
 };
 
@@ -402,15 +444,80 @@ private:
   std::size_t mapped_ = 0, base_ = 0;
   std::vector<int> index_;
 };
+
+// Whether some two of the volumes have boxes that meet: only then can their
+// surfaces cross.
+bool AnyBoxesMeet(const std::vector<TriMesh>& volumes) {
+  std::vector<CGAL::Bbox_3> boxes;
+  boxes.reserve(volumes.size());
+  for (const TriMesh& v : volumes)
+    boxes.push_back(BoxOfVertices(v));
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    for (std::size_t j = i + 1; j < boxes.size(); ++j)
+      if (CGAL::do_overlap(boxes[i], boxes[j])) return true;
+  return false;
+}
+
+bool Unite(const std::vector<const TriMesh*>& solids, double tolerance,
+           std::vector<TriMesh>& volumes, bool merge_shells);
+
+// PrepareSolid, and a solid made of closed shells that run into each other
+// (parts modelled as overlapping pieces and saved as one mesh) replaced by
+// the union of its shells: as it stands, a point inside two shells would
+// count as outside, and the shells' crossings would stop any cut through
+// them. Volumes whose boxes are apart, the usual reason for several shells,
+// are left as they are.
+bool PrepareCutSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) {
+  bool several = false;
+  if (!PrepareSolid(in, tolerance, out, &several)) return false;
+  if (!several) return true;
+  TriMesh whole;
+  if (!FindUnitedShells(in, tolerance, whole)) {
+    std::vector<TriMesh> volumes;
+    SplitIntoVolumes(out, volumes);
+    if (volumes.size() < 2 || !AnyBoxesMeet(volumes)) return true;
+    std::vector<const TriMesh*> parts;
+    for (const TriMesh& v : volumes)
+      parts.push_back(&v);
+    std::vector<TriMesh> united;
+    // Each volume is one outward shell with its cavities, so uniting them
+    // cannot come back here with shells to merge.
+    if (Unite(parts, tolerance, united, false))
+      for (const TriMesh& v : united) {
+        const int base = whole.VertexCount();
+        whole.xyz.insert(whole.xyz.end(), v.xyz.begin(), v.xyz.end());
+        for (int c : v.tri)
+          whole.tri.push_back(base + c);
+      }
+    KeepUnitedShells(in, tolerance, whole);
+  }
+  return !whole.Empty() && PrepareSolid(whole, tolerance, out);
+}
+
+void Tell(Refusal* why, Refusal reason) {
+  if (why != nullptr) *why = reason;
+}
+
 } // namespace
 
 Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
-                      double tolerance_b, TriMesh& result) {
-  if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
+                      double tolerance_b, TriMesh& result, Refusal* why) {
+  Tell(why, Refusal::kNone);
+  const bool a_formed = IsWellFormed(a) && !a.Empty();
+  if (!a_formed || !IsWellFormed(b) || b.Empty()) {
+    Tell(why, a_formed ? Refusal::kUnfitB : Refusal::kUnfitA);
+    return Outcome::kRejected;
+  }
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
-  if (!PrepareSolid(a, tolerance_a, ma) || !PrepareSolid(b, tolerance_b, mb))
+  if (!PrepareCutSolid(a, tolerance_a, ma)) {
+    Tell(why, Refusal::kUnfitA);
     return Outcome::kRejected;
+  }
+  if (!PrepareCutSolid(b, tolerance_b, mb)) {
+    Tell(why, Refusal::kUnfitB);
+    return Outcome::kRejected;
+  }
   // A difference keeps most of A, so it is written over A's surface, which
   // saves copying the untouched part; an intersection keeps little of A and
   // goes to a fresh mesh rather than deleting most of A.
@@ -428,9 +535,13 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
                         : PMP::corefine_and_compute_intersection(ma, mb, out, np_a,
                                                                  params::default_values(), np_out);
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
+    Tell(why, Refusal::kSelfIntersecting);
     return Outcome::kRejected;
   }
-  if (!manifold) return Outcome::kFailed;
+  if (!manifold) {
+    Tell(why, Refusal::kNoValidResult);
+    return Outcome::kFailed;
+  }
   // A cut shows as marked edges in the result. Without any, the surfaces
   // either never met (not cut), or met without crossing and the result is
   // empty: solids touching from outside along a curve or an area (two or
@@ -440,24 +551,38 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
     return Outcome::kNotCut;
   out.remove_property_map(cut);
   out.collect_garbage();
-  if (!FinishResult(out, true)) return Outcome::kFailed;
+  if (!FinishResult(out, true)) {
+    Tell(why, Refusal::kNoValidResult);
+    return Outcome::kFailed;
+  }
   CopyToTriMesh(out, result);
   return Outcome::kDone;
 }
 
 Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, double tolerance_b,
-                     TriMesh& outside, TriMesh& inside) {
-  if (!IsWellFormed(a) || !IsWellFormed(b) || a.Empty() || b.Empty()) return Outcome::kRejected;
+                     TriMesh& outside, TriMesh& inside, Refusal* why) {
+  Tell(why, Refusal::kNone);
+  const bool a_formed = IsWellFormed(a) && !a.Empty();
+  if (!a_formed || !IsWellFormed(b) || b.Empty()) {
+    Tell(why, a_formed ? Refusal::kUnfitB : Refusal::kUnfitA);
+    return Outcome::kRejected;
+  }
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
   SurfaceMesh ma, mb;
-  if (!PrepareSolid(b, tolerance_b, mb)) return Outcome::kRejected;
+  if (!PrepareCutSolid(b, tolerance_b, mb)) {
+    Tell(why, Refusal::kUnfitB);
+    return Outcome::kRejected;
+  }
   NearPart near;
   if (SelectNearPart(a, BoxOf(mb), near)) {
     if (near.mesh.Empty()) return Outcome::kNotCut;
     if (!BuildAsGiven(near.mesh, ma))
       near = NearPart{}; // needs repair: prepare the whole of A instead
   }
-  if (near.vertex_of.empty() && !PrepareSurface(a, tolerance_a, ma)) return Outcome::kRejected;
+  if (near.vertex_of.empty() && !PrepareSurface(a, tolerance_a, ma)) {
+    Tell(why, Refusal::kUnfitA);
+    return Outcome::kRejected;
+  }
   EdgeMarks cut = ma.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   CutWatch::State watch;
   try {
@@ -466,6 +591,7 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
     PMP::corefine(ma, mb, params::edge_is_constrained_map(cut).visitor(CutWatch(&watch)),
                   params::do_not_modify(true));
   } catch (const PMP::Corefinement::Self_intersection_exception&) {
+    Tell(why, Refusal::kSelfIntersecting);
     return Outcome::kRejected;
   }
   if (CountMarked(ma, cut) == 0) return Outcome::kNotCut;
@@ -491,13 +617,26 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
 
 bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
                  std::vector<TriMesh>& volumes) {
+  return Unite(solids, tolerance, volumes, true);
+}
+
+namespace {
+
+// With merge_shells, a source of overlapping shells takes part as the union
+// of its shells.
+bool Unite(const std::vector<const TriMesh*>& solids, double tolerance,
+           std::vector<TriMesh>& volumes, bool merge_shells) {
+  auto prepare = [&](const TriMesh& source, SurfaceMesh& sm) {
+    return merge_shells ? PrepareCutSolid(source, tolerance, sm)
+                        : PrepareSolid(source, tolerance, sm);
+  };
   bool complete = true;
   SurfaceMesh running;
   bool have_running = false;
   std::vector<SurfaceMesh> apart; // solids that could not join the running union
   for (const TriMesh* source : solids) {
     SurfaceMesh next;
-    if (source == nullptr || !PrepareSolid(*source, tolerance, next)) {
+    if (source == nullptr || !prepare(*source, next)) {
       complete = false;
       continue;
     }
@@ -522,7 +661,7 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
       // edge or at a vertex): kept as its own closed mesh, which still
       // describes the union exactly.
       running = std::move(before);
-      if (!PrepareSolid(*source, tolerance, next)) continue;
+      if (!prepare(*source, next)) continue;
       apart.push_back(std::move(next));
     }
   }
@@ -534,5 +673,7 @@ bool UniteSolids(const std::vector<const TriMesh*>& solids, double tolerance,
     if (FinishResult(s, true)) SplitIntoVolumes(s, volumes);
   return complete;
 }
+
+} // namespace
 
 } // namespace meshtools

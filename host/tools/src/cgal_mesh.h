@@ -31,9 +31,14 @@ using EdgeIndex = SurfaceMesh::Edge_index;
 using HalfedgeIndex = SurfaceMesh::Halfedge_index;
 
 // A closed, manifold, outward-oriented surface without degenerate faces, made
-// from `in` after welding within WeldDistance(in, tolerance). False (and
-// `out` unspecified) when no such surface can be made.
-bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out);
+// from `in` after welding within WeldDistance(in, tolerance). A pinched
+// vertex, or an edge of more than two faces, is taken apart into manifold
+// sheets (the points stay where they are) when that leaves the surface
+// closed. False (and `out` unspecified) when no such surface can be made.
+// `several_shells` (may be null) tells whether `out` has more than one
+// connected shell.
+bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out,
+                  bool* several_shells = nullptr);
 
 // A manifold, consistently oriented surface without degenerate faces (it may
 // be open). False when none can be made.

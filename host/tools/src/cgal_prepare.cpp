@@ -228,8 +228,10 @@ void DropDuplicateTriangles(TriMesh& mesh) {
   mesh.tri.resize(out);
 }
 
-// Orients the soup consistently and builds the surface. False when the soup
-// is non-manifold (orienting it had to split vertices) or cannot be built.
+// Orients the soup consistently and builds the surface. Where the soup is
+// not manifold (a vertex pinching two sheets together, an edge of more than
+// two faces) orienting it gives each sheet its own copy of the points; false
+// when that is not allowed, or the surface cannot be built.
 bool BuildFromSoup(const TriMesh& in, SurfaceMesh& sm, bool allow_split_vertices) {
   std::vector<Point3> points;
   points.reserve(in.VertexCount());
@@ -299,7 +301,8 @@ MeasureShells(const SurfaceMesh& sm, SurfaceMesh::Property_map<FaceIndex, std::s
   return shells;
 }
 
-void OrientOutward(SurfaceMesh& sm) {
+// Returns the number of shells.
+std::size_t OrientOutward(SurfaceMesh& sm) {
   auto component = sm.add_property_map<FaceIndex, std::size_t>("f:shell", 0).first;
   const std::vector<ShellMeasure> shells = MeasureShells(sm, component);
   const std::vector<int> owner = CavityOwners(shells);
@@ -310,6 +313,7 @@ void OrientOutward(SurfaceMesh& sm) {
   }
   if (!flip.empty()) PMP::reverse_face_orientations(flip, sm);
   sm.remove_property_map(component);
+  return shells.size();
 }
 
 // True when no triangle repeats a corner and every vertex is used: the
@@ -334,18 +338,23 @@ bool HasDegenerateTriangles(const TriMesh& in) {
   return false;
 }
 
-void TurnInvertedShells(const TriMesh& in, SurfaceMesh& sm) {
+// Returns the number of shells.
+int TurnInvertedShells(const TriMesh& in, SurfaceMesh& sm) {
   std::vector<char> flip;
-  if (!FindInvertedShells(in, flip)) return;
+  int shells = 1;
+  if (!FindInvertedShells(in, flip, &shells)) return shells;
   std::vector<FaceIndex> faces;
   for (std::size_t t = 0; t < flip.size(); ++t)
     if (flip[t]) faces.emplace_back(static_cast<SurfaceMesh::size_type>(t));
   PMP::reverse_face_orientations(faces, sm);
+  return shells;
 }
 
 // The whole preparation; `solid` asks for a closed surface with its shells
-// oriented outward.
-bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out) {
+// oriented outward; `shells` then receives their number.
+bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out,
+             std::size_t& shells) {
+  shells = 1;
   if (!IsWellFormed(in) || in.Empty()) return false;
   TriMesh work;
   const TriMesh* built_from = &in;
@@ -367,10 +376,16 @@ bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out) 
     // Render meshes welded at their seams are usually oriented consistently
     // already; only a soup that is not needs CGAL to orient it.
     if (!BuildDirect(work, out, closed) || (solid && !closed)) {
-      if (!BuildFromSoup(work, out, !solid)) return false;
+      // A solid pinched at a vertex or along an edge still bounds its
+      // volumes once its sheets are taken apart there; refusing it would
+      // leave the caller with nothing better than a guess.
+      if (!BuildFromSoup(work, out, true)) return false;
       if (solid) {
+        // Taking an edge of three faces apart can leave the two sheets of
+        // a sound part side by side, open; they belong together again.
+        if (!CGAL::is_closed(out)) PMP::stitch_borders(out);
         if (!CGAL::is_closed(out)) return false;
-        OrientOutward(out);
+        shells = OrientOutward(out);
       }
       return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 &&
              (!solid || CGAL::is_closed(out));
@@ -378,7 +393,7 @@ bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out) 
   }
   // Built directly: face t is triangle t of the arrays, so they can decide
   // orientation and degeneracy without a pass over the halfedge structure.
-  if (solid) TurnInvertedShells(*built_from, out);
+  if (solid) shells = static_cast<std::size_t>(TurnInvertedShells(*built_from, out));
   if (!HasDegenerateTriangles(*built_from)) return true;
   return RemoveDegenerateFaces(out) && out.number_of_faces() > 0 &&
          (!solid || CGAL::is_closed(out));
@@ -386,12 +401,16 @@ bool Prepare(const TriMesh& in, double tolerance, bool solid, SurfaceMesh& out) 
 
 } // namespace
 
-bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out) {
-  return Prepare(in, tolerance, true, out);
+bool PrepareSolid(const TriMesh& in, double tolerance, SurfaceMesh& out, bool* several_shells) {
+  std::size_t shells = 1;
+  const bool made = Prepare(in, tolerance, true, out, shells);
+  if (several_shells != nullptr) *several_shells = made && shells > 1;
+  return made;
 }
 
 bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out) {
-  return Prepare(in, tolerance, false, out);
+  std::size_t shells = 1;
+  return Prepare(in, tolerance, false, out, shells);
 }
 
 bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out) {

@@ -238,7 +238,7 @@ std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells) {
   return owner;
 }
 
-bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
+bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip, int* shell_count) {
   const int nv = mesh.VertexCount(), nt = mesh.TriangleCount();
   std::vector<int> parent(static_cast<std::size_t>(nv));
   for (int v = 0; v < nv; ++v)
@@ -257,6 +257,7 @@ bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip) {
       --parts;
     }
   }
+  if (shell_count != nullptr) *shell_count = parts;
   if (parts == 1 && nt > 0) {
     // One shell, the usual case: no cavities to tell apart, so its volume
     // alone decides, summed about one of its own corners for precision.

@@ -68,8 +68,8 @@ std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells);
 
 // Flags the triangles of the shells that are turned inside out (inward and
 // no cavity), for a mesh whose shells are each consistently oriented and
-// closed. Shells are the vertex-connected parts. Returns false when none
-// needs turning.
-bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip);
+// closed. Shells are the vertex-connected parts; `shell_count` (may be null)
+// receives their number. Returns false when none needs turning.
+bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip, int* shell_count = nullptr);
 
 } // namespace meshtools

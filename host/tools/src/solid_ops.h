@@ -22,17 +22,31 @@ enum class Outcome {
 
 enum class SolidOperation { kIntersection, kDifference };
 
-// Each input is welded within its own tolerance (see WeldDistance).
+// Which input a refusal lies with, for callers that tell the user why a cut
+// did not happen.
+enum class Refusal {
+  kNone,
+  kUnfitA,           // A could not be made a sound surface (or solid, where it must be one)
+  kUnfitB,           // B could not be made a sound closed solid
+  kSelfIntersecting, // a surface intersects itself where the cut runs
+  kNoValidResult,    // the cut ran but its result would be non-manifold or open
+};
+
+// Each input is welded within its own tolerance (see WeldDistance). A solid
+// that is not manifold (pinched vertices, edges of more than two faces) is
+// taken apart there first, and one made of closed shells that overlap is
+// cut as the union of its shells. `why` (may be null) receives the reason
+// for kRejected and kFailed, and kNone otherwise.
 
 // A ∩ B or A − B of two closed meshes, closed and outward oriented, with the
 // cut capped on B's surface.
 Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
-                      double tolerance_b, TriMesh& result);
+                      double tolerance_b, TriMesh& result, Refusal* why = nullptr);
 
 // Splits the surface A along the surface of the closed mesh B. Pieces of A
 // lying on B's surface count as inside.
 Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, double tolerance_b,
-                     TriMesh& outside, TriMesh& inside);
+                     TriMesh& outside, TriMesh& inside, Refusal* why = nullptr);
 
 // Union of closed meshes. Appends one closed mesh per connected volume (an
 // inner cavity stays with the shell around it). A source that cannot take
