@@ -43,18 +43,136 @@ thread_local std::size_t BoundedPolygon::limit = 0;
 
 // ---- OFF ----
 
+// CGAL's scanner reads each record of an ASCII OFF file as a line of
+// numbers and converts some of them unchecked: a face's corner count and
+// its corners to indices, colours to bytes or to an index into a table.
+// The records are read here first, the way the scanner reads them, and a
+// number it would convert out of range is refused.
+bool InByteRange(double v) {
+  return v >= 0 && v <= 255;
+}
+
+bool IsIndex(double v, double end) {
+  return v >= 0 && v < end && v == std::floor(v);
+}
+
+// The numbers of the next record, as the scanner reads it.
+std::vector<double> OffRecord(std::istream& in) {
+  in >> CGAL::skip_comment_OFF;
+  std::string line;
+  std::getline(in, line);
+  line = line.substr(0, line.find('#'));
+  std::istringstream numbers(line);
+  std::vector<double> entries;
+  double d;
+  while (numbers >> d)
+    entries.push_back(d);
+  return entries;
+}
+
+void CheckColour(const std::vector<double>& entries, std::size_t first, const std::string& what) {
+  const std::size_t count = entries.size() > first ? entries.size() - first : 0;
+  if (count != 0 && count != 1 && count != 3 && count != 4)
+    throw Refused{what + " has " + std::to_string(count) + " colour values"};
+  for (std::size_t k = first; k < entries.size(); ++k)
+    if (!InByteRange(entries[k])) throw Refused{what + " has a colour value out of range"};
+}
+
+void CheckOffRecords(std::istream& in, const CGAL::File_scanner_OFF& header, std::size_t limit) {
+  const std::size_t h = header.is_homogeneous() ? 1 : 0;
+  std::size_t coordinates = 3 + h;
+  if (header.has_normals()) coordinates += 3 + h;
+  if (header.has_textures()) coordinates += 2 + h;
+  // Once a record has a colour the scanner reads one for every later
+  // record, so all have one or none do.
+  std::size_t vertex_colours = 0, face_colours = 0;
+  for (std::size_t i = 0; i < header.size_of_vertices(); ++i) {
+    const std::vector<double> e = OffRecord(in);
+    const std::string what = "vertex " + std::to_string(i);
+    if (e.size() < coordinates) throw Refused{what + " has too few coordinates"};
+    if (!header.has_colors()) continue;
+    CheckColour(e, coordinates, what);
+    if (i > 0 && e.size() - coordinates != vertex_colours)
+      throw Refused{what + " has a colour unlike the vertex before it"};
+    vertex_colours = e.size() - coordinates;
+  }
+  const double end = static_cast<double>(header.size_of_vertices() + header.index_offset());
+  for (std::size_t f = 0; f < header.size_of_facets(); ++f) {
+    const std::vector<double> e = OffRecord(in);
+    const std::string what = "face " + std::to_string(f);
+    if (e.empty()) throw Refused{what + " is missing"};
+    if (!IsIndex(e[0], static_cast<double>(limit) + 1))
+      throw Refused{what + " has a corner count out of range"};
+    const std::size_t corners = static_cast<std::size_t>(e[0]);
+    if (e.size() < corners + 1) throw Refused{what + " lists fewer corners than it declares"};
+    for (std::size_t k = 1; k <= corners; ++k)
+      if (!IsIndex(e[k], end)) throw Refused{what + " uses a vertex that does not exist"};
+    if (!header.has_colors()) continue;
+    CheckColour(e, corners + 1, what);
+    if (f > 0 && e.size() - corners - 1 != face_colours)
+      throw Refused{what + " has a colour unlike the face before it"};
+    face_colours = e.size() - corners - 1;
+  }
+}
+
+// The header's keyword and counts, read before CGAL's header reader, which
+// sizes things by them unchecked. Binary OFF is not read.
+void CheckOffHeader(const std::string& bytes) {
+  std::size_t pos = 0;
+  auto token = [&]() {
+    for (;;) {
+      while (pos < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[pos])))
+        ++pos;
+      if (pos < bytes.size() && bytes[pos] == '#')
+        pos = std::min(bytes.find('\n', pos), bytes.size());
+      else
+        break;
+    }
+    std::size_t start = pos;
+    while (pos < bytes.size() && !std::isspace(static_cast<unsigned char>(bytes[pos])) &&
+           pos - start < 32)
+      ++pos;
+    return bytes.substr(start, pos - start);
+  };
+  std::string keyword = token();
+  static const char* const keywords[] = {"OFF",    "COFF",    "NOFF",   "CNOFF",   "4OFF",
+                                         "C4OFF",  "N4OFF",   "CN4OFF", "STOFF",   "STCOFF",
+                                         "STNOFF", "STCNOFF", "ST4OFF", "STC4OFF", "STCN4OFF"};
+  if (std::find(std::begin(keywords), std::end(keywords), keyword) == std::end(keywords))
+    throw Refused{"it does not start with an OFF keyword"};
+  const std::size_t after_keyword = pos;
+  std::string next = token();
+  if (next == "BINARY") throw Refused{"binary OFF files are not read"};
+  pos = after_keyword;
+  for (int i = 0; i < 2; ++i) {
+    std::string count = token();
+    if (count.empty() || count.size() > 9 ||
+        count.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(count) > bytes.size())
+      throw Refused{"its header declares \"" + count + "\" " + (i == 0 ? "vertices" : "faces") +
+                    ", more than its " + std::to_string(bytes.size()) + " bytes can hold"};
+  }
+}
+
 template <class Polygon>
 void ReadOff(const std::string& bytes, std::vector<Point>& points, std::vector<Polygon>& polygons,
              std::size_t& declared) {
+  CheckOffHeader(bytes);
   std::istringstream header(bytes);
   CGAL::File_scanner_OFF scanner(header, false);
-  if (header.fail()) throw Refused{"it does not start with an OFF header"};
+  if (header.fail()) throw Refused{"its OFF header is missing or damaged"};
   const std::size_t v = scanner.size_of_vertices(), f = scanner.size_of_facets();
   // A vertex takes at least three numbers and a face at least four.
   if (v > bytes.size() / 5 || f > bytes.size() / 7 || 5 * v + 7 * f > bytes.size())
     throw Refused{"its header declares " + std::to_string(v) + " vertices and " +
                   std::to_string(f) + " faces, more than its " + std::to_string(bytes.size()) +
                   " bytes can hold"};
+  if (scanner.skel() || scanner.n_dimensional())
+    throw Refused{"only OFF files of polygons in three dimensions are read"};
+  if (scanner.binary()) throw Refused{"binary OFF files are not read"};
+  if (scanner.has_colors() && scanner.has_textures())
+    throw Refused{"OFF files with both colours and textures are not read"};
+  CheckOffRecords(header, scanner, bytes.size());
   declared = f;
   BoundedPolygon::limit = bytes.size();
   std::istringstream in(bytes);
@@ -88,6 +206,13 @@ struct PlyHeader {
   std::size_t body = 0; // where the data starts
 };
 
+bool IsVertexElement(const std::string& name) {
+  return name == "vertex" || name == "vertices";
+}
+bool IsFaceElement(const std::string& name) {
+  return name == "face" || name == "faces";
+}
+
 // The byte size of a PLY type, 0 for an unknown one.
 int PlyTypeSize(const std::string& t, bool& integral, bool& is_signed) {
   integral = t != "float" && t != "float32" && t != "double" && t != "float64";
@@ -109,12 +234,13 @@ std::uint64_t PlyCount(const std::string& text) {
 
 PlyHeader ReadPlyHeader(const std::string& bytes) {
   PlyHeader h;
-  std::size_t pos = 0;
+  std::size_t pos = 0, line_number = 0;
   bool first = true, formatted = false;
   std::set<std::string> names;
   while (pos < bytes.size()) {
     std::size_t end = bytes.find('\n', pos);
     if (end == std::string::npos) break;
+    ++line_number;
     std::istringstream line(bytes.substr(pos, end - pos));
     pos = end + 1;
     std::string word;
@@ -123,6 +249,9 @@ PlyHeader ReadPlyHeader(const std::string& bytes) {
       if (word != "ply") throw Refused{"it does not start with \"ply\""};
       first = false;
     } else if (word == "format") {
+      // CGAL takes the format from the second line and ignores others.
+      if (formatted || h.elements.size() > 0 || line_number != 2)
+        throw Refused{"its format line is not the second line"};
       std::string f;
       line >> f;
       if (f == "ascii")
@@ -183,7 +312,7 @@ public:
 
   // The next number, which must be a whole one when `integral`.
   double Next(int size, bool integral, bool is_signed) {
-    if (format_ == PlyFormat::ascii) return NextText(integral);
+    if (format_ == PlyFormat::ascii) return NextText(size, integral, is_signed);
     if (static_cast<std::size_t>(size) > Remaining()) throw Refused{"its data ends early"};
     unsigned char b[8];
     std::memcpy(b, bytes_.data() + pos_, static_cast<std::size_t>(size));
@@ -208,7 +337,10 @@ public:
   }
 
 private:
-  double NextText(bool integral) {
+  // A token as CGAL's reader reads it with the stream operators: whole
+  // numbers as plain digits within the type's range (anything else would
+  // be read differently there and put the two readings out of step).
+  double NextText(int size, bool integral, bool is_signed) {
     while (pos_ < bytes_.size() && std::isspace(static_cast<unsigned char>(bytes_[pos_])))
       ++pos_;
     std::size_t end = pos_;
@@ -217,10 +349,19 @@ private:
     if (end == pos_) throw Refused{"its data ends early"};
     std::string token = bytes_.substr(pos_, std::min<std::size_t>(end - pos_, 64));
     pos_ = end;
+    const char* allowed = integral ? "+-0123456789" : "+-.eE0123456789";
     char* stop = nullptr;
-    double v = std::strtod(token.c_str(), &stop);
-    if (*stop != 0 || (integral && v != std::floor(v)))
-      throw Refused{"its data holds \"" + token + "\" where a number belongs"};
+    double v = token.size() > 40 || token.find_first_not_of(allowed) != std::string::npos
+                   ? std::nan("")
+                   : std::strtod(token.c_str(), &stop);
+    bool ok = stop && *stop == 0 && std::isfinite(v);
+    if (ok && integral) {
+      const double bits = 8.0 * size;
+      const double lo = is_signed ? -std::ldexp(1.0, static_cast<int>(bits) - 1) : 0.0;
+      const double hi = std::ldexp(1.0, static_cast<int>(bits) - (is_signed ? 1 : 0)) - 1;
+      ok = token.find_first_of(".eE") == std::string::npos && v >= lo && v <= hi;
+    }
+    if (!ok) throw Refused{"its data holds \"" + token + "\" where a number belongs"};
     return v;
   }
 
@@ -253,7 +394,7 @@ void CheckPlyBody(const std::string& bytes, const PlyHeader& h, std::uint64_t ve
           throw Refused{"a list in \"" + e.name + "\" claims " + std::to_string(n) +
                         " items, more than the file holds"};
         const bool corners =
-            e.name == "face" && (p.name == "vertex_indices" || p.name == "vertex_index");
+            IsFaceElement(e.name) && (p.name == "vertex_indices" || p.name == "vertex_index");
         for (std::uint64_t k = 0; k < static_cast<std::uint64_t>(n); ++k) {
           double v = body.Next(p.size, p.integral, p.is_signed);
           if (corners && (!p.integral || v < 0 || v >= static_cast<double>(vertex_count))) {
@@ -268,14 +409,42 @@ void CheckPlyBody(const std::string& bytes, const PlyHeader& h, std::uint64_t ve
   }
 }
 
+// CGAL's reader takes the properties it uses to have the types it reads
+// them as, and follows a null pointer when they do not.
+void CheckPlyTypes(const PlyHeader& h) {
+  int vertex_elements = 0, face_elements = 0;
+  for (const PlyElement& e : h.elements) {
+    vertex_elements += IsVertexElement(e.name);
+    face_elements += IsFaceElement(e.name);
+    for (const PlyProperty& p : e.properties) {
+      const bool scalar = p.count_size == 0;
+      bool fits = true;
+      if (IsVertexElement(e.name) && (p.name == "x" || p.name == "y" || p.name == "z"))
+        fits = scalar && !p.integral;
+      if (IsFaceElement(e.name) && (p.name == "vertex_indices" || p.name == "vertex_index"))
+        fits = !scalar && p.integral && p.size == 4;
+      if (e.name == "halfedge" && (p.name == "source" || p.name == "target"))
+        fits = scalar && p.integral && !p.is_signed && p.size == 4;
+      if (e.name == "halfedge" && (p.name == "u" || p.name == "v"))
+        fits = scalar && !p.integral && p.size == 4;
+      if (!fits)
+        throw Refused{"the property \"" + p.name + "\" of \"" + e.name +
+                      "\" has a type that cannot be read"};
+    }
+  }
+  if (vertex_elements > 1 || face_elements > 1)
+    throw Refused{"it declares more than one list of vertices or of faces"};
+}
+
 template <class Polygon>
 void ReadPly(const std::string& bytes, std::vector<Point>& points, std::vector<Polygon>& polygons,
              std::size_t& declared) {
   const PlyHeader h = ReadPlyHeader(bytes);
+  CheckPlyTypes(h);
   std::uint64_t vertices = 0, faces = 0;
   for (const PlyElement& e : h.elements) {
-    if (e.name == "vertex") vertices = e.count;
-    if (e.name == "face") faces = e.count;
+    if (IsVertexElement(e.name)) vertices = e.count;
+    if (IsFaceElement(e.name)) faces = e.count;
   }
   CheckPlyBody(bytes, h, vertices);
   declared = static_cast<std::size_t>(faces);
