@@ -174,7 +174,6 @@ void ReadOff(const std::string& bytes, std::vector<Point>& points, std::vector<P
     throw Refused{"OFF files with both colours and textures are not read"};
   CheckOffRecords(header, scanner, bytes.size());
   declared = f;
-  BoundedPolygon::limit = bytes.size();
   std::istringstream in(bytes);
   if (!CGAL::IO::read_OFF(in, points, polygons))
     throw Refused{"it does not hold the " + std::to_string(v) + " vertices and " +
@@ -448,7 +447,6 @@ void ReadPly(const std::string& bytes, std::vector<Point>& points, std::vector<P
   }
   CheckPlyBody(bytes, h, vertices);
   declared = static_cast<std::size_t>(faces);
-  BoundedPolygon::limit = bytes.size();
   std::istringstream in(bytes);
   if (!CGAL::IO::read_PLY(in, points, polygons))
     throw Refused{"its data does not match its header"};
@@ -543,7 +541,6 @@ void ReadObj(const std::string& bytes, std::vector<Point>& points, std::vector<P
   }
   declared = faces;
   parts = objects.empty() ? groups : objects;
-  BoundedPolygon::limit = bytes.size();
   std::istringstream in(kept);
   if (!CGAL::IO::read_OBJ(in, points, polygons))
     throw Refused{"its vertices or faces cannot be read"};
@@ -586,6 +583,8 @@ bool ReadMeshSoup(const std::string& bytes, const std::string& extension, MeshSo
   std::vector<Point> points;
   std::vector<BoundedPolygon> polygons;
   std::size_t declared = 0;
+  // A polygon's corners take at least a byte each in any format.
+  BoundedPolygon::limit = std::max<std::size_t>(bytes.size(), 3);
   try {
     if (extension == "off")
       ReadOff(bytes, points, polygons, declared);
