@@ -70,12 +70,18 @@ std::vector<double> OffRecord(std::istream& in) {
   return entries;
 }
 
+// Whole colour values are bytes; if any is a fraction, the scanner scales
+// all three from 0..1 to bytes.
 void CheckColour(const std::vector<double>& entries, std::size_t first, const std::string& what) {
   const std::size_t count = entries.size() > first ? entries.size() - first : 0;
   if (count != 0 && count != 1 && count != 3 && count != 4)
     throw Refused{what + " has " + std::to_string(count) + " colour values"};
-  for (std::size_t k = first; k < entries.size(); ++k)
-    if (!InByteRange(entries[k])) throw Refused{what + " has a colour value out of range"};
+  bool whole = true;
+  for (std::size_t k = first; k < entries.size() && k < first + 3; ++k)
+    whole = whole && entries[k] == std::floor(entries[k]);
+  for (std::size_t k = first; k < entries.size() && k < first + 3; ++k)
+    if (!InByteRange(entries[k]) || (!whole && entries[k] > 1))
+      throw Refused{what + " has a colour value out of range"};
 }
 
 void CheckOffRecords(std::istream& in, const CGAL::File_scanner_OFF& header, std::size_t limit) {
@@ -135,11 +141,14 @@ void CheckOffHeader(const std::string& bytes) {
     return bytes.substr(start, pos - start);
   };
   std::string keyword = token();
-  static const char* const keywords[] = {"OFF",    "COFF",    "NOFF",   "CNOFF",   "4OFF",
-                                         "C4OFF",  "N4OFF",   "CN4OFF", "STOFF",   "STCOFF",
-                                         "STNOFF", "STCNOFF", "ST4OFF", "STC4OFF", "STCN4OFF"};
+  // The scanner's texture coordinates are read from the wrong place in a
+  // record (past its end without colours), so texture variants ("ST...")
+  // are not read.
+  static const char* const keywords[] = {"OFF",  "COFF",  "NOFF",  "CNOFF",
+                                         "4OFF", "C4OFF", "N4OFF", "CN4OFF"};
   if (std::find(std::begin(keywords), std::end(keywords), keyword) == std::end(keywords))
-    throw Refused{"it does not start with an OFF keyword"};
+    throw Refused{"it does not start with an OFF keyword (texture and n-dimensional variants "
+                  "are not read)"};
   const std::size_t after_keyword = pos;
   std::string next = token();
   if (next == "BINARY") throw Refused{"binary OFF files are not read"};
@@ -170,8 +179,6 @@ void ReadOff(const std::string& bytes, std::vector<Point>& points, std::vector<P
   if (scanner.skel() || scanner.n_dimensional())
     throw Refused{"only OFF files of polygons in three dimensions are read"};
   if (scanner.binary()) throw Refused{"binary OFF files are not read"};
-  if (scanner.has_colors() && scanner.has_textures())
-    throw Refused{"OFF files with both colours and textures are not read"};
   CheckOffRecords(header, scanner, bytes.size());
   declared = f;
   std::istringstream in(bytes);
