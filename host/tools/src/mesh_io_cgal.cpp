@@ -153,13 +153,14 @@ void CheckOffHeader(const std::string& bytes) {
   std::string next = token();
   if (next == "BINARY") throw Refused{"binary OFF files are not read"};
   pos = after_keyword;
-  for (int i = 0; i < 2; ++i) {
+  static const char* const counted[] = {"vertices", "faces", "edges"};
+  for (const char* what : counted) {
     std::string count = token();
     if (count.empty() || count.size() > 9 ||
         count.find_first_not_of("0123456789") != std::string::npos ||
         std::stoul(count) > bytes.size())
-      throw Refused{"its header declares \"" + count + "\" " + (i == 0 ? "vertices" : "faces") +
-                    ", more than its " + std::to_string(bytes.size()) + " bytes can hold"};
+      throw Refused{"its header's count of " + std::string(what) + " \"" + count +
+                    "\" is not a number its " + std::to_string(bytes.size()) + " bytes can hold"};
   }
 }
 
