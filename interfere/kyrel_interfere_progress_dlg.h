@@ -31,6 +31,10 @@ public:
   CProgressCtrl m_progress;
   CListCtrl m_list;
 
+  // How a double-click frames a box; clash reports frame their snapshots
+  // the same way.
+  static void ZoomToBoundingBox(CRhinoViewport& viewport, ON_BoundingBox box);
+
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
@@ -51,7 +55,6 @@ private:
   // The redraw that shows new selections or clash regions, once per burst.
   void ScheduleRedraw();
   static void ZoomToObjects(const CRhinoObject* a, const CRhinoObject* b);
-  static void ZoomToBoundingBox(CRhinoViewport& viewport, ON_BoundingBox box);
 };
 
 // The live progress dialog (set by its constructor, cleared by its

@@ -42,9 +42,10 @@ bool OpenFile(const std::string& path, std::string& error) {
   return true;
 }
 
-bool ImportFile(const std::string& path, CRhinoDoc& doc, std::string& error, int* added) {
+bool ImportFile(const std::string& path, CRhinoDoc& doc, std::string& error, int* added,
+                std::vector<std::string>* notes) {
   if (added) *added = 0;
-  if (IsModelFile(path)) return ReadModelFile(path, doc, error, added);
+  if (IsModelFile(path)) return ReadModelFile(path, doc, error, added, notes);
   std::vector<ON_Mesh*> meshes;
   std::vector<std::wstring> names;
   if (!ReadMeshFileParts(path, meshes, names, error)) return false;

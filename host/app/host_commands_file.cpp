@@ -41,11 +41,14 @@ CRhinoCommand::result ImportCommand(const CRhinoCommandContext& c) {
   if (!name) return CRhinoCommand::cancel;
   std::string error;
   int added = 0;
-  if (!ImportFile(InputPath(*name), c.m_doc, error, &added)) {
+  std::vector<std::string> notes;
+  if (!ImportFile(InputPath(*name), c.m_doc, error, &added, &notes)) {
     Complain(Utf8ToWide(error));
     return CRhinoCommand::failure;
   }
   Say(L"Imported " + std::to_wstring(added) + L" objects from " + *name + L".");
+  for (const std::string& note : notes)
+    Say(L"Note: " + Utf8ToWide(note) + L".");
   return CRhinoCommand::success;
 }
 

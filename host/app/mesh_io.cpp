@@ -1,4 +1,7 @@
-// Mesh import and export with assimp.
+// Mesh import and export. OFF, OBJ, STL and PLY go through CGAL's readers
+// and writers (host/tools); glTF and whatever else only assimp reads is read
+// in a child process, so that a reader that crashes or hangs on a file
+// cannot take the host with it.
 
 #include "mesh_io.h"
 
@@ -7,14 +10,22 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <unordered_map>
 
+#include "child_reader.h"
 #include "file_util.h"
+#include "tl_mesh_io.h"
 #include "win_strings.h"
 
 namespace kyrel::app {
@@ -34,7 +45,7 @@ const char* FormatFor(const std::string& ext) {
   if (ext == "obj") return "objnomtl";
   if (ext == "stl") return "stlb";
   if (ext == "ply") return "plyb";
-  if (ext == "off") return "off"; // written here: assimp reads OFF but has no writer
+  if (ext == "off") return "off";
   if (ext == "gltf") return "gltf2";
   if (ext == "glb") return "glb2";
   return nullptr;
@@ -52,45 +63,252 @@ const char* RefusedFormatReason(const std::string& ext) {
   return nullptr;
 }
 
-const aiScene* Import(Assimp::Importer& importer, const std::string& path, std::string& error) {
-  if (const char* reason = RefusedFormatReason(Extension(path))) {
-    error = "cannot read " + path + ": " + reason;
-    return nullptr;
+// Files larger than this are refused before any reader sees them.
+constexpr std::uint64_t kMaxMeshFileBytes = 1ull << 30;
+
+// The whole file, when it is a regular file of a sane size: a folder, a
+// device or a pipe named as a mesh file could otherwise be read forever.
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    error = "cannot read " + path + ": " + std::strerror(errno);
+    return false;
   }
-  // Normals differ per face in STL files; without them identical positions
-  // weld, so closed solids come back closed.
-  importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS,
-                              aiComponent_NORMALS | aiComponent_TANGENTS_AND_BITANGENTS |
-                                  aiComponent_COLORS | aiComponent_TEXCOORDS);
-  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
-                              aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-  const aiScene* scene = importer.ReadFile(
-      path, aiProcess_RemoveComponent | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
-                aiProcess_PreTransformVertices | aiProcess_SortByPType | aiProcess_FindInvalidData);
-  if (!scene) {
-    error = "cannot read " + path + ": " + importer.GetErrorString();
-    return nullptr;
+  if (!S_ISREG(st.st_mode)) {
+    error = "cannot read " + path + ": it is not a file";
+    return false;
   }
-  if (scene->mNumMeshes == 0) {
-    error = path + " holds no mesh";
-    return nullptr;
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxMeshFileBytes) {
+    error = "cannot read " + path + ": at " + std::to_string(st.st_size >> 20) +
+            " MB it is larger than a mesh file may be (" + std::to_string(kMaxMeshFileBytes >> 20) +
+            " MB)";
+    return false;
   }
-  return scene;
+  if (!kyrel::platform::ReadWholeFile(path, bytes, error)) {
+    error = "cannot read " + path + ": " + error;
+    return false;
+  }
+  return true;
 }
 
-ON_Mesh* Convert(const aiMesh& m) {
-  auto mesh = std::make_unique<ON_Mesh>();
-  for (unsigned i = 0; i < m.mNumVertices; ++i)
-    mesh->AppendVertex(ON_3dPoint(m.mVertices[i].x, m.mVertices[i].y, m.mVertices[i].z));
-  for (unsigned f = 0; f < m.mNumFaces; ++f) {
-    const aiFace& face = m.mFaces[f];
-    if (face.mNumIndices == 3)
-      mesh->AppendTriangle(static_cast<int>(face.mIndices[0]), static_cast<int>(face.mIndices[1]),
-                           static_cast<int>(face.mIndices[2]));
+// A binary glTF whose header or chunks claim more than the file holds is
+// refused before the reader sizes anything by them.
+bool CheckGlb(const std::string& bytes, std::string& why) {
+  auto u32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+  };
+  if (bytes.size() < 20 || bytes.compare(0, 4, "glTF") != 0) {
+    why = "it is not a binary glTF file";
+    return false;
   }
-  if (mesh->FaceCount() == 0) return nullptr;
-  mesh->ComputeFaceNormals();
-  return mesh.release();
+  if (u32(8) != bytes.size()) {
+    why = "its header gives a length of " + std::to_string(u32(8)) + " bytes, the file has " +
+          std::to_string(bytes.size());
+    return false;
+  }
+  for (std::size_t at = 12; at < bytes.size();) {
+    if (bytes.size() - at < 8 || u32(at) > bytes.size() - at - 8) {
+      why = "a chunk claims more bytes than the file holds";
+      return false;
+    }
+    at += 8 + std::size_t{u32(at)};
+  }
+  return true;
+}
+
+// ---- assimp, in a child process ----
+
+// Meshes travel from the child as: their count, then per mesh the name, the
+// vertices and the triangles, each after its length.
+void Put(std::string& out, std::uint32_t v) {
+  out.append(reinterpret_cast<const char*>(&v), 4);
+}
+
+std::string Serialise(const aiScene& scene) {
+  std::string out;
+  Put(out, scene.mNumMeshes);
+  for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+    const aiMesh& m = *scene.mMeshes[i];
+    std::string name = m.mName.C_Str();
+    Put(out, static_cast<std::uint32_t>(name.size()));
+    out += name;
+    Put(out, m.mNumVertices);
+    for (unsigned v = 0; v < m.mNumVertices; ++v) {
+      double p[3] = {m.mVertices[v].x, m.mVertices[v].y, m.mVertices[v].z};
+      out.append(reinterpret_cast<const char*>(p), sizeof p);
+    }
+    std::string faces;
+    std::uint32_t count = 0;
+    for (unsigned f = 0; f < m.mNumFaces; ++f) {
+      const aiFace& face = m.mFaces[f];
+      if (face.mNumIndices != 3) continue;
+      for (int k = 0; k < 3; ++k)
+        Put(faces, face.mIndices[k]);
+      ++count;
+    }
+    Put(out, count);
+    out += faces;
+  }
+  return out;
+}
+
+// What the child sent, read without trusting any of it.
+class Received {
+public:
+  explicit Received(const std::string& bytes) : bytes_(bytes) {}
+  bool Take(void* to, std::size_t n) {
+    if (n > Left()) return false;
+    std::memcpy(to, bytes_.data() + pos_, n);
+    pos_ += n;
+    return true;
+  }
+  bool U32(std::uint32_t& v) { return Take(&v, 4); }
+  std::size_t Left() const { return bytes_.size() - pos_; }
+
+private:
+  const std::string& bytes_;
+  std::size_t pos_ = 0;
+};
+
+bool Deserialise(const std::string& bytes, std::vector<ON_Mesh*>& meshes,
+                 std::vector<std::wstring>& names) {
+  Received in(bytes);
+  std::uint32_t count = 0;
+  if (!in.U32(count)) return false;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t name_size = 0, vertices = 0, triangles = 0;
+    if (!in.U32(name_size) || name_size > in.Left()) return false;
+    std::string name(name_size, '\0');
+    in.Take(name.data(), name_size);
+    if (!in.U32(vertices) || vertices > in.Left() / 24) return false;
+    auto mesh = std::make_unique<ON_Mesh>();
+    for (std::uint32_t v = 0; v < vertices; ++v) {
+      double p[3];
+      in.Take(p, sizeof p);
+      if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return false;
+      mesh->AppendVertex(ON_3dPoint(p[0], p[1], p[2]));
+    }
+    if (!in.U32(triangles) || triangles > in.Left() / 12) return false;
+    for (std::uint32_t t = 0; t < triangles; ++t) {
+      std::uint32_t vi[3];
+      in.Take(vi, sizeof vi);
+      if (vi[0] >= vertices || vi[1] >= vertices || vi[2] >= vertices) return false;
+      mesh->AppendTriangle(static_cast<int>(vi[0]), static_cast<int>(vi[1]),
+                           static_cast<int>(vi[2]));
+    }
+    if (mesh->FaceCount() == 0) continue;
+    mesh->ComputeFaceNormals();
+    meshes.push_back(mesh.release());
+    names.push_back(kyrel::platform::Utf8ToWide(name));
+  }
+  return in.Left() == 0;
+}
+
+bool ReadWithAssimp(const std::string& path, std::vector<ON_Mesh*>& meshes,
+                    std::vector<std::wstring>& names, std::string& error) {
+  auto work = [&path](std::string& out) {
+    Assimp::Importer importer;
+    // Normals differ per face in many files; without them identical
+    // positions weld, so closed solids come back closed.
+    importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS,
+                                aiComponent_NORMALS | aiComponent_TANGENTS_AND_BITANGENTS |
+                                    aiComponent_COLORS | aiComponent_TEXCOORDS);
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    const aiScene* scene = importer.ReadFile(
+        path, aiProcess_RemoveComponent | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
+                  aiProcess_PreTransformVertices | aiProcess_SortByPType |
+                  aiProcess_FindInvalidData | aiProcess_ValidateDataStructure);
+    if (!scene) {
+      out = importer.GetErrorString();
+      return false;
+    }
+    out = Serialise(*scene);
+    return true;
+  };
+  std::string received;
+  if (!RunInChild(work, ChildLimits{}, received, error)) {
+    error = "could not read " + path + ": " + error;
+    return false;
+  }
+  if (!Deserialise(received, meshes, names)) {
+    for (ON_Mesh* m : meshes)
+      delete m;
+    meshes.clear();
+    names.clear();
+    error = "could not read " + path + ": the reader sent back damaged meshes";
+    return false;
+  }
+  return true;
+}
+
+// ---- CGAL's readers ----
+
+// The soup's polygons as mesh faces: triangles and quads as they are,
+// larger polygons as fans from their first corner. Each named part is a
+// mesh of its own, holding only the vertices its faces use.
+void MeshesOfSoup(const tl::MeshSoup& soup, std::vector<ON_Mesh*>& meshes,
+                  std::vector<std::wstring>& names) {
+  std::vector<std::pair<std::size_t, std::string>> parts = soup.parts;
+  if (parts.empty() || parts.front().first > 0) parts.insert(parts.begin(), {0, std::string()});
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    const std::size_t begin = parts[p].first,
+                      end = p + 1 < parts.size() ? parts[p + 1].first : soup.polygons.size();
+    if (begin >= end) continue;
+    auto mesh = std::make_unique<ON_Mesh>();
+    std::unordered_map<std::size_t, int> local;
+    auto vertex = [&](std::size_t v) {
+      auto [it, fresh] = local.emplace(v, mesh->VertexCount());
+      if (fresh) {
+        const auto& q = soup.points[v];
+        mesh->AppendVertex(ON_3dPoint(q[0], q[1], q[2]));
+      }
+      return it->second;
+    };
+    for (std::size_t f = begin; f < end; ++f) {
+      const auto& poly = soup.polygons[f];
+      if (poly.size() == 4) {
+        int a = vertex(poly[0]), b = vertex(poly[1]), c = vertex(poly[2]), d = vertex(poly[3]);
+        mesh->AppendQuad(a, b, c, d);
+        continue;
+      }
+      for (std::size_t k = 1; k + 1 < poly.size(); ++k) {
+        int a = vertex(poly[0]), b = vertex(poly[k]), c = vertex(poly[k + 1]);
+        mesh->AppendTriangle(a, b, c);
+      }
+    }
+    mesh->ComputeFaceNormals();
+    meshes.push_back(mesh.release());
+    names.push_back(kyrel::platform::Utf8ToWide(parts[p].second));
+  }
+}
+
+// The meshes as one soup with a part per mesh, named when a name is given.
+tl::MeshSoup SoupOf(const std::vector<const ON_Mesh*>& meshes,
+                    const std::vector<std::wstring>& names) {
+  tl::MeshSoup soup;
+  for (std::size_t i = 0; i < meshes.size(); ++i) {
+    const ON_Mesh& m = *meshes[i];
+    const std::size_t base = soup.points.size();
+    if (meshes.size() > 1) {
+      std::string name = i < names.size() ? kyrel::platform::WideToUtf8(names[i]) : std::string();
+      soup.parts.emplace_back(soup.polygons.size(),
+                              name.empty() ? "mesh " + std::to_string(i + 1) : name);
+    } else if (!names.empty() && !names[0].empty()) {
+      soup.parts.emplace_back(0, kyrel::platform::WideToUtf8(names[0]));
+    }
+    for (int v = 0; v < m.m_V.Count(); ++v)
+      soup.points.push_back({m.m_V[v].x, m.m_V[v].y, m.m_V[v].z});
+    for (int f = 0; f < m.m_F.Count(); ++f) {
+      const ON_MeshFace& face = m.m_F[f];
+      std::vector<std::size_t> poly = {base + face.vi[0], base + face.vi[1], base + face.vi[2]};
+      if (face.IsQuad()) poly.push_back(base + static_cast<std::size_t>(face.vi[3]));
+      soup.polygons.push_back(std::move(poly));
+    }
+  }
+  return soup;
 }
 
 void RemoveTree(const std::string& dir) {
@@ -102,36 +320,6 @@ void RemoveTree(const std::string& dir) {
     closedir(d);
   }
   rmdir(dir.c_str());
-}
-
-bool WriteOff(const std::string& path, const std::vector<const ON_Mesh*>& meshes,
-              std::string& error) {
-  std::string vertices, faces;
-  int v_count = 0, f_count = 0;
-  char line[256];
-  for (const ON_Mesh* m : meshes) {
-    for (int i = 0; i < m->m_V.Count(); ++i) {
-      std::snprintf(line, sizeof line, "%.9g %.9g %.9g\n", m->m_V[i].x, m->m_V[i].y, m->m_V[i].z);
-      vertices += line;
-    }
-    for (int i = 0; i < m->m_F.Count(); ++i) {
-      const ON_MeshFace& f = m->m_F[i];
-      if (f.IsQuad())
-        std::snprintf(line, sizeof line, "4 %d %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count,
-                      f.vi[2] + v_count, f.vi[3] + v_count);
-      else
-        std::snprintf(line, sizeof line, "3 %d %d %d\n", f.vi[0] + v_count, f.vi[1] + v_count,
-                      f.vi[2] + v_count);
-      faces += line;
-      ++f_count;
-    }
-    v_count += m->m_V.Count();
-  }
-  std::string text =
-      "OFF\n" + std::to_string(v_count) + " " + std::to_string(f_count) + " 0\n" + vertices + faces;
-  if (kyrel::platform::WriteFileAtomically(path, text, error)) return true;
-  error = "cannot write " + path + ": " + error;
-  return false;
 }
 
 // Quads are split in two; assimp's writers want triangles only.
@@ -230,15 +418,29 @@ std::string RefusedMeshFormatReason(const std::string& path) {
 
 bool ReadMeshFileParts(const std::string& path, std::vector<ON_Mesh*>& meshes,
                        std::vector<std::wstring>& names, std::string& error) {
-  Assimp::Importer importer;
-  const aiScene* scene = Import(importer, path, error);
-  if (!scene) return false;
-  for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
-    if (ON_Mesh* m = Convert(*scene->mMeshes[i])) {
-      meshes.push_back(m);
-      names.push_back(kyrel::platform::Utf8ToWide(scene->mMeshes[i]->mName.C_Str()));
-    }
+  const std::string ext = Extension(path);
+  if (const char* reason = RefusedFormatReason(ext)) {
+    error = "cannot read " + path + ": " + reason;
+    return false;
   }
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes, error)) return false;
+  if (tl::IsSoupFormat(ext)) {
+    tl::MeshSoup soup;
+    std::string why;
+    if (!tl::ReadMeshSoup(bytes, ext, soup, why)) {
+      error = "cannot read " + path + ": " + why;
+      return false;
+    }
+    MeshesOfSoup(soup, meshes, names);
+    return true;
+  }
+  std::string why;
+  if (ext == "glb" && !CheckGlb(bytes, why)) {
+    error = "cannot read " + path + ": " + why;
+    return false;
+  }
+  if (!ReadWithAssimp(path, meshes, names, error)) return false;
   if (meshes.empty()) {
     error = path + " holds no faces";
     return false;
@@ -262,23 +464,36 @@ bool ReadMeshFile(const std::string& path, ON_Mesh& mesh, std::string& error) {
 
 bool WriteMeshFile(const std::string& path, const std::vector<const ON_Mesh*>& meshes,
                    const std::vector<std::wstring>& names, std::string& error) {
-  const char* format = FormatFor(Extension(path));
+  const std::string ext = Extension(path);
+  const char* format = FormatFor(ext);
   if (!format) {
-    const char* reason = RefusedFormatReason(Extension(path));
+    const char* reason = RefusedFormatReason(ext);
     error = "cannot write " + path + ": " +
             (reason ? std::string(reason)
                     : "unknown mesh format (use .obj, .stl, .ply, .off, .gltf or .glb)");
     return false;
   }
   std::vector<const ON_Mesh*> usable;
-  for (const ON_Mesh* m : meshes)
-    if (m && m->FaceCount() > 0) usable.push_back(m);
+  std::vector<std::wstring> usable_names;
+  for (std::size_t i = 0; i < meshes.size(); ++i)
+    if (meshes[i] && meshes[i]->FaceCount() > 0) {
+      usable.push_back(meshes[i]);
+      usable_names.push_back(i < names.size() ? names[i] : std::wstring());
+    }
   if (usable.empty()) {
     error = "cannot write " + path + ": there are no meshes to write";
     return false;
   }
-  if (Extension(path) == "off") return WriteOff(path, usable, error);
-  std::unique_ptr<aiScene> scene = SceneOf(usable, names);
+  if (tl::IsSoupFormat(ext)) {
+    std::string bytes, why;
+    if (!tl::WriteMeshSoup(SoupOf(usable, usable_names), ext, bytes, why) ||
+        !kyrel::platform::WriteFileAtomically(path, bytes, why)) {
+      error = "cannot write " + path + ": " + why;
+      return false;
+    }
+    return true;
+  }
+  std::unique_ptr<aiScene> scene = SceneOf(usable, usable_names);
   return ExportScene(*scene, format, path, error);
 }
 

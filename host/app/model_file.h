@@ -11,6 +11,7 @@
 // goes to a temporary file that is renamed into place.
 
 #include <string>
+#include <vector>
 
 class CRhinoDoc;
 
@@ -24,8 +25,11 @@ struct ModelWriteOptions {
 bool WriteModelFile(const std::string& path, const CRhinoDoc& doc, const ModelWriteOptions& options,
                     std::string& error);
 // Adds the file's layers, materials, definitions and objects to `doc`.
-// `objects_added` (may be null) gets the number of objects added.
+// `objects_added` (may be null) gets the number of objects added. A block
+// whose name `doc` already uses is added as "Name (2)" (the first free
+// number) and one whose id it uses gets a new id; the file's references
+// follow. `notes` (may be null) gets a line for each block renamed.
 bool ReadModelFile(const std::string& path, CRhinoDoc& doc, std::string& error,
-                   int* objects_added = nullptr);
+                   int* objects_added = nullptr, std::vector<std::string>* notes = nullptr);
 
 } // namespace kyrel::app

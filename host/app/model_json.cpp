@@ -1,6 +1,8 @@
 #include "model_json.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "win_strings.h"
@@ -85,6 +87,46 @@ static double Finite(const json& j, const char* what) {
 
 double GetNumber(const json& j, const char* what) {
   return Finite(j, what);
+}
+
+int GetInt(const json& j, const char* what, int lo, int hi) {
+  if (!j.is_number_integer()) throw ModelError{std::string(what) + " must be a whole number"};
+  const bool huge =
+      j.is_number_unsigned() && j.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX);
+  const std::int64_t v = huge ? INT64_MAX : j.get<std::int64_t>();
+  if (v < lo || v > hi) throw ModelError{std::string(what) + " " + j.dump() + " is out of range"};
+  return static_cast<int>(v);
+}
+
+const json& GetList(const json& j, const char* key, const std::string& where) {
+  static const json empty = json::array();
+  if (!j.is_object()) throw ModelError{where + " is not a record"};
+  auto it = j.find(key);
+  if (it == j.end()) return empty;
+  if (!it->is_array()) throw ModelError{where + ": \"" + key + "\" must be a list"};
+  return *it;
+}
+
+std::size_t NestingDepth(const std::string& text) {
+  std::size_t depth = 0, deepest = 0;
+  bool in_string = false, escaped = false;
+  for (char c : text) {
+    if (in_string) {
+      if (escaped)
+        escaped = false;
+      else if (c == '\\')
+        escaped = true;
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
 }
 
 ON_3dPoint GetPoint(const json& j, const char* what) {

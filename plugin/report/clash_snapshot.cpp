@@ -11,30 +11,9 @@
 #include <iterator>
 
 #include "conduit/kyrel_conduit.h"
+#include "interfere/kyrel_interfere_progress_dlg.h"
 
 namespace {
-
-// The panel's framing: dolly to the box, target level with its middle.
-bool FrameBox(CRhinoViewport& viewport, const ON_BoundingBox& box) {
-  const ON_3dPoint centre = box.Center();
-  ON_Viewport vp = viewport.VP();
-  ON_Xform world_to_camera;
-  if (!vp.GetXform(ON::world_cs, ON::camera_cs, world_to_camera)) return false;
-  ON_BoundingBox camera_box = box;
-  if (!camera_box.Transform(world_to_camera)) return false;
-  ON_Viewport zoomed;
-  if (!RhinoDollyExtents(vp, camera_box, zoomed)) return false;
-  const ON_3dPoint location = zoomed.CameraLocation();
-  const ON_3dVector direction = -zoomed.CameraZ();
-  const double near_dist = zoomed.FrustumNear(), far_dist = zoomed.FrustumFar();
-  double depth = (centre - location) * direction;
-  if (!(depth > near_dist && depth < far_dist)) depth = 0.5 * (near_dist + far_dist);
-  const ON_3dPoint target = location + depth * direction;
-  zoomed.SetTargetPoint(target);
-  viewport.SetTarget(target, true);
-  viewport.SetVP(zoomed, false);
-  return true;
-}
 
 bool ObjectsBox(const CRhinoObject& a, const CRhinoObject& b, ON_BoundingBox& both) {
   ON_BoundingBox box_a, box_b;
@@ -81,7 +60,7 @@ void TakeClashSnapshot(const CRhinoObject& a, const CRhinoObject& b, int width, 
   CRhinoViewport& viewport = view->Viewport();
   const ON_Viewport saved = viewport.VP();
   const ON_3dPoint saved_target = viewport.Target();
-  FrameBox(viewport, both);
+  CKyrelInterfereProgressDlg::ZoomToBoundingBox(viewport, both);
   AimCamera(both, -viewport.VP().CameraZ(), viewport.VP().CameraY(), clash);
 
   // Plain wireframe draws no clash regions; the picture is taken shaded

@@ -245,4 +245,30 @@ TEST_F(KyrelRun, FailuresGiveMessagesAndExitCodes) {
   EXPECT_EQ(not_plugin.status, 2);
 }
 
+// Imports of damaged model files change nothing the commands after them
+// see; a block whose name the model has comes in renamed and the run says so.
+TEST_F(KyrelRun, ImportRefusesDamageWholeAndRenamesCollidingBlocks) {
+  RunResult made =
+      Kyrel("-c 'Box 0,0,0 1,1,1 \"b\"' -c 'SelName \"b\"' -c 'Block 0,0,0 \"Post\"' -c 'SaveAs "
+            "\"post.kyd\"'");
+  ASSERT_EQ(made.status, 0) << made.output;
+  std::ofstream(dir + "/deep.kyd")
+      << "{\"format\": \"kyrel-model\", \"version\": 1, \"objects\": " << std::string(100000, '[')
+      << std::string(100000, ']') << "}";
+  // A good object, then a reference to a block the file does not have.
+  std::ofstream(dir + "/half.kyd")
+      << R"({"format": "kyrel-model", "version": 1, "instance_definitions": [
+             {"name": "Post", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]}]}],
+             "objects": [{"type": "box", "name": "extra", "min": [0,0,0], "max": [1,1,1]},
+                         {"type": "instance", "definition": "Missing"}]})";
+  RunResult r = Kyrel("post.kyd " + Script("Import \"deep.kyd\"\nImport \"half.kyd\"\n"
+                                           "Import \"post.kyd\"\nList\n"));
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_TRUE(Has(r, "nest more than 64 deep")) << r.output;
+  EXPECT_TRUE(Has(r, "no instance definition \"Missing\"")) << r.output;
+  EXPECT_TRUE(Has(r, "block \"Post\" was imported as \"Post (2)\"")) << r.output;
+  EXPECT_FALSE(Has(r, "name=\"extra\"")) << r.output;
+  EXPECT_TRUE(Has(r, "2 objects.")) << r.output; // the model's reference and the imported one
+}
+
 } // namespace

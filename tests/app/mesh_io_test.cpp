@@ -1,15 +1,21 @@
-// Mesh export and import through assimp: every format keeps the faces and
-// the volume of a closed box; bad files are refused.
+// Mesh export and import: every format keeps the faces and the volume of a
+// closed box; damaged and hostile files are refused with a reason, and a
+// reader that crashes or hangs in its child process cannot take the host
+// with it.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "app_fixture.h"
+#include "child_reader.h"
 #include "file_formats.h"
 #include "mesh_io.h"
 #include "support/test_meshes.h"
+#include "win_strings.h"
 
 namespace {
 
@@ -23,7 +29,9 @@ TEST_F(MeshFiles, ClosedBoxSurvivesEveryFormat) {
     ASSERT_TRUE(kyrel::app::WriteDocumentFile(path, Doc(), false, error)) << ext << ": " << error;
     ON_Mesh mesh;
     ASSERT_TRUE(kyrel::app::ReadMeshFile(path, mesh, error)) << ext << ": " << error;
-    EXPECT_EQ(mesh.FaceCount(), 12) << ext; // six quads come back as twelve triangles
+    // Six quads come back as quads where the format has them, else as
+    // twelve triangles.
+    EXPECT_EQ(mesh.TriangleCount() + 2 * mesh.QuadCount(), 12) << ext;
     EXPECT_NEAR(std::fabs(test_meshes::Volume(mesh)), 24.0, 1e-3) << ext;
     EXPECT_TRUE(mesh.IsClosed()) << ext;
   }
@@ -79,6 +87,116 @@ TEST_F(MeshFiles, ThreeMfIsRefusedWithAReason) {
   said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find(reason), std::string::npos) << said;
   EXPECT_EQ(Doc().ObjectCount(), before);
+}
+
+// Files from other tools: comments, quads, larger polygons, per-face
+// colours, binary STL that begins with "solid", a big-endian PLY; each
+// comes in closed with its whole volume.
+TEST_F(MeshFiles, ClosedSolidsFromOtherToolsComeInWhole) {
+  const std::string dir = FUZZ_CORPUS "/";
+  const std::pair<const char*, double> solids[] = {{"off/cube_comment_quads.off", 1.0},
+                                                   {"off/cube_face_colours.off", 1.0},
+                                                   {"off/tetra_counts_on_first_line.off", 1.0 / 6},
+                                                   {"stl/cube_ascii.stl", 1.0},
+                                                   {"stl/cube_binary_says_solid.stl", 1.0},
+                                                   {"ply/cube_ascii_colours.ply", 1.0},
+                                                   {"ply/cube_binary_le.ply", 1.0},
+                                                   {"ply/tetra_binary_be.ply", 1.0 / 6}};
+  for (const auto& [file, volume] : solids) {
+    ON_Mesh mesh;
+    std::string error;
+    ASSERT_TRUE(kyrel::app::ReadMeshFile(dir + file, mesh, error)) << file << ": " << error;
+    EXPECT_TRUE(mesh.IsClosed()) << file;
+    EXPECT_NEAR(std::fabs(test_meshes::Volume(mesh)), volume, 1e-9) << file;
+  }
+  // OBJ objects become objects of their own, with their names.
+  std::vector<ON_Mesh*> parts;
+  std::vector<std::wstring> names;
+  std::string error;
+  ASSERT_TRUE(kyrel::app::ReadMeshFileParts(dir + "obj/two_objects.obj", parts, names, error))
+      << error;
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ(names[0], L"first");
+  EXPECT_EQ(names[1], L"second");
+  EXPECT_NEAR(std::fabs(test_meshes::Volume(*parts[0])), 1.0, 1e-9);
+  EXPECT_NEAR(std::fabs(test_meshes::Volume(*parts[1])), 1.0 / 6, 1e-9);
+  for (ON_Mesh* m : parts)
+    delete m;
+}
+
+// Each file is refused with a reason and Import adds nothing.
+TEST_F(MeshFiles, DamagedAndHostileFilesAreRefused) {
+  const std::string cube_v = "0 0 0\n1 0 0\n1 1 0\n0 1 0\n";
+  std::string glb = "glTF";
+  const std::uint32_t glb_head[] = {2, 28, 0xFFFFFFF0u, 0x4E4F534Au};
+  glb.append(reinterpret_cast<const char*>(glb_head), sizeof glb_head);
+  glb += "{}      ";
+  const std::pair<const char*, std::string> bad[] = {
+      {"short.off", "OFF\n4 3 0\n" + cube_v + "3 0 1 2\n"},
+      {"huge_header.off", "OFF\n4000000000 4000000000 0\n" + cube_v},
+      {"huge_polygon.off", "OFF\n4 1 0\n" + cube_v + "4000000000 0 1 2\n"},
+      {"index.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                    "property float z\nelement face 1\nproperty list uchar int vertex_indices\n"
+                    "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 99\n"},
+      {"no_end.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"},
+      {"second_vertex.ply",
+       "ply\nformat binary_little_endian 1.0\nelement vertex 1\nproperty float x\n"
+       "element vertex 4294967295\nproperty float x\nend_header\n0000"},
+      {"index.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n"},
+      {"truncated.stl",
+       std::string(80, 'x') + std::string("\x05\0\0\0", 4) + std::string(60, '\0')},
+      {"claims.glb", glb},
+      {"folder.obj", ""},
+  };
+  std::filesystem::create_directory(temp.path + "/folder.obj");
+  for (const auto& [name, bytes] : bad) {
+    const std::string path = temp.path + "/" + name;
+    if (!std::filesystem::is_directory(path)) std::ofstream(path, std::ios::binary) << bytes;
+    ON_Mesh mesh;
+    std::string error;
+    EXPECT_FALSE(kyrel::app::ReadMeshFile(path, mesh, error)) << name;
+    EXPECT_NE(error.find(name), std::string::npos) << name << ": " << error;
+    const int before = Doc().ObjectCount();
+    EXPECT_FALSE(Run(L"Import \"" + kyrel::platform::Utf8ToWide(path) + L"\"")) << name;
+    EXPECT_EQ(Doc().ObjectCount(), before) << name;
+  }
+}
+
+// The child that runs a reader: a crash and an endless loop are reported
+// as such, and the host carries on.
+TEST(ChildReader, CrashAndHangEndTheChildOnly) {
+  kyrel::app::ChildLimits limits;
+  limits.seconds = 1;
+  std::string out, error;
+  EXPECT_TRUE(kyrel::app::RunInChild(
+      [](std::string& o) {
+        o = "meshes";
+        return true;
+      },
+      limits, out, error));
+  EXPECT_EQ(out, "meshes");
+  EXPECT_FALSE(kyrel::app::RunInChild(
+      [](std::string& o) {
+        o = "bad file";
+        return false;
+      },
+      limits, out, error));
+  EXPECT_EQ(error, "bad file");
+  EXPECT_FALSE(kyrel::app::RunInChild(
+      [](std::string&) {
+        std::raise(SIGSEGV);
+        return true;
+      },
+      limits, out, error));
+  EXPECT_EQ(error, "reader crashed");
+  EXPECT_FALSE(kyrel::app::RunInChild(
+      [](std::string&) {
+        for (;;)
+          pause();
+        return true;
+      },
+      limits, out, error));
+  EXPECT_NE(error.find("timed out"), std::string::npos) << error;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "file_formats.h"
 #include "model_file.h"
 #include "support/test_meshes.h"
+#include "win_strings.h"
 
 // User data that archives itself, and user data that does not.
 class SavedNote : public ON_UserData {
@@ -194,6 +195,33 @@ TEST_F(ModelFiles, DamagedFilesChangeNothing) {
           "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]},
                       {"type": "instance", "definition": "B",
                        "user_data": [{"class": "4E2A6C8E-0B1D-4F3A-9C5E-7A9B1D3F5A62", "data": "AA=="}]}]})"},
+      // Nesting deep enough to exhaust the stack of anything that walks it
+      // recursively is refused before it is parsed.
+      {"deep lists", R"({"format": "kyrel-model", "version": 1, "objects": )" +
+                         std::string(100000, '[') + std::string(100000, ']') + "}"},
+      {"deep layer name", R"({"format": "kyrel-model", "version": 1, "layers": [{"name": )" +
+                              std::string(100000, '[') + std::string(100000, ']') + "}]}"},
+      {"fractional layer",
+       R"({"format": "kyrel-model", "version": 1, "layers": [{"name": "A"}, {"name": "B"}],
+          "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1], "layer": 0.5}]})"},
+      {"huge face index", R"({"format": "kyrel-model", "version": 1, "objects": [
+          {"type": "mesh", "vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,1e300]]}]})"},
+      {"huge lump", R"({"format": "kyrel-model", "version": 1, "objects": [{"type": "brep",
+          "faces": [{"kind": 0, "lump": 4000000000, "origin": [0,0,0], "xaxis": [1,0,0],
+                     "yaxis": [0,1,0], "zaxis": [0,0,1]}]}]})"},
+      {"two blocks of one name",
+       R"({"format": "kyrel-model", "version": 1, "instance_definitions": [
+          {"name": "B", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]}]},
+          {"name": "B", "objects": [{"type": "box", "min": [0,0,0], "max": [2,2,2]}]}]})"},
+      {"block placing a later block",
+       R"({"format": "kyrel-model", "version": 1, "instance_definitions": [
+          {"name": "A", "objects": [{"type": "instance", "definition": "B"}]},
+          {"name": "B", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]}]}]})"},
+      {"block with a bad member after a good block",
+       R"({"format": "kyrel-model", "version": 1, "instance_definitions": [
+          {"name": "Fine", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,1]}]},
+          {"name": "Broken", "objects": [{"type": "box", "min": [0,0,0], "max": [0,1,1]}]}],
+          "layers": [{"name": "New layer"}]})"},
   };
   for (const auto& [what, text] : bad) {
     WriteText("bad.kyd", text);
@@ -212,6 +240,45 @@ TEST_F(ModelFiles, DamagedFilesChangeNothing) {
   EXPECT_NE(Named(L"keep"), nullptr);
   EXPECT_FALSE(kyrel::app::OpenFile(Path("absent.kyd"), error));
   EXPECT_NE(error.find("absent.kyd"), std::string::npos);
+}
+
+// Importing a file whose block shares a name and an id with one of the
+// model: the model's block stays as it was, the file's comes in as
+// "Name (2)" with a new id, and the file's references (by name and by id,
+// nested ones included) place the file's block.
+TEST_F(ModelFiles, ImportRenamesCollidingBlocksAndItsReferencesFollow) {
+  ASSERT_TRUE(Run(L"Box 0,0,0 1,1,1 \"small\" SelName \"small\" Block 0,0,0 \"Post\""));
+  const auto& table = Doc().InstanceDefinitionTable();
+  const CRhinoInstanceDefinition* mine =
+      table.InstanceDefinition(table.FindInstanceDefinition(L"Post"));
+  ASSERT_NE(mine, nullptr);
+  const std::string id = kyrel::platform::WideToUtf8(ON_UuidToString(mine->Id()).Array());
+  WriteText("blocks.kyd", R"J({"format": "kyrel-model", "version": 1, "instance_definitions": [
+      {"name": "Post", "id": ")J" +
+                              id +
+                              R"J(", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,5]}]},
+      {"name": "Post (2)", "objects": [{"type": "box", "min": [0,0,0], "max": [1,1,7]}]},
+      {"name": "Pair", "objects": [{"type": "instance", "definition": ")J" +
+                              id + R"J("}]}],
+    "objects": [{"type": "instance", "name": "by name", "definition": "Post"},
+                {"type": "instance", "name": "nested", "definition": "Pair"}]})J");
+  std::string error;
+  int added = 0;
+  std::vector<std::string> notes;
+  ASSERT_TRUE(kyrel::app::ImportFile(Path("blocks.kyd"), Doc(), error, &added, &notes)) << error;
+  EXPECT_EQ(added, 2);
+  EXPECT_EQ(mine->BoundingBox().m_max.z, 1.0); // the model's block is untouched
+  const int renamed = table.FindInstanceDefinition(L"Post (3)");
+  ASSERT_GE(renamed, 0); // "Post (2)" is the file's own second block
+  EXPECT_NE(table.InstanceDefinition(renamed)->Id(), mine->Id());
+  EXPECT_GE(table.FindInstanceDefinition(L"Post (2)"), 0);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("\"Post (3)\""), std::string::npos) << notes[0];
+  for (const wchar_t* name : {L"by name", L"nested"}) {
+    const CRhinoObject* o = Named(name);
+    ASSERT_NE(o, nullptr) << name;
+    EXPECT_NEAR(o->BoundingBox().m_max.z, 5.0, 1e-9) << name;
+  }
 }
 
 TEST_F(ModelFiles, FailedWriteKeepsTheOldFile) {
