@@ -14,7 +14,6 @@
 #include "interfere/broad_phase.h"
 #include "interfere/clash_geometry.h"
 #include "interfere/critical_section_hold.h"
-#include "section/mesh_types.h"
 #include "section/point_in_mesh.h"
 #include "tl_tolerance.h"
 
@@ -22,21 +21,6 @@ namespace {
 
 // Progress is posted after a row when more than this has passed.
 constexpr DWORD kProgressInterval = 500;
-
-// One joined mesh of the object's meshes of its display type, or null.
-ON_Mesh* JoinedMesh(CRhinoObject& object, const ON_MeshParameters& parameters) {
-  const ON::mesh_type type = ObjectMeshType(object);
-  if (!object.IsMeshable(type)) return nullptr;
-  if (object.MeshCount(type, &parameters) == 0) object.CreateMeshes(type, parameters, false);
-  ON_SimpleArray<const ON_Mesh*> meshes;
-  if (object.GetMeshes(type, meshes) <= 0) return nullptr;
-  auto* joined = new ON_Mesh();
-  for (int i = 0; i < meshes.Count(); ++i)
-    if (meshes[i] != nullptr && meshes[i]->FaceCount() > 0) joined->Append(*meshes[i]);
-  if (joined->FaceCount() > 0) return joined;
-  delete joined;
-  return nullptr;
-}
 
 } // namespace
 
@@ -51,7 +35,7 @@ void CKyrelConduit::InterfereEngine::CollectCandidates() {
   CRhinoObjectIterator it(CRhinoObjectIterator::normal_or_locked_objects,
                           CRhinoObjectIterator::active_objects);
   for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
-    ON_Mesh* joined = JoinedMesh(*object, m_mesh_parameters);
+    ON_Mesh* joined = ClashJoinedMesh(*object, m_mesh_parameters);
     if (joined == nullptr) continue;
     m_candidate_meshes.Append(joined);
     m_candidate_ids.Append(object->ModelObjectId());

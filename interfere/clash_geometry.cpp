@@ -5,6 +5,8 @@
 #include <cmath>
 #include <memory>
 
+#include "rhino_object.h"
+#include "section/mesh_types.h"
 #include "tl_heal_mesh.h"
 #include "tl_mesh_boolean.h"
 #include "tl_surface_contact.h"
@@ -82,4 +84,18 @@ bool ClashTest(const ON_Mesh* a, const ON_Mesh* b, ON_Mesh*& region, double tole
   if (!ok) return false;
   region = result.release();
   return true;
+}
+
+ON_Mesh* ClashJoinedMesh(CRhinoObject& object, const ON_MeshParameters& parameters) {
+  const ON::mesh_type type = ObjectMeshType(object);
+  if (!object.IsMeshable(type)) return nullptr;
+  if (object.MeshCount(type, &parameters) == 0) object.CreateMeshes(type, parameters, false);
+  ON_SimpleArray<const ON_Mesh*> meshes;
+  if (object.GetMeshes(type, meshes) <= 0) return nullptr;
+  auto* joined = new ON_Mesh();
+  for (int i = 0; i < meshes.Count(); ++i)
+    if (meshes[i] != nullptr && meshes[i]->FaceCount() > 0) joined->Append(*meshes[i]);
+  if (joined->FaceCount() > 0) return joined;
+  delete joined;
+  return nullptr;
 }

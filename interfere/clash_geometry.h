@@ -4,6 +4,13 @@
 
 #include "opennurbs.h"
 
+class CRhinoObject;
+
+// One mesh joined from the object's meshes of its display type (made with
+// `parameters` when it has none yet), or null when it has no faces. The
+// caller owns it.
+ON_Mesh* ClashJoinedMesh(CRhinoObject& object, const ON_MeshParameters& parameters);
+
 // The mesh a candidate takes part with, given its joined mesh (taken over:
 // either returned or deleted). A closed mesh as it is. An open mesh is
 // repaired when its repair is a proper solid: its seams close within
