@@ -224,39 +224,31 @@ void MoveAndDraw(benchmark::State& state, CRhinoObject*& object, const ON_3dVect
   if (sign < 0) object = m.Move(object, -by);
 }
 
-void BM_MoveCutObject(benchmark::State& state) {
+// Moves the sphere of grid cell (i, j, k) up and down, with the Difference
+// cutter active.
+void MoveSphere(benchmark::State& state, int i, int j, int k, int quiet_frames = 0) {
   Model& m = TheModel();
   m.SetCutterMode(2);
-  CRhinoObject* sphere = m.Sphere(5, 4, 4);
+  CRhinoObject* sphere = m.Sphere(i, j, k);
   if (sphere == nullptr) {
-    state.SkipWithError("no sphere at (5, 4, 4)");
+    state.SkipWithError("no sphere at the cell asked for");
     return;
   }
-  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05));
+  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05), quiet_frames);
+}
+
+void BM_MoveCutObject(benchmark::State& state) {
+  MoveSphere(state, 5, 4, 4);
 }
 
 void BM_MoveWholeObject(benchmark::State& state) {
-  Model& m = TheModel();
-  m.SetCutterMode(2);
-  CRhinoObject* sphere = m.Sphere(0, 4, 4);
-  if (sphere == nullptr) {
-    state.SkipWithError("no sphere at (0, 4, 4)");
-    return;
-  }
-  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05));
+  MoveSphere(state, 0, 4, 4);
 }
 
 // The cutting object's stamp is older than the last counted frame but one
 // by the time of the move, which forces a rebuild of every cache.
 void BM_MoveWholeObjectQuiet(benchmark::State& state) {
-  Model& m = TheModel();
-  m.SetCutterMode(2);
-  CRhinoObject* sphere = m.Sphere(0, 4, 4);
-  if (sphere == nullptr) {
-    state.SkipWithError("no sphere at (0, 4, 4)");
-    return;
-  }
-  MoveAndDraw(state, sphere, ON_3dVector(0.0, 0.0, 0.05), 2);
+  MoveSphere(state, 0, 4, 4, 2);
 }
 
 void BM_MoveCutter(benchmark::State& state) {

@@ -1,7 +1,6 @@
 // End-to-end: the kyrel executable with the test plug-in, driven by
 // scripts, -c options and standard input.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -13,6 +12,8 @@
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "support/png_file.h"
 
 namespace {
 
@@ -60,21 +61,8 @@ protected:
   std::string dir;
 };
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;
-  bool Read(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    rgb.assign(PNG_IMAGE_SIZE(image), 0);
-    const bool ok = png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
-    width = static_cast<int>(image.width);
-    height = static_cast<int>(image.height);
-    png_image_free(&image);
-    return ok;
-  }
+struct Picture : test_png::RgbImage {
+  bool Read(const std::string& path) { return test_png::ReadPng(path, *this); }
   std::size_t Colours() const {
     std::set<std::tuple<int, int, int>> seen;
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)

@@ -2,10 +2,10 @@
 // writing fails.
 
 #include "engine_scene.h"
+#include "support/png_file.h"
 #include "support/test_meshes.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <fstream>
 #include <iterator>
@@ -17,26 +17,8 @@ namespace {
 using test_meshes::Box;
 using test_meshes::Quad;
 
-struct DecodedPng {
-  int width = 0;
-  int height = 0;
-  std::vector<unsigned char> rgb;
-};
-
-// Reads a PNG back with libpng, independently of the engine's writer.
-bool ReadPng(const std::string& path, DecodedPng& out) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  out.rgb.resize(PNG_IMAGE_SIZE(image));
-  const bool ok = png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
-  png_image_free(&image);
-  return ok;
-}
+using DecodedPng = test_png::RgbImage;
+using test_png::ReadPng;
 
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,7 +3,6 @@
 // followed by "Zoom _Selected" leaves it, through the same host classes.
 #pragma once
 
-#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "rhinoSdk.h"
+#include "support/png_file.h"
 
 namespace kyrel_test {
 
@@ -27,15 +27,11 @@ struct Rgb {
 class Capture {
 public:
   bool Read(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    m_rgb.assign(PNG_IMAGE_SIZE(image), 0);
-    const bool ok = png_image_finish_read(&image, nullptr, m_rgb.data(), 0, nullptr) != 0;
-    m_width = static_cast<int>(image.width);
-    m_height = static_cast<int>(image.height);
-    png_image_free(&image);
+    test_png::RgbImage image;
+    const bool ok = test_png::ReadPng(path, image);
+    m_rgb = std::move(image.rgb);
+    m_width = image.width;
+    m_height = image.height;
     return ok;
   }
   int Width() const { return m_width; }

@@ -2,15 +2,15 @@
 // PNG, checked with pixel probes read back from the file.
 
 #include <gtest/gtest.h>
-#include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <unistd.h>
 
 #include "engine/opengl_engine.h"
 #include "sdk_test_support.h"
+#include "support/png_file.h"
 
 using namespace sdk_test;
 
@@ -22,28 +22,14 @@ extern "C" const char* __lsan_default_suppressions() {
 
 namespace {
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;
+struct Picture : test_png::RgbImage {
   ON_Color At(int x, int y) const {
     const size_t i = (static_cast<size_t>(y) * width + x) * 3;
     return ON_Color(rgb[i], rgb[i + 1], rgb[i + 2]);
   }
 };
 
-bool ReadPng(const std::string& path, Picture& out) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  out.rgb.resize(PNG_IMAGE_SIZE(image));
-  const bool ok = png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
-  png_image_free(&image);
-  return ok;
-}
+using test_png::ReadPng;
 
 std::string TempPng(const char* name) {
   const char* dir = std::getenv("TMPDIR");
