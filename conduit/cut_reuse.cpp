@@ -55,17 +55,6 @@ ON_BoundingBox ReachOf(const CRhinoObject& object) {
 
 } // namespace
 
-bool SectionCutInputs::operator==(const SectionCutInputs& other) const {
-  if (object_serial != other.object_serial || mesh_type != other.mesh_type ||
-      tolerance != other.tolerance || meshed_from_geometry != other.meshed_from_geometry ||
-      meshes != other.meshes || intersection_phase != other.intersection_phase ||
-      difference_phase != other.difference_phase ||
-      intersection_cutters != other.intersection_cutters ||
-      difference_cutters != other.difference_cutters)
-    return false;
-  return !meshed_from_geometry || parameters.CompareGeometrySettings(other.parameters) == 0;
-}
-
 const CutterContent& CutReuse::ContentOf(const ON_Mesh& cutter) {
   Known& known = m_cutters[&cutter];
   const ON__UINT64 serial = cutter.ContentSerialNumber();
@@ -151,17 +140,60 @@ bool CutReuse::Keep(TV_SectionCache& cache) {
   return true;
 }
 
-bool CutReuse::Has(const SectionCutInputs& inputs) const {
-  const auto found = m_kept.find(inputs.object_serial);
-  return found != m_kept.end() && *found->second->inputs == inputs;
+bool CutReuse::HasInputs(const CRhinoObject& object, ON::mesh_type type,
+                         const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                         const ON_SimpleArray<ON_Mesh*>& difference_cutters,
+                         const SectionCutInputs& inputs) {
+  // The same tests, in the same order, as InputsOf.
+  const ON::object_type kind = object.ObjectType();
+  if (kind != ON::mesh_object && kind != ON::brep_object) return false;
+  if (inputs.object_serial != object.RuntimeSerialNumber() ||
+      inputs.mesh_type != static_cast<int>(type))
+    return false;
+  m_meshes.Empty();
+  if (object.GetMeshes(type, m_meshes) != static_cast<int>(inputs.meshes.size())) return false;
+  for (int i = 0; i < m_meshes.Count(); ++i)
+    if ((m_meshes[i] ? m_meshes[i]->ContentSerialNumber() : 0) !=
+        inputs.meshes[static_cast<size_t>(i)])
+      return false;
+  const ON_BoundingBox reach = ReachOf(object);
+  if (!reach.IsValid()) return false;
+  const CRhinoDoc* document = object.Document() ? object.Document() : RhinoApp().ActiveDoc();
+  if ((document ? document->AbsoluteTolerance() : kFallbackAbsoluteTolerance) != inputs.tolerance)
+    return false;
+  if (inputs.meshed_from_geometry != (kind != ON::mesh_object)) return false;
+  if (inputs.meshed_from_geometry &&
+      ObjectMeshParameters(object, type).CompareGeometrySettings(inputs.parameters) != 0)
+    return false;
+  if (inputs.intersection_phase != (intersection_cutters.Count() > 0) ||
+      inputs.difference_phase != (difference_cutters.Count() > 0))
+    return false;
+  const auto same = [&](const ON_SimpleArray<ON_Mesh*>& cutters,
+                        const std::vector<CutterContent>& kept) {
+    size_t n = 0;
+    for (int i = 0; i < cutters.Count(); ++i) {
+      const ON_Mesh* cutter = cutters[i];
+      if (cutter == nullptr) continue;
+      ON_BoundingBox overlap;
+      if (!overlap.Intersection(reach, cutter->BoundingBox())) continue;
+      if (n == kept.size() || !(ContentOf(*cutter) == kept[n])) return false;
+      ++n;
+    }
+    return n == kept.size();
+  };
+  return same(intersection_cutters, inputs.intersection_cutters) &&
+         same(difference_cutters, inputs.difference_cutters);
 }
 
-bool CutReuse::Take(const std::shared_ptr<const SectionCutInputs>& inputs, TV_SectionCache& cache) {
-  const auto found = m_kept.find(inputs->object_serial);
+bool CutReuse::Take(const CRhinoObject& object, ON::mesh_type type,
+                    const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                    const ON_SimpleArray<ON_Mesh*>& difference_cutters, TV_SectionCache& cache) {
+  const auto found = m_kept.find(object.RuntimeSerialNumber());
   if (found == m_kept.end()) return false;
   std::unique_ptr<Kept> kept = std::move(found->second);
   m_kept.erase(found);
-  if (!(*kept->inputs == *inputs)) return false;
+  if (!HasInputs(object, type, intersection_cutters, difference_cutters, *kept->inputs))
+    return false;
   ON_ClassArray<DS_MeshCache>& entries = cache.m_phantom.m_caches;
   for (int k = 0; k < kept->entries.Count(); ++k) {
     DS_MeshCache& from = kept->entries[k];
@@ -181,7 +213,19 @@ void CutReuse::DropAll() {
   m_cutters.clear();
 }
 
-unsigned int CutReuse::RecordBytes(int entry_count) {
-  return static_cast<unsigned int>(sizeof(Kept) + sizeof(SectionCutInputs) +
-                                   static_cast<size_t>(entry_count) * sizeof(DS_MeshCache));
+size_t CutReuse::InputsBytes(const SectionCutInputs& inputs) {
+  // The record in the shared pointer's block (with its two counts), and
+  // the lists' storage.
+  return sizeof(SectionCutInputs) + 2 * sizeof(long) +
+         inputs.meshes.capacity() * sizeof(ON__UINT64) +
+         (inputs.intersection_cutters.capacity() + inputs.difference_cutters.capacity()) *
+             sizeof(CutterContent);
+}
+
+size_t CutReuse::KeptBytes(const SectionCutInputs& inputs, int entry_count) {
+  // The map's node (key, pointer, next and hash) and the record; the
+  // entries the cache had, moved; the inputs, shared with the cache that
+  // made the result.
+  return 4 * sizeof(void*) + sizeof(Kept) +
+         static_cast<size_t>(entry_count) * sizeof(DS_MeshCache) + InputsBytes(inputs);
 }

@@ -66,8 +66,6 @@ struct SectionCutInputs {
   // What the build said of the cut, said again when the result is reused
   // (not an input: not compared).
   CutTrouble trouble;
-
-  bool operator==(const SectionCutInputs& other) const;
 };
 
 class CutReuse {
@@ -88,17 +86,21 @@ public:
   // Moves the cache's results here when its inputs are known; the caller
   // then invalidates the cache. True when it did.
   bool Keep(TV_SectionCache& cache);
-  // Moves the result kept with exactly these inputs into the cache's
-  // entries and records the inputs with it; true then. Whatever was kept
-  // for the object under other inputs is deleted.
-  bool Take(const std::shared_ptr<const SectionCutInputs>& inputs, TV_SectionCache& cache);
-  // Whether a result with these inputs is kept.
-  bool Has(const SectionCutInputs& inputs) const;
+  // Moves the result kept for the object into the cache's entries when it
+  // was kept with the inputs the object has now under these cutters, and
+  // records those inputs with the cache; true then. Whatever was kept for
+  // the object under other inputs is deleted.
+  bool Take(const CRhinoObject& object, ON::mesh_type type,
+            const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+            const ON_SimpleArray<ON_Mesh*>& difference_cutters, TV_SectionCache& cache);
   void DropAll();
 
-  // Kept results, and the bytes one costs beyond its meshes and outlines.
   int KeptCount() const { return static_cast<int>(m_kept.size()); }
-  static unsigned int RecordBytes(int entry_count);
+  // The bytes a kept result costs beyond the meshes and outlines it holds
+  // (about: allocator overheads aside), and the part of them a built cache
+  // holds all along (its inputs).
+  static size_t KeptBytes(const SectionCutInputs& inputs, int entry_count);
+  static size_t InputsBytes(const SectionCutInputs& inputs);
 
 private:
   struct Kept {
@@ -116,4 +118,11 @@ private:
   };
   std::unordered_map<const ON_Mesh*, Known> m_cutters;
   const CutterContent& ContentOf(const ON_Mesh& cutter);
+  // Whether the object has these inputs now: InputsOf compared without
+  // making a record, as most objects take their result back.
+  bool HasInputs(const CRhinoObject& object, ON::mesh_type type,
+                 const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
+                 const ON_SimpleArray<ON_Mesh*>& difference_cutters,
+                 const SectionCutInputs& inputs);
+  ON_SimpleArray<const ON_Mesh*> m_meshes; // reused by HasInputs
 };

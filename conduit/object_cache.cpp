@@ -13,10 +13,9 @@
 
 bool CKyrelConduit::TakeKeptCut(const CRhinoObject& object, ON::mesh_type type,
                                 TV_SectionCache& cache) {
-  if (m_cut_reuse->KeptCount() == 0) return false;
-  const std::shared_ptr<SectionCutInputs> inputs =
-      m_cut_reuse->InputsOf(object, type, m_intersection_meshes, m_difference_meshes);
-  if (!inputs || !m_cut_reuse->Take(inputs, cache)) return false;
+  if (m_cut_reuse->KeptCount() == 0 ||
+      !m_cut_reuse->Take(object, type, m_intersection_meshes, m_difference_meshes, cache))
+    return false;
   cache.m_phantom.m_bBuilt = true;
   cache.m_phantom.m_source = &object;
   cache.m_cutters_generation = m_cutters_generation;

@@ -43,11 +43,13 @@
 #include <string>
 #include <vector>
 
+#include "conduit/cut_reuse.h"
 #include "conduit/kyrel_conduit.h"
 #include "plain_cgal.h"
 #include "rhinoSdk.h"
 #include "support/test_meshes.h"
 #include "tl_mesh_boolean.h"
+#include "userdata/section_cache.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -69,6 +71,9 @@ struct CpuCount {
   void Report(benchmark::State& state) const {
     if (frames > 0) state.counters["cpu_ms"] = ms / frames;
     state.counters["made_ahead"] = CKyrelConduit::Instance()->m_builds_made_ahead;
+    // The last frame's caches: cut again, and given back their kept result.
+    state.counters["cut"] = CKyrelConduit::Instance()->m_cuts_made;
+    state.counters["reused"] = CKyrelConduit::Instance()->m_cuts_reused;
   }
 };
 
@@ -261,6 +266,17 @@ void BM_MoveWholeObject(benchmark::State& state) {
 // by the time of the move, which forces a rebuild of every cache.
 void BM_MoveWholeObjectQuiet(benchmark::State& state) {
   MoveSphere(state, 0, 4, 4, 2);
+  // What keeping one sphere's result costs beyond its meshes and outline,
+  // and the part of it its cache holds all along.
+  const CRhinoObject* sphere = TheModel().Sphere(0, 0, 0);
+  const auto* cache =
+      sphere ? TV_SectionCache::Cast(sphere->GetUserData(TV_SectionCache::UUID())) : nullptr;
+  if (cache != nullptr && cache->m_cut_inputs) {
+    state.counters["kept_bytes"] = static_cast<double>(
+        CutReuse::KeptBytes(*cache->m_cut_inputs, cache->m_phantom.m_caches.Count()));
+    state.counters["inputs_bytes"] =
+        static_cast<double>(CutReuse::InputsBytes(*cache->m_cut_inputs));
+  }
 }
 
 void BM_MoveCutter(benchmark::State& state) {
