@@ -9,6 +9,9 @@
 // (an object the frame does not draw after all) is dropped, so no object
 // gets a cache it would not have had.
 //
+// An object whose cache kept its cut result across the invalidation, with
+// inputs that did not change, takes it back here instead of being built.
+//
 // Left to be built when asked: objects without faced meshes yet (the frame
 // meshes them just before it draws them, with its own settings) and
 // instance references (their members may be meshed by the drawing of
@@ -17,6 +20,7 @@
 #include <thread>
 
 #include "conduit/builds_ahead.h"
+#include "conduit/cut_reuse.h"
 #include "conduit/parallel_clip.h"
 #include "section/mesh_types.h"
 #include "userdata/section_cache.h"
@@ -47,6 +51,11 @@ bool NeedsBuild(const CRhinoObject& object) {
   return cache == nullptr || !cache->m_phantom.m_bBuilt;
 }
 
+TV_SectionCache* UnbuiltCacheOf(const CRhinoObject& object) {
+  auto* cache = TV_SectionCache::Cast(object.GetUserData(TV_SectionCache::UUID()));
+  return cache != nullptr && !cache->m_phantom.m_bBuilt ? cache : nullptr;
+}
+
 } // namespace
 
 void CKyrelConduit::ExpectManyBuilds() {
@@ -73,10 +82,16 @@ void CKyrelConduit::MakeBuildsAhead(CRhinoDisplayPipeline& pipeline) {
                           CRhinoObjectIterator::active_and_reference_objects);
   for (const CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
     if (!NeedsBuild(*object)) continue;
-    auto build = std::make_unique<SectionBuild>(pipeline, *object, ObjectMeshType(*object),
-                                                m_intersection_meshes, m_difference_meshes);
+    const ON::mesh_type type = ObjectMeshType(*object);
+    if (TV_SectionCache* cache = UnbuiltCacheOf(*object))
+      if (TakeKeptCut(*object, type, *cache)) continue;
+    auto build = std::make_unique<SectionBuild>(pipeline, *object, type, m_intersection_meshes,
+                                                m_difference_meshes);
+    std::shared_ptr<SectionCutInputs> inputs =
+        m_cut_reuse->InputsOf(*object, type, m_intersection_meshes, m_difference_meshes);
     cutter.Add(*build);
-    ahead.builds[object] = BuildsAhead::Made{object->RuntimeSerialNumber(), std::move(build)};
+    ahead.builds[object] =
+        BuildsAhead::Made{object->RuntimeSerialNumber(), std::move(build), std::move(inputs)};
   }
   cutter.Finish();
   m_builds_made_ahead = static_cast<int>(ahead.builds.size());
@@ -84,8 +99,9 @@ void CKyrelConduit::MakeBuildsAhead(CRhinoDisplayPipeline& pipeline) {
     entry.second.build->ReleaseSources();
 }
 
-std::unique_ptr<SectionBuild> CKyrelConduit::TakeBuildAhead(const CRhinoDisplayPipeline& pipeline,
-                                                            const CRhinoObject& object) {
+std::unique_ptr<SectionBuild>
+CKyrelConduit::TakeBuildAhead(const CRhinoDisplayPipeline& pipeline, const CRhinoObject& object,
+                              std::shared_ptr<SectionCutInputs>& inputs) {
   BuildsAhead& ahead = *m_builds_ahead;
   if (ahead.builds.empty()) return nullptr;
   if (ahead.pipeline != &pipeline || ahead.frame != pipeline.FrameCount() ||
@@ -96,7 +112,10 @@ std::unique_ptr<SectionBuild> CKyrelConduit::TakeBuildAhead(const CRhinoDisplayP
   const auto found = ahead.builds.find(&object);
   if (found == ahead.builds.end()) return nullptr;
   std::unique_ptr<SectionBuild> build;
-  if (found->second.serial == object.RuntimeSerialNumber()) build = std::move(found->second.build);
+  if (found->second.serial == object.RuntimeSerialNumber()) {
+    build = std::move(found->second.build);
+    inputs = std::move(found->second.inputs);
+  }
   ahead.builds.erase(found);
   return build;
 }

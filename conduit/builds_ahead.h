@@ -24,6 +24,9 @@ struct CKyrelConduit::BuildsAhead {
   struct Made {
     unsigned int serial = 0;
     std::unique_ptr<SectionBuild> build;
+    // What it is cut from, taken when its parts were gathered; null when
+    // its result is not to be kept.
+    std::shared_ptr<SectionCutInputs> inputs;
   };
   std::unordered_map<const CRhinoObject*, Made> builds;
 };

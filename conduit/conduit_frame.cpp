@@ -2,6 +2,7 @@
 // works in, and the frame counter that stamps cutting objects.
 
 #include "conduit/builds_ahead.h"
+#include "conduit/cut_reuse.h"
 #include "conduit/kyrel_conduit.h"
 #include "userdata/section_geometry.h"
 
@@ -22,7 +23,7 @@ CKyrelConduit* CKyrelConduit::Instance() {
 
 CKyrelConduit::CKyrelConduit()
     : CRhinoDisplayConduit(kConduitChannels, false), m_interfere(this),
-      m_builds_ahead(std::make_unique<BuildsAhead>()) {
+      m_builds_ahead(std::make_unique<BuildsAhead>()), m_cut_reuse(std::make_unique<CutReuse>()) {
   m_mirror_xform.Mirror(m_mirror_position, m_mirror_direction);
 }
 

@@ -25,7 +25,9 @@
 #include "rhinoSdk.h"
 #include "windows.h"
 
+class CutReuse;
 class SectionBuild;
+struct SectionCutInputs;
 class TV_SectionCache;
 class TV_SectionGeometry;
 class CKyrelService;
@@ -158,11 +160,18 @@ public:
   static bool IsSupportedPipeline(const CRhinoDisplayPipeline& pipeline);
 
   // ---- section caches of a document ----
-  // Unbuilds (deleting their meshes) every section cache of the document's
-  // objects; the caches stay attached and are rebuilt when next drawn.
+  // Unbuilds every section cache of the document's objects; the caches
+  // stay attached and are rebuilt when next drawn. Cut results whose
+  // inputs are known are kept until then (cut_reuse.h): a rebuild whose
+  // inputs did not change takes them back instead of cutting again; the
+  // others are deleted.
   static void InvalidateCaches(CRhinoDoc& doc);
-  // Detaches and deletes every section cache of the document's objects.
+  // Detaches and deletes every section cache of the document's objects,
+  // and every cut result kept.
   static void DestroyCaches(CRhinoDoc& doc);
+  // Deletes the cut results kept by the last invalidation, so the next
+  // builds cut everything again (for measuring builds).
+  void ForgetKeptCuts();
 
   // ---- mirrored display ----
   void EnableMirroring(bool bEnable);
@@ -213,6 +222,10 @@ public:
   // How many builds the latest batch made ahead (see BuildsAhead below);
   // read by tests and benches.
   int m_builds_made_ahead = 0;
+  // Since the last invalidation: caches that took back their kept cut
+  // result, and caches whose cut was computed; read by tests and benches.
+  int m_cuts_reused = 0;
+  int m_cuts_made = 0;
 
 protected:
   CKyrelConduit();
@@ -253,14 +266,23 @@ private:
   // no cache takes in that frame are dropped.
   struct BuildsAhead;
   std::unique_ptr<BuildsAhead> m_builds_ahead;
+  // Cut results kept across an invalidation (cut_reuse.h).
+  std::unique_ptr<CutReuse> m_cut_reuse;
+  // Advanced by every invalidation and destruction of the caches; a cache
+  // built here records it.
+  ON__UINT64 m_cutters_generation = 1;
+  // Hands the cache its kept result when the object's inputs are those it
+  // was kept with; true then, with the cache built.
+  bool TakeKeptCut(const CRhinoObject& object, ON::mesh_type type, TV_SectionCache& cache);
   // The caches were invalidated: the next cache built starts a batch.
   void ExpectManyBuilds();
   void MakeBuildsAhead(CRhinoDisplayPipeline& pipeline);
   void DropBuildsAhead();
   // The object's build made ahead in this frame of this pipeline (the
-  // caller finishes it), or null.
+  // caller finishes it), or null; `inputs` gets what it was cut from.
   std::unique_ptr<SectionBuild> TakeBuildAhead(const CRhinoDisplayPipeline& pipeline,
-                                               const CRhinoObject& object);
+                                               const CRhinoObject& object,
+                                               std::shared_ptr<SectionCutInputs>& inputs);
 
   // Channel bodies (channels.cpp).
   void ClippingPlanesChannel();

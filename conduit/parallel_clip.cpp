@@ -1,7 +1,10 @@
 // Parts go out one at a time in the order they came in, so a thread that
 // drew a slow boolean does not hold up the others with a queue of its own,
 // and cutting starts while the drawing thread still gathers the next
-// builds.
+// builds. A helper is started only once a part waits that the drawing
+// thread will not reach at once: after an edit most frames have one build
+// or none (the others take back kept results), and starting and joining a
+// thread for it costs more than the cut on a busy machine.
 
 #include "conduit/parallel_clip.h"
 
@@ -32,6 +35,7 @@ struct ParallelPartCutter::Queue {
   std::deque<Work> work;
   bool closed = false;
   std::vector<std::thread> helpers;
+  unsigned int max_helpers = 0;
 
   // False once the queue is closed and empty.
   bool Next(Work& next) {
@@ -57,12 +61,12 @@ struct ParallelPartCutter::Queue {
 
 ParallelPartCutter::ParallelPartCutter(unsigned int threads) : m_queue(std::make_unique<Queue>()) {
   threads = std::min(threads, kMaxThreads);
-  for (unsigned int t = 1; t < threads; ++t) {
-    try {
-      m_queue->helpers.emplace_back([queue = m_queue.get()] { queue->Run(); });
-    } catch (...) {
-      break; // no thread to be had: the calling thread does the rest
-    }
+  try {
+    // Room for every helper, so starting one never fails after the thread runs.
+    m_queue->helpers.reserve(threads > 0 ? threads - 1 : 0);
+    m_queue->max_helpers = threads > 0 ? threads - 1 : 0;
+  } catch (...) {
+    m_queue->max_helpers = 0; // the calling thread does it all
   }
 }
 
@@ -72,10 +76,21 @@ ParallelPartCutter::~ParallelPartCutter() {
 
 void ParallelPartCutter::Add(SectionBuild& build) {
   if (build.PartCount() == 0) return;
+  bool bMoreHelp = false;
   {
     std::lock_guard<std::mutex> lock(m_queue->mutex);
     for (int k = 0; k < build.PartCount(); ++k)
       m_queue->work.push_back({&build, k});
+    // Only this thread adds helpers, so the count read here stays true.
+    bMoreHelp = m_queue->work.size() >= 2 && m_queue->helpers.size() < m_queue->max_helpers;
+  }
+  if (bMoreHelp) {
+    std::lock_guard<std::mutex> lock(m_queue->mutex);
+    try {
+      m_queue->helpers.emplace_back([queue = m_queue.get()] { queue->Run(); });
+    } catch (...) {
+      m_queue->max_helpers = 0; // no thread to be had: the calling thread does the rest
+    }
   }
   m_queue->wake.notify_all();
 }

@@ -6,9 +6,9 @@
 
 class SectionBuild;
 
-// The parts of every build handed in are cut by helper threads from the
-// moment it is handed in, and by the calling thread too once Finish is
-// called; Finish returns when every part is cut and the helpers have
+// The parts of every build handed in are cut by helper threads, started
+// as soon as more than one part waits, and by the calling thread too once
+// Finish is called; Finish returns when every part is cut and the helpers have
 // ended. Builds are gathered on the calling thread (they read document
 // objects) and must outlive the cutter.
 class ParallelPartCutter {

@@ -4,7 +4,11 @@
 // Hidden objects are visited too (their caches would otherwise survive a
 // change of the cutters and reappear stale when shown), and so are
 // reference objects: the host draws them, so they carry caches as well.
+//
+// An invalidated cache whose inputs are known hands its results to the
+// conduit's store of kept cuts (cut_reuse.h) instead of deleting them.
 
+#include "conduit/cut_reuse.h"
 #include "conduit/kyrel_conduit.h"
 #include "userdata/section_cache.h"
 
@@ -20,14 +24,24 @@ TV_SectionCache* CacheOf(const CRhinoObject& object) {
 } // namespace
 
 void CKyrelConduit::InvalidateCaches(CRhinoDoc& doc) {
-  Instance()->ExpectManyBuilds();
+  CKyrelConduit* conduit = Instance();
+  conduit->ExpectManyBuilds();
+  ++conduit->m_cutters_generation;
+  conduit->m_cut_reuse->BeginKeeping();
+  conduit->m_cuts_reused = 0;
+  conduit->m_cuts_made = 0;
   CRhinoObjectIterator it(doc, kVisitedStates, kVisitedCategories);
   for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
-    if (TV_SectionCache* cache = CacheOf(*object)) cache->Invalidate(true);
+    TV_SectionCache* cache = CacheOf(*object);
+    if (cache == nullptr) continue;
+    conduit->m_cut_reuse->Keep(*cache);
+    cache->Invalidate(true);
   }
 }
 
 void CKyrelConduit::DestroyCaches(CRhinoDoc& doc) {
+  ++Instance()->m_cutters_generation;
+  Instance()->m_cut_reuse->DropAll();
   CRhinoObjectIterator it(doc, kVisitedStates, kVisitedCategories);
   for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
     TV_SectionCache* cache = CacheOf(*object);
@@ -35,4 +49,8 @@ void CKyrelConduit::DestroyCaches(CRhinoDoc& doc) {
     object->DetachUserData(cache);
     delete cache;
   }
+}
+
+void CKyrelConduit::ForgetKeptCuts() {
+  m_cut_reuse->DropAll();
 }

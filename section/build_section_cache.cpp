@@ -311,7 +311,7 @@ void SectionBuild::ReleaseSources() {
   m_sources.Empty();
 }
 
-void SectionBuild::Finish(ON_ClassArray<DS_MeshCache>& entries) {
+CutTrouble SectionBuild::Finish(ON_ClassArray<DS_MeshCache>& entries) {
   ReleaseSources();
   for (int k = 0; k < m_results.Count(); ++k) {
     DS_MeshCache& result = m_results[k];
@@ -328,6 +328,7 @@ void SectionBuild::Finish(ON_ClassArray<DS_MeshCache>& entries) {
     trouble.Merge(part);
   m_troubles.clear();
   ReportCutTrouble(m_object, trouble);
+  return trouble;
 }
 
 void BuildSectionCache(ON_ClassArray<DS_MeshCache>& entries, const CRhinoDisplayPipeline& pipeline,

@@ -11,9 +11,17 @@ void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
   // result has no topology yet, and M's answer no longer holds.
   bool bKnown = pbClosed != nullptr;
   bool bClosed = bKnown && *pbClosed;
+  // Every remainder lies within M's box. A cutter outside it would only be
+  // found not to cut at the price of its preparation, and a cutter the
+  // boolean cannot use would count as trouble for an object it never
+  // reaches; and what does not reach the part cannot change its cut (kept
+  // cut results rely on that, conduit/cut_reuse.h).
+  const ON_BoundingBox reach = M.BoundingBox();
   for (int i = 0; i < cutters.Count(); ++i) {
     const ON_Mesh* cutter = cutters[i];
     if (cutter == nullptr) continue;
+    ON_BoundingBox overlap;
+    if (!overlap.Intersection(reach, cutter->BoundingBox())) continue;
     if (!bKnown) bClosed = W->IsClosed();
     bKnown = true;
     auto* result = new ON_Mesh();

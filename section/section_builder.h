@@ -77,8 +77,8 @@ public:
   void ClipPart(int k);
   // Fills one entry per part as BuildSectionCache does, and reports on the
   // command line a part that could not be cut as it should
-  // (ReportCutTrouble). Once only.
-  void Finish(ON_ClassArray<DS_MeshCache>& entries);
+  // (ReportCutTrouble); returns what was reported. Once only.
+  CutTrouble Finish(ON_ClassArray<DS_MeshCache>& entries);
   // Deletes the parts and the objects the build made; on the drawing
   // thread, once no part is being cut.
   void ReleaseSources();
@@ -122,7 +122,8 @@ void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
 
 // Subtracts the cutters from a copy of M one after another (the capped
 // difference of a closed remainder, the outside part of an open one) and
-// appends the remainder when any cutter cut; sets bCut then. pbClosed,
+// appends the remainder when any cutter cut; sets bCut then. Cutters whose
+// boxes miss M's box are passed over: their surfaces cannot meet M's. pbClosed,
 // when given, is whether M is closed, so M need not find its topology.
 // `trouble` as for CutByCutter.
 void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,

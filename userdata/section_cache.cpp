@@ -23,6 +23,8 @@ TV_SectionCache& TV_SectionCache::operator=(const TV_SectionCache& src) {
 TV_SectionCache::~TV_SectionCache() = default;
 
 void TV_SectionCache::Invalidate(bool bDeleteMeshes) {
+  m_cut_inputs.reset();
+  m_cutters_generation = 0;
   m_phantom.DestroyMeshes(ON::any_mesh, bDeleteMeshes);
 }
 

@@ -10,8 +10,12 @@
 // empty and unbuilt, and a copy-constructed one keeps only the source
 // object, so no mesh ever has two owners.
 
+#include <memory>
+
 #include "opennurbs.h"
 #include "phantom/phantom_object.h"
+
+struct SectionCutInputs;
 
 class TV_SectionCache : public ON_UserData {
   ON_OBJECT_DECLARE(TV_SectionCache);
@@ -32,9 +36,18 @@ public:
   static ON_UUID UUID();
 
   // Unbuilds the cache: every entry lets go of its meshes (deleting them
-  // when bDeleteMeshes) and the entry list is emptied. The next draw of
-  // the object builds it again.
+  // when bDeleteMeshes) and the entry list is emptied, and the inputs are
+  // forgotten. The next draw of the object builds it again.
   void Invalidate(bool bDeleteMeshes);
 
   CKyrelPhantomObject m_phantom;
+  // What the built entries were cut from, when the conduit may keep them
+  // for reuse across an invalidation (conduit/cut_reuse.h); null otherwise.
+  // Never copied.
+  std::shared_ptr<const SectionCutInputs> m_cut_inputs;
+  // The conduit's generation of cutting meshes the entries were built
+  // under (0: built elsewhere, trusted as built). A cache that missed an
+  // invalidation (its object was deleted at the time and came back by
+  // undo) is older than the conduit's and is built again. Never copied.
+  ON__UINT64 m_cutters_generation = 0;
 };

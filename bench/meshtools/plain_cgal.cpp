@@ -26,9 +26,13 @@ PlainMeshPtr ToPlain(const ON_Mesh& on) {
   Mesh& m = p->mesh;
   for (const ON_3fPoint& v : on.m_V)
     m.add_vertex(Kernel::Point_3(v.x, v.y, v.z));
-  for (const ON_MeshFace& f : on.m_F)
+  for (const ON_MeshFace& f : on.m_F) {
     m.add_face(Mesh::Vertex_index(f.vi[0]), Mesh::Vertex_index(f.vi[1]),
                Mesh::Vertex_index(f.vi[2]));
+    if (f.IsQuad())
+      m.add_face(Mesh::Vertex_index(f.vi[0]), Mesh::Vertex_index(f.vi[2]),
+                 Mesh::Vertex_index(f.vi[3]));
+  }
   return p;
 }
 
@@ -46,6 +50,31 @@ void TimePlainBoolean(benchmark::State& state, const PlainMesh& a, const PlainMe
     ca.clear();
     cb.clear();
     out.clear();
+    state.ResumeTiming();
+  }
+}
+
+void TimePlainBooleans(benchmark::State& state,
+                       const std::vector<std::pair<const PlainMesh*, const PlainMesh*>>& pairs,
+                       PlainOp op) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<Mesh> as, bs, outs(pairs.size());
+    for (const auto& [a, b] : pairs) {
+      as.push_back(a->mesh);
+      bs.push_back(b->mesh);
+    }
+    state.ResumeTiming();
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      const bool ok = op == PlainOp::kIntersection
+                          ? PMP::corefine_and_compute_intersection(as[i], bs[i], outs[i])
+                          : PMP::corefine_and_compute_difference(as[i], bs[i], outs[i]);
+      benchmark::DoNotOptimize(ok);
+    }
+    state.PauseTiming();
+    as.clear();
+    bs.clear();
+    outs.clear();
     state.ResumeTiming();
   }
 }

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "opennurbs_mesh.h"
@@ -19,6 +20,7 @@ struct PlainMeshDeleter {
 };
 using PlainMeshPtr = std::unique_ptr<PlainMesh, PlainMeshDeleter>;
 
+// Quads are split along their 0-2 diagonal.
 PlainMeshPtr ToPlain(const ON_Mesh& mesh);
 
 enum class PlainOp { kIntersection, kDifference };
@@ -26,6 +28,10 @@ enum class PlainOp { kIntersection, kDifference };
 // Each iteration copies the operands (untimed: corefinement changes them)
 // and times one corefinement call.
 void TimePlainBoolean(benchmark::State& state, const PlainMesh& a, const PlainMesh& b, PlainOp op);
+// The same for each pair in turn, every operand copied untimed first.
+void TimePlainBooleans(benchmark::State& state,
+                       const std::vector<std::pair<const PlainMesh*, const PlainMesh*>>& pairs,
+                       PlainOp op);
 // PMP::split of the surface by the solid.
 void TimePlainSplit(benchmark::State& state, const PlainMesh& surface, const PlainMesh& solid);
 // Running union, one corefine_and_compute_union per further solid.

@@ -18,6 +18,16 @@
 //   Booleans/CutColumn       only the mesh booleans a Difference build runs
 //                            (the column of spheres the cutter crosses, one
 //                            after another): the floor under Build/Difference
+//   Booleans/PlainCGALColumn the same differences by plain CGAL corefinement
+//                            on surface mesh copies made untimed
+//   Build/BigObjectSmallCutter  the frame that builds the cache of one object
+//                            of about a million triangles, in a document of
+//                            its own, with a Difference cutter meeting about
+//                            a hundredth of its surface
+//   Booleans/BigObjectSmallCutter       only its boolean
+//   Booleans/PlainCGALBigObjectSmallCutter  plain CGAL on the same pair
+// The Build cases forget the cut results an invalidation keeps for reuse,
+// so they measure the cuts themselves.
 // Frames run through the host's pipeline on the recording engine, so the
 // figures are the display service's work, not rasterisation. The builds
 // and moves also count the process's CPU time per frame over all threads
@@ -33,10 +43,13 @@
 #include <string>
 #include <vector>
 
+#include "conduit/cut_reuse.h"
 #include "conduit/kyrel_conduit.h"
+#include "plain_cgal.h"
 #include "rhinoSdk.h"
 #include "support/test_meshes.h"
 #include "tl_mesh_boolean.h"
+#include "userdata/section_cache.h"
 #include "userdata/section_geometry.h"
 
 namespace {
@@ -58,6 +71,9 @@ struct CpuCount {
   void Report(benchmark::State& state) const {
     if (frames > 0) state.counters["cpu_ms"] = ms / frames;
     state.counters["made_ahead"] = CKyrelConduit::Instance()->m_builds_made_ahead;
+    // The last frame's caches: cut again, and given back their kept result.
+    state.counters["cut"] = CKyrelConduit::Instance()->m_cuts_made;
+    state.counters["reused"] = CKyrelConduit::Instance()->m_cuts_reused;
   }
 };
 
@@ -170,6 +186,7 @@ void BuildCaches(benchmark::State& state, int mode) {
     state.PauseTiming();
     m.ForgetFrames();
     CKyrelConduit::InvalidateCaches(*m.doc);
+    CKyrelConduit::Instance()->ForgetKeptCuts();
     state.ResumeTiming();
     const double c0 = ProcessCpuMs();
     m.Frame();
@@ -249,6 +266,17 @@ void BM_MoveWholeObject(benchmark::State& state) {
 // by the time of the move, which forces a rebuild of every cache.
 void BM_MoveWholeObjectQuiet(benchmark::State& state) {
   MoveSphere(state, 0, 4, 4, 2);
+  // What keeping one sphere's result costs beyond its meshes and outline,
+  // and the part of it its cache holds all along.
+  const CRhinoObject* sphere = TheModel().Sphere(0, 0, 0);
+  const auto* cache =
+      sphere ? TV_SectionCache::Cast(sphere->GetUserData(TV_SectionCache::UUID())) : nullptr;
+  if (cache != nullptr && cache->m_cut_inputs) {
+    state.counters["kept_bytes"] = static_cast<double>(
+        CutReuse::KeptBytes(*cache->m_cut_inputs, cache->m_phantom.m_caches.Count()));
+    state.counters["inputs_bytes"] =
+        static_cast<double>(CutReuse::InputsBytes(*cache->m_cut_inputs));
+  }
 }
 
 void BM_MoveCutter(benchmark::State& state) {
@@ -257,12 +285,11 @@ void BM_MoveCutter(benchmark::State& state) {
   MoveAndDraw(state, m.cutter, ON_3dVector(1.0, 0.0, 0.0));
 }
 
+std::vector<ON_Mesh> ColumnSpheres();
+
 void BM_BooleansCutColumn(benchmark::State& state) {
   const ON_Mesh cutter = SlabMesh();
-  std::vector<ON_Mesh> spheres;
-  for (int j = 0; j < kGrid; ++j)
-    for (int k = 0; k < kGrid; ++k)
-      spheres.push_back(test_meshes::Sphere(ON_3dPoint(5, j, k), 0.4, kRings, kSegments));
+  const std::vector<ON_Mesh> spheres = ColumnSpheres();
   for (auto _ : state) {
     for (const ON_Mesh& sphere : spheres) {
       TL_MeshBoolean boolean(&sphere, &cutter);
@@ -271,6 +298,91 @@ void BM_BooleansCutColumn(benchmark::State& state) {
       benchmark::DoNotOptimize(boolean.GetBooleanDifference(result));
     }
   }
+}
+
+std::vector<ON_Mesh> ColumnSpheres() {
+  std::vector<ON_Mesh> spheres;
+  for (int j = 0; j < kGrid; ++j)
+    for (int k = 0; k < kGrid; ++k)
+      spheres.push_back(test_meshes::Sphere(ON_3dPoint(5, j, k), 0.4, kRings, kSegments));
+  return spheres;
+}
+
+void BM_BooleansPlainCGALColumn(benchmark::State& state) {
+  const bench::PlainMeshPtr cutter = bench::ToPlain(SlabMesh());
+  std::vector<bench::PlainMeshPtr> spheres;
+  std::vector<std::pair<const bench::PlainMesh*, const bench::PlainMesh*>> pairs;
+  for (const ON_Mesh& sphere : ColumnSpheres())
+    spheres.push_back(bench::ToPlain(sphere));
+  for (const bench::PlainMeshPtr& sphere : spheres)
+    pairs.emplace_back(sphere.get(), cutter.get());
+  bench::TimePlainBooleans(state, pairs, bench::PlainOp::kDifference);
+}
+
+// One sphere of about a million triangles and a box over about a hundredth
+// of its surface, around the point (1, 0, 0).
+ON_Mesh BigSphere() {
+  return test_meshes::WithFaceNormals(test_meshes::Sphere(ON_3dPoint(0, 0, 0), 1.0, 512, 1024));
+}
+ON_Mesh SmallBox() {
+  return test_meshes::WithFaceNormals(
+      test_meshes::Box(ON_3dPoint(0.9, -0.18, -0.18), ON_3dPoint(1.5, 0.18, 0.18)));
+}
+
+// The big sphere and its Difference cutter in a document of their own.
+struct BigModel {
+  CRhinoDoc* doc = nullptr;
+  CRhinoView* view = nullptr;
+  BigModel() {
+    doc = RhinoApp().NewDocument();
+    doc->AddMeshObject(BigSphere());
+    CRhinoObject* cutter = doc->AddMeshObject(SmallBox());
+    auto* record = new TV_SectionGeometry();
+    record->m_mode = 2;
+    cutter->AttachAttributeUserData(record);
+    view = RhinoApp().CreateView(doc, 320, 240);
+    view->SetDisplayMode(*CRhinoDisplayAttrsMgr::StdShadedAttrs());
+    view->DisplayPipeline()->DrawFrame();
+  }
+};
+
+void BM_BuildBigObjectSmallCutter(benchmark::State& state) {
+  static BigModel big;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (auto* recording = dynamic_cast<CRhinoRecordingEngine*>(&big.view->Engine()))
+      recording->Clear();
+    CKyrelConduit::InvalidateCaches(*big.doc);
+    CKyrelConduit::Instance()->ForgetKeptCuts();
+    state.ResumeTiming();
+    big.view->DisplayPipeline()->DrawFrame();
+  }
+}
+
+struct BigPair {
+  ON_Mesh sphere = BigSphere();
+  ON_Mesh box = SmallBox();
+};
+BigPair& TheBigPair() {
+  static BigPair pair;
+  return pair;
+}
+
+void BM_BooleansBigObjectSmallCutter(benchmark::State& state) {
+  BigPair& p = TheBigPair();
+  for (auto _ : state) {
+    TL_MeshBoolean boolean(&p.sphere, &p.box);
+    boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
+    ON_Mesh result;
+    if (!boolean.GetBooleanDifference(result)) state.SkipWithError("no cut");
+  }
+}
+
+void BM_BooleansPlainCGALBigObjectSmallCutter(benchmark::State& state) {
+  BigPair& p = TheBigPair();
+  const bench::PlainMeshPtr sphere = bench::ToPlain(p.sphere);
+  const bench::PlainMeshPtr box = bench::ToPlain(p.box);
+  bench::TimePlainBoolean(state, *sphere, *box, bench::PlainOp::kDifference);
 }
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -285,7 +397,19 @@ public:
     if (base == times_.end() || base->second <= 0) return;
     std::printf("\nTime over a frame of the uncut model (%.1f ms):\n", base->second);
     for (const auto& [name, time] : times_)
-      std::printf("  %-26s %10.1f ms  %8.2fx\n", name.c_str(), time, time / base->second);
+      std::printf("  %-40s %10.1f ms  %8.2fx\n", name.c_str(), time, time / base->second);
+    std::printf("\nCases over their own baselines:\n");
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Move/WholeObjectQuiet", "Frame/NoCutter"},
+        {"Move/Cutter", "Booleans/CutColumn"},
+        {"Booleans/CutColumn", "Booleans/PlainCGALColumn"},
+        {"Build/BigObjectSmallCutter", "Booleans/PlainCGALBigObjectSmallCutter"},
+        {"Booleans/BigObjectSmallCutter", "Booleans/PlainCGALBigObjectSmallCutter"}};
+    for (const auto& [name, over] : pairs) {
+      const auto a = times_.find(name), b = times_.find(over);
+      if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
+      std::printf("  %-30s / %-40s %8.3f\n", name, over, a->second / b->second);
+    }
   }
 
 private:
@@ -325,10 +449,12 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(20);
+  // As many as the other moves now that it no longer cuts every object:
+  // on a busy machine a few frames are a few preemptions.
   RegisterBenchmark("Move/WholeObjectQuiet", BM_MoveWholeObjectQuiet)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
-      ->Iterations(4);
+      ->Iterations(20);
   RegisterBenchmark("Move/Cutter", BM_MoveCutter)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
@@ -337,6 +463,24 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(3);
+  RegisterBenchmark("Booleans/PlainCGALColumn", BM_BooleansPlainCGALColumn)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(3);
+  // Last: a document of its own, whose cutter the conduit then holds.
+  RegisterBenchmark("Build/BigObjectSmallCutter", BM_BuildBigObjectSmallCutter)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(2);
+  RegisterBenchmark("Booleans/BigObjectSmallCutter", BM_BooleansBigObjectSmallCutter)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(2);
+  RegisterBenchmark("Booleans/PlainCGALBigObjectSmallCutter",
+                    BM_BooleansPlainCGALBigObjectSmallCutter)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(2);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();

@@ -27,10 +27,24 @@ bool ON_MeshFace::IsValid(int vertex_count) const {
   return true;
 }
 
-ON_Mesh::ON_Mesh() = default;
+namespace {
+
+std::atomic<ON__UINT64> s_last_content_serial{0};
+
+} // namespace
+
+void ON_Mesh::NewContentSerialNumber() {
+  m_content_serial.store(s_last_content_serial.fetch_add(1, std::memory_order_relaxed) + 1,
+                         std::memory_order_relaxed);
+}
+
+ON_Mesh::ON_Mesh() {
+  NewContentSerialNumber();
+}
 
 ON_Mesh::ON_Mesh(int face_capacity, int vertex_capacity, bool bHasVertexNormals,
                  bool bHasTextureCoordinates) {
+  NewContentSerialNumber();
   m_F.Reserve(face_capacity);
   m_V.Reserve(vertex_capacity);
   if (bHasVertexNormals) m_N.Reserve(vertex_capacity);
@@ -38,7 +52,9 @@ ON_Mesh::ON_Mesh(int face_capacity, int vertex_capacity, bool bHasVertexNormals,
 }
 
 ON_Mesh::ON_Mesh(const ON_Mesh& src)
-    : ON_Geometry(src), m_V(src.m_V), m_F(src.m_F), m_N(src.m_N), m_FN(src.m_FN), m_T(src.m_T) {}
+    : ON_Geometry(src), m_V(src.m_V), m_F(src.m_F), m_N(src.m_N), m_FN(src.m_FN), m_T(src.m_T) {
+  NewContentSerialNumber();
+}
 
 ON_Mesh& ON_Mesh::operator=(const ON_Mesh& src) {
   if (this != &src) {
@@ -62,6 +78,7 @@ ON_Mesh::Cache& ON_Mesh::RuntimeCache() const {
 }
 
 void ON_Mesh::DestroyRuntimeCache(bool) {
+  NewContentSerialNumber();
   std::lock_guard<std::mutex> guard(m_cache_lock);
   m_cache.reset();
 }
@@ -290,6 +307,7 @@ bool ON_Mesh::SetVertexNormal(int vi, const ON_3dVector& n) {
   if (vi < 0 || vi >= m_V.Count()) return false;
   if (m_N.Count() < m_V.Count()) m_N.SetCount(m_V.Count());
   m_N[vi] = ON_3fVector(n);
+  NewContentSerialNumber();
   return true;
 }
 
@@ -297,6 +315,7 @@ bool ON_Mesh::SetTextureCoord(int vi, double s, double t) {
   if (vi < 0 || vi >= m_V.Count()) return false;
   if (m_T.Count() < m_V.Count()) m_T.SetCount(m_V.Count());
   m_T[vi] = ON_2fPoint(static_cast<float>(s), static_cast<float>(t));
+  NewContentSerialNumber();
   return true;
 }
 

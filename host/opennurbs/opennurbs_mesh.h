@@ -15,12 +15,20 @@
 // m_V or m_F directly must call DestroyRuntimeCache() before the next query
 // (IsClosed, Topology, MeshTree, GetBBox, BoundingBox).
 //
+// Content serial number: every mesh gets a number of its own when it is
+// made, and a new one whenever its content may have changed (each member
+// function that changes an array, and DestroyRuntimeCache, which direct
+// writers must call). Two looks at one mesh that see the same number saw
+// the same content, so a result computed from a mesh can be kept for as
+// long as the mesh shows the same number.
+//
 // Threads: different meshes may be used from different threads at the same
 // time. A mesh whose caches are built may be queried from several threads;
 // building a cache is guarded by a per-mesh lock, so concurrent const
 // queries on one mesh are safe too. Changing a mesh while another thread
 // reads it is not.
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -67,6 +75,10 @@ public:
   bool Read(ON_BinaryArchive& archive) override;
   ON::object_type ObjectType() const override;
   void DestroyRuntimeCache(bool bDelete = true) override;
+  // Unique in the process (never 0); see the file comment.
+  ON__UINT64 ContentSerialNumber() const {
+    return m_content_serial.load(std::memory_order_relaxed);
+  }
 
   // ---- ON_Geometry ----
   // Box of all vertices (unused ones included); cached.
@@ -169,4 +181,7 @@ private:
   Cache& RuntimeCache() const;
   mutable std::unique_ptr<Cache> m_cache;
   mutable std::mutex m_cache_lock;
+  // A new number for content that may have changed.
+  void NewContentSerialNumber();
+  std::atomic<ON__UINT64> m_content_serial{0};
 };

@@ -36,6 +36,7 @@ bool ON_Mesh::ComputeFaceNormals() {
     }
     m_FN[i] = ON_3fVector(n);
   }
+  NewContentSerialNumber();
   return true;
 }
 
@@ -57,6 +58,7 @@ bool ON_Mesh::ComputeVertexNormals() {
     if (!n.Unitize()) n = ON_3dVector::ZeroVector;
     m_N[i] = ON_3fVector(n);
   }
+  NewContentSerialNumber();
   return true;
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "opennurbs.h"
 #include "support/test_meshes.h"
 
@@ -307,3 +310,51 @@ TEST(MeshArchive, RoundTripAndTruncatedInput) {
 }
 
 } // namespace
+
+// A content serial number tells whether a mesh may have changed since it
+// was last seen: every change gives a new one, looking keeps it, and no
+// two meshes share one.
+TEST(MeshContentSerial, EveryChangeGivesANewNumberAndLookingKeepsIt) {
+  ON_Mesh mesh;
+  mesh.AppendVertex(ON_3dPoint(0, 0, 0));
+  mesh.AppendVertex(ON_3dPoint(1, 0, 0));
+  mesh.AppendVertex(ON_3dPoint(0, 1, 0));
+  mesh.AppendTriangle(0, 1, 2);
+  std::vector<ON__UINT64> seen{mesh.ContentSerialNumber()};
+  const auto changed = [&](const char* what) {
+    SCOPED_TRACE(what);
+    const ON__UINT64 now = mesh.ContentSerialNumber();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), now), 0);
+    seen.push_back(now);
+  };
+
+  ON_BoundingBox box;
+  mesh.GetBBox(box);
+  (void)mesh.Topology();
+  (void)mesh.IsClosed();
+  (void)mesh.Volume();
+  EXPECT_EQ(mesh.ContentSerialNumber(), seen.back());
+
+  mesh.SetVertex(1, ON_3dPoint(2, 0, 0));
+  changed("a vertex moved");
+  ON_Xform shift;
+  shift.Translation(ON_3dVector(0, 0, 1));
+  mesh.Transform(shift);
+  changed("transformed");
+  mesh.ComputeFaceNormals();
+  changed("face normals");
+  mesh.ComputeVertexNormals();
+  changed("vertex normals");
+  mesh.SetTextureCoord(0, 0.5, 0.5);
+  changed("texture coordinates");
+  mesh.m_V[2].z = 7.0f; // a direct write, announced as the header asks
+  mesh.DestroyRuntimeCache();
+  changed("written directly");
+  const ON_Mesh copy(mesh);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), copy.ContentSerialNumber()), 0);
+  seen.push_back(copy.ContentSerialNumber());
+  mesh = copy;
+  changed("assigned");
+  mesh.Append(copy);
+  changed("appended");
+}
