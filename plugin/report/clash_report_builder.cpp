@@ -35,12 +35,24 @@ std::vector<RecordedClash> CopyResults(CKyrelConduit::InterfereEngine& engine) {
   return out;
 }
 
+// The keys under which the host's building-model import keeps what an
+// element is.
+std::string UserString(const ON_3dmObjectAttributes& a, const wchar_t* key) {
+  ON_wString value;
+  return a.GetUserString(key, value) ? value.ToUtf8() : std::string();
+}
+
 ReportObject Describe(const CRhinoDoc& doc, const ON_UUID& id) {
   ReportObject out;
   out.id = id;
   const CRhinoObject* object = doc.LookupObject(id);
   if (object == nullptr) return out;
-  out.name = object->Attributes().m_name.ToUtf8();
+  const ON_3dmObjectAttributes& a = object->Attributes();
+  out.name = a.m_name.ToUtf8();
+  out.global_id = UserString(a, L"GlobalId");
+  out.ifc_class = UserString(a, L"IfcClass");
+  out.storey = UserString(a, L"Storey");
+  out.source_file = UserString(a, L"SourceFile");
   const int layer = object->Attributes().m_layer_index;
   if (layer >= 0 && layer < doc.LayerTable().LayerCount())
     out.layer = doc.LayerTable()[layer].Name().ToUtf8();
@@ -83,8 +95,13 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
   const std::vector<ReportCandidate> candidates =
       CollectReportCandidates(doc, engine.m_mesh_parameters, doc.AbsoluteTolerance());
   report.object_count = static_cast<int>(candidates.size());
-  const long long n = report.object_count;
-  report.pairs_tested = n * (n - 1) / 2;
+  const ClashScope& scope = options.scope;
+  report.scope = scope.Description();
+  report.touching = scope.touching > 0.0 ? scope.touching : 0.0;
+  std::vector<ReportObject> described;
+  for (const ReportCandidate& c : candidates)
+    described.push_back(Describe(doc, c.id));
+  report.pairs_tested = scope.CountPairs(described);
 
   std::vector<ON_UuidPair> clashing;
   for (size_t i = 0; i < recorded.size(); ++i) {
@@ -94,6 +111,10 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
     clash.number = static_cast<int>(i) + 1;
     clash.a = Describe(doc, pair.m_uuid[0]);
     clash.b = Describe(doc, pair.m_uuid[1]);
+    if (!scope.Covers(clash.a, clash.b)) {
+      ++report.out_of_scope;
+      continue;
+    }
     const ReportCandidate* a = FindCandidate(candidates, pair.m_uuid[0]);
     const ReportCandidate* b = FindCandidate(candidates, pair.m_uuid[1]);
     if (a == nullptr || b == nullptr) {
@@ -106,6 +127,10 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
       clash.centre = clash.box.IsValid() ? clash.box.Center() : ON_3dPoint::Origin;
     } else {
       MeasureClash(*a, *b, *recorded[i].region, clash);
+      if (clash.penetration_depth < report.touching) {
+        ++report.touching_left_out;
+        continue;
+      }
       if (options.snapshots) {
         std::string error;
         TakeClashSnapshot(*a->object, *b->object, options.snapshot_width, options.snapshot_height,
@@ -119,7 +144,10 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
   }
   RankBySeverity(report.clashes);
 
-  report.clearances = FindClearances(candidates, clashing, report.clearance);
+  report.clearances = FindClearances(
+      candidates, clashing, report.clearance, [&](size_t i, size_t j) {
+        return scope.Covers(described[i], described[j]);
+      });
   for (size_t i = 0; i < report.clearances.size(); ++i) {
     ReportClearance& c = report.clearances[i];
     c.number = static_cast<int>(i) + 1;
