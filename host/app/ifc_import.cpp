@@ -41,13 +41,16 @@ ON_Color ColourOf(const IfcElementRecord& e) {
   for (const IfcPiece& p : e.pieces)
     if (!best || p.triangles.size() > best->triangles.size()) best = &p;
   if (!best) return ON_Color(128, 128, 128);
-  auto channel = [](float v) { return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255)); };
+  auto channel = [](float v) {
+    return std::isfinite(v) ? static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255)) : 128;
+  };
   return ON_Color(channel(best->colour[0]), channel(best->colour[1]), channel(best->colour[2]));
 }
 
 struct BuiltElement {
   std::unique_ptr<CRhinoMeshObject> object;
   std::wstring layer;
+  bool space = false;
 };
 
 std::string FailureNote(const std::vector<IfcFailedElement>& failed, std::size_t total) {
@@ -121,6 +124,7 @@ bool ReadIfcFile(const std::string& path, CRhinoDoc& doc, std::string& error, in
     a.SetUserString(kIfcStoreyKey, Wide(e.storey));
     a.SetUserString(kIfcSourceFileKey, Wide(file));
     BuiltElement b;
+    b.space = e.space;
     b.layer = std::wstring(Wide(file + "::" + (e.space ? std::string("IfcSpace") : e.ifc_class)));
     layers.emplace(b.layer, std::make_pair(a.m_color, !e.space));
     b.object = std::make_unique<CRhinoMeshObject>(a);
@@ -139,6 +143,9 @@ bool ReadIfcFile(const std::string& path, CRhinoDoc& doc, std::string& error, in
   // Nothing below can fail: the document changes only from here on.
   std::map<std::wstring, int> layer_index;
   bool spaces = false;
+  int space_count = 0;
+  for (const BuiltElement& b : built)
+    space_count += b.space ? 1 : 0;
   for (const auto& [name, look] : layers) {
     int index = doc.LayerTable().FindLayer(name.c_str());
     if (index < 0) {
@@ -163,8 +170,9 @@ bool ReadIfcFile(const std::string& path, CRhinoDoc& doc, std::string& error, in
   }
   if (added) *added = count;
   if (notes) {
-    notes->push_back(stream.schema + " model: " + std::to_string(count) +
-                     " building elements on layers \"" + file + "::<IFC class>\"");
+    notes->push_back(stream.schema + " model: " + std::to_string(count - space_count) +
+                     " building elements and " + std::to_string(space_count) +
+                     " spaces, on layers \"" + file + "::<IFC class>\"");
     if (spaces)
       notes->push_back("its spaces are on the hidden layer \"" + file + "::IfcSpace\"");
     if (!failed.empty()) notes->push_back(FailureNote(failed, total));

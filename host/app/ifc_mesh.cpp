@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
@@ -161,6 +162,13 @@ bool BuildIfcElementMesh(const IfcElementRecord& element, ON_Mesh& mesh, std::st
                          IfcMeshCounts* counts) {
   IfcMeshCounts local;
   for (const IfcPiece& piece : element.pieces) {
+    // Sorting compares coordinates: none may be NaN.
+    const auto finite = [](auto v) { return std::isfinite(v); };
+    if (!std::all_of(piece.positions.begin(), piece.positions.end(), finite) ||
+        !std::all_of(std::begin(piece.xform), std::end(piece.xform), finite)) {
+      why = "a coordinate or its placement is not a number";
+      return false;
+    }
     const Welded welded = Weld(piece);
     std::vector<ON_3dPoint> world(welded.source.size());
     for (std::size_t v = 0; v < welded.source.size(); ++v)

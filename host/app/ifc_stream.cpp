@@ -4,7 +4,6 @@
 
 #include "ifc_stream.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace kyrel::app {
@@ -113,14 +112,12 @@ constexpr std::size_t kMinPiece = 4 * 4 + 16 * 8 + 4 + 4;
 
 IfcPiece ReadPiece(Cursor& c) {
   IfcPiece piece;
-  for (float& v : piece.colour) {
+  // Numbers are taken as they come: one element's bad numbers fail that
+  // element when its mesh is built, not the whole file.
+  for (float& v : piece.colour)
     v = c.F32();
-    if (!(v >= 0.0f && v <= 1.0f)) throw StreamError{"an element's colour is out of range"};
-  }
-  for (double& v : piece.xform) {
+  for (double& v : piece.xform)
     v = c.F64();
-    if (!std::isfinite(v)) throw StreamError{"an element's placement is not a number"};
-  }
   const std::uint32_t vertices = c.Count(12, "vertices");
   piece.positions.resize(static_cast<std::size_t>(vertices) * 3);
   for (float& v : piece.positions) v = c.F32();

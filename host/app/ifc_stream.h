@@ -2,7 +2,9 @@
 // The element stream the IFC worker (host/app/ifc_worker/ifc_worker.mjs)
 // writes, and its reader. The worker runs web-ifc in a process of its own;
 // nothing it writes is trusted: every length, count, index and number is
-// checked here before anything is built from it.
+// checked here before anything is built from it; the numbers themselves
+// (colours, transforms, coordinates) are checked per element when its mesh
+// is built (ifc_mesh.h), so one bad element fails alone.
 //
 // Layout, little endian:
 //   magic    "KYIFC" 0x00 0x01 0x00 (format 1)

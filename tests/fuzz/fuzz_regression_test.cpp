@@ -106,7 +106,9 @@ TEST(FuzzInputs, KeptCrashesAreHandled) {
     }
     for (const auto& e : stream.elements) {
       ON_Mesh mesh;
-      if (!kyrel::app::BuildIfcElementMesh(e, mesh, error)) EXPECT_FALSE(error.empty()) << input;
+      if (!kyrel::app::BuildIfcElementMesh(e, mesh, error)) {
+        EXPECT_FALSE(error.empty()) << input;
+      }
     }
   }
 }

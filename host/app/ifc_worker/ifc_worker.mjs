@@ -163,15 +163,105 @@ class Model {
     return '';
   }
 
-  // Whether the element has a representation that should give geometry.
-  expectsGeometry(line) {
-    const shape = this.line(refOf(line.Representation));
-    if (!shape) return false;
+  typeName(expressID) {
+    try {
+      return this.api.GetNameFromTypeCode(this.api.GetLineType(this.id, expressID)) || '';
+    } catch {
+      return '';
+    }
+  }
+
+  // Whether the element should have geometry: null when it has none to
+  // make, '' when it has, or why it cannot be made (a reference to nothing
+  // or to the wrong kind of record, a cyclic placement, a boolean chain
+  // that is cyclic or too deep).
+  geometryExpected(line) {
+    const placement = this.placementFault(refOf(line.ObjectPlacement));
+    const shapeRef = refOf(line.Representation);
+    if (!shapeRef) return null;
+    const shape = this.line(shapeRef);
+    if (!shape) return `its representation #${shapeRef} does not exist`;
+    if (this.typeName(shapeRef) !== 'IfcProductDefinitionShape') {
+      return `its representation #${shapeRef} is a ${this.typeName(shapeRef) || 'record of unknown kind'}, not a shape`;
+    }
+    let expected = false;
     for (const r of refsOf(shape.Representations)) {
       const rep = this.line(r);
-      if (rep && SHAPE_TYPES.has(text(rep.RepresentationType))) return true;
+      if (!rep) return `its shape names #${r}, which does not exist`;
+      if (!SHAPE_TYPES.has(text(rep.RepresentationType))) continue;
+      expected = true;
+      const fault = this.itemsFault(refsOf(rep.Items), 0);
+      if (fault) return fault;
     }
-    return false;
+    if (!expected) return null;
+    return placement;
+  }
+
+  placementFault(ref) {
+    const seen = new Set();
+    for (let at = ref; at; ) {
+      if (seen.has(at)) return 'its placement is placed relative to itself (a cycle)';
+      seen.add(at);
+      const p = this.line(at);
+      if (!p) return `its placement #${at} does not exist`;
+      at = refOf(p.PlacementRelTo);
+    }
+    return '';
+  }
+
+  // Mapped items and boolean operands, walked for cycles and depth.
+  itemsFault(items, depth) {
+    if (depth > 8) return 'its shape maps shapes more than 8 deep';
+    for (const item of items) {
+      const type = this.typeName(item);
+      if (type === 'IfcMappedItem') {
+        const mapped = this.line(item);
+        const map = mapped && this.line(refOf(mapped.MappingSource));
+        const rep = map && this.line(refOf(map.MappedRepresentation));
+        if (!rep) return `its mapped item #${item} maps nothing`;
+        const fault = this.itemsFault(refsOf(rep.Items), depth + 1);
+        if (fault) return fault;
+      } else if (type === 'IfcBooleanResult' || type === 'IfcBooleanClippingResult') {
+        const fault = this.booleanFault(item);
+        if (fault) return fault;
+      }
+    }
+    return '';
+  }
+
+  booleanFault(root) {
+    // Depth-first with an explicit stack: the chain itself may be deep.
+    const onPath = new Set();
+    const done = new Set();
+    const stack = [[root, 0]];
+    while (stack.length) {
+      const top = stack[stack.length - 1];
+      const [id, state] = top;
+      if (state === 0) {
+        if (onPath.has(id)) return `its boolean #${id} contains itself (a cycle)`;
+        if (done.has(id)) {
+          stack.pop();
+          continue;
+        }
+        if (onPath.size >= MAX_BOOLEAN_DEPTH) {
+          return `its booleans nest more than ${MAX_BOOLEAN_DEPTH} deep`;
+        }
+        onPath.add(id);
+        top[1] = 1;
+        const b = this.line(id);
+        if (!b) return `its boolean #${id} cannot be read`;
+        for (const operand of [refOf(b.FirstOperand), refOf(b.SecondOperand)]) {
+          const t = this.typeName(operand);
+          if (!operand || !t) return `its boolean #${id} has an operand that does not exist`;
+          if (t === 'IfcBooleanResult' || t === 'IfcBooleanClippingResult') stack.push([operand, 0]);
+        }
+      } else {
+        onPath.delete(id);
+        done.add(id);
+        stack.pop();
+      }
+    }
+    return '';
   }
 }
 
@@ -188,6 +278,53 @@ function describe(model, expressID) {
     storey: model.storeyOf(expressID),
   };
 }
+
+// What would make web-ifc refuse the whole file, or read part of it as if
+// it were all: an unterminated string or comment, a missing end. Found
+// by one pass over the bytes, so the user hears which line is at fault.
+// Also notes the first line with a byte that has no place outside a
+// string (binary garbage), to say where a file web-ifc refuses is damaged.
+let firstStrayLine = 0;
+function scanText(data) {
+  let line = 1;
+  let stringLine = 0;
+  let commentLine = 0;
+  for (let i = 0; i < data.length; ++i) {
+    const c = data[i];
+    if (c === 10) ++line;
+    if (!stringLine && !commentLine && !firstStrayLine && (c > 126 || (c < 32 && c !== 10 && c !== 13 && c !== 9))) {
+      firstStrayLine = line;
+    }
+    if (commentLine) {
+      if (c === 42 && data[i + 1] === 47) {
+        commentLine = 0;
+        ++i;
+      }
+    } else if (stringLine) {
+      if (c === 39) {
+        if (data[i + 1] === 39) ++i;
+        else stringLine = 0;
+      }
+    } else if (c === 39) {
+      stringLine = line;
+    } else if (c === 47 && data[i + 1] === 42) {
+      commentLine = line;
+      ++i;
+    }
+  }
+  if (stringLine) return `the text that starts on line ${stringLine} is never closed`;
+  if (commentLine) return `the comment that starts on line ${commentLine} is never closed`;
+  const tail = data.subarray(Math.max(0, data.length - 4096)).toString('latin1');
+  if (!/END-ISO-10303-21\s*;\s*$/.test(tail)) {
+    return 'it is cut short: it does not end with END-ISO-10303-21;';
+  }
+  return '';
+}
+
+// Boolean results nest: each operand may be another result. A chain
+// deeper than this, or one that comes back to itself, is refused before
+// web-ifc walks it (it would recurse without end or for minutes).
+const MAX_BOOLEAN_DEPTH = 256;
 
 const OPENINGS = new Set([WebIFC.IFCOPENINGELEMENT, WebIFC.IFCOPENINGSTANDARDCASE]);
 
@@ -261,6 +398,8 @@ async function main() {
   if (!/^\s*ISO-10303-21\s*;/.test(head)) {
     return fail('it is not an IFC file (no ISO-10303-21 header)');
   }
+  const fault = scanText(data);
+  if (fault) return fail(fault);
 
   const api = new WebIFC.IfcAPI();
   await api.Init(undefined, true);
@@ -273,7 +412,11 @@ async function main() {
   } catch (e) {
     return fail(`web-ifc cannot open it (${e.message ?? e})`);
   }
-  if (id < 0) return fail('web-ifc cannot open it');
+  if (id < 0) {
+    return fail(firstStrayLine
+      ? `web-ifc cannot read it: it is damaged (line ${firstStrayLine} holds bytes that are not IFC text)`
+      : 'web-ifc cannot read it (its records are damaged or its schema is not IFC2X3, IFC4 or IFC4X3)');
+  }
   const model = new Model(api, id);
   const header = new Payload();
   header.str(api.GetModelSchema(id) ?? '');
@@ -282,17 +425,21 @@ async function main() {
 
   // Every element that should have geometry; those that end up with none
   // are reported as failed, never left out silently.
+  // Elements refused before web-ifc sees them (`refused`) are reported
+  // and left out of the geometry run.
   const expected = new Map();
+  const refused = new Map();
+  const wanted = [];
   for (const type of [WebIFC.IFCELEMENT, WebIFC.IFCSPACE]) {
     for (const e of model.ids(type)) {
       const t = api.GetLineType(id, e);
       if (!isWanted(api, t)) continue;
+      wanted.push(e);
       const line = model.line(e);
-      if (!line) {
-        expected.set(e, 'its record cannot be read');
-      } else if (model.expectsGeometry(line)) {
-        expected.set(e, '');
-      }
+      const why = line ? model.geometryExpected(line) : 'its record cannot be read';
+      if (why === null) continue;
+      if (why) refused.set(e, why);
+      else expected.set(e, '');
     }
   }
 
@@ -315,9 +462,19 @@ async function main() {
       ++failures;
     }
   };
+  for (const [e, why] of refused) {
+    const info = describe(model, e);
+    done.add(e);
+    out.record('F', failurePayload(info.guid, info.cls, why));
+    ++failures;
+  }
   try {
-    api.StreamAllMeshes(id, take);
-    api.StreamAllMeshesWithTypes(id, [WebIFC.IFCSPACE], take);
+    if (refused.size === 0) {
+      api.StreamAllMeshes(id, take);
+      api.StreamAllMeshesWithTypes(id, [WebIFC.IFCSPACE], take);
+    } else {
+      api.StreamMeshes(id, wanted.filter((e) => !refused.has(e)), take);
+    }
   } catch (err) {
     // One bad element can throw out of the whole stream: go on element by
     // element, each on its own.
