@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -20,20 +22,18 @@ bool SameMesh(const ON_Mesh& x, const ON_Mesh& y) {
   return true;
 }
 
-// The region's faces as triangles (quads split along 0-2).
-std::vector<std::array<ON_3dPoint, 3>> RegionTriangles(const ON_Mesh& region) {
-  std::vector<std::array<ON_3dPoint, 3>> triangles;
+// The region's faces as triangles of vertex indices (quads split along
+// 0-2).
+std::vector<std::array<int, 3>> RegionTriangles(const ON_Mesh& region) {
+  std::vector<std::array<int, 3>> triangles;
   for (int f = 0; f < region.FaceCount(); ++f) {
     const ON_MeshFace& face = region.m_F[f];
     bool valid = true;
     for (int k = 0; k < 4; ++k)
       valid = valid && face.vi[k] >= 0 && face.vi[k] < region.VertexCount();
     if (!valid) continue;
-    triangles.push_back(
-        {region.Vertex(face.vi[0]), region.Vertex(face.vi[1]), region.Vertex(face.vi[2])});
-    if (!face.IsTriangle())
-      triangles.push_back(
-          {region.Vertex(face.vi[0]), region.Vertex(face.vi[2]), region.Vertex(face.vi[3])});
+    triangles.push_back({face.vi[0], face.vi[1], face.vi[2]});
+    if (!face.IsTriangle()) triangles.push_back({face.vi[0], face.vi[2], face.vi[3]});
   }
   return triangles;
 }
@@ -47,22 +47,33 @@ double DepthAt(const ReportCandidate& a, const ReportCandidate& b, const ON_3dPo
   return std::max(to_a, to_b);
 }
 
-ON_3dPoint OnTriangle(const std::array<ON_3dPoint, 3>& t, double u, double v) {
+using Corners = std::array<ON_3dPoint, 3>;
+
+ON_3dPoint OnTriangle(const Corners& t, double u, double v) {
   return t[0] * (1.0 - u - v) + t[1] * u + t[2] * v;
 }
 
 // The deepest point of a barycentric grid of n steps on triangle t, as
-// depth and (u, v).
+// depth and (u, v). The grid's corners are the triangle's own, whose
+// depths are known already.
 struct GridBest {
   double depth = 0.0, u = 0.0, v = 0.0;
 };
-GridBest DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b,
-                       const std::array<ON_3dPoint, 3>& t, int n) {
+GridBest DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b, const Corners& t,
+                       const std::array<double, 3>& corner_depth, int n) {
   GridBest best;
   for (int i = 0; i <= n; ++i)
     for (int j = 0; i + j <= n; ++j) {
       const double u = static_cast<double>(i) / n, v = static_cast<double>(j) / n;
-      const double depth = DepthAt(a, b, OnTriangle(t, u, v));
+      double depth;
+      if (i == 0 && j == 0)
+        depth = corner_depth[0];
+      else if (i == n)
+        depth = corner_depth[1];
+      else if (j == n)
+        depth = corner_depth[2];
+      else
+        depth = DepthAt(a, b, OnTriangle(t, u, v));
       if (depth > best.depth) best = {depth, u, v};
     }
   return best;
@@ -73,12 +84,13 @@ GridBest DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b,
 // function where the object is convex, so the climb reaches a maximum
 // that lies between grid points, such as the middle of a face.
 constexpr int kClimbRounds = 24;
-double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b,
-                 const std::array<ON_3dPoint, 3>& t, GridBest best, double step) {
+double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b, const Corners& t,
+                 GridBest best, double step) {
   for (int round = 0; round < kClimbRounds; ++round, step *= 0.5) {
     const GridBest centre = best;
     for (int i = -2; i <= 2; ++i)
       for (int j = -2; j <= 2; ++j) {
+        if (i == 0 && j == 0) continue; // the centre itself: its depth is known
         const double u = centre.u + i * step, v = centre.v + j * step;
         if (u < 0.0 || v < 0.0 || u + v > 1.0) continue;
         const double depth = DepthAt(a, b, OnTriangle(t, u, v));
@@ -93,33 +105,72 @@ double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b,
 constexpr int kSampleBudget = 10000;
 constexpr int kCoarsestGrid = 1, kFinestGrid = 8;
 constexpr size_t kClimbedFaces = 16;
+constexpr double kClimbShare = 0.9;
 
-double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region) {
+} // namespace
+
+// The depth is 1-Lipschitz: a point of a face lies no deeper than a corner's
+// depth plus its distance from that corner. A face whose bound stays below
+// the share of the deepest point found so far that a climb needs can
+// neither hold the deepest grid point nor be climbed, so its grid is
+// skipped (`prune`): the result is the one of the full grid, found sooner
+// when the faces with the highest bounds go first.
+double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
+                        bool prune) {
+  std::vector<double> vertex_depth(static_cast<size_t>(region.VertexCount()));
   double depth = 0.0;
-  for (int i = 0; i < region.VertexCount(); ++i)
-    depth = std::max(depth, DepthAt(a, b, region.Vertex(i)));
-  const std::vector<std::array<ON_3dPoint, 3>> triangles = RegionTriangles(region);
+  for (int i = 0; i < region.VertexCount(); ++i) {
+    vertex_depth[static_cast<size_t>(i)] = DepthAt(a, b, region.Vertex(i));
+    depth = std::max(depth, vertex_depth[static_cast<size_t>(i)]);
+  }
+  const std::vector<std::array<int, 3>> triangles = RegionTriangles(region);
   if (triangles.empty()) return depth;
   // A grid of n steps puts (n + 1)(n + 2) / 2 points on a triangle.
   const double per_triangle = static_cast<double>(kSampleBudget) / triangles.size();
   const int n =
       std::clamp(static_cast<int>(std::sqrt(2.0 * per_triangle)) - 1, kCoarsestGrid, kFinestGrid);
-  std::vector<std::pair<GridBest, size_t>> deepest(triangles.size());
+
+  std::vector<Corners> corners(triangles.size());
+  std::vector<std::array<double, 3>> corner_depths(triangles.size());
+  std::vector<double> bound(triangles.size());
   for (size_t t = 0; t < triangles.size(); ++t) {
-    deepest[t] = {DeepestOnGrid(a, b, triangles[t], n), t};
-    depth = std::max(depth, deepest[t].first.depth);
+    double b_t = std::numeric_limits<double>::infinity();
+    for (int k = 0; k < 3; ++k) {
+      corners[t][k] = region.Vertex(triangles[t][k]);
+      corner_depths[t][k] = vertex_depth[static_cast<size_t>(triangles[t][k])];
+    }
+    for (int k = 0; k < 3; ++k) {
+      const double reach = std::max(corners[t][k].DistanceTo(corners[t][(k + 1) % 3]),
+                                    corners[t][k].DistanceTo(corners[t][(k + 2) % 3]));
+      b_t = std::min(b_t, corner_depths[t][k] + reach);
+    }
+    bound[t] = b_t;
   }
-  std::sort(deepest.begin(), deepest.end(),
-            [](const auto& x, const auto& y) { return x.first.depth > y.first.depth; });
+  std::vector<size_t> order(triangles.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  if (prune)
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t x, size_t y) { return bound[x] > bound[y]; });
+
+  std::vector<std::pair<GridBest, size_t>> deepest;
+  deepest.reserve(triangles.size());
+  for (size_t t : order) {
+    if (prune && bound[t] < kClimbShare * depth) continue;
+    deepest.push_back({DeepestOnGrid(a, b, corners[t], corner_depths[t], n), t});
+    depth = std::max(depth, deepest.back().first.depth);
+  }
+  // Deepest first; equal depths in face order, so the faces climbed do not
+  // depend on the order the grids were taken in.
+  std::sort(deepest.begin(), deepest.end(), [](const auto& x, const auto& y) {
+    return x.first.depth != y.first.depth ? x.first.depth > y.first.depth : x.second < y.second;
+  });
   for (size_t k = 0; k < deepest.size() && k < kClimbedFaces; ++k) {
-    if (deepest[k].first.depth < 0.9 * depth) break;
-    depth =
-        std::max(depth, ClimbFrom(a, b, triangles[deepest[k].second], deepest[k].first, 1.0 / n));
+    if (deepest[k].first.depth < kClimbShare * depth) break;
+    depth = std::max(depth,
+                     ClimbFrom(a, b, corners[deepest[k].second], deepest[k].first, 1.0 / n));
   }
   return depth;
 }
-
-} // namespace
 
 void MeasureClash(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
                   ReportClash& clash) {
