@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <queue>
 #include <utility>
 #include <vector>
 
@@ -82,11 +83,18 @@ GridBest DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b, const
 // Climbs from a grid point: a 5 x 5 pattern around the best point so far,
 // its step halved each round. The depth inside an object is a concave
 // function where the object is convex, so the climb reaches a maximum
-// that lies between grid points, such as the middle of a face.
+// that lies between grid points, such as the middle of a face. Every
+// point the remaining rounds can visit lies within 4 steps of the edges'
+// lengths of the centre, and no deeper than the centre by more than that:
+// once that cannot pass `deepest` (the deepest point known anywhere; a
+// negative value turns this off) the climb stops, for it cannot change
+// the result.
 constexpr int kClimbRounds = 24;
 double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b, const Corners& t,
-                 GridBest best, double step) {
+                 GridBest best, double step, double deepest) {
+  const double reach = t[0].DistanceTo(t[1]) + t[0].DistanceTo(t[2]);
   for (int round = 0; round < kClimbRounds; ++round, step *= 0.5) {
+    if (deepest >= 0.0 && best.depth + 4.0 * step * reach <= deepest) break;
     const GridBest centre = best;
     for (int i = -2; i <= 2; ++i)
       for (int j = -2; j <= 2; ++j) {
@@ -109,12 +117,15 @@ constexpr double kClimbShare = 0.9;
 
 } // namespace
 
-// The depth is 1-Lipschitz: a point of a face lies no deeper than a corner's
-// depth plus its distance from that corner. A face whose bound stays below
-// the share of the deepest point found so far that a climb needs can
-// neither hold the deepest grid point nor be climbed, so its grid is
-// skipped (`prune`): the result is the one of the full grid, found sooner
-// when the faces with the highest bounds go first.
+// The depth is 1-Lipschitz: a point lies no deeper than a point of known
+// depth plus its distance from it. Only two things of a face's grid matter:
+// whether it holds the deepest point, and whether it is among the faces
+// climbed (the kClimbedFaces deepest, within kClimbShare of the deepest).
+// With `prune`, faces go in the order of a bound from their corners; a face
+// whose bound (tightened by its centroid's depth) stays below both the
+// share and the depth of the climbed faces' last is skipped, and once the
+// corner bound drops below, so are all faces after it. Climbs stop once
+// they cannot pass the deepest point. The result is the full search's.
 double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
                         bool prune) {
   std::vector<double> vertex_depth(static_cast<size_t>(region.VertexCount()));
@@ -152,12 +163,27 @@ double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, cons
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t x, size_t y) { return bound[x] > bound[y]; });
 
+  // The grid depths of the faces climbed so far, shallowest on top.
+  std::priority_queue<double, std::vector<double>, std::greater<>> climbed;
+  auto needed = [&] {
+    const double last = climbed.size() < kClimbedFaces ? 0.0 : climbed.top();
+    return std::max(kClimbShare * depth, last);
+  };
   std::vector<std::pair<GridBest, size_t>> deepest;
   deepest.reserve(triangles.size());
   for (size_t t : order) {
-    if (prune && bound[t] < kClimbShare * depth) continue;
+    if (prune) {
+      if (bound[t] < needed()) break;
+      const ON_3dPoint centroid = (corners[t][0] + corners[t][1] + corners[t][2]) / 3.0;
+      double reach = 0.0;
+      for (int k = 0; k < 3; ++k)
+        reach = std::max(reach, centroid.DistanceTo(corners[t][k]));
+      if (DepthAt(a, b, centroid) + reach < needed()) continue;
+    }
     deepest.push_back({DeepestOnGrid(a, b, corners[t], corner_depths[t], n), t});
     depth = std::max(depth, deepest.back().first.depth);
+    climbed.push(deepest.back().first.depth);
+    if (climbed.size() > kClimbedFaces) climbed.pop();
   }
   // Deepest first; equal depths in face order, so the faces climbed do not
   // depend on the order the grids were taken in.
@@ -166,14 +192,20 @@ double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, cons
   });
   for (size_t k = 0; k < deepest.size() && k < kClimbedFaces; ++k) {
     if (deepest[k].first.depth < kClimbShare * depth) break;
-    depth = std::max(depth,
-                     ClimbFrom(a, b, corners[deepest[k].second], deepest[k].first, 1.0 / n));
+    depth = std::max(depth, ClimbFrom(a, b, corners[deepest[k].second], deepest[k].first,
+                                      1.0 / n, prune ? depth : -1.0));
   }
   return depth;
 }
 
 void MeasureClash(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
                   ReportClash& clash) {
+  MeasureClashRegion(a, b, region, clash);
+  clash.penetration_depth = PenetrationDepth(a, b, region);
+}
+
+void MeasureClashRegion(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
+                        ReportClash& clash) {
   if (SameMesh(region, *a.mesh) || SameMesh(region, *b.mesh))
     clash.kind = ClashKind::containment;
   else if (a.mesh->IsClosed() && b.mesh->IsClosed())
@@ -186,5 +218,4 @@ void MeasureClash(const ReportCandidate& a, const ReportCandidate& b, const ON_M
   clash.volume = clash.region_closed ? std::fabs(region.Volume()) : 0.0;
   clash.box = region.BoundingBox();
   clash.centre = clash.box.IsValid() ? clash.box.Center() : ON_3dPoint::Origin;
-  clash.penetration_depth = PenetrationDepth(a, b, region);
 }

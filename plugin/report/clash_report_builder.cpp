@@ -2,7 +2,10 @@
 
 #include "clash_report_builder.h"
 
+#include <atomic>
 #include <ctime>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <memory>
 
@@ -59,6 +62,24 @@ ReportObject Describe(const CRhinoDoc& doc, const ON_UUID& id) {
   return out;
 }
 
+// Runs body(0) ... body(count - 1) on as many threads as there are cores,
+// each index once.
+void ForEachIndex(size_t count, const std::function<void(size_t)>& body) {
+  const size_t threads =
+      std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i = next++; i < count; i = next++)
+      body(i);
+  };
+  std::vector<std::thread> helpers;
+  for (size_t t = 1; t < threads; ++t)
+    helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+}
+
 std::string UtcNow() {
   const std::time_t now = std::time(nullptr);
   std::tm utc{};
@@ -103,6 +124,25 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
     described.push_back(Describe(doc, c.id));
   report.pairs_tested = scope.CountPairs(described);
 
+  // The depths first, on every core: each clash's depth only reads the
+  // distance trees of its two objects, built here beforehand.
+  std::vector<double> depths(recorded.size(), 0.0);
+  std::vector<std::pair<const ReportCandidate*, const ReportCandidate*>> measured(recorded.size());
+  for (size_t i = 0; i < recorded.size(); ++i) {
+    const ON_UuidPair& pair = recorded[i].pair;
+    if (!scope.Covers(Describe(doc, pair.m_uuid[0]), Describe(doc, pair.m_uuid[1]))) continue;
+    const ReportCandidate* a = FindCandidate(candidates, pair.m_uuid[0]);
+    const ReportCandidate* b = FindCandidate(candidates, pair.m_uuid[1]);
+    if (a == nullptr || b == nullptr) continue;
+    a->Surface();
+    b->Surface();
+    measured[i] = {a, b};
+  }
+  ForEachIndex(recorded.size(), [&](size_t i) {
+    if (measured[i].first != nullptr)
+      depths[i] = PenetrationDepth(*measured[i].first, *measured[i].second, *recorded[i].region);
+  });
+
   std::vector<ON_UuidPair> clashing;
   for (size_t i = 0; i < recorded.size(); ++i) {
     const ON_UuidPair& pair = recorded[i].pair;
@@ -126,7 +166,8 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
       clash.box = recorded[i].region->BoundingBox();
       clash.centre = clash.box.IsValid() ? clash.box.Center() : ON_3dPoint::Origin;
     } else {
-      MeasureClash(*a, *b, *recorded[i].region, clash);
+      MeasureClashRegion(*a, *b, *recorded[i].region, clash);
+      clash.penetration_depth = depths[i];
       if (clash.penetration_depth < report.touching) {
         ++report.touching_left_out;
         continue;
