@@ -164,6 +164,7 @@ bool ParseIfcStream(std::string_view bytes, IfcStream& out, std::string& error) 
       if (tag == 'X') {
         Cursor x(payload, "the refusal");
         error = x.String("reason");
+        if (error.empty()) error = "the IFC reader refused it without saying why";
         return false;
       }
       if (!header && tag != 'H') throw StreamError{"the element stream has no header"};
