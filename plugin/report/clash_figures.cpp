@@ -93,17 +93,29 @@ constexpr int kClimbRounds = 24;
 double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b, const Corners& t,
                  GridBest best, double step, double deepest) {
   const double reach = t[0].DistanceTo(t[1]) + t[0].DistanceTo(t[2]);
+  // A round whose centre stayed put meets some points of the round before
+  // at the very same (u, v) (halving the step is exact): their depths are
+  // taken from there.
+  GridBest last[24], seen[24];
+  int last_count = 0;
   for (int round = 0; round < kClimbRounds; ++round, step *= 0.5) {
     if (deepest >= 0.0 && best.depth + 4.0 * step * reach <= deepest) break;
     const GridBest centre = best;
+    int seen_count = 0;
     for (int i = -2; i <= 2; ++i)
       for (int j = -2; j <= 2; ++j) {
         if (i == 0 && j == 0) continue; // the centre itself: its depth is known
         const double u = centre.u + i * step, v = centre.v + j * step;
         if (u < 0.0 || v < 0.0 || u + v > 1.0) continue;
-        const double depth = DepthAt(a, b, OnTriangle(t, u, v));
+        double depth = -1.0;
+        for (int k = 0; k < last_count && depth < 0.0; ++k)
+          if (last[k].u == u && last[k].v == v) depth = last[k].depth;
+        if (depth < 0.0) depth = DepthAt(a, b, OnTriangle(t, u, v));
+        seen[seen_count++] = {depth, u, v};
         if (depth > best.depth) best = {depth, u, v};
       }
+    std::copy(seen, seen + seen_count, last);
+    last_count = seen_count;
   }
   return best.depth;
 }
