@@ -50,33 +50,62 @@ double DepthAt(const ReportCandidate& a, const ReportCandidate& b, const ON_3dPo
 
 using Corners = std::array<ON_3dPoint, 3>;
 
+// The finest grid has this many points in a row.
+constexpr int kFinestGrid = 8;
+constexpr size_t kFinestGridPoints = kFinestGrid + 1;
+
 ON_3dPoint OnTriangle(const Corners& t, double u, double v) {
   return t[0] * (1.0 - u - v) + t[1] * u + t[2] * v;
 }
 
 // The deepest point of a barycentric grid of n steps on triangle t, as
 // depth and (u, v). The grid's corners are the triangle's own, whose
-// depths are known already.
+// depths are known already. With `skip`, a point whose neighbour before it
+// (in its row, or in the row before) bounds it to no more than the best so
+// far is not measured: it could not have become the best (only a deeper
+// point does), so the result is the same; its bound stands in for its
+// depth when it bounds the points after it.
 struct GridBest {
   double depth = 0.0, u = 0.0, v = 0.0;
 };
 GridBest DeepestOnGrid(const ReportCandidate& a, const ReportCandidate& b, const Corners& t,
-                       const std::array<double, 3>& corner_depth, int n) {
+                       const std::array<double, 3>& corner_depth, int n, bool skip) {
+  // Steps between neighbours along u, along v and from (i - 1, j + 1), with
+  // a little slack for the rounding of the points and their depths.
+  const double slack = 1.0 + 1e-9;
+  const double along_u = t[0].DistanceTo(t[1]) / n * slack + 1e-12;
+  const double along_v = t[0].DistanceTo(t[2]) / n * slack + 1e-12;
+  const double across = t[1].DistanceTo(t[2]) / n * slack + 1e-12;
+  std::array<double, kFinestGridPoints> before{}, row{};
   GridBest best;
-  for (int i = 0; i <= n; ++i)
+  for (int i = 0; i <= n; ++i) {
     for (int j = 0; i + j <= n; ++j) {
       const double u = static_cast<double>(i) / n, v = static_cast<double>(j) / n;
       double depth;
-      if (i == 0 && j == 0)
+      if (i == 0 && j == 0) {
         depth = corner_depth[0];
-      else if (i == n)
+      } else if (i == n) {
         depth = corner_depth[1];
-      else if (j == n)
+      } else if (j == n) {
         depth = corner_depth[2];
-      else
+      } else {
+        double bound = std::numeric_limits<double>::infinity();
+        if (skip && j > 0) bound = std::min(bound, row[static_cast<size_t>(j - 1)] + along_v);
+        if (skip && i > 0) {
+          bound = std::min(bound, before[static_cast<size_t>(j)] + along_u);
+          bound = std::min(bound, before[static_cast<size_t>(j + 1)] + across);
+        }
+        if (bound <= best.depth) {
+          row[static_cast<size_t>(j)] = bound;
+          continue;
+        }
         depth = DepthAt(a, b, OnTriangle(t, u, v));
+      }
+      row[static_cast<size_t>(j)] = depth;
       if (depth > best.depth) best = {depth, u, v};
     }
+    before = row;
+  }
   return best;
 }
 
@@ -123,7 +152,7 @@ double ClimbFrom(const ReportCandidate& a, const ReportCandidate& b, const Corne
 // A first grid on every face within a budget of about this many points,
 // then a climb on the faces that came within a tenth of the deepest.
 constexpr int kSampleBudget = 10000;
-constexpr int kCoarsestGrid = 1, kFinestGrid = 8;
+constexpr int kCoarsestGrid = 1;
 constexpr size_t kClimbedFaces = 16;
 constexpr double kClimbShare = 0.9;
 
@@ -192,7 +221,7 @@ double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, cons
         reach = std::max(reach, centroid.DistanceTo(corners[t][k]));
       if (DepthAt(a, b, centroid) + reach < needed()) continue;
     }
-    deepest.push_back({DeepestOnGrid(a, b, corners[t], corner_depths[t], n), t});
+    deepest.push_back({DeepestOnGrid(a, b, corners[t], corner_depths[t], n, prune), t});
     depth = std::max(depth, deepest.back().first.depth);
     climbed.push(deepest.back().first.depth);
     if (climbed.size() > kClimbedFaces) climbed.pop();
