@@ -62,6 +62,26 @@ bool MakeFolderOf(const std::string& path, std::string& error) {
   return !ec;
 }
 
+// The two clash sets of the option Between: success, cancel when a prompt
+// was cancelled, failure when a set cannot be read (after saying why).
+CRhinoCommand::result AskSets(ClashScope& scope) {
+  const wchar_t* prompts[2] = {
+      L"First set (file=NAME, class=IfcDuct*, layer=NAME, storey=NAME; '!' leaves out)",
+      L"Second set (the same terms; pairs run between the two sets)"};
+  ClashSet* sets[2] = {&scope.first, &scope.second};
+  for (int k = 0; k < 2; ++k) {
+    CRhinoGetString gs;
+    gs.SetCommandPrompt(prompts[k]);
+    if (gs.GetString() != CRhinoGet::string) return CRhinoCommand::cancel;
+    std::string error;
+    if (!sets[k]->Parse(kyrel::platform::WideToUtf8(gs.String()), error)) {
+      Complain("The clash set cannot be read: " + error + ".");
+      return CRhinoCommand::failure;
+    }
+  }
+  return CRhinoCommand::success;
+}
+
 bool WriteText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
@@ -103,12 +123,28 @@ CRhinoCommand::result CKyrelClashReport::RunCommand(const CRhinoCommandContext& 
   CRhinoGetString gs;
   gs.SetCommandPrompt(L"Report file name (NAME.json, NAME.bcf and NAME.html are written)");
   gs.AddCommandOptionNumber(L"Clearance", &options.clearance);
+  const int between = gs.AddCommandOption(CRhinoCommandOptionName(L"Between", L"Between"));
+  gs.AddCommandOptionToggle(CRhinoCommandOptionName(L"WithinFiles", L"WithinFiles"),
+                            CRhinoCommandOptionValue(L"No", L"No"),
+                            CRhinoCommandOptionValue(L"Yes", L"Yes"), true,
+                            &options.scope.within_files);
+  gs.AddCommandOptionNumber(L"Touching", &options.scope.touching);
   CRhinoGet::result got = gs.GetString();
-  while (got == CRhinoGet::option)
+  while (got == CRhinoGet::option) {
+    if (gs.Option() && gs.Option()->m_option_index == between) {
+      const result sets = AskSets(options.scope);
+      if (sets != success) return sets;
+    }
     got = gs.GetString();
+  }
   if (got != CRhinoGet::string) return cancel;
   if (!(options.clearance >= 0.0 && std::isfinite(options.clearance))) {
     Complain("The clearance must be a distance of 0 or more (0 checks no clearance).");
+    return failure;
+  }
+  if (!(options.scope.touching >= 0.0 && std::isfinite(options.scope.touching))) {
+    Complain("The touching tolerance must be a distance of 0 or more (0 counts every "
+             "penetration as a clash).");
     return failure;
   }
   const std::string base = BaseName(kyrel::platform::NativePath(gs.String()));
@@ -150,6 +186,10 @@ CRhinoCommand::result CKyrelClashReport::RunCommand(const CRhinoCommandContext& 
   }
   if (!written) return failure;
   std::string summary = std::to_string(report.clashes.size()) + " clash(es)";
+  if (report.out_of_scope > 0)
+    summary += " (" + std::to_string(report.out_of_scope) + " outside the sets left out)";
+  if (report.touching_left_out > 0)
+    summary += " (" + std::to_string(report.touching_left_out) + " touching left out)";
   if (report.clearance > 0.0)
     summary += ", " + std::to_string(report.clearances.size()) + " clearance issue(s)";
   Say("Clash report: " + summary + " in " + json + ", " + bcf + ", " + html);

@@ -5,7 +5,11 @@
 // self-contained HTML page (NAME.html). Its option Clearance (a distance;
 // 0, the default, is off) adds the pairs whose surfaces come closer than
 // that without clashing; they appear in the reports only, never in the
-// panel. No undo record; the model is not changed.
+// panel. For coordination: Between asks for two sets (layer=, class=,
+// file=, storey=, name= terms) and keeps only the pairs between them,
+// WithinFiles=No leaves out pairs of one source file, and Touching (a
+// distance) leaves out clashes shallower than it. No undo record; the
+// model is not changed.
 
 #include "rhinoSdk.h"
 

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "host_session.h"
+#include "ifc_import.h"
 #include "mesh_io.h"
 #include "model_file.h"
 #include "rhinoSdk.h"
@@ -46,6 +47,7 @@ bool ImportFile(const std::string& path, CRhinoDoc& doc, std::string& error, int
                 std::vector<std::string>* notes) {
   if (added) *added = 0;
   if (IsModelFile(path)) return ReadModelFile(path, doc, error, added, notes);
+  if (IsIfcFile(path)) return ReadIfcFile(path, doc, error, added, notes);
   std::vector<ON_Mesh*> meshes;
   std::vector<std::wstring> names;
   if (!ReadMeshFileParts(path, meshes, names, error)) return false;

@@ -99,8 +99,12 @@ CRhinoCommand::result ListCommand(const CRhinoCommandContext& c) {
         (a.m_layer_index >= 0 && a.m_layer_index < c.m_doc.LayerTable().LayerCount())
             ? std::wstring(c.m_doc.LayerTable()[a.m_layer_index].Name().Array())
             : L"?";
-    Say(std::wstring(ON_UuidToString(a.m_uuid).Array()) + L"  name=\"" + a.m_name.Array() +
-        L"\"  type=" + TypeName(*o) + L"  layer=\"" + layer + L"\"  state=" + ModeText(*o));
+    std::wstring line = std::wstring(ON_UuidToString(a.m_uuid).Array()) + L"  name=\"" +
+                        a.m_name.Array() + L"\"  type=" + TypeName(*o) + L"  layer=\"" + layer +
+                        L"\"  state=" + ModeText(*o);
+    for (const auto& [key, value] : a.UserStrings())
+      line += std::wstring(L"  ") + key.Array() + L"=\"" + value.Array() + L"\"";
+    Say(line);
     ++n;
   }
   Say(std::to_wstring(n) + L" objects.");

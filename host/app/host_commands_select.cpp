@@ -1,6 +1,9 @@
-// SelAll, SelNone, SelName, SelId, SelPoint.
+// SelAll, SelNone, SelName, SelId, SelPoint, SelIfc.
+
+#include <cwctype>
 
 #include "host_commands.h"
+#include "ifc_import.h"
 #include "win_strings.h"
 
 namespace kyrel::app {
@@ -56,6 +59,55 @@ CRhinoCommand::result SelIdCommand(const CRhinoCommandContext& c) {
   return CRhinoCommand::success;
 }
 
+// Whether `text` matches `pattern`, where * stands for any run of
+// characters and ? for one, without regard to case.
+bool Matches(const std::wstring& pattern, const std::wstring& text) {
+  std::size_t p = 0, t = 0, star = std::wstring::npos, resume = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == L'?' || std::towlower(pattern[p]) == std::towlower(text[t]))) {
+      ++p;
+      ++t;
+    } else if (p < pattern.size() && pattern[p] == L'*') {
+      star = p++;
+      resume = t;
+    } else if (star != std::wstring::npos) {
+      p = star + 1;
+      t = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*')
+    ++p;
+  return p == pattern.size();
+}
+
+// Building elements by what BIM users name them by: their IFC class
+// ("IfcDuct*"), storey ("Level 1"), source file or GlobalId.
+CRhinoCommand::result SelIfcCommand(const CRhinoCommandContext& c) {
+  auto pattern = AskString(L"IFC class, storey, file or GlobalId of the elements to select (* and "
+                           L"? match any text)");
+  if (!pattern) return CRhinoCommand::cancel;
+  int n = 0;
+  for (CRhinoObject* o : c.m_doc.ObjectList()) {
+    if (!Selectable(o)) continue;
+    bool hit = false;
+    for (const wchar_t* key : {kIfcClassKey, kIfcStoreyKey, kIfcSourceFileKey, kIfcGlobalIdKey}) {
+      ON_wString value;
+      if (o->Attributes().GetUserString(key, value) && Matches(*pattern, value.Array())) hit = true;
+    }
+    if (hit && o->Select(true, true, true, false)) ++n;
+  }
+  Say(std::to_wstring(n) + L" building elements matching \"" + *pattern + L"\" selected.");
+  if (n == 0) {
+    Complain(L"No building element's class, storey, file or GlobalId matches \"" + *pattern +
+             L"\".");
+    return CRhinoCommand::nothing;
+  }
+  return CRhinoCommand::success;
+}
+
 CRhinoCommand::result SelPointCommand(const CRhinoCommandContext&) {
   auto x = AskNumber(L"Pixel column", false);
   if (!x) return CRhinoCommand::cancel;
@@ -87,6 +139,7 @@ void AddSelectionCommands(std::vector<std::unique_ptr<HostCommand>>& out) {
   out.push_back(std::make_unique<HostCommand>(L"SelName", false, SelNameCommand));
   out.push_back(std::make_unique<HostCommand>(L"SelId", false, SelIdCommand));
   out.push_back(std::make_unique<HostCommand>(L"SelPoint", false, SelPointCommand));
+  out.push_back(std::make_unique<HostCommand>(L"SelIfc", false, SelIfcCommand));
 }
 
 } // namespace kyrel::app

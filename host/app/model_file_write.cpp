@@ -89,6 +89,12 @@ json ObjectJson(const CRhinoObject& o, const ModelWriteOptions& options) {
             {"layer", a.m_layer_index},  {"material", a.m_material_index},
             {"color", Color(a.m_color)}, {"color_source", static_cast<int>(a.ColorSource())},
             {"mode", ModeName(a.Mode())}};
+  if (a.UserStringCount() > 0) {
+    json strings = json::object();
+    for (const auto& [key, value] : a.UserStrings())
+      strings[key.ToUtf8()] = value.ToUtf8();
+    j["user_strings"] = strings;
+  }
   if (const auto* m = dynamic_cast<const CRhinoMeshObject*>(&o)) {
     if (!m->Mesh()) return nullptr;
     j["type"] = "mesh";

@@ -263,6 +263,14 @@ ON_3dmObjectAttributes AttributesFrom(const json& j, const std::string& where,
   if (j.contains("color")) a.m_color = GetColor(j["color"], "object color");
   a.SetColorSource(static_cast<ON::object_color_source>(
       GetInt(j.value("color_source", json(0)), (where + ": color source").c_str(), 0, 3)));
+  if (auto strings = j.find("user_strings"); strings != j.end()) {
+    if (!strings->is_object()) throw ModelError{where + ": its user strings must be a record"};
+    for (const auto& [key, value] : strings->items()) {
+      if (key.empty() || !value.is_string())
+        throw ModelError{where + ": a user string needs a name and a text"};
+      a.SetUserString(ON_wString::FromUtf8(key), ON_wString::FromUtf8(value.get<std::string>()));
+    }
+  }
   std::string mode = j.value("mode", std::string("normal"));
   if (mode == "hidden")
     a.SetMode(ON::hidden_object);

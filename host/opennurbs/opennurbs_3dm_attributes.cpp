@@ -22,6 +22,38 @@ unsigned int ON_3dmObjectAttributes::SizeOf() const {
                                    m_name.Length() * sizeof(wchar_t));
 }
 
+namespace {
+bool SameKey(const ON_wString& a, const wchar_t* b) {
+  return a.CompareNoCase(b) == 0;
+}
+} // namespace
+
+bool ON_3dmObjectAttributes::SetUserString(const wchar_t* key, const wchar_t* value) {
+  if (key == nullptr || *key == 0) return false;
+  const bool remove = value == nullptr || *value == 0;
+  for (auto it = m_user_strings.begin(); it != m_user_strings.end(); ++it) {
+    if (!SameKey(it->first, key)) continue;
+    if (remove)
+      m_user_strings.erase(it);
+    else
+      it->second = value;
+    return true;
+  }
+  if (!remove) m_user_strings.emplace_back(ON_wString(key), ON_wString(value));
+  return true;
+}
+
+bool ON_3dmObjectAttributes::GetUserString(const wchar_t* key, ON_wString& value) const {
+  value.Empty();
+  if (key == nullptr) return false;
+  for (const auto& [k, v] : m_user_strings)
+    if (SameKey(k, key)) {
+      value = v;
+      return true;
+    }
+  return false;
+}
+
 void ON_3dmObjectAttributes::Default() {
   m_name.Empty();
   m_uuid = ON_nil_uuid;
@@ -31,13 +63,35 @@ void ON_3dmObjectAttributes::Default() {
   m_color_source = ON::color_from_layer;
   m_material_source = ON::material_from_layer;
   m_mode = ON::normal_object;
+  m_user_strings.clear();
 }
 
 bool ON_3dmObjectAttributes::Write(ON_BinaryArchive& a) const {
   return a.WriteString(m_name) && a.WriteUuid(m_uuid) && a.WriteInt(m_layer_index) &&
          a.WriteInt(m_material_index) && a.WriteInt(static_cast<unsigned int>(m_color)) &&
          a.WriteInt(static_cast<int>(m_color_source)) &&
-         a.WriteInt(static_cast<int>(m_material_source)) && a.WriteInt(static_cast<int>(m_mode));
+         a.WriteInt(static_cast<int>(m_material_source)) && a.WriteInt(static_cast<int>(m_mode)) &&
+         WriteUserStrings(a);
+}
+
+bool ON_3dmObjectAttributes::WriteUserStrings(ON_BinaryArchive& a) const {
+  if (!a.WriteInt(static_cast<int>(m_user_strings.size()))) return false;
+  for (const auto& [key, value] : m_user_strings)
+    if (!a.WriteString(key) || !a.WriteString(value)) return false;
+  return true;
+}
+
+bool ON_3dmObjectAttributes::ReadUserStrings(ON_BinaryArchive& a) {
+  int count = 0;
+  if (!a.ReadInt(&count) || count < 0) return false;
+  std::vector<std::pair<ON_wString, ON_wString>> read;
+  for (int i = 0; i < count; ++i) {
+    ON_wString key, value;
+    if (!a.ReadString(key) || !a.ReadString(value) || key.IsEmpty()) return false;
+    read.emplace_back(key, value);
+  }
+  m_user_strings = std::move(read);
+  return true;
 }
 
 bool ON_3dmObjectAttributes::Read(ON_BinaryArchive& a) {
@@ -46,7 +100,8 @@ bool ON_3dmObjectAttributes::Read(ON_BinaryArchive& a) {
   int layer = 0, material = -1, cs = 0, ms = 0, mode = 0;
   unsigned int color = 0;
   if (!(a.ReadString(name) && a.ReadUuid(id) && a.ReadInt(&layer) && a.ReadInt(&material) &&
-        a.ReadInt(&color) && a.ReadInt(&cs) && a.ReadInt(&ms) && a.ReadInt(&mode)))
+        a.ReadInt(&color) && a.ReadInt(&cs) && a.ReadInt(&ms) && a.ReadInt(&mode) &&
+        ReadUserStrings(a)))
     return false;
   m_name = name;
   m_uuid = id;

@@ -4,6 +4,9 @@
 // attached to the attributes; copying attributes copies that user data by
 // its copy count (see opennurbs_object.h).
 
+#include <utility>
+#include <vector>
+
 #include "opennurbs_color.h"
 #include "opennurbs_object.h"
 #include "opennurbs_string.h"
@@ -58,6 +61,19 @@ public:
   void ApplyParentalControl(const ON_3dmObjectAttributes& parent_attributes,
                             const ON_Layer& parent_layer, unsigned int control_limits = 0xFFFFFFFF);
 
+  // Named texts kept with the object, such as what a building model says
+  // of an element (its GlobalId, class, storey, file). Keys are matched
+  // without regard to case and keep the spelling they were first set with;
+  // an empty value removes the key. False for an empty key.
+  bool SetUserString(const wchar_t* key, const wchar_t* value);
+  // False (and `value` emptied) when the key is not set.
+  bool GetUserString(const wchar_t* key, ON_wString& value) const;
+  int UserStringCount() const { return static_cast<int>(m_user_strings.size()); }
+  // Key and value pairs in the order they were first set.
+  const std::vector<std::pair<ON_wString, ON_wString>>& UserStrings() const {
+    return m_user_strings;
+  }
+
   ON_wString m_name; // empty when the object has none
   ON_UUID m_uuid;    // object id, nil until assigned
   int m_layer_index = 0;
@@ -66,4 +82,10 @@ public:
   ON::object_color_source m_color_source = ON::color_from_layer;
   ON::object_material_source m_material_source = ON::material_from_layer;
   ON::object_mode m_mode = ON::normal_object;
+
+private:
+  bool WriteUserStrings(ON_BinaryArchive& archive) const;
+  bool ReadUserStrings(ON_BinaryArchive& archive);
+
+  std::vector<std::pair<ON_wString, ON_wString>> m_user_strings;
 };

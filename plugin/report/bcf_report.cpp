@@ -4,8 +4,10 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <vector>
 #include <sstream>
 
 #include <pugixml.hpp>
@@ -79,22 +81,48 @@ std::string Figure(double value) {
   return text;
 }
 
+// An object in a topic's title: its label, with its IFC class when it has
+// one ("Duct 1 (IfcDuctSegment)").
+std::string TitleOf(const ReportObject& o) {
+  if (o.ifc_class.empty() || o.Label() == o.ifc_class) return o.Label();
+  return o.Label() + " (" + o.ifc_class + ")";
+}
+
+// A GlobalId as IFC writes them: 22 characters of its base-64 alphabet.
+bool IsIfcGuidText(const std::string& text) {
+  static const std::string kDigits =
+      "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_$";
+  return text.size() == 22 && text.find_first_not_of(kDigits) == std::string::npos &&
+         text[0] >= '0' && text[0] <= '3';
+}
+
 std::string Markup(const ClashReport& report, const ReportClash& clash,
                    const std::string& viewpoint_guid) {
   pugi::xml_document doc = NewDocument();
   pugi::xml_node markup = doc.append_child("Markup");
-  if (!report.model_file.empty()) {
-    pugi::xml_node file = markup.append_child("Header").append_child("File");
-    AddText(file, "Filename", report.model_file);
-    AddText(file, "Date", report.date);
+  // The files a tool opens to show the topic: the building models the two
+  // components came from, else the model the report was made of.
+  std::vector<std::string> files;
+  for (const ReportObject* o : {&clash.a, &clash.b})
+    if (!o->source_file.empty() &&
+        std::find(files.begin(), files.end(), o->source_file) == files.end())
+      files.push_back(o->source_file);
+  if (files.empty() && !report.model_file.empty()) files.push_back(report.model_file);
+  if (!files.empty()) {
+    pugi::xml_node header = markup.append_child("Header");
+    for (const std::string& name : files) {
+      pugi::xml_node file = header.append_child("File");
+      AddText(file, "Filename", name);
+      AddText(file, "Date", report.date);
+    }
   }
   pugi::xml_node topic = markup.append_child("Topic");
   topic.append_attribute("Guid") = ClashTopicGuid(clash).c_str();
   topic.append_attribute("TopicType") = "Clash";
   topic.append_attribute("TopicStatus") = "Open";
   AddText(topic, "Title",
-          "Clash " + std::to_string(clash.number) + ": " + clash.a.Label() + " / " +
-              clash.b.Label());
+          "Clash " + std::to_string(clash.number) + ": " + TitleOf(clash.a) + " / " +
+              TitleOf(clash.b));
   topic.append_child("Index").text().set(clash.number);
   AddText(topic, "Labels", ClashKindName(clash.kind));
   AddText(topic, "CreationDate", report.date);
@@ -114,7 +142,13 @@ std::string Markup(const ClashReport& report, const ReportClash& clash,
 
 void AddComponent(pugi::xml_node selection, const ReportObject& object) {
   pugi::xml_node component = selection.append_child("Component");
-  component.append_attribute("IfcGuid") = IfcGuid(object.id).c_str();
+  // An element of a building model is named by its GlobalId, which the
+  // team's tools resolve; other objects by their id in IFC's form. A
+  // GlobalId that is not one is left out rather than sent as a wrong name.
+  if (object.global_id.empty())
+    component.append_attribute("IfcGuid") = IfcGuid(object.id).c_str();
+  else if (IsIfcGuidText(object.global_id))
+    component.append_attribute("IfcGuid") = object.global_id.c_str();
   AddText(component, "OriginatingSystem", kAuthor);
   AddText(component, "AuthoringToolId", GuidText(object.id));
 }

@@ -25,3 +25,14 @@
 // not used: a sliver can be thin and deep.
 void MeasureClash(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
                   ReportClash& clash);
+
+// MeasureClash without the penetration depth: the figures of the region.
+void MeasureClashRegion(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
+                        ReportClash& clash);
+// The penetration depth alone, as MeasureClash finds it. It only reads the
+// candidates' distance trees, which must be built (Surface()) before
+// several threads call it at once. `prune` skips the
+// faces that cannot reach the deepest point (same result, less work);
+// without it every face's grid is taken, as a reference.
+double PenetrationDepth(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
+                        bool prune = true);

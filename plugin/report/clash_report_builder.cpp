@@ -2,7 +2,10 @@
 
 #include "clash_report_builder.h"
 
+#include <atomic>
 #include <ctime>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <memory>
 
@@ -35,16 +38,46 @@ std::vector<RecordedClash> CopyResults(CKyrelConduit::InterfereEngine& engine) {
   return out;
 }
 
+// The keys under which the host's building-model import keeps what an
+// element is.
+std::string UserString(const ON_3dmObjectAttributes& a, const wchar_t* key) {
+  ON_wString value;
+  return a.GetUserString(key, value) ? value.ToUtf8() : std::string();
+}
+
 ReportObject Describe(const CRhinoDoc& doc, const ON_UUID& id) {
   ReportObject out;
   out.id = id;
   const CRhinoObject* object = doc.LookupObject(id);
   if (object == nullptr) return out;
-  out.name = object->Attributes().m_name.ToUtf8();
+  const ON_3dmObjectAttributes& a = object->Attributes();
+  out.name = a.m_name.ToUtf8();
+  out.global_id = UserString(a, L"GlobalId");
+  out.ifc_class = UserString(a, L"IfcClass");
+  out.storey = UserString(a, L"Storey");
+  out.source_file = UserString(a, L"SourceFile");
   const int layer = object->Attributes().m_layer_index;
   if (layer >= 0 && layer < doc.LayerTable().LayerCount())
     out.layer = doc.LayerTable()[layer].Name().ToUtf8();
   return out;
+}
+
+// Runs body(0) ... body(count - 1) on as many threads as there are cores,
+// each index once.
+void ForEachIndex(size_t count, const std::function<void(size_t)>& body) {
+  const size_t threads =
+      std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i = next++; i < count; i = next++)
+      body(i);
+  };
+  std::vector<std::thread> helpers;
+  for (size_t t = 1; t < threads; ++t)
+    helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
 }
 
 std::string UtcNow() {
@@ -83,8 +116,32 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
   const std::vector<ReportCandidate> candidates =
       CollectReportCandidates(doc, engine.m_mesh_parameters, doc.AbsoluteTolerance());
   report.object_count = static_cast<int>(candidates.size());
-  const long long n = report.object_count;
-  report.pairs_tested = n * (n - 1) / 2;
+  const ClashScope& scope = options.scope;
+  report.scope = scope.Description();
+  report.touching = scope.touching > 0.0 ? scope.touching : 0.0;
+  std::vector<ReportObject> described;
+  for (const ReportCandidate& c : candidates)
+    described.push_back(Describe(doc, c.id));
+  report.pairs_tested = scope.CountPairs(described);
+
+  // The depths first, on every core: each clash's depth only reads the
+  // distance trees of its two objects, built here beforehand.
+  std::vector<double> depths(recorded.size(), 0.0);
+  std::vector<std::pair<const ReportCandidate*, const ReportCandidate*>> measured(recorded.size());
+  for (size_t i = 0; i < recorded.size(); ++i) {
+    const ON_UuidPair& pair = recorded[i].pair;
+    if (!scope.Covers(Describe(doc, pair.m_uuid[0]), Describe(doc, pair.m_uuid[1]))) continue;
+    const ReportCandidate* a = FindCandidate(candidates, pair.m_uuid[0]);
+    const ReportCandidate* b = FindCandidate(candidates, pair.m_uuid[1]);
+    if (a == nullptr || b == nullptr) continue;
+    a->Surface();
+    b->Surface();
+    measured[i] = {a, b};
+  }
+  ForEachIndex(recorded.size(), [&](size_t i) {
+    if (measured[i].first != nullptr)
+      depths[i] = PenetrationDepth(*measured[i].first, *measured[i].second, *recorded[i].region);
+  });
 
   std::vector<ON_UuidPair> clashing;
   for (size_t i = 0; i < recorded.size(); ++i) {
@@ -94,6 +151,10 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
     clash.number = static_cast<int>(i) + 1;
     clash.a = Describe(doc, pair.m_uuid[0]);
     clash.b = Describe(doc, pair.m_uuid[1]);
+    if (!scope.Covers(clash.a, clash.b)) {
+      ++report.out_of_scope;
+      continue;
+    }
     const ReportCandidate* a = FindCandidate(candidates, pair.m_uuid[0]);
     const ReportCandidate* b = FindCandidate(candidates, pair.m_uuid[1]);
     if (a == nullptr || b == nullptr) {
@@ -105,7 +166,12 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
       clash.box = recorded[i].region->BoundingBox();
       clash.centre = clash.box.IsValid() ? clash.box.Center() : ON_3dPoint::Origin;
     } else {
-      MeasureClash(*a, *b, *recorded[i].region, clash);
+      MeasureClashRegion(*a, *b, *recorded[i].region, clash);
+      clash.penetration_depth = depths[i];
+      if (clash.penetration_depth < report.touching) {
+        ++report.touching_left_out;
+        continue;
+      }
       if (options.snapshots) {
         std::string error;
         TakeClashSnapshot(*a->object, *b->object, options.snapshot_width, options.snapshot_height,
@@ -119,7 +185,10 @@ ClashReport BuildClashReport(CRhinoDoc& doc, const ClashReportOptions& options,
   }
   RankBySeverity(report.clashes);
 
-  report.clearances = FindClearances(candidates, clashing, report.clearance);
+  report.clearances = FindClearances(
+      candidates, clashing, report.clearance, [&](size_t i, size_t j) {
+        return scope.Covers(described[i], described[j]);
+      });
   for (size_t i = 0; i < report.clearances.size(); ++i) {
     ReportClearance& c = report.clearances[i];
     c.number = static_cast<int>(i) + 1;

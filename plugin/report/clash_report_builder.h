@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clash_report_data.h"
+#include "clash_scope.h"
 #include "rhinoSdk.h"
 
 // Whether the engine holds results of a completed computation.
@@ -20,6 +21,7 @@ ClashResultsState ReadClashResultsState();
 
 struct ClashReportOptions {
   double clearance = 0.0; // 0: off
+  ClashScope scope;        // default: every pair, touching nothing
   bool snapshots = true;
   int snapshot_width = 640;
   int snapshot_height = 480;

@@ -13,6 +13,10 @@ struct ReportObject {
   ON_UUID id = ON_nil_uuid;
   std::string name;  // UTF-8; empty when the object has none
   std::string layer; // UTF-8 full layer name
+  // What a building model says of the element (UTF-8; empty for objects
+  // that did not come from one): its IFC GlobalId, class, storey and the
+  // file it came from.
+  std::string global_id, ifc_class, storey, source_file;
   // The name, or the id in upper case as the panel shows an unnamed object.
   std::string Label() const;
 };
@@ -58,7 +62,11 @@ struct ClashReport {
   double boolean_tolerance = 0.0;
   double clearance = 0.0; // 0: clearance not checked
   int object_count = 0;
-  long long pairs_tested = 0;
+  long long pairs_tested = 0; // the pairs within the scope
+  std::string scope;          // which pairs the report is about
+  double touching = 0.0;      // penetrations shallower than this were left out
+  int touching_left_out = 0;  // clashes of the scope left out as touching
+  int out_of_scope = 0;       // clashes found outside the scope
   std::vector<ReportClash> clashes;
   std::vector<ReportClearance> clearances;
 };

@@ -22,9 +22,10 @@ bool Clashing(const std::vector<ON_UuidPair>& clashing, const ON_UUID& a, const 
 
 } // namespace
 
-std::vector<ReportClearance> FindClearances(const std::vector<ReportCandidate>& candidates,
-                                            const std::vector<ON_UuidPair>& clashing,
-                                            double distance) {
+std::vector<ReportClearance>
+FindClearances(const std::vector<ReportCandidate>& candidates,
+               const std::vector<ON_UuidPair>& clashing, double distance,
+               const std::function<bool(std::size_t, std::size_t)>& in_scope) {
   std::vector<ReportClearance> found;
   if (!(distance > 0.0 && std::isfinite(distance))) return found;
   for (size_t i = 0; i < candidates.size(); ++i)
@@ -32,6 +33,7 @@ std::vector<ReportClearance> FindClearances(const std::vector<ReportCandidate>& 
       const ReportCandidate& a = candidates[i];
       const ReportCandidate& b = candidates[j];
       if (!BoxesWithin(a.box, b.box, distance) || Clashing(clashing, a.id, b.id)) continue;
+      if (in_scope && !in_scope(i, j)) continue;
       ReportClearance clearance;
       if (!a.Surface().ClosestPoints(b.Surface(), distance, clearance.distance, clearance.point_a,
                                      clearance.point_b))

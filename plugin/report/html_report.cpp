@@ -100,6 +100,19 @@ std::string Heading(const char* text, bool numeric) {
          "\" onclick=\"sortBy(this)\">" + text + "</th>";
 }
 
+// The object's label, and what a building model says of it underneath.
+std::string ObjectCell(const ReportObject& o) {
+  std::string shown = Escaped(o.Label());
+  std::string detail;
+  for (const std::string* part : {&o.ifc_class, &o.storey, &o.source_file, &o.global_id}) {
+    if (part->empty()) continue;
+    if (!detail.empty()) detail += " &middot; ";
+    detail += Escaped(*part);
+  }
+  if (!detail.empty()) shown += "<br><small>" + detail + "</small>";
+  return Cell(shown, o.Label());
+}
+
 } // namespace
 
 std::string ClashReportHtml(const ClashReport& report) {
@@ -112,6 +125,10 @@ std::string ClashReportHtml(const ClashReport& report) {
   html += "<br>Date: " + Escaped(report.date);
   html += "<br>Objects tested: " + std::to_string(report.object_count) +
           ", pairs tested: " + std::to_string(report.pairs_tested);
+  html += "<br>Scope: " + Escaped(report.scope);
+  if (report.touching_left_out > 0 || report.out_of_scope > 0)
+    html += " (left out: " + std::to_string(report.touching_left_out) + " touching, " +
+            std::to_string(report.out_of_scope) + " outside the sets)";
   html += "<br>Tolerances: absolute " + Figure(report.absolute_tolerance) + ", boolean " +
           Figure(report.boolean_tolerance);
   html += "<br>Penetration depth: " + Escaped(kPenetrationDepthMethod) + "</p>\n";
@@ -130,8 +147,8 @@ std::string ClashReportHtml(const ClashReport& report) {
     html += "<tr>";
     html += Cell(std::to_string(clash.number), number_key);
     html += Cell(std::to_string(clash.severity_rank), rank_key);
-    html += Cell(Escaped(clash.a.Label()), clash.a.Label());
-    html += Cell(Escaped(clash.b.Label()), clash.b.Label());
+    html += ObjectCell(clash.a);
+    html += ObjectCell(clash.b);
     html += Cell(ClashKindName(clash.kind), ClashKindName(clash.kind));
     html += clash.region_closed ? Cell(Figure(clash.volume), Figure(clash.volume))
                                 : Cell("(open region)", "-1");
@@ -158,7 +175,7 @@ std::string ClashReportHtml(const ClashReport& report) {
       char number_key[16];
       std::snprintf(number_key, sizeof number_key, "%08d", c.number);
       html += "<tr>" + Cell(std::to_string(c.number), number_key) +
-              Cell(Escaped(c.a.Label()), c.a.Label()) + Cell(Escaped(c.b.Label()), c.b.Label()) +
+              ObjectCell(c.a) + ObjectCell(c.b) +
               Cell(Figure(c.distance), Figure(c.distance)) + "<td>" + Point(c.point_a) +
               "</td><td>" + Point(c.point_b) + "</td></tr>\n";
     }

@@ -15,7 +15,13 @@ ordered_json Point(const ON_3dPoint& p) {
 ordered_json Object(const ReportObject& object) {
   ON_wString id = ON_UuidToString(object.id);
   id.MakeUpper();
-  return ordered_json{{"id", id.ToUtf8()}, {"name", object.name}, {"layer", object.layer}};
+  return ordered_json{{"id", id.ToUtf8()},
+                      {"name", object.name},
+                      {"layer", object.layer},
+                      {"global_id", object.global_id},
+                      {"ifc_class", object.ifc_class},
+                      {"storey", object.storey},
+                      {"file", object.source_file}};
 }
 
 ordered_json Clash(const ReportClash& clash) {
@@ -59,6 +65,10 @@ std::string ClashReportJson(const ClashReport& report) {
                        {"clearance", report.clearance}};
   out["objects_tested"] = report.object_count;
   out["pairs_tested"] = report.pairs_tested;
+  out["scope"] = report.scope;
+  out["touching_tolerance"] = report.touching;
+  out["left_out"] = {{"touching", report.touching_left_out},
+                     {"outside_the_sets", report.out_of_scope}};
   out["penetration_depth_method"] = kPenetrationDepthMethod;
   out["clashes"] = ordered_json::array();
   for (const ReportClash& clash : report.clashes)

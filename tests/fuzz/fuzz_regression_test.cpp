@@ -8,6 +8,8 @@
 #include <memory>
 #include <sstream>
 
+#include "ifc_mesh.h"
+#include "ifc_stream.h"
 #include "model_file.h"
 #include "rhinoSdk.h"
 #include "tl_mesh_io.h"
@@ -61,7 +63,17 @@ TEST(FuzzInputs, SeedsAreReadInFull) {
     EXPECT_GT(objects, 1) << seed;
     ++seeds;
   }
-  EXPECT_GE(seeds, 10u);
+  for (const fs::path& seed : FilesIn(std::string(FUZZ_DIR) + "/corpus/ifcstream")) {
+    kyrel::app::IfcStream stream;
+    std::string error;
+    ASSERT_TRUE(kyrel::app::ParseIfcStream(Bytes(seed), stream, error)) << seed << ": " << error;
+    ASSERT_FALSE(stream.elements.empty()) << seed;
+    ON_Mesh mesh;
+    EXPECT_TRUE(kyrel::app::BuildIfcElementMesh(stream.elements[0], mesh, error)) << error;
+    EXPECT_TRUE(mesh.IsClosed()) << seed;
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 12u);
 }
 
 TEST(FuzzInputs, KeptCrashesAreHandled) {
@@ -83,6 +95,20 @@ TEST(FuzzInputs, KeptCrashesAreHandled) {
     if (!ok) {
       EXPECT_FALSE(error.empty()) << input;
       EXPECT_EQ(objects, 1) << input; // a refused file adds nothing
+    }
+  }
+  for (const fs::path& input : FilesIn(std::string(FUZZ_DIR) + "/regressions/ifcstream")) {
+    kyrel::app::IfcStream stream;
+    std::string error;
+    if (!kyrel::app::ParseIfcStream(Bytes(input), stream, error)) {
+      EXPECT_FALSE(error.empty()) << input;
+      continue;
+    }
+    for (const auto& e : stream.elements) {
+      ON_Mesh mesh;
+      if (!kyrel::app::BuildIfcElementMesh(e, mesh, error)) {
+        EXPECT_FALSE(error.empty()) << input;
+      }
     }
   }
 }

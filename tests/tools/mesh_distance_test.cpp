@@ -87,4 +87,60 @@ TEST(MeshDistance, CrossingSurfacesAreZeroApartAndEmptyMeshesAnswerNothing) {
   EXPECT_LT(closest.DistanceTo(ON_3dPoint(0, 1, 1)), 1e-12);
 }
 
+// The nearest point on one triangle by another route than the library's:
+// the projection onto the plane when it falls inside, else the nearest
+// point of the three edges.
+ON_3dPoint NearestOnTriangle(const ON_3dPoint& p, const ON_3dPoint& a, const ON_3dPoint& b,
+                             const ON_3dPoint& c) {
+  auto on_segment = [&](const ON_3dPoint& s, const ON_3dPoint& e) {
+    const ON_3dVector d = e - s;
+    const double len = d * d;
+    const double t = len > 0 ? std::clamp(((p - s) * d) / len, 0.0, 1.0) : 0.0;
+    return s + t * d;
+  };
+  const ON_3dVector n = ON_CrossProduct(b - a, c - a);
+  if (n.Length() > 1e-14) {
+    const ON_3dPoint q = p - (((p - a) * n) / (n * n)) * n;
+    const bool inside = ON_CrossProduct(b - a, q - a) * n >= 0 &&
+                        ON_CrossProduct(c - b, q - b) * n >= 0 &&
+                        ON_CrossProduct(a - c, q - c) * n >= 0;
+    if (inside) return q;
+  }
+  ON_3dPoint best = on_segment(a, b);
+  for (const ON_3dPoint& q : {on_segment(b, c), on_segment(c, a)})
+    if (p.DistanceTo(q) < p.DistanceTo(best)) best = q;
+  return best;
+}
+
+// Points inside, on and around a dense sphere and a pair of boxes (deep
+// points are the clash report's queries): the distance is that of the
+// nearest of all triangles, compared one by one, and the point found lies
+// that far away.
+TEST(MeshDistance, PointDistanceIsTheLeastOverEveryTriangle) {
+  ON_Mesh mesh = test_meshes::Sphere(ON_3dPoint(1, 2, 3), 2.0, 24, 40);
+  mesh.Append(test_meshes::Box(4, 0, 0, 5, 7, 1));
+  const TL_MeshDistance surface(mesh);
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> coordinate(-2.0, 7.0);
+  for (int trial = 0; trial < 300; ++trial) {
+    const ON_3dPoint p(coordinate(random), coordinate(random), coordinate(random));
+    double least = 1e300;
+    for (int f = 0; f < mesh.FaceCount(); ++f) {
+      const ON_MeshFace& face = mesh.m_F[f];
+      least = std::min(least, p.DistanceTo(NearestOnTriangle(p, mesh.Vertex(face.vi[0]),
+                                                             mesh.Vertex(face.vi[1]),
+                                                             mesh.Vertex(face.vi[2]))));
+      if (!face.IsTriangle())
+        least = std::min(least, p.DistanceTo(NearestOnTriangle(p, mesh.Vertex(face.vi[0]),
+                                                               mesh.Vertex(face.vi[2]),
+                                                               mesh.Vertex(face.vi[3]))));
+    }
+    double distance = -1.0;
+    ON_3dPoint closest;
+    ASSERT_TRUE(surface.DistanceTo(p, distance, closest));
+    EXPECT_NEAR(distance, least, 1e-9) << trial;
+    EXPECT_NEAR(p.DistanceTo(closest), distance, 1e-9) << trial;
+  }
+}
+
 } // namespace
