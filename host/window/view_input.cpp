@@ -1,0 +1,280 @@
+#include "view_input.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "rhinoSdk.h"
+#include "ui/rhino_command_input.h"
+#include "win_strings.h"
+
+namespace kyrel::window {
+
+namespace {
+
+constexpr double kDegreesPerPixel = 0.4;
+constexpr double kZoomPerStep = 0.15; // share of the distance to the cursor point
+constexpr int kDragThreshold = 4;     // pixels before a press becomes a drag
+
+bool WaitsForPoint(const std::wstring& prompt) {
+  return prompt != L"Command:" && !prompt.empty() && prompt.rfind(L"Select", 0) != 0;
+}
+
+bool WaitsForObjects(const std::wstring& prompt) {
+  return prompt.rfind(L"Select", 0) == 0;
+}
+
+ON_3dPoint TargetOf(const ON_Viewport& vp) {
+  ON_3dPoint target = vp.TargetPoint();
+  if (target.IsValid()) return target;
+  return vp.CameraLocation() + vp.CameraDirection() * (0.5 * (vp.FrustumNear() + vp.FrustumFar()));
+}
+
+void ChangeCamera(CRhinoView& view, const ON_Viewport& vp) {
+  view.Viewport().SetVP(vp, true);
+  view.Redraw();
+}
+
+void Orbit(CRhinoView& view, double dx, double dy) {
+  ON_Viewport vp = view.Viewport().VP();
+  const ON_3dPoint target = TargetOf(vp);
+  const double to_radians = kDegreesPerPixel * ON_PI / 180.0;
+  const ON_Xform turn =
+      ON_Xform::RotationTransformation(-dx * to_radians, ON_3dVector(0, 0, 1), target);
+  ON_Xform tilt = ON_Xform::RotationTransformation(-dy * to_radians, vp.CameraX(), target);
+  // Over the pole the view would flip; the tilt stops just short of it.
+  ON_3dVector tilted = (turn * tilt) * vp.CameraDirection();
+  if (std::fabs(tilted.z) > 0.999 * tilted.Length()) tilt = ON_Xform::IdentityTransformation;
+  const ON_Xform used = turn * tilt;
+  const ON_3dVector direction = used * vp.CameraDirection();
+  const ON_3dVector up = used * vp.CameraUp();
+  vp.SetCameraLocation(used * vp.CameraLocation());
+  vp.SetCameraDirection(direction);
+  vp.SetCameraUp(up);
+  vp.SetTargetPoint(target);
+  ChangeCamera(view, vp);
+}
+
+void Pan(CRhinoView& view, double dx, double dy) {
+  ON_Viewport vp = view.Viewport().VP();
+  const ON_3dPoint target = TargetOf(vp);
+  const double depth = (target - vp.CameraLocation()) * vp.CameraZ() * -1.0;
+  const double units = vp.WorldUnitsPerPixel(depth > 0 ? depth : vp.TargetDistance());
+  const ON_3dVector shift = vp.CameraX() * (-dx * units) + vp.CameraY() * (dy * units);
+  vp.SetCameraLocation(vp.CameraLocation() + shift);
+  vp.SetTargetPoint(target + shift);
+  ChangeCamera(view, vp);
+}
+
+// The point under the pixel at the target's depth.
+ON_3dPoint PointAtTargetDepth(const ON_Viewport& vp, double x, double y) {
+  ON_Line line;
+  const ON_3dPoint target = TargetOf(vp);
+  if (!vp.GetFrustumLine(x, y, line)) return target;
+  const ON_3dVector axis = vp.CameraDirection();
+  const double along = (line.to - line.from) * axis;
+  if (std::fabs(along) < 1e-12) return target;
+  const double t = ((target - line.from) * axis) / along;
+  return line.from + (line.to - line.from) * t;
+}
+
+void ZoomAt(CRhinoView& view, double x, double y, double steps) {
+  ON_Viewport vp = view.Viewport().VP();
+  const ON_3dPoint target = TargetOf(vp);
+  const ON_3dPoint under = PointAtTargetDepth(vp, x, y);
+  // Each step toward the cursor point keeps that point where it is on
+  // the screen; steps back move away by the same ratio.
+  const double keep = std::pow(1.0 - kZoomPerStep, steps);
+  const double f = 1.0 - keep;
+  if (vp.IsPerspectiveProjection()) {
+    vp.SetCameraLocation(vp.CameraLocation() + (under - vp.CameraLocation()) * f);
+    vp.SetTargetPoint(target + (under - target) * f);
+  } else {
+    double l = 0, r = 0, b = 0, t = 0, n = 0, fa = 0;
+    vp.GetFrustum(&l, &r, &b, &t, &n, &fa);
+    vp.SetFrustum(l * keep, r * keep, b * keep, t * keep, n, fa);
+    ON_3dVector across = (under - target) * f;
+    across = across - vp.CameraDirection() * (across * vp.CameraDirection());
+    vp.SetCameraLocation(vp.CameraLocation() + across);
+    vp.SetTargetPoint(target + across);
+  }
+  ChangeCamera(view, vp);
+}
+
+bool Selectable(const CRhinoObject* o) {
+  return o && !o->IsDeleted() && o->IsVisible() && !o->IsLocked();
+}
+
+void Tell(const std::wstring& line) {
+  RhinoCommandInput().Print(line);
+}
+
+std::wstring NameOf(const CRhinoObject* o) {
+  const ON_wString& name = o->Attributes().m_name;
+  if (name.Length() > 0) return L"\"" + std::wstring(name.Array()) + L"\"";
+  return ON_UuidToString(o->ModelObjectId()).Array();
+}
+
+// Selects (or deselects) `objects` as the modifier keys say, and tells how.
+void ApplySelection(CRhinoView& view, const std::vector<CRhinoObject*>& objects,
+                    const ViewMouse& at) {
+  CRhinoDoc* doc = view.Document();
+  if (!doc) return;
+  if (!at.shift && !at.ctrl) doc->UnselectAll();
+  std::wstring names;
+  for (CRhinoObject* o : objects) {
+    o->Select(!at.ctrl, true, true, false);
+    names += (names.empty() ? L"" : L", ") + NameOf(o);
+  }
+  if (objects.empty())
+    Tell(at.shift || at.ctrl ? L"Nothing picked." : L"Selection cleared.");
+  else
+    Tell(std::wstring(at.ctrl ? L"Deselected " : L"Selected ") + names + L".");
+  doc->Redraw();
+}
+
+CRhinoObject* PickOne(CRhinoView& view, int x, int y) {
+  for (const CRhinoPickHit& hit : view.Pick(x, y))
+    if (Selectable(hit.m_object)) return const_cast<CRhinoObject*>(hit.m_object);
+  return nullptr;
+}
+
+// Objects inside the rectangle (window) or touching it (crossing), by the
+// screen positions of their mesh vertices (or box corners when they have
+// no meshes).
+std::vector<CRhinoObject*> InRectangle(CRhinoView& view, int x0, int y0, int x1, int y1,
+                                       bool crossing) {
+  std::vector<CRhinoObject*> out;
+  CRhinoDoc* doc = view.Document();
+  if (!doc) return out;
+  const ON_Viewport& vp = view.Viewport().VP();
+  const double left = std::min(x0, x1), right = std::max(x0, x1);
+  const double top = std::min(y0, y1), bottom = std::max(y0, y1);
+  for (CRhinoObject* o : doc->ObjectList()) {
+    if (!Selectable(o) || o->IsReference()) continue;
+    std::vector<ON_3dPoint> points;
+    ON_SimpleArray<const ON_Mesh*> meshes;
+    o->GetMeshes(ON::render_mesh, meshes);
+    for (int i = 0; i < meshes.Count(); ++i)
+      if (meshes[i])
+        for (int v = 0; v < meshes[i]->VertexCount(); ++v)
+          points.emplace_back(meshes[i]->m_V[v]);
+    if (points.empty()) {
+      ON_BoundingBox box = o->BoundingBox();
+      if (!box.IsValid()) continue;
+      for (int c = 0; c < 8; ++c)
+        points.push_back(box.Corner(c));
+    }
+    int inside = 0;
+    for (const ON_3dPoint& p : points) {
+      ON_3dPoint s;
+      if (vp.GetScreenCoordinates(p, s) && s.x >= left && s.x <= right && s.y >= top &&
+          s.y <= bottom)
+        ++inside;
+    }
+    const bool taken = crossing ? inside > 0 : inside == static_cast<int>(points.size());
+    if (taken) out.push_back(o);
+  }
+  // What the rectangle only crosses between vertices still counts when a
+  // pick at its middle hits it.
+  if (crossing)
+    if (CRhinoObject* middle = PickOne(view, (x0 + x1) / 2, (y0 + y1) / 2))
+      if (std::find(out.begin(), out.end(), middle) == out.end()) out.push_back(middle);
+  return out;
+}
+
+std::string FormatPoint(const ON_3dPoint& p) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%.6g,%.6g,%.6g", p.x, p.y, p.z);
+  return text;
+}
+
+} // namespace
+
+ON_3dPoint ConstructionPlanePoint(const ON_Viewport& vp, double x, double y) {
+  ON_Line line;
+  if (!vp.GetFrustumLine(x, y, line)) return TargetOf(vp);
+  const double dz = line.to.z - line.from.z;
+  if (std::fabs(dz) > 1e-9 * line.Length()) {
+    const double t = -line.from.z / dz;
+    if (t >= -1e6 && t <= 1e6) return line.from + (line.to - line.from) * t;
+  }
+  return PointAtTargetDepth(vp, x, y);
+}
+
+void ViewInput::Press(CRhinoView& view, Button button, const ViewMouse& at, int clicks) {
+  if (button == middle && clicks >= 2) {
+    view.ZoomExtents();
+    view.Redraw();
+    button_ = 0;
+    return;
+  }
+  button_ = button;
+  down_ = last_ = at;
+  moved_ = false;
+}
+
+void ViewInput::Move(CRhinoView& view, const ViewMouse& at) {
+  cursor_ = at;
+  has_cursor_ = true;
+  if (button_ == 0) return;
+  if (std::abs(at.x - down_.x) > kDragThreshold || std::abs(at.y - down_.y) > kDragThreshold)
+    moved_ = true;
+  const int dx = at.x - last_.x, dy = at.y - last_.y;
+  if ((button_ == right || button_ == middle) && (dx != 0 || dy != 0)) {
+    if (button_ == middle || at.shift)
+      Pan(view, dx, dy);
+    else
+      Orbit(view, dx, dy);
+  }
+  last_ = at;
+}
+
+std::optional<std::string> ViewInput::Release(CRhinoView& view, Button button, const ViewMouse& at,
+                                              const std::wstring& prompt) {
+  if (button != button_) return std::nullopt;
+  button_ = 0;
+  if (button != left) return std::nullopt;
+  if (!moved_) {
+    if (WaitsForPoint(prompt))
+      return FormatPoint(ConstructionPlanePoint(view.Viewport().VP(), at.x, at.y));
+    CRhinoObject* picked = PickOne(view, at.x, at.y);
+    if (WaitsForObjects(prompt)) {
+      if (!picked) return std::nullopt;
+      return "\"" +
+             kyrel::platform::WideToUtf8(ON_UuidToString(picked->ModelObjectId()).Array()) + "\"";
+    }
+    std::vector<CRhinoObject*> picked_list;
+    if (picked) picked_list.push_back(picked);
+    ApplySelection(view, picked_list, at);
+    return std::nullopt;
+  }
+  if (prompt != L"Command:" && !WaitsForObjects(prompt)) return std::nullopt;
+  // Dragged to the right: a window; to the left: a crossing.
+  const bool crossing = at.x < down_.x;
+  ViewMouse modifiers = at;
+  ApplySelection(view, InRectangle(view, down_.x, down_.y, at.x, at.y, crossing), modifiers);
+  return std::nullopt;
+}
+
+void ViewInput::Wheel(CRhinoView& view, const ViewMouse& at, double steps) {
+  ZoomAt(view, at.x, at.y, steps);
+}
+
+bool ViewInput::SelectionRectangle(int& x0, int& y0, int& x1, int& y1) const {
+  if (button_ != left || !moved_) return false;
+  x0 = down_.x;
+  y0 = down_.y;
+  x1 = last_.x;
+  y1 = last_.y;
+  return true;
+}
+
+bool ViewInput::CursorPoint(const CRhinoView& view, ON_3dPoint& point) const {
+  if (!has_cursor_) return false;
+  point = ConstructionPlanePoint(view.Viewport().VP(), cursor_.x, cursor_.y);
+  return true;
+}
+
+} // namespace kyrel::window
