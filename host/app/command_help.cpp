@@ -43,7 +43,7 @@ const std::map<std::wstring, CommandHelp>& HostHelp() {
       {L"Unlock", {L"unlocks the locked objects", L"nothing"}},
       {L"Delete", {L"deletes objects", L"objects"}},
       {L"Move", {L"moves objects", L"objects, point to move from, point to move to"}},
-      {L"Copy", {L"copies objects", L"objects, point to copy from, points to copy to"}},
+      {L"Copy", {L"copies objects", L"objects, point to move from, point to move to"}},
       {L"Undo", {L"undoes the last command that changed the model", L"nothing"}},
       {L"Redo", {L"redoes what Undo undid", L"nothing"}},
       {L"Box", {L"adds a box", L"corner, opposite corner"}},

@@ -22,6 +22,10 @@ namespace {
 
 DesktopWindow* current_window = nullptr;
 
+// The prompts of Move and Copy, whose target follows the cursor.
+const std::wstring kMoveFrom = L"Point to move from";
+const std::wstring kMoveTo = L"Point to move to";
+
 constexpr int kTopBarHeight = 44;
 constexpr int kCommandBarHeight = 200;
 // While the UI thread is busy elsewhere the window is drawn at most this
@@ -198,6 +202,11 @@ void DesktopWindow::Submit(const std::string& line, app::CommandLine::Answer kin
 app::CommandLine::Answer DesktopWindow::Ask(const std::wstring& prompt, std::string& text) {
   prompt_ = prompt;
   frames_since_answer_ = 0;
+  if (prompt != kMoveTo && feedback_.IsEnabled()) feedback_.Stop();
+  // After a command the view shows what it did, as the host's views do
+  // (and picks see the display's state of the changed model).
+  if (prompt == L"Command:")
+    if (CRhinoView* view = RhinoApp().ActiveView()) view->Redraw();
   for (;;) {
     if (closed_ || !HandleEvents(false)) return app::CommandLine::Answer::end;
     kyrel::platform::PumpMessages();
@@ -217,6 +226,10 @@ app::CommandLine::Answer DesktopWindow::Ask(const std::wstring& prompt, std::str
       answers_.pop_front();
       if (kind == app::CommandLine::Answer::typed)
         RhinoCommandInput().Print(prompt + L" " + Utf8ToWide(text));
+      if (prompt == kMoveFrom) {
+        const auto base = ParsePoint(text);
+        move_base_ = base ? *base : ON_3dPoint::UnsetPoint;
+      }
       prompt_.clear();
       return kind;
     }
@@ -255,9 +268,12 @@ bool DesktopWindow::HandleEvents(bool busy) {
     if (!busy && view) {
       switch (e.type) {
       case SDL_MOUSEBUTTONDOWN:
-        if (!over_ui && view_rect_.Contains(e.button.x, e.button.y))
-          view_input_.Press(*view, ButtonOf(e.button.button),
-                            MouseAt(e.button.x, e.button.y, view_rect_), e.button.clicks);
+        if (!over_ui && view_rect_.Contains(e.button.x, e.button.y)) {
+          auto answer = view_input_.Press(*view, ButtonOf(e.button.button),
+                                          MouseAt(e.button.x, e.button.y, view_rect_),
+                                          e.button.clicks, prompt_);
+          if (answer) Submit(*answer, app::CommandLine::Answer::typed);
+        }
         break;
       case SDL_MOUSEBUTTONUP:
         if (view_input_.Dragging()) {
@@ -266,9 +282,20 @@ bool DesktopWindow::HandleEvents(bool busy) {
           if (answer) Submit(*answer, app::CommandLine::Answer::typed);
         }
         break;
-      case SDL_MOUSEMOTION:
-        view_input_.Move(*view, MouseAt(e.motion.x, e.motion.y, view_rect_));
+      case SDL_MOUSEMOTION: {
+        // Only the last of the motions waiting counts: one frame for all.
+        SDL_Event next;
+        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) > 0) break;
+        const ViewMouse at = MouseAt(e.motion.x, e.motion.y, view_rect_);
+        view_input_.Move(*view, at);
+        if (prompt_ == kMoveTo && move_base_.IsValid()) {
+          feedback_.Follow(move_base_, ConstructionPlanePoint(view->Viewport().VP(), at.x, at.y));
+          view->DisplayPipeline()->SetFeedbackMode(true);
+          view->Redraw();
+          view->DisplayPipeline()->SetFeedbackMode(false);
+        }
         break;
+      }
       case SDL_MOUSEWHEEL: {
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);

@@ -18,6 +18,7 @@
 #include "command_bar.h"
 #include "command_line.h"
 #include "dock_panels.h"
+#include "move_feedback.h"
 #include "toolbar_strip.h"
 #include "view_input.h"
 
@@ -105,6 +106,8 @@ private:
   DockPanels panels_;
   ToolbarStrip toolbar_;
   ViewInput view_input_;
+  MoveFeedback feedback_;
+  ON_3dPoint move_base_ = ON_3dPoint::UnsetPoint; // answered at "Point to move from"
 };
 
 } // namespace kyrel::window

@@ -17,10 +17,6 @@ constexpr double kDegreesPerPixel = 0.4;
 constexpr double kZoomPerStep = 0.15; // share of the distance to the cursor point
 constexpr int kDragThreshold = 4;     // pixels before a press becomes a drag
 
-bool WaitsForPoint(const std::wstring& prompt) {
-  return prompt != L"Command:" && !prompt.empty() && prompt.rfind(L"Select", 0) != 0;
-}
-
 bool WaitsForObjects(const std::wstring& prompt) {
   return prompt.rfind(L"Select", 0) == 0;
 }
@@ -203,16 +199,33 @@ ON_3dPoint ConstructionPlanePoint(const ON_Viewport& vp, double x, double y) {
   return PointAtTargetDepth(vp, x, y);
 }
 
-void ViewInput::Press(CRhinoView& view, Button button, const ViewMouse& at, int clicks) {
+bool WaitsForPoint(const std::wstring& prompt) {
+  return prompt != L"Command:" && !prompt.empty() && prompt.rfind(L"Select", 0) != 0;
+}
+
+std::optional<ON_3dPoint> ParsePoint(const std::string& text) {
+  double x = 0, y = 0, z = 0;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%lf,%lf,%lf%c", &x, &y, &z, &extra) == 3)
+    return ON_3dPoint(x, y, z);
+  if (std::sscanf(text.c_str(), "%lf,%lf%c", &x, &y, &extra) == 2) return ON_3dPoint(x, y, 0);
+  return std::nullopt;
+}
+
+std::optional<std::string> ViewInput::Press(CRhinoView& view, Button button, const ViewMouse& at,
+                                            int clicks, const std::wstring& prompt) {
   if (button == middle && clicks >= 2) {
     view.ZoomExtents();
     view.Redraw();
     button_ = 0;
-    return;
+    return std::nullopt;
   }
   button_ = button;
   down_ = last_ = at;
   moved_ = false;
+  answered_on_press_ = button == left && WaitsForPoint(prompt);
+  if (!answered_on_press_) return std::nullopt;
+  return FormatPoint(ConstructionPlanePoint(view.Viewport().VP(), at.x, at.y));
 }
 
 void ViewInput::Move(CRhinoView& view, const ViewMouse& at) {
@@ -236,9 +249,15 @@ std::optional<std::string> ViewInput::Release(CRhinoView& view, Button button, c
   if (button != button_) return std::nullopt;
   button_ = 0;
   if (button != left) return std::nullopt;
-  if (!moved_) {
-    if (WaitsForPoint(prompt))
+  if (answered_on_press_) {
+    answered_on_press_ = false;
+    // A drag from one point to another: the release is the second point.
+    if (moved_ && WaitsForPoint(prompt))
       return FormatPoint(ConstructionPlanePoint(view.Viewport().VP(), at.x, at.y));
+    return std::nullopt;
+  }
+  if (!moved_) {
+    if (WaitsForPoint(prompt)) return std::nullopt;
     CRhinoObject* picked = PickOne(view, at.x, at.y);
     if (WaitsForObjects(prompt)) {
       if (!picked) return std::nullopt;
@@ -263,7 +282,7 @@ void ViewInput::Wheel(CRhinoView& view, const ViewMouse& at, double steps) {
 }
 
 bool ViewInput::SelectionRectangle(int& x0, int& y0, int& x1, int& y1) const {
-  if (button_ != left || !moved_) return false;
+  if (button_ != left || !moved_ || answered_on_press_) return false;
   x0 = down_.x;
   y0 = down_.y;
   x1 = last_.x;

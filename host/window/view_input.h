@@ -10,9 +10,10 @@
 //                          shift it adds, with ctrl it removes
 //   left drag              selects what lies inside the rectangle (dragged
 //                          to the right) or what it touches (to the left)
-// While a command waits for a point, a left click answers it with the
-// point under the cursor on the construction plane (world z = 0); while it
-// waits for objects, with the object under the cursor.
+// While a command waits for a point, a left press answers it with the
+// point under the cursor on the construction plane (world z = 0), and the
+// release after a drag answers the next point prompt (a drag moves); while
+// it waits for objects, a click answers with the object under the cursor.
 //
 // Coordinates are pixels of the view, (0, 0) at its top left corner.
 
@@ -34,7 +35,11 @@ class ViewInput {
 public:
   enum Button { left = 1, middle = 2, right = 3 };
 
-  void Press(CRhinoView& view, Button button, const ViewMouse& at, int clicks);
+  // A left press answers a prompt for a point at once (the line "x,y,z"),
+  // so a drag gives a move's two points: the press the first, the release
+  // the second.
+  std::optional<std::string> Press(CRhinoView& view, Button button, const ViewMouse& at,
+                                   int clicks, const std::wstring& prompt);
   // A finished left click or drag may answer the waiting prompt: the line
   // to answer with (a point "x,y,z" or an object id in quotes).
   std::optional<std::string> Release(CRhinoView& view, Button button, const ViewMouse& at,
@@ -54,6 +59,7 @@ private:
   int button_ = 0;
   ViewMouse down_, last_;
   bool moved_ = false;
+  bool answered_on_press_ = false;
   bool has_cursor_ = false;
   ViewMouse cursor_;
 };
@@ -61,5 +67,9 @@ private:
 // The point of the construction plane (world z = 0) under a view pixel;
 // when the view looks along the plane, the point at the target's depth.
 ON_3dPoint ConstructionPlanePoint(const ON_Viewport& vp, double x, double y);
+// Whether the prompt asks for a point (any command prompt but an object
+// selection), and the point written in an answer ("x,y,z" or "x,y").
+bool WaitsForPoint(const std::wstring& prompt);
+std::optional<ON_3dPoint> ParsePoint(const std::string& text);
 
 } // namespace kyrel::window

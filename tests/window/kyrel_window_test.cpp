@@ -180,6 +180,40 @@ TEST_F(KyrelWindow, ClicksPickThroughTheCutAndARightDragOrbits) {
   Exit();
 }
 
+// The pixel WindowPixel printed for `point` ("x,y,z" as given).
+bool PixelOf(const std::string& output, const std::string& point, int& x, int& y) {
+  return std::sscanf(After(output, point + " is at window pixel ").c_str(), "%d,%d", &x, &y) == 2;
+}
+
+TEST_F(KyrelWindow, ADragMovesACutterAndTheCutFollows) {
+  Start({"-c", "Box 0,0,0 10,10,2 \"Slab\"", "-c", "Box -3,-3,-6 13,13,-5 \"Floor\"", "-c",
+         "Sphere 10,10,3 5 \"Cutter\"", "-c", "ShadedViewport", "-c", "SetView _View _Top", "-c",
+         "SelName \"Cutter\"", "-c", "kyClippingObject _Pause _Mode _Difference", "-c",
+         "SelNone", "-c", "WindowPixel 8.5,8.5,2", "-c", "WindowPixel 10,10,0", "-c",
+         "WindowPixel 14,4,0", "-c", "WindowLayout"});
+  ASSERT_TRUE(window->WaitFor("End of the layout.")) << window->Output();
+  int hx = 0, hy = 0, fx = 0, fy = 0, tx = 0, ty = 0;
+  ASSERT_TRUE(PixelOf(window->Output(), "8.5,8.5,2", hx, hy)) << window->Output();
+  ASSERT_TRUE(PixelOf(window->Output(), "10,10,0", fx, fy)) << window->Output();
+  ASSERT_TRUE(PixelOf(window->Output(), "14,4,0", tx, ty)) << window->Output();
+  const auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+
+  // Over the hole the cutter is what the click finds, the slab is cut away.
+  ASSERT_TRUE(display->Xdo("mousemove " + at(hx, hy) + " click 1"));
+  ASSERT_TRUE(window->WaitFor("Selected \"Cutter\".")) << window->Output();
+  ASSERT_TRUE(display->TypeLine("Move"));
+  ASSERT_TRUE(window->WaitFor("Command: Move")) << window->Output();
+  // A drag from the cutter's centre to the new place, the cutter following.
+  ASSERT_TRUE(display->Xdo("mousemove " + at(fx, fy) + " mousedown 1 mousemove " +
+                           at((fx + tx) / 2, (fy + ty) / 2) + " mousemove " + at(tx, ty) +
+                           " mouseup 1"));
+  ASSERT_TRUE(window->WaitFor("1 objects moved.")) << window->Output();
+  // The slab is whole again where the hole was: the cut followed the move.
+  ASSERT_TRUE(display->Xdo("mousemove " + at(hx, hy) + " click 1"));
+  ASSERT_TRUE(window->WaitFor("Selected \"Slab\".")) << window->Output();
+  Exit();
+}
+
 // The rows the clash panel lists after an offscreen run on the demo model.
 std::vector<std::string> OffscreenPanelRows(const std::string& dir) {
   const std::string command = "cd '" + dir + "' && KYREL_REGISTRY='" + dir +
