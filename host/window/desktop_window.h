@@ -65,6 +65,8 @@ public:
   void KeepAnswering(const std::string& status);
 
   Rect ViewRect() const { return view_rect_; }
+  // Draws the window once, with the view's newest frame (benchmarks).
+  void Present() { Draw(false); }
   // Where things are in the window, a line each: the view with its camera,
   // the toolbar buttons, the panels' buttons and list cells.
   std::vector<std::string> Layout() const;

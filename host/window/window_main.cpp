@@ -94,6 +94,10 @@ CRhinoCommand::result WindowPixelCommand(const CRhinoCommandContext&) {
 
 } // namespace
 
+void AnswerDuringLongFrames(bool on) {
+  CRhinoDisplayPipeline::SetDrawProgress(on ? &OnDrawProgress : nullptr);
+}
+
 int RunInWindow(app::HostSession& session, const std::vector<std::string>& lines, int width,
                 int height, const std::function<int()>& prepare) {
   const char* display = std::getenv("DISPLAY");
@@ -116,7 +120,7 @@ int RunInWindow(app::HostSession& session, const std::vector<std::string>& lines
       new app::HostCommand(L"WindowPixel", false, &WindowPixelCommand)};
   (void)commands;
   app::SetBusyHook(&KeepWindowAnswering);
-  CRhinoDisplayPipeline::SetDrawProgress(&OnDrawProgress);
+  AnswerDuringLongFrames(true);
 
   int status = prepare();
   if (status == 0) {
@@ -132,7 +136,7 @@ int RunInWindow(app::HostSession& session, const std::vector<std::string>& lines
     status = input.Run() ? 0 : 1;
     input.SetFrontEnd({});
   }
-  CRhinoDisplayPipeline::SetDrawProgress(nullptr);
+  AnswerDuringLongFrames(false);
   app::SetBusyHook(nullptr);
   window.Close();
   return status;

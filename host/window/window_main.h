@@ -19,4 +19,8 @@ namespace kyrel::window {
 int RunInWindow(app::HostSession& session, const std::vector<std::string>& lines, int width,
                 int height, const std::function<int()>& prepare);
 
+// While a frame takes longer than a moment, the window handles its events
+// and shows how far the frame is (on while RunInWindow runs).
+void AnswerDuringLongFrames(bool on);
+
 } // namespace kyrel::window
