@@ -48,7 +48,8 @@ Commands and macros:
   Cylinder PlaneSrf Block Insert ShadedViewport WireframeViewport
   GhostedViewport SetView Zoom ViewCaptureToFile List Panel PanelClick
   PanelDoubleClick PanelButton ShowPanel ClosePanel DockPanel Toolbar
-  ToolbarButton Wait Exit. Plug-ins add their own.
+  ToolbarButton Help Wait Exit (with --window also WindowCapture,
+  WindowLayout, WindowPixel). Plug-ins add their own; Help lists them all.
   Without --script or -c, commands come from standard input (a terminal
   shows a "Command:" prompt). The exit status is 1 when a command failed or
   input was wrong, 2 when the model or a plug-in could not be loaded.

@@ -35,10 +35,11 @@ void Descendants(HWND parent, std::vector<HWND>& out) {
   }
 }
 
+// The height a bar docked at the top or bottom asks for, as the dock bar
+// manager lays it out.
 int BarHeight(CRhinoUiDockBar* bar) {
-  RECT r{};
-  GetWindowRect(bar->m_hWnd, &r);
-  return std::max(8, static_cast<int>(r.bottom - r.top));
+  const CSize asked = bar->OnCalcFixedLayout(CSize(640, bar->InitialSizeDockedHorz().cy), TRUE, TRUE);
+  return std::max(8, static_cast<int>(asked.cy));
 }
 
 // Gives the bar and the child that fills it a new size, as the host's
