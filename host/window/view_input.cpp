@@ -136,44 +136,94 @@ CRhinoObject* PickOne(CRhinoView& view, int x, int y) {
   return nullptr;
 }
 
-// Objects inside the rectangle (window) or touching it (crossing), by the
-// screen positions of their mesh vertices (or box corners when they have
-// no meshes).
+struct ScreenRect {
+  double left, top, right, bottom;
+  bool Contains(const ON_3dPoint& p) const {
+    return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom;
+  }
+  // Whether the segment a-b passes through the rectangle (Liang-Barsky).
+  bool Crosses(const ON_3dPoint& a, const ON_3dPoint& b) const {
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x - left, right - a.x, a.y - top, bottom - a.y};
+    for (int i = 0; i < 4; ++i) {
+      if (p[i] == 0.0) {
+        if (q[i] < 0.0) return false;
+        continue;
+      }
+      const double t = q[i] / p[i];
+      if (p[i] < 0.0)
+        t0 = std::max(t0, t);
+      else
+        t1 = std::min(t1, t);
+      if (t0 > t1) return false;
+    }
+    return true;
+  }
+};
+
+// Objects inside the rectangle (window: every mesh vertex inside) or
+// touching it (crossing: a vertex inside or an edge through it, or the
+// object under its middle, for a rectangle within one face). Objects
+// without meshes are judged by their box corners.
 std::vector<CRhinoObject*> InRectangle(CRhinoView& view, int x0, int y0, int x1, int y1,
                                        bool crossing) {
   std::vector<CRhinoObject*> out;
   CRhinoDoc* doc = view.Document();
   if (!doc) return out;
   const ON_Viewport& vp = view.Viewport().VP();
-  const double left = std::min(x0, x1), right = std::max(x0, x1);
-  const double top = std::min(y0, y1), bottom = std::max(y0, y1);
+  const ScreenRect rect{static_cast<double>(std::min(x0, x1)), static_cast<double>(std::min(y0, y1)),
+                        static_cast<double>(std::max(x0, x1)),
+                        static_cast<double>(std::max(y0, y1))};
   for (CRhinoObject* o : doc->ObjectList()) {
     if (!Selectable(o) || o->IsReference()) continue;
-    std::vector<ON_3dPoint> points;
     ON_SimpleArray<const ON_Mesh*> meshes;
     o->GetMeshes(ON::render_mesh, meshes);
-    for (int i = 0; i < meshes.Count(); ++i)
-      if (meshes[i])
-        for (int v = 0; v < meshes[i]->VertexCount(); ++v)
-          points.emplace_back(meshes[i]->m_V[v]);
-    if (points.empty()) {
-      ON_BoundingBox box = o->BoundingBox();
+    std::vector<ON_3dPoint> screen;
+    std::vector<std::pair<int, int>> edges;
+    for (int i = 0; i < meshes.Count(); ++i) {
+      const ON_Mesh* mesh = meshes[i];
+      if (!mesh) continue;
+      const int first = static_cast<int>(screen.size());
+      for (int v = 0; v < mesh->VertexCount(); ++v) {
+        ON_3dPoint s;
+        if (!vp.GetScreenCoordinates(ON_3dPoint(mesh->m_V[v]), s)) s = ON_3dPoint::UnsetPoint;
+        screen.push_back(s);
+      }
+      for (int f = 0; f < mesh->FaceCount(); ++f) {
+        const ON_MeshFace& face = mesh->m_F[f];
+        const int corners = face.CornerCount();
+        for (int c = 0; c < corners; ++c)
+          edges.emplace_back(first + face.vi[c], first + face.vi[(c + 1) % corners]);
+      }
+    }
+    if (screen.empty()) {
+      const ON_BoundingBox box = o->BoundingBox();
       if (!box.IsValid()) continue;
-      for (int c = 0; c < 8; ++c)
-        points.push_back(box.Corner(c));
+      for (int c = 0; c < 8; ++c) {
+        ON_3dPoint s;
+        if (vp.GetScreenCoordinates(box.Corner(c), s)) screen.push_back(s);
+      }
     }
-    int inside = 0;
-    for (const ON_3dPoint& p : points) {
-      ON_3dPoint s;
-      if (vp.GetScreenCoordinates(p, s) && s.x >= left && s.x <= right && s.y >= top &&
-          s.y <= bottom)
-        ++inside;
+    if (screen.empty()) continue;
+    bool all_inside = true, any_inside = false;
+    for (const ON_3dPoint& p : screen) {
+      const bool inside = p.IsValid() && rect.Contains(p);
+      all_inside = all_inside && inside;
+      any_inside = any_inside || inside;
     }
-    const bool taken = crossing ? inside > 0 : inside == static_cast<int>(points.size());
+    bool taken = crossing ? any_inside : all_inside;
+    const int count = static_cast<int>(screen.size());
+    for (std::size_t e = 0; crossing && !taken && e < edges.size(); ++e) {
+      const auto [a, b] = edges[e];
+      if (a < 0 || b < 0 || a >= count || b >= count) continue;
+      if (screen[static_cast<std::size_t>(a)].IsValid() &&
+          screen[static_cast<std::size_t>(b)].IsValid())
+        taken = rect.Crosses(screen[static_cast<std::size_t>(a)], screen[static_cast<std::size_t>(b)]);
+    }
     if (taken) out.push_back(o);
   }
-  // What the rectangle only crosses between vertices still counts when a
-  // pick at its middle hits it.
   if (crossing)
     if (CRhinoObject* middle = PickOne(view, (x0 + x1) / 2, (y0 + y1) / 2))
       if (std::find(out.begin(), out.end(), middle) == out.end()) out.push_back(middle);

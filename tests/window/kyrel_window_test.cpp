@@ -214,6 +214,57 @@ TEST_F(KyrelWindow, ADragMovesACutterAndTheCutFollows) {
   Exit();
 }
 
+TEST_F(KyrelWindow, WindowAndCrossingDragsAndModifierClicksSelect) {
+  // Three boxes in a row, seen from the top, shaded (so a click on a face
+  // picks it).
+  Start({"-c", "Box 0,0,0 2,2,1 \"A\"", "-c", "Box 4,0,0 6,2,1 \"B\"", "-c",
+         "Box 8,0,0 10,2,1 \"C\"", "-c", "ShadedViewport", "-c", "SetView _View _Top", "-c",
+         "WindowPixel -1,3,1", "-c",
+         "WindowPixel 7,-1,1", "-c", "WindowPixel 9,1.5,1", "-c", "WindowPixel 5,0.5,1", "-c",
+         "WindowPixel 1,1,1", "-c", "WindowLayout"});
+  ASSERT_TRUE(window->WaitFor("End of the layout.")) << window->Output();
+  int wx0 = 0, wy0 = 0, wx1 = 0, wy1 = 0, cx = 0, cy = 0, bx = 0, by = 0, ax = 0, ay = 0;
+  ASSERT_TRUE(PixelOf(window->Output(), "-1,3,1", wx0, wy0)) << window->Output();
+  ASSERT_TRUE(PixelOf(window->Output(), "7,-1,1", wx1, wy1)) << window->Output();
+  ASSERT_TRUE(PixelOf(window->Output(), "9,1.5,1", cx, cy)) << window->Output();
+  ASSERT_TRUE(PixelOf(window->Output(), "5,0.5,1", bx, by)) << window->Output();
+  ASSERT_TRUE(PixelOf(window->Output(), "1,1,1", ax, ay)) << window->Output();
+  const auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+  const auto drag = [&](int x0, int y0, int x1, int y1) {
+    return display->Xdo("mousemove " + at(x0, y0) + " mousedown 1 mousemove " +
+                        at((x0 + x1) / 2, (y0 + y1) / 2) + " mousemove " + at(x1, y1) +
+                        " mouseup 1");
+  };
+  // Dragged to the right: what lies wholly inside, A and B, not C.
+  ASSERT_TRUE(drag(wx0, wy0, wx1, wy1));
+  ASSERT_TRUE(window->WaitFor("Selected \"A\", \"B\".")) << window->Output();
+  // Dragged to the left from inside C to inside B: what it touches (no
+  // corner of either lies in the rectangle; their edges cross it).
+  ASSERT_TRUE(drag(cx, cy, bx, by));
+  ASSERT_TRUE(window->WaitFor("Selected \"B\", \"C\".")) << window->Output();
+  // Ctrl takes C out again; shift adds A to B.
+  ASSERT_TRUE(display->Xdo("mousemove " + at(cx, cy) + " keydown ctrl click 1 keyup ctrl"));
+  ASSERT_TRUE(window->WaitFor("Deselected \"C\".")) << window->Output();
+  ASSERT_TRUE(display->Xdo("mousemove " + at(ax, ay) + " keydown shift click 1 keyup shift"));
+  ASSERT_TRUE(window->WaitFor("Selected \"A\".")) << window->Output();
+  ASSERT_TRUE(display->TypeLine("List"));
+  ASSERT_TRUE(window->WaitFor("3 objects.")) << window->Output();
+  const std::string& out = window->Output();
+  const std::size_t list = out.rfind("Command: List");
+  ASSERT_NE(list, std::string::npos);
+  const std::string listed = out.substr(list);
+  EXPECT_NE(listed.find("name=\"A\"  type=polysurface  layer=\"Default\"  state=normal, selected"),
+            std::string::npos)
+      << listed;
+  EXPECT_NE(listed.find("name=\"B\"  type=polysurface  layer=\"Default\"  state=normal, selected"),
+            std::string::npos)
+      << listed;
+  EXPECT_NE(listed.find("name=\"C\"  type=polysurface  layer=\"Default\"  state=normal\r"),
+            std::string::npos)
+      << listed;
+  Exit();
+}
+
 // The rows the clash panel lists after an offscreen run on the demo model.
 std::vector<std::string> OffscreenPanelRows(const std::string& dir) {
   const std::string command = "cd '" + dir + "' && KYREL_REGISTRY='" + dir +
