@@ -341,6 +341,13 @@ void DesktopWindow::Key(int key, int modifiers) {
   case SDLK_u:
     if (modifiers & KMOD_CTRL) command_bar_.Clear();
     break;
+  case SDLK_HOME:
+    // Zoom extents from the keyboard; never inside a frame.
+    if (CRhinoView* view = RhinoApp().ActiveView(); view && !in_busy_) {
+      view->ZoomExtents();
+      view->Redraw();
+    }
+    break;
   default:
     break;
   }
@@ -416,13 +423,16 @@ void DesktopWindow::Draw(bool busy, bool present) {
   std::wstring macro;
   if (toolbar_.Draw(renderer_, macro)) Submit(WideToUtf8(macro), app::CommandLine::Answer::macro);
   ImGui::SameLine(0.0f, 24.0f);
-  if (!busy) DrawViewBar(view);
+  // While a frame is drawn the view cannot change: its bar waits.
+  ImGui::BeginDisabled(busy);
+  DrawViewBar(view);
+  ImGui::EndDisabled();
   ImGui::End();
 
   const int area_y = kTopBarHeight;
   const int area_h = std::max(1, height - kTopBarHeight - kCommandBarHeight);
   const DockPanels::Margins m = panels_.Measure(width, area_h);
-  if (!busy) panels_.Draw(0, area_y, width, area_h);
+  panels_.Draw(0, area_y, width, area_h, !busy);
   view_rect_ = Rect{m.left, area_y + m.top, std::max(1, width - m.left - m.right),
                     std::max(1, area_h - m.top - m.bottom)};
 

@@ -108,7 +108,7 @@ void DockPanels::DrawMenu() {
   }
 }
 
-void DockPanels::Draw(int x, int y, int w, int h) {
+void DockPanels::Draw(int x, int y, int w, int h, bool act) {
   placed_.clear();
   const Margins m = Measure(w, h);
   const int header = static_cast<int>(HeaderHeight());
@@ -148,6 +148,7 @@ void DockPanels::Draw(int x, int y, int w, int h) {
   }
   // Handlers may add or remove rows, close the bar or dock it elsewhere:
   // they run once the controls are no longer being walked.
+  if (!act) return;
   std::vector<std::function<void()>> actions;
   actions.swap(actions_);
   for (auto& action : actions)

@@ -27,8 +27,9 @@ public:
   Margins Measure(int area_w, int area_h) const;
   // Draws the bars around the view area (x, y, w, h: the room between the
   // toolbar and the command line). What the person did is done after the
-  // drawing, when no control is being walked any more.
-  void Draw(int x, int y, int w, int h);
+  // drawing, when no control is being walked any more, and only when `act`
+  // (while the host draws a frame it waits for the next drawing that may).
+  void Draw(int x, int y, int w, int h, bool act);
   // A menu of every bar: shown or not.
   void DrawMenu();
   // Where the rows and buttons were drawn last, for WindowLayout.
