@@ -109,10 +109,12 @@ bool CommandBar::Draw(const std::wstring& prompt, const std::string& status, flo
 
   // The typed line with its caret.
   ImGui::PushStyleColor(ImGuiCol_ChildBg, ImVec4(1.0f, 1.0f, 1.0f, 1.0f));
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImGui::GetStyle().FramePadding);
   ImGui::BeginChild("##typed", ImVec2(0, ImGui::GetFrameHeight()), true,
                     ImGuiWindowFlags_NoScrollbar);
   ImGui::TextUnformatted((typed_ + "_").c_str());
   ImGui::EndChild();
+  ImGui::PopStyleVar();
   ImGui::PopStyleColor();
   if (!clicked.empty()) {
     line = clicked;
