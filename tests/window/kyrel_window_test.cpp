@@ -137,7 +137,7 @@ TEST_F(KyrelWindow, ShowsTheViewAsTheOffscreenEngineDrawsIt) {
   EXPECT_LE(differing, view.w * view.h / 1000) << differing << " pixels differ";
 }
 
-TEST_F(KyrelWindow, ClicksPickThroughTheCutAndARightDragOrbits) {
+TEST_F(KyrelWindow, ClicksPickThroughTheCutAndTheMouseOrbitsZoomsAndPans) {
   // A slab with a hole bitten through it by a hidden sphere, a floor under
   // it; seen from the top.
   Start({"-c", "Box 0,0,0 10,10,2 \"Slab\"", "-c", "Box -3,-3,-6 13,13,-5 \"Floor\"", "-c",
@@ -176,7 +176,19 @@ TEST_F(KyrelWindow, ClicksPickThroughTheCutAndARightDragOrbits) {
                            std::to_string(view.CentreX() + 120) + " " +
                            std::to_string(view.CentreY() + 40) + " mouseup 3"));
   Layout();
-  EXPECT_NE(Camera(), before) << window->Output();
+  const std::string orbited = Camera();
+  EXPECT_NE(orbited, before) << window->Output();
+  // The wheel zooms in at the cursor, a middle drag pans: the camera moves
+  // each time.
+  ASSERT_TRUE(display->Xdo("mousemove " + std::to_string(sx) + " " + std::to_string(sy) +
+                           " click 4 click 4"));
+  Layout();
+  const std::string zoomed = Camera();
+  EXPECT_NE(zoomed, orbited) << window->Output();
+  ASSERT_TRUE(display->Xdo("mousemove " + cx + " " + cy + " mousedown 2 mousemove " +
+                           std::to_string(view.CentreX() - 80) + " " + cy + " mouseup 2"));
+  Layout();
+  EXPECT_NE(Camera(), zoomed) << window->Output();
   Exit();
 }
 
@@ -247,7 +259,10 @@ TEST_F(KyrelWindow, WindowAndCrossingDragsAndModifierClicksSelect) {
   ASSERT_TRUE(window->WaitFor("Deselected \"C\".")) << window->Output();
   ASSERT_TRUE(display->Xdo("mousemove " + at(ax, ay) + " keydown shift click 1 keyup shift"));
   ASSERT_TRUE(window->WaitFor("Selected \"A\".")) << window->Output();
-  ASSERT_TRUE(display->TypeLine("List"));
+  // Typed as a new user would: a beginning, Tab, Enter.
+  ASSERT_TRUE(display->Xdo("type --delay 25 Li"));
+  ASSERT_TRUE(display->Xdo("key Tab key Return"));
+  ASSERT_TRUE(window->WaitFor("Command: List")) << window->Output();
   ASSERT_TRUE(window->WaitFor("3 objects.")) << window->Output();
   const std::string& out = window->Output();
   const std::size_t list = out.rfind("Command: List");
