@@ -131,10 +131,15 @@ bool DesktopWindow::Open(int width, int height, std::string& error) {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // A modelling window has no reason to hold the screen saver off (SDL
+  // would ask the session bus to).
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("the window cannot be opened: ") + SDL_GetError();
+    SDL_Quit();
     return false;
   }
+  sdl_ready_ = true;
   window_ = SDL_CreateWindow("kyrel", 0, 0, width, height, SDL_WINDOW_RESIZABLE);
   if (window_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!window_ || !renderer_) {
@@ -173,11 +178,11 @@ void DesktopWindow::Close() {
   view_texture_ = nullptr;
   if (renderer_) SDL_DestroyRenderer(renderer_);
   renderer_ = nullptr;
-  if (window_) {
-    SDL_DestroyWindow(window_);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
+  if (window_) SDL_DestroyWindow(window_);
   window_ = nullptr;
+  // All of SDL: it also closes its connections to the desktop buses.
+  if (sdl_ready_) SDL_Quit();
+  sdl_ready_ = false;
 }
 
 void DesktopWindow::QueueLines(std::vector<std::string> lines) {

@@ -89,6 +89,7 @@ private:
   int texture_w_ = 0, texture_h_ = 0;
   unsigned int shown_frame_ = 0;
   const CRhinoView* shown_view_ = nullptr;
+  bool sdl_ready_ = false;
   bool imgui_ready_ = false;
   bool closed_ = false;
   bool announced_ = false;
