@@ -209,9 +209,12 @@ app::CommandLine::Answer DesktopWindow::Ask(const std::wstring& prompt, std::str
   frames_since_answer_ = 0;
   if (prompt != kMoveTo && feedback_.IsEnabled()) feedback_.Stop();
   // After a command the view shows what it did, as the host's views do
-  // (and picks see the display's state of the changed model).
-  if (prompt == L"Command:")
-    if (CRhinoView* view = RhinoApp().ActiveView()) view->Redraw();
+  // (and picks see the display's state of the changed model): a command
+  // that drew no frame of its own gets one.
+  CRhinoView* view = RhinoApp().ActiveView();
+  if (prompt == L"Command:" && view && view == command_view_ &&
+      view->FrameCount() == command_frame_)
+    view->Redraw();
   for (;;) {
     if (closed_ || !HandleEvents(false)) return app::CommandLine::Answer::end;
     kyrel::platform::PumpMessages();
@@ -231,6 +234,10 @@ app::CommandLine::Answer DesktopWindow::Ask(const std::wstring& prompt, std::str
       answers_.pop_front();
       if (kind == app::CommandLine::Answer::typed)
         RhinoCommandInput().Print(prompt + L" " + Utf8ToWide(text));
+      if (prompt == L"Command:" && view) {
+        command_view_ = view;
+        command_frame_ = view->FrameCount();
+      }
       if (prompt == kMoveFrom) {
         const auto base = ParsePoint(text);
         move_base_ = base ? *base : ON_3dPoint::UnsetPoint;

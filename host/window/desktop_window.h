@@ -111,6 +111,9 @@ private:
   ViewInput view_input_;
   MoveFeedback feedback_;
   ON_3dPoint move_base_ = ON_3dPoint::UnsetPoint; // answered at "Point to move from"
+  // The view and its frame count when the last command was started.
+  const CRhinoView* command_view_ = nullptr;
+  unsigned int command_frame_ = 0;
 };
 
 } // namespace kyrel::window
