@@ -31,6 +31,10 @@ constexpr int kCommandBarHeight = 200;
 // While the UI thread is busy elsewhere the window is drawn at most this
 // often; events are taken every time.
 constexpr unsigned long long kBusyFrameMs = 40;
+// Waiting for the person: input is looked for this often, and the window
+// drawn at least this often.
+constexpr Uint32 kIdlePollMs = 5;
+constexpr unsigned long long kIdleFrameMs = 100;
 
 using kyrel::platform::Utf8ToWide;
 using kyrel::platform::WideToUtf8;
@@ -215,11 +219,28 @@ app::CommandLine::Answer DesktopWindow::Ask(const std::wstring& prompt, std::str
   if (prompt == L"Command:" && view && view == command_view_ &&
       view->FrameCount() == command_frame_)
     view->Redraw();
+  bool drawn = false;
   for (;;) {
+    const int events_before = events_handled_;
     if (closed_ || !HandleEvents(false)) return app::CommandLine::Answer::end;
-    kyrel::platform::PumpMessages();
+    const int dispatched = kyrel::platform::PumpMessages();
     RhinoApp().ProcessDeferredRedraws();
+    // The window is drawn when something happened (or now and then, for
+    // what changes by itself): idle, it only looks for input.
+    const unsigned long long now = SDL_GetTicks64();
+    const bool busy_here = events_handled_ != events_before || dispatched > 0 ||
+                           !answers_.empty() || !queued_.empty() || !drawn ||
+                           (view && view->FrameCount() != shown_frame_);
+    if (!busy_here && now - last_draw_ms_ < kIdleFrameMs) {
+      // Not SDL_WaitEventTimeout: SDL wakes such a wait by sending an event
+      // to the window from a second connection, which can reach the X
+      // server after the window is gone and end the program there.
+      SDL_Delay(kIdlePollMs);
+      continue;
+    }
     Draw(false);
+    drawn = true;
+    last_draw_ms_ = now;
     ++frames_since_answer_;
     if (answers_.empty() && !queued_.empty() && frames_since_answer_ >= 2) {
       // A script's line, typed in as a person would once the window shows
@@ -245,7 +266,6 @@ app::CommandLine::Answer DesktopWindow::Ask(const std::wstring& prompt, std::str
       prompt_.clear();
       return kind;
     }
-    SDL_WaitEventTimeout(nullptr, queued_.empty() ? 30 : 1);
   }
 }
 

@@ -104,6 +104,7 @@ private:
   std::deque<std::pair<std::string, app::CommandLine::Answer>> answers_;
   int events_handled_ = 0;
   unsigned long long last_keep_answering_ms_ = 0;
+  unsigned long long last_draw_ms_ = 0;
 
   CommandBar command_bar_;
   DockPanels panels_;
