@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "command_help.h"
 #include "host_session.h"
 #include "interrupt_signal.h"
 #include "macro_tokenizer.h"
@@ -48,7 +49,7 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) 
   if (typed) *typed = true;
   while (queue_.empty()) {
     std::string text;
-    if (!AskTerminal(prompt, text)) return false;
+    if (!AskTerminal(prompt, text, typed)) return false;
     TokenizeResult r = TokenizeMacro(Utf8ToWide(text));
     for (const auto& e : r.errors)
       Error(e);
@@ -65,7 +66,12 @@ bool CommandLine::Refill(bool may_ask, const std::wstring& prompt, bool* typed) 
   return true;
 }
 
-bool CommandLine::AskTerminal(const std::wstring& prompt, std::string& text) {
+bool CommandLine::AskTerminal(const std::wstring& prompt, std::string& text, bool* typed) {
+  if (front_end_.ask) {
+    const Answer answer = front_end_.ask(prompt, text);
+    if (typed && answer == Answer::macro) *typed = false;
+    return answer != Answer::end;
+  }
   std::string shown_status;
   TerminalLine::Hooks hooks;
   hooks.idle = [] {
@@ -83,6 +89,9 @@ bool CommandLine::AskTerminal(const std::wstring& prompt, std::string& text) {
     return status;
   };
   hooks.take_interrupt = &TakeInterrupt;
+  // Command names complete where a command is asked for, not at a
+  // command's own prompts.
+  if (prompt == L"Command:") hooks.complete = &CompleteCommandName;
   for (;;) {
     switch (terminal_.Read(WideToUtf8(prompt), hooks, text)) {
     case TerminalLine::Outcome::line:
@@ -128,10 +137,12 @@ bool CommandLine::PeekToken(CRhinoMacroToken& token) {
 
 void CommandLine::Print(const std::wstring& line) {
   terminal_.PrintAbove(WideToUtf8(line));
+  if (front_end_.show) front_end_.show(line, false);
 }
 
 void CommandLine::Error(const std::wstring& line) {
   ++errors_;
+  if (front_end_.show) front_end_.show(L"Error: " + line, true);
   std::fflush(stdout);
   std::fputs(("Error: " + WideToUtf8(line) + "\n").c_str(), stderr);
   std::fflush(stderr);

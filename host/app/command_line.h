@@ -31,6 +31,19 @@ public:
   // Whether the user is asked when the tokens run out.
   void SetInteractive(bool interactive) { interactive_ = interactive; }
 
+  // A front end that asks the person in place of the terminal (the desktop
+  // window). `ask` shows the prompt and waits for an answer: `typed` for a
+  // line the person typed, `macro` for one that a button or a script runs
+  // (echoed with the prompt, and `!` in it cancels no background work),
+  // `end` when the person closed the window. `show` hears every line
+  // printed, errors marked, besides the terminal.
+  enum class Answer { typed, macro, end };
+  struct FrontEnd {
+    std::function<Answer(const std::wstring& prompt, std::string& text)> ask;
+    std::function<void(const std::wstring& line, bool error)> show;
+  };
+  void SetFrontEnd(FrontEnd front_end) { front_end_ = std::move(front_end); }
+
   // Runs commands until the input is used up or Exit is run. Returns false
   // when a command failed or an input error was reported.
   bool Run();
@@ -57,8 +70,9 @@ private:
   // Fills the queue from the line source, or else (when may_ask) from the
   // terminal; *typed (may be null) tells whether the terminal was asked.
   bool Refill(bool may_ask, const std::wstring& prompt, bool* typed);
-  // One line from the person at the terminal; false at the end of input.
-  bool AskTerminal(const std::wstring& prompt, std::string& text);
+  // One line from the person at the terminal (or the front end); false at
+  // the end of input. *typed false: a macro, not typed by the person.
+  bool AskTerminal(const std::wstring& prompt, std::string& text, bool* typed);
   void RunOne(const CRhinoMacroToken& token);
   // Escape typed at the prompt or Ctrl-C: stops the background work.
   bool CancelBackgroundWork();
@@ -66,6 +80,7 @@ private:
   std::deque<CRhinoMacroToken> queue_;
   TerminalLine terminal_;
   LineSource source_;
+  FrontEnd front_end_;
   bool interactive_ = false;
   bool exit_requested_ = false;
   int errors_ = 0;

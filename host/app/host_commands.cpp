@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "command_help.h"
 #include "ui/rhino_command_input.h"
 #include "win_strings.h"
 
@@ -28,6 +29,7 @@ void RegisterHostCommands() {
   AddCreateCommands(*commands);
   AddViewCommands(*commands);
   AddPanelCommands(*commands);
+  AddHelpCommand(*commands);
 }
 
 void Say(const std::wstring& line) {
@@ -92,6 +94,18 @@ std::optional<double> OptionalNumber() {
   if (!input.PeekToken(t) || t.m_kind != CRhinoMacroToken::number) return std::nullopt;
   input.NextToken(L"", t);
   return t.m_number;
+}
+
+namespace {
+void (*busy_hook)(const std::string&) = nullptr;
+} // namespace
+
+void SetBusyHook(void (*hook)(const std::string& status)) {
+  busy_hook = hook;
+}
+
+void CallBusyHook(const std::string& status) {
+  if (busy_hook) busy_hook(status);
 }
 
 CRhinoView* ActiveView() {

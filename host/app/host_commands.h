@@ -53,6 +53,10 @@ std::optional<std::wstring> AskString(const wchar_t* prompt);
 std::optional<std::wstring> OptionalWord();
 std::optional<double> OptionalNumber();
 CRhinoView* ActiveView();
+// Called while a command keeps the UI thread waiting (Wait), with what it
+// waits for, so a window on the host keeps answering; null: nothing.
+void SetBusyHook(void (*hook)(const std::string& status));
+void CallBusyHook(const std::string& status);
 std::wstring TypeName(const CRhinoObject& object);
 
 } // namespace kyrel::app

@@ -124,6 +124,7 @@ CRhinoCommand::result WaitCommand(const CRhinoCommandContext&) {
     if (busy) quiet_since = Clock::now();
     const std::string status = BackgroundProgressText();
     if (!status.empty()) progress.Show("Waiting: " + status + " (Ctrl-C cancels)");
+    CallBusyHook(status.empty() ? "Waiting" : "Waiting: " + status);
     // Idle once nothing happened for a moment: workers report progress
     // at least every half second while they run.
     if (!busy && Clock::now() - quiet_since > std::chrono::milliseconds(700)) {

@@ -118,6 +118,10 @@ CRhinoCommand::result SelPointCommand(const CRhinoCommandContext&) {
     Complain(L"There is no view to pick in.");
     return CRhinoCommand::failure;
   }
+  // A person clicks on what the view shows now: a model changed since the
+  // last frame (an object moved) is drawn first, so the pick filters judge
+  // the display's state of the model as it is.
+  view->Redraw();
   // The view's picking runs every registered pick filter on each hit.
   std::vector<CRhinoPickHit> hits = view->Pick(static_cast<int>(*x), static_cast<int>(*y));
   for (const CRhinoPickHit& hit : hits) {

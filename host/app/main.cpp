@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,9 @@
 #include "rhinoSdk.h"
 #include "terminal_progress.h"
 #include "win_strings.h"
+#ifdef KYREL_HAVE_WINDOW
+#include "window_main.h"
+#endif
 
 namespace {
 
@@ -44,7 +48,8 @@ Commands and macros:
   Cylinder PlaneSrf Block Insert ShadedViewport WireframeViewport
   GhostedViewport SetView Zoom ViewCaptureToFile List Panel PanelClick
   PanelDoubleClick PanelButton ShowPanel ClosePanel DockPanel Toolbar
-  ToolbarButton Wait Exit. Plug-ins add their own.
+  ToolbarButton Help Wait Exit (with --window also WindowCapture,
+  WindowLayout, WindowPixel). Plug-ins add their own; Help lists them all.
   Without --script or -c, commands come from standard input (a terminal
   shows a "Command:" prompt). The exit status is 1 when a command failed or
   input was wrong, 2 when the model or a plug-in could not be loaded.
@@ -110,7 +115,7 @@ void AddDemoScene(CRhinoDoc& doc) {
 struct Arguments {
   std::string model, script, view_size = "640x480", out_dir = ".";
   std::vector<std::string> macros, plugins;
-  bool no_default_plugins = false, demo = false, no_opengl = false;
+  bool no_default_plugins = false, demo = false, no_opengl = false, window = false;
 };
 
 void DefineOptions(CLI::App& cli, Arguments& args) {
@@ -137,6 +142,10 @@ void DefineOptions(CLI::App& cli, Arguments& args) {
                  "folder for files named without a folder (captures, saves, exports)");
   cli.add_flag("--demo", args.demo, "start with a small demo model (when no MODEL is given)");
   cli.add_flag("--no-opengl", args.no_opengl, "draw views with the recording engine (no pictures)");
+  cli.add_flag("--window", args.window,
+               "open a desktop window with the view, the panels, the toolbars and the command "
+               "line; --script and -c lines run in it one after another, and it stays open "
+               "unless they end with Exit");
 }
 
 kyrel::app::SessionOptions SessionOptionsFrom(const Arguments& args) {
@@ -225,6 +234,38 @@ int RunCommands(kyrel::app::HostSession& session, const Arguments& args) {
   return input.Run() ? 0 : 1;
 }
 
+// The window runs the script's lines and the -c macros one after another,
+// as typed; a missing script ends the run before the window opens.
+int RunInWindow(kyrel::app::HostSession& session, const Arguments& args) {
+  std::vector<std::string> lines;
+  if (!args.script.empty()) {
+    std::ifstream file(args.script);
+    if (!file) {
+      std::fprintf(stderr, "Error: cannot read the script %s\n", args.script.c_str());
+      return 2;
+    }
+    for (std::string text; std::getline(file, text);) {
+      auto first = text.find_first_not_of(" \t\r");
+      if (first == std::string::npos || text[first] == '#') continue;
+      lines.push_back(text);
+    }
+  }
+  lines.insert(lines.end(), args.macros.begin(), args.macros.end());
+#ifdef KYREL_HAVE_WINDOW
+  const auto& options = session.Options();
+  return kyrel::window::RunInWindow(session, lines, std::max(options.view_width + 300, 1100),
+                                    std::max(options.view_height + 250, 760), [&] {
+                                      int status = LoadPlugIns(session, args);
+                                      if (status == 0) status = OpenStartModel(session, args);
+                                      return status;
+                                    });
+#else
+  (void)session;
+  std::fprintf(stderr, "Error: this kyrel was built without its desktop window.\n");
+  return 2;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -247,9 +288,14 @@ int main(int argc, char** argv) {
   session.Start(SessionOptionsFrom(args));
   kyrel::app::InstallInterruptHandler();
   kyrel::app::ShowLongFramesOnTerminal();
-  int status = LoadPlugIns(session, args);
-  if (status == 0) status = OpenStartModel(session, args);
-  if (status == 0) status = RunCommands(session, args);
+  int status = 0;
+  if (args.window) {
+    status = RunInWindow(session, args);
+  } else {
+    status = LoadPlugIns(session, args);
+    if (status == 0) status = OpenStartModel(session, args);
+    if (status == 0) status = RunCommands(session, args);
+  }
   session.Stop();
   return status;
 }

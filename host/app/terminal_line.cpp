@@ -72,7 +72,29 @@ void TerminalLine::PrintAbove(const std::string& text) {
   Redraw();
 }
 
-bool TerminalLine::Edit(const char* bytes, long count, Outcome& outcome) {
+void TerminalLine::ShowInstead(std::string text) {
+  text_ = std::move(text);
+  Redraw();
+}
+
+void TerminalLine::Complete(const Hooks& hooks) {
+  std::vector<std::string> matches;
+  std::string completed = hooks.complete(text_, matches);
+  if (completed != text_) {
+    ShowInstead(std::move(completed));
+    return;
+  }
+  if (matches.size() < 2) {
+    Write("\a"); // nothing to complete
+    return;
+  }
+  std::string listed;
+  for (const std::string& m : matches)
+    listed += (listed.empty() ? "" : "  ") + m;
+  PrintAbove(listed);
+}
+
+bool TerminalLine::Edit(const char* bytes, long count, Outcome& outcome, const Hooks& hooks) {
   for (long i = 0; i < count; ++i) {
     const char c = bytes[i];
     if (escape_ == 1) {
@@ -80,7 +102,10 @@ bool TerminalLine::Edit(const char* bytes, long count, Outcome& outcome) {
       continue;
     }
     if (escape_ == 2) {
-      if (c >= 0x40 && c <= 0x7E) escape_ = 0; // the sequence's final byte
+      if (c < 0x40 || c > 0x7E) continue; // not yet the sequence's final byte
+      escape_ = 0;
+      if (c == 'A') ShowInstead(history_.Older(text_));
+      if (c == 'B') ShowInstead(history_.Newer(text_));
       continue;
     }
     switch (c) {
@@ -107,8 +132,12 @@ bool TerminalLine::Edit(const char* bytes, long count, Outcome& outcome) {
       escape_ = 1;
       break;
     case '\t':
-      text_ += ' ';
-      Write(" ");
+      if (hooks.complete) {
+        Complete(hooks);
+      } else {
+        text_ += ' ';
+        Write(" ");
+      }
       break;
     default:
       if (static_cast<unsigned char>(c) >= 0x20) {
@@ -127,6 +156,7 @@ TerminalLine::Outcome TerminalLine::Read(const std::string& prompt, const Hooks&
   status_ = hooks.status ? hooks.status() : std::string();
   active_ = true;
   escape_ = 0;
+  history_.ResetBrowsing();
   Redraw();
   Outcome outcome = Outcome::line;
   for (bool reading = true; reading;) {
@@ -144,7 +174,7 @@ TerminalLine::Outcome TerminalLine::Read(const std::string& prompt, const Hooks&
         outcome = Outcome::end_of_input;
         break;
       }
-      reading = Edit(bytes, n, outcome);
+      reading = Edit(bytes, n, outcome, hooks);
       continue;
     }
     if (hooks.idle) hooks.idle();
@@ -167,6 +197,7 @@ TerminalLine::Outcome TerminalLine::Read(const std::string& prompt, const Hooks&
   status_.clear();
   active_ = false;
   if (outcome == Outcome::line) {
+    history_.Add(text_);
     line = std::move(text_);
     text_.clear();
   }

@@ -3,10 +3,14 @@
 // between keystrokes the host pumps its messages (workers' progress,
 // deferred redraws), a status such as a background computation's progress
 // is shown in front of the prompt, and lines printed meanwhile appear above
-// the prompt instead of through what is being typed.
+// the prompt instead of through what is being typed. Tab completes command
+// names; Up and Down bring back the lines typed before.
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "command_help.h"
 
 namespace kyrel::app {
 
@@ -18,6 +22,11 @@ public:
     std::function<void()> idle;           // runs every few milliseconds
     std::function<std::string()> status;  // shown before the prompt when not empty
     std::function<bool()> take_interrupt; // Ctrl-C since the last call
+    // Tab: the line completed, with every candidate in `matches` (listed
+    // above the prompt when Tab cannot complete further). Null: Tab types
+    // a space.
+    std::function<std::string(const std::string& line, std::vector<std::string>& matches)>
+        complete;
   };
 
   explicit TerminalLine(int input_fd = 0, int output_fd = 1) : in_(input_fd), out_(output_fd) {}
@@ -35,12 +44,15 @@ private:
   void Redraw();
   void Write(const std::string& bytes) const;
   // A key's bytes; false when the line is done (Enter or end of input).
-  bool Edit(const char* bytes, long count, Outcome& outcome);
+  bool Edit(const char* bytes, long count, Outcome& outcome, const Hooks& hooks);
+  void Complete(const Hooks& hooks);
+  void ShowInstead(std::string text);
 
   int in_, out_;
   bool active_ = false;
   std::string prompt_, status_, text_;
   int escape_ = 0; // inside an escape sequence (arrow keys): 1 after ESC, 2 after ESC [
+  LineHistory history_; // lines typed, for the Up and Down keys
 };
 
 } // namespace kyrel::app

@@ -78,4 +78,42 @@ TEST_F(KyrelTerminal, EmptyLineIsEnterAndEndOfInputEndsTheSession) {
   EXPECT_EQ(t.WaitForExit(), 0) << t.Output();
 }
 
+TEST_F(KyrelTerminal, TabCompletesCommandNamesArrowsRecallLinesAndHelpExplains) {
+  Terminal t(dir, {KYREL_EXE, "--no-default-plugins", "--no-opengl"});
+  ASSERT_TRUE(t.Started());
+  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
+
+  // One match: the name is completed with a space after it, and the
+  // command runs when Enter follows.
+  t.Send("Li\t");
+  ASSERT_TRUE(t.WaitFor("List ")) << t.Output();
+  t.Send("\r");
+  ASSERT_TRUE(t.WaitFor("0 objects.")) << t.Output();
+  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
+
+  // Several matches: Tab goes as far as they agree, a second Tab lists them.
+  t.Send("pan\t");
+  ASSERT_TRUE(t.WaitFor("Panel")) << t.Output();
+  t.Send("\t");
+  ASSERT_TRUE(t.WaitFor("Panel  PanelButton  PanelClick  PanelDoubleClick")) << t.Output();
+  t.Send("\x15"); // Ctrl-U drops the line
+
+  // Up brings back the line typed before, Enter runs it again.
+  t.Send("\x1b[A");
+  ASSERT_TRUE(t.WaitFor("List ")) << t.Output();
+  t.Send("\r");
+  ASSERT_TRUE(t.WaitFor("0 objects.")) << t.Output();
+  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
+
+  t.Type("Help");
+  ASSERT_TRUE(t.WaitFor("SetView")) << t.Output();
+  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
+  t.Type("Help setview");
+  ASSERT_TRUE(t.WaitFor("View (Top Bottom Front Back Left Right Perspective)")) << t.Output();
+  ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
+  t.Type("Exit");
+  EXPECT_EQ(t.WaitForExit(), 0) << t.Output();
+  EXPECT_EQ(t.Count("Unknown command"), 0u) << t.Output();
+}
+
 } // namespace

@@ -94,6 +94,21 @@ TEST_F(PickThroughCutRun, TheSphereIsPickedInTheBiteWhileItIsShown) {
   EXPECT_EQ(Picks(r), std::vector<std::string>{"Cutter"}) << r.output;
 }
 
+TEST_F(PickThroughCutRun, APickAfterTheCutterMovedSeesTheCutWhereTheCutterIsNow) {
+  // A frame shows the bite; then the cutter moves away from (8.5, 8.5) and
+  // the next pick there, with no frame drawn in between, finds the box:
+  // a pick sees the model as it is, not as the last frame drew it.
+  RunResult r = Kyrel(std::string(kScene) +
+                          "SelName \"Cutter\"\nkyClippingObject _Pause _Mode _Difference\n"
+                          "SelNone\nViewCaptureToFile _Width=640 _Height=480 \"cut.png\"\n" +
+                          PickAt(kThroughTheBite) + "SelName \"Cutter\"\nMove 10,10,0 14,4,0\n" +
+                          PickAt(kThroughTheBite),
+                      "", "");
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::vector<std::string> expected = {"Cutter", "Box"};
+  EXPECT_EQ(Picks(r), expected) << r.output;
+}
+
 TEST_F(PickThroughCutRun, ExampleScriptPicksTheRemainderAndMissesTheBite) {
   RunResult r = Kyrel(Example("pick_through_cut.macro"), "");
   ASSERT_EQ(r.status, 0) << r.output;

@@ -40,6 +40,33 @@ ON_UUID Guid(const std::string& text) {
   return id;
 }
 
+// Bytes of base64 text; characters outside the alphabet (line breaks,
+// blanks) are skipped, and decoding stops at the first '='.
+std::string DecodeBase64(const char* text) {
+  auto value = [](char c) -> int {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+  };
+  std::string out;
+  unsigned int bits = 0;
+  int count = 0;
+  for (const char* p = text; p && *p && *p != '='; ++p) {
+    const int v = value(*p);
+    if (v < 0) continue;
+    bits = (bits << 6) | static_cast<unsigned int>(v);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out.push_back(static_cast<char>((bits >> count) & 0xFFu));
+    }
+  }
+  return out;
+}
+
 } // namespace
 
 CRhinoUiManager& RhinoUiManager() {
@@ -89,13 +116,31 @@ bool CRhinoUiToolBarManager::ReadFile(const wchar_t* path, bool, bool, bool) {
   c.m_id = Guid(root.attribute("guid").value());
   c.m_plugin_id = Guid(root.attribute("plug_in_guid").value());
 
+  std::map<std::string, int> cells; // bitmap item guid text -> cell index
+  for (pugi::xpath_node x : root.select_nodes("//bitmaps/bitmap_item")) {
+    pugi::xml_node b = x.node();
+    cells[kyrel::platform::WideToUtf8(ON_UuidToString(Guid(b.attribute("guid").value())).Array())] =
+        b.attribute("index").as_int(-1);
+  }
+  for (pugi::xml_node strip : root.child("bitmaps").children()) {
+    if (!strip.attribute("item_width")) continue;
+    CRhinoUiToolBarStrip s;
+    s.m_cell_size = strip.attribute("item_width").as_int(0);
+    s.m_png = DecodeBase64(strip.child("bitmap").child_value());
+    if (s.m_cell_size > 0 && !s.m_png.empty()) c.m_strips.push_back(std::move(s));
+  }
   struct Macro {
-    std::wstring text, tooltip, script;
+    std::wstring text, tooltip, script, button_text;
+    int image = -1;
   };
   std::map<std::string, Macro> macros; // by lower-case guid text
   for (pugi::xpath_node x : root.select_nodes("//macro_item")) {
     pugi::xml_node m = x.node();
-    Macro macro{Text(m, "text"), Text(m, "tooltip"), Utf8ToWide(m.child("script").child_value())};
+    Macro macro{Text(m, "text"), Text(m, "tooltip"), Utf8ToWide(m.child("script").child_value()),
+                Text(m, "button_text")};
+    auto cell = cells.find(kyrel::platform::WideToUtf8(
+        ON_UuidToString(Guid(m.attribute("bitmap_id").value())).Array()));
+    if (cell != cells.end()) macro.image = cell->second;
     macros[kyrel::platform::WideToUtf8(
         ON_UuidToString(Guid(m.attribute("guid").value())).Array())] = macro;
   }
@@ -113,12 +158,18 @@ bool CRhinoUiToolBarManager::ReadFile(const wchar_t* path, bool, bool, bool) {
       CRhinoUiToolBarButton b;
       b.m_text = Text(item, "text");
       b.m_bSpacer = Value(item, "item_type") == "spacer";
+      b.m_bShowText = Value(item, "item_display_style") == "control_and_text";
       if (const Macro* left = lookup(Value(item, "left_macro_id"))) {
         b.m_left_macro = left->script;
         b.m_tooltip = left->tooltip.empty() ? left->text : left->tooltip;
+        b.m_button_text = left->button_text;
+        b.m_left_image = left->image;
       }
-      if (const Macro* right = lookup(Value(item, "right_macro_id")))
+      if (const Macro* right = lookup(Value(item, "right_macro_id"))) {
         b.m_right_macro = right->script;
+        b.m_right_tooltip = right->tooltip.empty() ? right->text : right->tooltip;
+        b.m_right_image = right->image;
+      }
       toolbar.m_buttons.push_back(b);
     }
     c.m_toolbars.push_back(toolbar);

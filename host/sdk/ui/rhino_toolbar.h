@@ -10,10 +10,12 @@
 //     from an "item_type" attribute or child ("spacer" items have no
 //     macros), the macros from <left_macro_id> and <right_macro_id>
 //     (children or attributes holding a macro's guid);
-//   - every <macro_item guid="..."> element: its <text>, <tooltip> and
-//     <script> (the macro, as it stands).
-// Anything else (menus, bitmaps, dock information) is kept in the file but
-// not used by this headless host.
+//   - every <macro_item guid="..."> element: its <text>, <tooltip>,
+//     <button_text>, <script> (the macro, as it stands) and the cell of its
+//     image (bitmap_id naming a <bitmap_item> with an index);
+//   - the image strips under <bitmaps> (PNG in base64, cells item_width
+//     pixels wide).
+// Anything else (menus, dock information) is kept in the file but not used.
 
 #include <string>
 #include <vector>
@@ -26,6 +28,21 @@ struct CRhinoUiToolBarButton {
   bool m_bSpacer = false;
   std::wstring m_left_macro;  // script, may be empty
   std::wstring m_right_macro; // script, may be empty
+  // For a window that draws the button: the right macro's tooltip, the
+  // text shown beside the image (when the item's display style asks for
+  // control and text), and each macro's cell in the image strips (-1: none).
+  std::wstring m_right_tooltip;
+  std::wstring m_button_text;
+  bool m_bShowText = false;
+  int m_left_image = -1;
+  int m_right_image = -1;
+};
+
+// One image strip of a collection: square cells of m_cell_size pixels in a
+// row, as the PNG file bytes the collection holds (base64 in the file).
+struct CRhinoUiToolBarStrip {
+  int m_cell_size = 0;
+  std::string m_png;
 };
 
 struct CRhinoUiToolBar {
@@ -39,6 +56,7 @@ struct CRhinoUiToolBarCollection {
   ON_UUID m_id = ON_nil_uuid;
   ON_UUID m_plugin_id = ON_nil_uuid;
   std::vector<CRhinoUiToolBar> m_toolbars;
+  std::vector<CRhinoUiToolBarStrip> m_strips; // small to large
 };
 
 class CRhinoUiToolBarManager {
