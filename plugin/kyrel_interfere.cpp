@@ -15,7 +15,7 @@ CKyrelInterfere::CKyrelInterfere(const CKyrelPlugIn* plugin)
 CKyrelInterfere::~CKyrelInterfere() = default;
 
 ON_UUID CKyrelInterfere::CommandUUID() {
-  static const ON_UUID id = ON_UuidFromString(L"E07E1294-8845-428D-8B4E-92DC9627C58A");
+  static const ON_UUID id = ON_UuidFromString(L"BEE98080-A49D-41E9-AE4C-F5A2259A545A");
   return id;
 }
 

@@ -17,8 +17,8 @@ CKyrelPlugIn& KyrelPlugIn() {
 }
 
 CKyrelPlugIn::CKyrelPlugIn()
-    : m_clipping_object(this), m_mirror_plane(this), m_extract_mesh(this),
-      m_export_clipped_meshes(this), m_interfere(this), m_clash_report(this) {}
+    : m_clipping_object(this), m_export_clipped_meshes(this), m_extract_mesh(this),
+      m_mirror_plane(this), m_interfere(this), m_clash_report(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 
