@@ -66,7 +66,8 @@ public:
     // signals the worker; shows the panel when asked and resets it.
     void Start(bool bShowPanel);
     // Stops the computation and clears the results. After it returns the
-    // result lists stay empty until the next Start.
+    // result lists stay empty until the next Start, and no progress message
+    // of the stopped computation is left to reach the panel.
     void Stop(bool bHidePanel);
     void ClearResults();
     // Waits for a running computation to end.
@@ -135,6 +136,7 @@ public:
     // Records one clash unless a stop was requested meanwhile (the region
     // is then deleted).
     void Record(int i, int j, ON_Mesh* region);
+    // Posts progress to the panel unless a stop was requested.
     void PostProgress(int rows, int count) const;
     void PrepareCandidates(double tolerance);
     void PairLoop(int count, DWORD& last_progress);

@@ -100,6 +100,10 @@ void CKyrelConduit::InterfereEngine::Stop(bool bHidePanel) {
     CriticalSectionHold stop(m_csStop);
     m_bStop = 1;
   }
+  // The worker posts only under m_csStop while no stop is pending, so
+  // nothing can be posted after the flag above; what it posted before may
+  // still wait in the queue and would show its rows after the reset below.
+  DropQueuedProgress();
   ClearResults();
   if (InterferencePanelHasWindow()) {
     ResetInterferencePanel(CandidateCount());
@@ -166,6 +170,10 @@ void CKyrelConduit::InterfereEngine::Record(int i, int j, ON_Mesh* region) {
 void CKyrelConduit::InterfereEngine::PostProgress(int rows, int count) const {
   const HWND target = ProgressWindow();
   if (target == nullptr) return;
+  // Checked and posted under one hold, so a Stop either comes first (and
+  // nothing is posted) or finds the message in the queue and drops it.
+  CriticalSectionHold stop(m_csStop);
+  if (m_bStop != 0) return;
   PostMessageW(target, InterferencesProgressMessage(), static_cast<WPARAM>(rows),
                static_cast<LPARAM>(count));
 }
