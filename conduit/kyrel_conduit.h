@@ -83,6 +83,8 @@ public:
     // How many times the worker has woken to compute and finished, whether
     // it computed or found its request stopped.
     unsigned int ComputationsRun() const;
+    // How many engines' worker threads have returned, in this process.
+    static unsigned int WorkersEnded();
 
     // Main thread, inside Start: one joined mesh per candidate object.
     void CollectCandidates();

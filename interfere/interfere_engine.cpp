@@ -1,6 +1,8 @@
 // The clash engine's life, switches, results and worker thread. The
 // computation it runs is in clash_computation.cpp.
 
+#include <atomic>
+
 #include "conduit/kyrel_conduit.h"
 #include "interfere/critical_section_hold.h"
 #include "interfere/panel_link.h"
@@ -10,6 +12,10 @@
 namespace {
 
 constexpr DWORD kWorkerFailed = static_cast<DWORD>(-1);
+
+// Counts worker threads of every engine as they return, so that whoever
+// destroys an engine can see its worker ended and not merely was told to.
+std::atomic<unsigned int> s_workers_ended{0};
 
 // What the host's Wait command waits for.
 bool ClashWorkBusy() {
@@ -192,16 +198,23 @@ void CKyrelConduit::InterfereEngine::UndoEvent(CRhinoEventWatcher::undo_event ty
   if (m_bEnabled && type == CRhinoEventWatcher::end_recording) Start(false);
 }
 
+unsigned int CKyrelConduit::InterfereEngine::WorkersEnded() {
+  return s_workers_ended.load(std::memory_order_acquire);
+}
+
 DWORD CKyrelConduit::InterfereEngine::ThreadMain(LPVOID parameter) {
   auto* engine = static_cast<InterfereEngine*>(parameter);
   const HANDLE events[2] = {engine->m_hQuitEvent, engine->m_hComputeEvent};
+  DWORD result = 0;
   for (;;) {
     const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (woken == WAIT_OBJECT_0 + 1)
+    if (woken == WAIT_OBJECT_0 + 1) {
       engine->Compute();
-    else if (woken == WAIT_OBJECT_0)
-      return 0;
-    else
-      return kWorkerFailed;
+      continue;
+    }
+    result = woken == WAIT_OBJECT_0 ? 0 : kWorkerFailed;
+    break;
   }
+  s_workers_ended.fetch_add(1, std::memory_order_acq_rel);
+  return result;
 }
