@@ -50,6 +50,10 @@ public:
     // Stops the computation, ends the worker and waits until it has ended,
     // so nothing the worker may touch is released under it.
     ~InterfereEngine() override;
+    // Stops the computation and joins the worker (the next Start makes a
+    // new one). Called by the host's shutdown while every module is still
+    // loaded, so the static conduit's destructor finds no worker to wait for.
+    void EndWorker();
     InterfereEngine(const InterfereEngine&) = delete;
     InterfereEngine& operator=(const InterfereEngine&) = delete;
 
@@ -140,6 +144,7 @@ public:
     void Record(int i, int j, ON_Mesh* region);
     // Posts progress to the panel unless a stop was requested.
     void PostProgress(int rows, int count) const;
+    void StartWorker();
     void PrepareCandidates(double tolerance);
     void PairLoop(int count, DWORD& last_progress);
     void RowPairs(int i, const int* begin, const int* end);

@@ -28,6 +28,11 @@ void CancelClashWork() {
   CKyrelConduit::Instance()->StopInterfereComputing();
 }
 
+// The host's shutdown, before any module is unloaded.
+void EndClashWork() {
+  CKyrelConduit::Instance()->m_interfere.EndWorker();
+}
+
 } // namespace
 
 CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pConduit(conduit) {
@@ -36,26 +41,20 @@ CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pCon
   InitializeCriticalSection(&m_csComputing);
   m_hQuitEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   m_hComputeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  m_hThread = CreateThread(nullptr, 0, &InterfereEngine::ThreadMain, this, 0, nullptr);
-  if (m_hThread != nullptr) SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
+  StartWorker();
   Register();
   Enable(TRUE);
-  RhinoRegisterBackgroundWork(this, &ClashWorkBusy, &CancelClashWork);
+  RhinoRegisterBackgroundWork(this, &ClashWorkBusy, &CancelClashWork, &EndClashWork);
 }
 
 CKyrelConduit::InterfereEngine::~InterfereEngine() {
   RhinoRegisterBackgroundWork(this, nullptr);
   Enable(FALSE);
   UnRegister();
-  Stop(false);
-  // The worker is joined, not waited for with a time limit: it may be
-  // inside a long mesh operation on the candidates, which are freed below.
-  SetEvent(m_hQuitEvent);
-  if (m_hThread != nullptr) {
-    WaitForSingleObject(m_hThread, INFINITE);
-    CloseHandle(m_hThread);
-    m_hThread = nullptr;
-  }
+  // Normally done by the host's shutdown already; an engine destroyed
+  // without one (a program that never loaded the library through the host)
+  // ends its worker here.
+  EndWorker();
   CloseHandle(m_hQuitEvent);
   CloseHandle(m_hComputeEvent);
   for (int i = 0; i < m_candidate_meshes.Count(); ++i)
@@ -64,6 +63,23 @@ CKyrelConduit::InterfereEngine::~InterfereEngine() {
   DeleteCriticalSection(&m_csStop);
   DeleteCriticalSection(&m_csComputing);
   DeleteCriticalSection(&m_csInterferences);
+}
+
+void CKyrelConduit::InterfereEngine::StartWorker() {
+  m_hThread = CreateThread(nullptr, 0, &InterfereEngine::ThreadMain, this, 0, nullptr);
+  if (m_hThread != nullptr) SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+void CKyrelConduit::InterfereEngine::EndWorker() {
+  if (m_hThread == nullptr) return;
+  Stop(false);
+  // The worker is joined, not waited for with a time limit: it may be
+  // inside a long mesh operation on the candidates, which the destructor
+  // frees.
+  SetEvent(m_hQuitEvent);
+  WaitForSingleObject(m_hThread, INFINITE);
+  CloseHandle(m_hThread);
+  m_hThread = nullptr;
 }
 
 void CKyrelConduit::InterfereEngine::EnableInterfere(bool bEnable, bool bShowPanel) {
@@ -83,6 +99,9 @@ void CKyrelConduit::InterfereEngine::EnableInterfere(bool bEnable, bool bShowPan
 
 void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
   Stop(false);
+  // A host that shut down and started again (in one process) gets a new
+  // worker for its first request.
+  if (m_hThread == nullptr) StartWorker();
   {
     CriticalSectionHold computing(m_csComputing);
     CollectCandidates();
