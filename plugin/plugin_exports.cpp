@@ -16,7 +16,7 @@ KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInName() {
   return L"Kyrel";
 }
 KYREL_PLUGIN_EXPORT const char* RhinoPlugInVersion() {
-  return "1.0.25.0";
+  return KYREL_VERSION_TEXT; // the project's version, as the version record has it
 }
 KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInId() {
   return kKyrelPlugInIdText;
