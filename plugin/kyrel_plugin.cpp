@@ -47,7 +47,7 @@ void CKyrelPlugIn::OnUnloadPlugIn() {}
 
 void CKyrelPlugIn::LoadProfile(const wchar_t* section, CRhinoProfileContext& context) {
   CString recorded;
-  context.LoadProfileString(section, L"ProductCode", recorded);
+  context.LoadProfileString(section, kKyrelProductCodeValue, recorded);
   // A different code (or none yet, while an installation has one) means the
   // installation changed since the profile was last saved.
   m_bProductCodeChanged = recorded != KyrelApp().m_product_code;
@@ -55,7 +55,7 @@ void CKyrelPlugIn::LoadProfile(const wchar_t* section, CRhinoProfileContext& con
 }
 
 void CKyrelPlugIn::SaveProfile(const wchar_t* section, CRhinoProfileContext& context) {
-  context.SaveProfileString(section, L"ProductCode", KyrelApp().m_product_code.GetString());
+  context.SaveProfileString(section, kKyrelProductCodeValue, KyrelApp().m_product_code.GetString());
 }
 
 CRhinoPlugIn::plugin_load_time CKyrelPlugIn::PlugInLoadTime() {

@@ -2,6 +2,7 @@
 // names before it touches the plug-in object. Each returns a constant; the
 // version is the only narrow string.
 
+#include "kyrel_app.h"
 #include "kyrel_plugin.h"
 
 #define KYREL_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
@@ -23,7 +24,7 @@ KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInId() {
 }
 
 KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInDeveloperOrganization() {
-  return L"TarvikCAD";
+  return kKyrelOrganization;
 }
 KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInDeveloperAddress() {
   return L"1 Example Street, Example City";
