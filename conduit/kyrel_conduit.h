@@ -183,7 +183,12 @@ public:
   ON_3dVector MirrorDirection() const;
 
   // ---- clash detection (forwarded to the engine) ----
+  // `bShowPanel` true: the panel is shown or hidden with the switch (so
+  // switching off with true hides it); false: the panel is left as it is.
   void EnableInterfere(bool bEnable, bool bShowPanel);
+  // Names for the second argument, so that a call reads as what it does.
+  static constexpr bool kPanelFollows = true;
+  static constexpr bool kPanelStays = false;
   bool IsInterfereEnabled() const;
   // Runs a computation whether or not detection is on.
   void StartInterfereComputing();

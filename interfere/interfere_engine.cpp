@@ -204,11 +204,11 @@ void CKyrelConduit::InterfereEngine::PostProgress(int rows, int count) const {
 }
 
 void CKyrelConduit::InterfereEngine::OnCloseDocument(CRhinoDoc&) {
-  m_pConduit->EnableInterfere(false, true);
+  m_pConduit->EnableInterfere(false, kPanelFollows); // off, panel hidden
 }
 
 void CKyrelConduit::InterfereEngine::OnNewDocument(CRhinoDoc&) {
-  m_pConduit->EnableInterfere(false, true);
+  m_pConduit->EnableInterfere(false, kPanelFollows); // off, panel hidden
 }
 
 void CKyrelConduit::InterfereEngine::UndoEvent(CRhinoEventWatcher::undo_event type, unsigned int,

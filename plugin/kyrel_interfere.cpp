@@ -29,6 +29,7 @@ const wchar_t* CKyrelInterfere::LocalCommandName() {
 
 CRhinoCommand::result CKyrelInterfere::RunCommand(const CRhinoCommandContext&) {
   CKyrelConduit* conduit = CKyrelConduit::Instance();
-  conduit->EnableInterfere(!conduit->IsInterfereEnabled(), true);
+  // The panel is shown when detection goes on and hidden when it goes off.
+  conduit->EnableInterfere(!conduit->IsInterfereEnabled(), CKyrelConduit::kPanelFollows);
   return success;
 }
