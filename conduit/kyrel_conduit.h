@@ -16,7 +16,8 @@
 // pipelines, the notification counter), channels.cpp (channel dispatch),
 // cutting_meshes.cpp, section_caches.cpp, mirror.cpp (mirror settings),
 // object_cache.cpp, draw_object.cpp, section_drawing.cpp,
-// mirror_drawing.cpp and interference_drawing.cpp.
+// mirror_drawing.cpp, interference_drawing.cpp and interfere_operations.cpp
+// (clash detection switches forwarded to the engine).
 
 #include <atomic>
 #include <memory>
@@ -35,7 +36,7 @@ public:
   // The clash engine: finds, on its own worker thread, the pairs of the
   // active document's objects whose meshes intersect or lie one inside the
   // other, and keeps one region mesh per clash for display. Its bodies live
-  // in interfere/ (engine.cpp, clash_computation.cpp).
+  // in interfere/ (interfere_engine.cpp, clash_computation.cpp).
   //
   // Threads: the host's main thread calls every public operation and the
   // event reactions; the one worker runs the computations. The worker holds
@@ -74,7 +75,8 @@ public:
     // of the stopped computation is left to reach the panel.
     void Stop(bool bHidePanel);
     void ClearResults();
-    // Waits for a running computation to end.
+    // The candidates of the last collection. Takes m_csComputing, so while
+    // a computation runs it returns only once that computation has ended.
     int CandidateCount() const;
     bool IsStopRequested() const;
     // True while the worker is inside a computation.
