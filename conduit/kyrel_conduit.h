@@ -16,7 +16,8 @@
 // pipelines, the notification counter), channels.cpp (channel dispatch),
 // cutting_meshes.cpp, section_caches.cpp, mirror.cpp (mirror settings),
 // object_cache.cpp, draw_object.cpp, section_drawing.cpp,
-// mirror_drawing.cpp and interference_drawing.cpp.
+// mirror_drawing.cpp, interference_drawing.cpp and interfere_operations.cpp
+// (clash detection switches forwarded to the engine).
 
 #include <atomic>
 #include <memory>
@@ -37,7 +38,7 @@ public:
   // The clash engine: finds, on its own worker thread, the pairs of the
   // active document's objects whose meshes intersect or lie one inside the
   // other, and keeps one region mesh per clash for display. Its bodies live
-  // in interfere/ (engine.cpp, clash_computation.cpp).
+  // in interfere/ (interfere_engine.cpp, clash_computation.cpp).
   //
   // Threads: the host's main thread calls every public operation and the
   // event reactions; the one worker runs the computations. The worker holds
@@ -52,6 +53,10 @@ public:
     // Stops the computation, ends the worker and waits until it has ended,
     // so nothing the worker may touch is released under it.
     ~InterfereEngine() override;
+    // Stops the computation and joins the worker (the next Start makes a
+    // new one). Called by the host's shutdown while every module is still
+    // loaded, so the static conduit's destructor finds no worker to wait for.
+    void EndWorker();
     InterfereEngine(const InterfereEngine&) = delete;
     InterfereEngine& operator=(const InterfereEngine&) = delete;
 
@@ -68,10 +73,12 @@ public:
     // signals the worker; shows the panel when asked and resets it.
     void Start(bool bShowPanel);
     // Stops the computation and clears the results. After it returns the
-    // result lists stay empty until the next Start.
+    // result lists stay empty until the next Start, and no progress message
+    // of the stopped computation is left to reach the panel.
     void Stop(bool bHidePanel);
     void ClearResults();
-    // Waits for a running computation to end.
+    // The candidates of the last collection. Takes m_csComputing, so while
+    // a computation runs it returns only once that computation has ended.
     int CandidateCount() const;
     bool IsStopRequested() const;
     // True while the worker is inside a computation.
@@ -84,6 +91,8 @@ public:
     // How many times the worker has woken to compute and finished, whether
     // it computed or found its request stopped.
     unsigned int ComputationsRun() const;
+    // How many engines' worker threads have returned, in this process.
+    static unsigned int WorkersEnded();
 
     // Main thread, inside Start: one joined mesh per candidate object.
     void CollectCandidates();
@@ -137,7 +146,9 @@ public:
     // Records one clash unless a stop was requested meanwhile (the region
     // is then deleted).
     void Record(int i, int j, ON_Mesh* region);
+    // Posts progress to the panel unless a stop was requested.
     void PostProgress(int rows, int count) const;
+    void StartWorker();
     void PrepareCandidates(double tolerance);
     void PairLoop(int count, DWORD& last_progress);
     void RowPairs(int i, const int* begin, const int* end);
@@ -183,7 +194,12 @@ public:
   ON_3dVector MirrorDirection() const;
 
   // ---- clash detection (forwarded to the engine) ----
+  // `bShowPanel` true: the panel is shown or hidden with the switch (so
+  // switching off with true hides it); false: the panel is left as it is.
   void EnableInterfere(bool bEnable, bool bShowPanel);
+  // Names for the second argument, so that a call reads as what it does.
+  static constexpr bool kPanelFollows = true;
+  static constexpr bool kPanelStays = false;
   bool IsInterfereEnabled() const;
   // Runs a computation whether or not detection is on.
   void StartInterfereComputing();

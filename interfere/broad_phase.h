@@ -14,11 +14,9 @@ public:
   // part) meets nothing.
   explicit CandidatePairs(const std::vector<ON_BoundingBox>& boxes);
 
-  int RowCount() const { return static_cast<int>(m_row_start.size()) - 1; }
   // The candidates j > i whose boxes meet box i, in increasing order.
   const int* RowBegin(int i) const { return m_columns.data() + m_row_start[i]; }
   const int* RowEnd(int i) const { return m_columns.data() + m_row_start[i + 1]; }
-  int PairCount() const { return static_cast<int>(m_columns.size()); }
 
 private:
   // Rows stored one after another: row i is m_columns[m_row_start[i] ..

@@ -117,10 +117,10 @@ void CKyrelConduit::InterfereEngine::PairLoop(int count, DWORD& last_progress) {
     const DWORD now = GetTickCount();
     if (now - last_progress > kProgressInterval) {
       last_progress = now;
-      PostProgress(rows, count);
+      PostProgress(rows, count); // nothing once a stop is pending
     }
   }
-  if (!IsStopRequested()) PostProgress(rows, count);
+  PostProgress(rows, count);
 }
 
 void CKyrelConduit::InterfereEngine::RowPairs(int i, const int* begin, const int* end) {

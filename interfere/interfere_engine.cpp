@@ -1,6 +1,8 @@
 // The clash engine's life, switches, results and worker thread. The
 // computation it runs is in clash_computation.cpp.
 
+#include <atomic>
+
 #include "conduit/kyrel_conduit.h"
 #include "interfere/critical_section_hold.h"
 #include "interfere/panel_link.h"
@@ -10,6 +12,10 @@
 namespace {
 
 constexpr DWORD kWorkerFailed = static_cast<DWORD>(-1);
+
+// Counts worker threads of every engine as they return, so that whoever
+// destroys an engine can see its worker ended and not merely was told to.
+std::atomic<unsigned int> s_workers_ended{0};
 
 // What the host's Wait command waits for.
 bool ClashWorkBusy() {
@@ -22,6 +28,11 @@ void CancelClashWork() {
   CKyrelConduit::Instance()->StopInterfereComputing();
 }
 
+// The host's shutdown, before any module is unloaded.
+void EndClashWork() {
+  CKyrelConduit::Instance()->m_interfere.EndWorker();
+}
+
 } // namespace
 
 CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pConduit(conduit) {
@@ -30,26 +41,20 @@ CKyrelConduit::InterfereEngine::InterfereEngine(CKyrelConduit* conduit) : m_pCon
   InitializeCriticalSection(&m_csComputing);
   m_hQuitEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   m_hComputeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  m_hThread = CreateThread(nullptr, 0, &InterfereEngine::ThreadMain, this, 0, nullptr);
-  if (m_hThread != nullptr) SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
+  StartWorker();
   Register();
   Enable(TRUE);
-  RhinoRegisterBackgroundWork(this, &ClashWorkBusy, &CancelClashWork);
+  RhinoRegisterBackgroundWork(this, &ClashWorkBusy, &CancelClashWork, &EndClashWork);
 }
 
 CKyrelConduit::InterfereEngine::~InterfereEngine() {
   RhinoRegisterBackgroundWork(this, nullptr);
   Enable(FALSE);
   UnRegister();
-  Stop(false);
-  // The worker is joined, not waited for with a time limit: it may be
-  // inside a long mesh operation on the candidates, which are freed below.
-  SetEvent(m_hQuitEvent);
-  if (m_hThread != nullptr) {
-    WaitForSingleObject(m_hThread, INFINITE);
-    CloseHandle(m_hThread);
-    m_hThread = nullptr;
-  }
+  // Normally done by the host's shutdown already; an engine destroyed
+  // without one (a program that never loaded the library through the host)
+  // ends its worker here.
+  EndWorker();
   CloseHandle(m_hQuitEvent);
   CloseHandle(m_hComputeEvent);
   for (int i = 0; i < m_candidate_meshes.Count(); ++i)
@@ -58,6 +63,23 @@ CKyrelConduit::InterfereEngine::~InterfereEngine() {
   DeleteCriticalSection(&m_csStop);
   DeleteCriticalSection(&m_csComputing);
   DeleteCriticalSection(&m_csInterferences);
+}
+
+void CKyrelConduit::InterfereEngine::StartWorker() {
+  m_hThread = CreateThread(nullptr, 0, &InterfereEngine::ThreadMain, this, 0, nullptr);
+  if (m_hThread != nullptr) SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+void CKyrelConduit::InterfereEngine::EndWorker() {
+  if (m_hThread == nullptr) return;
+  Stop(false);
+  // The worker is joined, not waited for with a time limit: it may be
+  // inside a long mesh operation on the candidates, which the destructor
+  // frees.
+  SetEvent(m_hQuitEvent);
+  WaitForSingleObject(m_hThread, INFINITE);
+  CloseHandle(m_hThread);
+  m_hThread = nullptr;
 }
 
 void CKyrelConduit::InterfereEngine::EnableInterfere(bool bEnable, bool bShowPanel) {
@@ -77,6 +99,9 @@ void CKyrelConduit::InterfereEngine::EnableInterfere(bool bEnable, bool bShowPan
 
 void CKyrelConduit::InterfereEngine::Start(bool bShowPanel) {
   Stop(false);
+  // A host that shut down and started again (in one process) gets a new
+  // worker for its first request.
+  if (m_hThread == nullptr) StartWorker();
   {
     CriticalSectionHold computing(m_csComputing);
     CollectCandidates();
@@ -100,6 +125,10 @@ void CKyrelConduit::InterfereEngine::Stop(bool bHidePanel) {
     CriticalSectionHold stop(m_csStop);
     m_bStop = 1;
   }
+  // The worker posts only under m_csStop while no stop is pending, so
+  // nothing can be posted after the flag above; what it posted before may
+  // still wait in the queue and would show its rows after the reset below.
+  DropQueuedProgress();
   ClearResults();
   if (InterferencePanelHasWindow()) {
     ResetInterferencePanel(CandidateCount());
@@ -166,16 +195,20 @@ void CKyrelConduit::InterfereEngine::Record(int i, int j, ON_Mesh* region) {
 void CKyrelConduit::InterfereEngine::PostProgress(int rows, int count) const {
   const HWND target = ProgressWindow();
   if (target == nullptr) return;
+  // Checked and posted under one hold, so a Stop either comes first (and
+  // nothing is posted) or finds the message in the queue and drops it.
+  CriticalSectionHold stop(m_csStop);
+  if (m_bStop != 0) return;
   PostMessageW(target, InterferencesProgressMessage(), static_cast<WPARAM>(rows),
                static_cast<LPARAM>(count));
 }
 
 void CKyrelConduit::InterfereEngine::OnCloseDocument(CRhinoDoc&) {
-  m_pConduit->EnableInterfere(false, true);
+  m_pConduit->EnableInterfere(false, kPanelFollows); // off, panel hidden
 }
 
 void CKyrelConduit::InterfereEngine::OnNewDocument(CRhinoDoc&) {
-  m_pConduit->EnableInterfere(false, true);
+  m_pConduit->EnableInterfere(false, kPanelFollows); // off, panel hidden
 }
 
 void CKyrelConduit::InterfereEngine::UndoEvent(CRhinoEventWatcher::undo_event type, unsigned int,
@@ -184,16 +217,23 @@ void CKyrelConduit::InterfereEngine::UndoEvent(CRhinoEventWatcher::undo_event ty
   if (m_bEnabled && type == CRhinoEventWatcher::end_recording) Start(false);
 }
 
+unsigned int CKyrelConduit::InterfereEngine::WorkersEnded() {
+  return s_workers_ended.load(std::memory_order_acquire);
+}
+
 DWORD CKyrelConduit::InterfereEngine::ThreadMain(LPVOID parameter) {
   auto* engine = static_cast<InterfereEngine*>(parameter);
   const HANDLE events[2] = {engine->m_hQuitEvent, engine->m_hComputeEvent};
+  DWORD result = 0;
   for (;;) {
     const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (woken == WAIT_OBJECT_0 + 1)
+    if (woken == WAIT_OBJECT_0 + 1) {
       engine->Compute();
-    else if (woken == WAIT_OBJECT_0)
-      return 0;
-    else
-      return kWorkerFailed;
+      continue;
+    }
+    result = woken == WAIT_OBJECT_0 ? 0 : kWorkerFailed;
+    break;
   }
+  s_workers_ended.fetch_add(1, std::memory_order_acq_rel);
+  return result;
 }

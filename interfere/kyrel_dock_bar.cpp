@@ -71,7 +71,8 @@ void CKyrelDockBar::OnDockBarPositionChanged(DWORD position) {
 }
 
 void CKyrelDockBar::OnShowDockBar(bool bShowDockBar) {
-  CKyrelConduit::Instance()->EnableInterfere(bShowDockBar, false);
+  // The panel is already being shown or hidden: only detection follows it.
+  CKyrelConduit::Instance()->EnableInterfere(bShowDockBar, CKyrelConduit::kPanelStays);
 }
 
 CSize CKyrelDockBar::OnCalcFixedLayout(CSize size, BOOL, BOOL) {

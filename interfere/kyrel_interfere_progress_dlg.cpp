@@ -11,16 +11,9 @@ CKyrelInterfereProgressDlg* s_pProgressDlg = nullptr;
 
 namespace {
 
-const KYREL_DLGITEMTEMPLATE kProgressItems[] = {
-    {IDCANCEL, L"button", L"Cancel", 187, 7, 50, 14, 0x50010000, 0},
-    {IDC_KYREL_INTERFERE_PROGRESS, L"msctls_progress32", L"", 7, 7, 174, 14, 0x50800000, 0},
-    {IDC_KYREL_INTERFERE_LIST, L"SysListView32", L"", 7, 27, 230, 175, 0x50810801, 0},
-};
-const KYREL_DLGTEMPLATE kProgressDialog = {
-    0, 0, 244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg", 8, 400, 0, 1, kProgressItems, 3};
 const KyrelResourceRegistration
     kProgressDialogResource(RT_DIALOG, MAKEINTRESOURCEW(IDD_KYREL_INTERFERE_PROGRESS),
-                            &kProgressDialog, sizeof kProgressDialog);
+                            &kInterfereProgressDialog, sizeof kInterfereProgressDialog);
 
 // The message map needs the id in a variable; the name is registered once
 // per process, so this is the id the worker posts.

@@ -10,12 +10,8 @@
 // back before it goes. Everything here runs on the host's main thread.
 
 #include "afxwin.h"
+#include "interfere/kyrel_interfere_progress_template.h"
 #include "rhinoSdk.h"
-
-// The dialog's template, a resource of this library.
-constexpr UINT IDD_KYREL_INTERFERE_PROGRESS = 1001;
-constexpr int IDC_KYREL_INTERFERE_PROGRESS = 1000;
-constexpr int IDC_KYREL_INTERFERE_LIST = 1001;
 
 class CKyrelInterfereProgressDlg : public CDialog {
   DECLARE_DYNAMIC(CKyrelInterfereProgressDlg)

@@ -28,3 +28,10 @@ HWND ProgressWindow() {
 void SetProgressWindow(HWND hwnd) {
   s_progress_window.store(hwnd, std::memory_order_release);
 }
+
+void DropQueuedProgress() {
+  const UINT id = InterferencesProgressMessage();
+  MSG dropped;
+  while (PeekMessageW(&dropped, nullptr, id, id, PM_REMOVE)) {
+  }
+}

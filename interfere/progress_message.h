@@ -14,3 +14,7 @@ UINT InterferencesProgressMessage();
 // exists and clears it before the window goes; the worker reads it.
 HWND ProgressWindow();
 void SetProgressWindow(HWND hwnd);
+
+// Main thread: removes every progress message still waiting in the queue
+// (they belong to a computation that was stopped).
+void DropQueuedProgress();

@@ -23,7 +23,7 @@ CKyrelApp& KyrelApp() {
 }
 
 CKyrelApp::CKyrelApp() : CWinApp(L"Kyrel\\1.0") {
-  SetRegistryKey(L"TarvikCAD");
+  SetRegistryKey(kKyrelOrganization);
 }
 
 bool ReadMachineRegistryString(const wchar_t* key_path, const wchar_t* value_name, CString& value) {
@@ -65,7 +65,7 @@ BOOL CKyrelApp::InitInstance() {
   if (GetModuleFileNameW(m_hInstance, module_path, kModulePathCapacity) != 0)
     ReadModuleVersionInfo(m_version_info, module_path);
 
-  ReadMachineRegistryString(kKyrelRegistryKey, L"ProductCode", m_product_code);
+  ReadMachineRegistryString(kKyrelRegistryKey, kKyrelProductCodeValue, m_product_code);
 
   LaunchUpdater(*this);
   return TRUE;

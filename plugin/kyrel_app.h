@@ -27,8 +27,14 @@ public:
 // The module's one application object.
 CKyrelApp& KyrelApp();
 
-// The machine registry key of this product version.
-inline constexpr const wchar_t* kKyrelRegistryKey = L"SOFTWARE\\TarvikCAD\\Kyrel\\1.0";
+// The maker's name as the registry, the developer export and the updater's
+// folder spell it; the machine registry key of this product version; and
+// the value under it (also the profile entry) that holds the product code.
+#define KYREL_ORGANIZATION L"TarvikCAD"
+inline constexpr const wchar_t* kKyrelOrganization = KYREL_ORGANIZATION;
+inline constexpr const wchar_t* kKyrelRegistryKey =
+    L"SOFTWARE\\" KYREL_ORGANIZATION L"\\Kyrel\\1.0";
+inline constexpr const wchar_t* kKyrelProductCodeValue = L"ProductCode";
 
 // Reads the string value `value_name` of the machine-wide key `key_path`
 // into `value`. False, with `value` left empty, when the key or value is

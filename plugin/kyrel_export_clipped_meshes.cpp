@@ -34,7 +34,7 @@ CKyrelExportClippedMeshes::CKyrelExportClippedMeshes(const CKyrelPlugIn* plugin)
 CKyrelExportClippedMeshes::~CKyrelExportClippedMeshes() = default;
 
 ON_UUID CKyrelExportClippedMeshes::CommandUUID() {
-  static const ON_UUID id = ON_UuidFromString(L"E4A19B53-6C0F-4D87-B2E5-7F3A8D10C6B4");
+  static const ON_UUID id = ON_UuidFromString(L"C03A4047-BD45-4D3C-A6AA-03238A011888");
   return id;
 }
 

@@ -12,7 +12,7 @@ CKyrelExtractMesh::CKyrelExtractMesh(const CKyrelPlugIn* plugin)
 CKyrelExtractMesh::~CKyrelExtractMesh() = default;
 
 ON_UUID CKyrelExtractMesh::CommandUUID() {
-  static const ON_UUID id = ON_UuidFromString(L"5B0E7C2A-93D4-4F61-8A7E-2C6D1F8B4E39");
+  static const ON_UUID id = ON_UuidFromString(L"7F66F6F7-420B-4423-8BE3-A5219C81D81D");
   return id;
 }
 

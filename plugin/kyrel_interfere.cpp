@@ -15,7 +15,7 @@ CKyrelInterfere::CKyrelInterfere(const CKyrelPlugIn* plugin)
 CKyrelInterfere::~CKyrelInterfere() = default;
 
 ON_UUID CKyrelInterfere::CommandUUID() {
-  static const ON_UUID id = ON_UuidFromString(L"E07E1294-8845-428D-8B4E-92DC9627C58A");
+  static const ON_UUID id = ON_UuidFromString(L"BEE98080-A49D-41E9-AE4C-F5A2259A545A");
   return id;
 }
 
@@ -29,6 +29,7 @@ const wchar_t* CKyrelInterfere::LocalCommandName() {
 
 CRhinoCommand::result CKyrelInterfere::RunCommand(const CRhinoCommandContext&) {
   CKyrelConduit* conduit = CKyrelConduit::Instance();
-  conduit->EnableInterfere(!conduit->IsInterfereEnabled(), true);
+  // The panel is shown when detection goes on and hidden when it goes off.
+  conduit->EnableInterfere(!conduit->IsInterfereEnabled(), CKyrelConduit::kPanelFollows);
   return success;
 }

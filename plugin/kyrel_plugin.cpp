@@ -17,8 +17,8 @@ CKyrelPlugIn& KyrelPlugIn() {
 }
 
 CKyrelPlugIn::CKyrelPlugIn()
-    : m_clipping_object(this), m_mirror_plane(this), m_extract_mesh(this),
-      m_export_clipped_meshes(this), m_interfere(this), m_clash_report(this) {}
+    : m_clipping_object(this), m_export_clipped_meshes(this), m_extract_mesh(this),
+      m_mirror_plane(this), m_interfere(this), m_clash_report(this) {}
 
 CKyrelPlugIn::~CKyrelPlugIn() = default;
 
@@ -47,7 +47,7 @@ void CKyrelPlugIn::OnUnloadPlugIn() {}
 
 void CKyrelPlugIn::LoadProfile(const wchar_t* section, CRhinoProfileContext& context) {
   CString recorded;
-  context.LoadProfileString(section, L"ProductCode", recorded);
+  context.LoadProfileString(section, kKyrelProductCodeValue, recorded);
   // A different code (or none yet, while an installation has one) means the
   // installation changed since the profile was last saved.
   m_bProductCodeChanged = recorded != KyrelApp().m_product_code;
@@ -55,7 +55,7 @@ void CKyrelPlugIn::LoadProfile(const wchar_t* section, CRhinoProfileContext& con
 }
 
 void CKyrelPlugIn::SaveProfile(const wchar_t* section, CRhinoProfileContext& context) {
-  context.SaveProfileString(section, L"ProductCode", KyrelApp().m_product_code.GetString());
+  context.SaveProfileString(section, kKyrelProductCodeValue, KyrelApp().m_product_code.GetString());
 }
 
 CRhinoPlugIn::plugin_load_time CKyrelPlugIn::PlugInLoadTime() {

@@ -40,11 +40,12 @@ public:
   bool ProductCodeChangedAtLoad() const { return m_bProductCodeChanged; }
 
 private:
-  // Commands, constructed in this order and destroyed in reverse.
+  // Commands, constructed in this order and destroyed in reverse: the five
+  // of the command table in its order, then the report command.
   CKyrelClippingObject m_clipping_object;
-  CKyrelMirrorPlane m_mirror_plane;
-  CKyrelExtractMesh m_extract_mesh;
   CKyrelExportClippedMeshes m_export_clipped_meshes;
+  CKyrelExtractMesh m_extract_mesh;
+  CKyrelMirrorPlane m_mirror_plane;
   CKyrelInterfere m_interfere;
   CKyrelClashReport m_clash_report;
   bool m_bProductCodeChanged = false;

@@ -20,7 +20,9 @@ std::wstring UpdaterPath() {
     folder[0] = L'\0';
   if (folder[0] == L'\0') return kKyrelUpdaterFileName;
   std::wstring path = folder;
-  path += L"\\TarvikCAD\\Update\\";
+  path += L"\\";
+  path += kKyrelOrganization;
+  path += L"\\Update\\";
   path += kKyrelUpdaterFileName;
   return path;
 }

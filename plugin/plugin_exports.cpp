@@ -2,6 +2,7 @@
 // names before it touches the plug-in object. Each returns a constant; the
 // version is the only narrow string.
 
+#include "kyrel_app.h"
 #include "kyrel_plugin.h"
 
 #define KYREL_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
@@ -16,14 +17,14 @@ KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInName() {
   return L"Kyrel";
 }
 KYREL_PLUGIN_EXPORT const char* RhinoPlugInVersion() {
-  return "1.0.25.0";
+  return KYREL_VERSION_TEXT; // the project's version, as the version record has it
 }
 KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInId() {
   return kKyrelPlugInIdText;
 }
 
 KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInDeveloperOrganization() {
-  return L"TarvikCAD";
+  return kKyrelOrganization;
 }
 KYREL_PLUGIN_EXPORT const wchar_t* RhinoPlugInDeveloperAddress() {
   return L"1 Example Street, Example City";

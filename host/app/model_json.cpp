@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base64.h"
 #include "win_strings.h"
 
 namespace kyrel::app::model_json {
@@ -33,31 +34,8 @@ json Xform(const ON_Xform& x) {
   return a;
 }
 
-static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
 std::string Base64(const std::vector<unsigned char>& bytes) {
-  std::string out;
-  std::size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    unsigned v = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-    out += kAlphabet[(v >> 18) & 63];
-    out += kAlphabet[(v >> 12) & 63];
-    out += kAlphabet[(v >> 6) & 63];
-    out += kAlphabet[v & 63];
-  }
-  if (i + 1 == bytes.size()) {
-    unsigned v = bytes[i] << 16;
-    out += kAlphabet[(v >> 18) & 63];
-    out += kAlphabet[(v >> 12) & 63];
-    out += "==";
-  } else if (i + 2 == bytes.size()) {
-    unsigned v = (bytes[i] << 16) | (bytes[i + 1] << 8);
-    out += kAlphabet[(v >> 18) & 63];
-    out += kAlphabet[(v >> 12) & 63];
-    out += kAlphabet[(v >> 6) & 63];
-    out += '=';
-  }
-  return out;
+  return kyrel::platform::Base64(bytes.data(), bytes.size());
 }
 
 std::vector<unsigned char> FromBase64(const std::string& text, const char* what) {
@@ -66,9 +44,9 @@ std::vector<unsigned char> FromBase64(const std::string& text, const char* what)
   int bits = 0;
   for (char c : text) {
     if (c == '=') break;
-    const char* p = std::strchr(kAlphabet, c);
+    const char* p = std::strchr(kyrel::platform::kBase64Digits, c);
     if (!p || c == 0) throw ModelError{std::string(what) + " is not base64 text"};
-    v = (v << 6) | static_cast<unsigned>(p - kAlphabet);
+    v = (v << 6) | static_cast<unsigned>(p - kyrel::platform::kBase64Digits);
     bits += 6;
     if (bits >= 8) {
       bits -= 8;

@@ -30,9 +30,6 @@
 
 namespace {
 
-// Instance references nested deeper than this are taken for cycles.
-constexpr int kMaxInstanceDepth = 16;
-
 struct NotifyContext {
   CRhinoDisplayPipeline* pipeline;
   int code;

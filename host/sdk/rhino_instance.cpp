@@ -6,9 +6,6 @@
 
 namespace {
 
-// Nested references deeper than this are treated as cycles and ignored.
-constexpr int kMaxInstanceDepth = 16;
-
 ON_UUID NewUuid() {
   // Ids only need to be unique within the process and the files it writes;
   // a random version-4 uuid does that.

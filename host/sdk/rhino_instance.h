@@ -17,6 +17,10 @@
 
 #include "rhino_object.h"
 
+// Instance references nested deeper than this are taken for cycles: their
+// members are neither drawn nor visited.
+inline constexpr int kMaxInstanceDepth = 16;
+
 class CRhinoInstanceDefinition {
 public:
   CRhinoInstanceDefinition() = default;

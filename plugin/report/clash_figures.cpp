@@ -23,6 +23,17 @@ bool SameMesh(const ON_Mesh& x, const ON_Mesh& y) {
   return true;
 }
 
+// Whether two closed objects are one solid twice (their surfaces coincide):
+// the region then fills each of them. Volumes agree to rounding only, as
+// the two may list their faces in other orders or be triangulated apart.
+bool SameSolid(const ON_Mesh& a, const ON_Mesh& b, const ON_Mesh& region) {
+  if (!a.IsClosed() || !b.IsClosed() || !region.IsClosed()) return false;
+  const double va = std::fabs(a.Volume()), vb = std::fabs(b.Volume());
+  const double vr = std::fabs(region.Volume());
+  const double tolerance = 1e-6 * std::max(va, vb);
+  return va > 0.0 && std::fabs(va - vb) <= tolerance && std::fabs(vr - va) <= tolerance;
+}
+
 // The region's faces as triangles of vertex indices (quads split along
 // 0-2).
 std::vector<std::array<int, 3>> RegionTriangles(const ON_Mesh& region) {
@@ -247,7 +258,9 @@ void MeasureClash(const ReportCandidate& a, const ReportCandidate& b, const ON_M
 
 void MeasureClashRegion(const ReportCandidate& a, const ReportCandidate& b, const ON_Mesh& region,
                         ReportClash& clash) {
-  if (SameMesh(region, *a.mesh) || SameMesh(region, *b.mesh))
+  if (SameSolid(*a.mesh, *b.mesh, region))
+    clash.kind = ClashKind::duplicate;
+  else if (SameMesh(region, *a.mesh) || SameMesh(region, *b.mesh))
     clash.kind = ClashKind::containment;
   else if (a.mesh->IsClosed() && b.mesh->IsClosed())
     clash.kind = ClashKind::boolean_region;

@@ -9,9 +9,11 @@
 // the two candidates (A first, as the pair lists them) and the region the
 // computation recorded.
 //
-// Kind: the computation records a copy of the inner mesh for containment,
-// so a region equal to either candidate's mesh is containment; otherwise
-// the region came from the boolean (both closed) or the split (one open).
+// Kind: two closed objects whose region fills both of them are the same
+// solid twice (duplicate). Otherwise the computation records a copy of the
+// inner mesh for containment, so a region equal to either candidate's mesh
+// is containment; else the region came from the boolean (both closed) or
+// the split (one open).
 //
 // Penetration depth: every point of the region's surface lies on the
 // surface of A or of B (or, for a split, on the open object), so at such a

@@ -26,6 +26,8 @@ const char* ClashKindName(ClashKind kind) {
     return "split region";
   case ClashKind::containment:
     return "containment";
+  case ClashKind::duplicate:
+    return "duplicate";
   }
   return "unknown";
 }

@@ -21,7 +21,7 @@ struct ReportObject {
   std::string Label() const;
 };
 
-enum class ClashKind { boolean_region, split_region, containment };
+enum class ClashKind { boolean_region, split_region, containment, duplicate };
 const char* ClashKindName(ClashKind kind);
 
 struct ReportClash {

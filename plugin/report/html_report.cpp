@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "base64.h"
+
 namespace {
 
 std::string Escaped(const std::string& text) {
@@ -29,22 +31,6 @@ std::string Escaped(const std::string& text) {
     default:
       out += c;
     }
-  }
-  return out;
-}
-
-std::string Base64(const std::vector<unsigned char>& data) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((data.size() + 2) / 3 * 4);
-  for (size_t i = 0; i < data.size(); i += 3) {
-    const unsigned long n = (static_cast<unsigned long>(data[i]) << 16) |
-                            (i + 1 < data.size() ? data[i + 1] << 8 : 0) |
-                            (i + 2 < data.size() ? data[i + 2] : 0);
-    out += kDigits[(n >> 18) & 63];
-    out += kDigits[(n >> 12) & 63];
-    out += i + 1 < data.size() ? kDigits[(n >> 6) & 63] : '=';
-    out += i + 2 < data.size() ? kDigits[n & 63] : '=';
   }
   return out;
 }
@@ -158,7 +144,9 @@ std::string ClashReportHtml(const ClashReport& report) {
     html += clash.snapshot.empty()
                 ? std::string("<td>(no picture)</td>")
                 : "<td><img alt=\"clash " + std::to_string(clash.number) +
-                      "\" src=\"data:image/png;base64," + Base64(clash.snapshot) + "\"></td>";
+                      "\" src=\"data:image/png;base64," +
+                      kyrel::platform::Base64(clash.snapshot.data(), clash.snapshot.size()) +
+                      "\"></td>";
     html += "</tr>\n";
   }
   html += "</tbody>\n</table>\n";

@@ -17,37 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "base64.h"
 #include "engine/png_writer.h"
 #include "toolbar_icons.h"
 
 namespace {
 
 constexpr int kCells = 250;
-
-std::string Base64(const std::string& bytes) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  std::size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    out += kDigits[(v >> 18) & 63];
-    out += kDigits[(v >> 12) & 63];
-    out += kDigits[(v >> 6) & 63];
-    out += kDigits[v & 63];
-  }
-  if (i < bytes.size()) {
-    unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    out += kDigits[(v >> 18) & 63];
-    out += kDigits[(v >> 12) & 63];
-    out += i + 1 < bytes.size() ? kDigits[(v >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
 
 bool ReadAll(const std::filesystem::path& path, std::string& contents) {
   std::ifstream in(path, std::ios::binary);
@@ -99,7 +75,8 @@ int main(int argc, char** argv) {
                 << "\n";
       return 1;
     }
-    if (!Replace(collection, strip.placeholder, Base64(bytes))) {
+    if (!Replace(collection, strip.placeholder,
+                 kyrel::platform::Base64(bytes.data(), bytes.size()))) {
       std::cerr << "make_toolbar: the template has no " << strip.placeholder << "\n";
       return 1;
     }

@@ -10,6 +10,7 @@
 //   TestExportSelected  the save-with-selected-objects road of the system
 #include <thread>
 
+#include "interfere/kyrel_interfere_progress_template.h"
 #include "rhinoSdk.h"
 #include "win_strings.h"
 
@@ -20,15 +21,10 @@ const ON_UUID kPanelId = ON_UuidFromString(L"{0C1F7A6E-2B9D-4D8A-8E11-3F5A6B7C8D
 UINT g_progress_message = RegisterWindowMessageW(L"TEST_PLUGIN_PROGRESS");
 
 // ---- panel: a dialog from a template of this module ----
-const KYREL_DLGITEMTEMPLATE kItems[] = {
-    {IDCANCEL, L"button", L"Cancel", 187, 7, 50, 14, 0x50010000, 0},
-    {1000, L"msctls_progress32", L"", 7, 7, 174, 14, 0x50800000, 0},
-    {1001, L"SysListView32", L"", 7, 27, 230, 175, 0x50810801, 0},
-};
-const KYREL_DLGTEMPLATE kDialog = {0, 0,   244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg",
-                                   8, 400, 0,   1,   kItems,     3};
-const KyrelResourceRegistration kDialogResource(RT_DIALOG, MAKEINTRESOURCEW(2001), &kDialog,
-                                                sizeof kDialog);
+// The interference panel's own template, under an id of this module.
+const KyrelResourceRegistration kDialogResource(RT_DIALOG, MAKEINTRESOURCEW(2001),
+                                                &kInterfereProgressDialog,
+                                                sizeof kInterfereProgressDialog);
 
 class TestDialog : public CDialog {
 public:

@@ -123,9 +123,11 @@ TEST(ClashEngineConcurrency, AnEngineDestroyedMidComputationWaitsForItsWorker) {
   engine->Start(false);
   ASSERT_TRUE(WaitUntilComputing(*engine));
   // The worker is inside a boolean on the engine's candidates; the
-  // destructor must not free them under it.
+  // destructor must not free them under it, so it returns only after the
+  // worker has left.
+  const unsigned int ended = CKyrelConduit::InterfereEngine::WorkersEnded();
   engine.reset();
-  SUCCEED();
+  EXPECT_EQ(CKyrelConduit::InterfereEngine::WorkersEnded(), ended + 1);
 }
 
 } // namespace

@@ -6,18 +6,14 @@
 #include <vector>
 
 #include "afxwin.h"
+#include "interfere/kyrel_interfere_progress_template.h"
 
 namespace {
 
-const KYREL_DLGITEMTEMPLATE kItems[] = {
-    {IDCANCEL, L"button", L"Cancel", 187, 7, 50, 14, 0x50010000, 0},
-    {1000, L"msctls_progress32", L"", 7, 7, 174, 14, 0x50800000, 0},
-    {1001, L"SysListView32", L"", 7, 27, 230, 175, 0x50810801, 0},
-};
-const KYREL_DLGTEMPLATE kDialog = {0, 0,   244, 209, 0x50000048, 0x80, L"", L"MS Shell Dlg",
-                                   8, 400, 0,   1,   kItems,     3};
-const KyrelResourceRegistration kRegistration(RT_DIALOG, MAKEINTRESOURCEW(1001), &kDialog,
-                                              sizeof kDialog);
+// The interference panel's own template, under an id of this module.
+const KyrelResourceRegistration kRegistration(RT_DIALOG, MAKEINTRESOURCEW(1001),
+                                              &kInterfereProgressDialog,
+                                              sizeof kInterfereProgressDialog);
 
 class TestDialog : public CDialog {
   DECLARE_DYNAMIC(TestDialog)

@@ -111,10 +111,13 @@ TEST_F(Messages, MessagesQueuedForAWindowDieWithIt) {
 }
 
 TEST_F(Messages, TimerFiresUntilKilledAndResettingReplacesIt) {
-  EXPECT_EQ(SetTimer(hwnd, 1, 10, nullptr), 1u);
-  EXPECT_EQ(SetTimer(hwnd, 1, 10, nullptr), 1u); // same timer again
-  EXPECT_EQ(PumpMessages(), 0);                  // not due yet
-  Sleep(25);
+  // Long enough that no pause of a loaded machine makes it due here.
+  EXPECT_EQ(SetTimer(hwnd, 1, 60000, nullptr), 1u);
+  EXPECT_EQ(PumpMessages(), 0); // not due yet
+  // The same timer again, now short; the sleep is longer than the interval
+  // but the interval is longer than any pause between two peeks.
+  EXPECT_EQ(SetTimer(hwnd, 1, 200, nullptr), 1u);
+  Sleep(250);
   EXPECT_EQ(PumpMessages(), 1); // one WM_TIMER per timer however late
   ASSERT_EQ(recorder.seen.size(), 1u);
   EXPECT_EQ(recorder.seen[0].message, WM_TIMER);

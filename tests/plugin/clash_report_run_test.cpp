@@ -6,9 +6,14 @@
 #include <zip.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
@@ -270,6 +275,56 @@ TEST_F(ClashReportRun, WithoutCompletedResultsItSaysSoWritesNothingAndFails) {
   EXPECT_TRUE(r.Has("Clash detection is off")) << r.output;
   EXPECT_FALSE(std::filesystem::exists(dir + "/early.json"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/early.bcf"));
+}
+
+// The same solid twice: two boxes made alike, and a real mesh beside a copy
+// of it whose faces are listed the other way round. The surfaces coincide
+// everywhere, so nothing is cut; yet each pair is one clash whose region is
+// the whole solid, reported as a duplicate.
+TEST_F(ClashReportRun, SolidsInTheSamePlaceAreDuplicates) {
+  // The ring moved away from the boxes, once as it is and once with its
+  // faces in reverse order.
+  std::istringstream ring(Example("ring.obj"));
+  std::string vertices, faces;
+  std::vector<std::string> face_lines;
+  for (std::string line; std::getline(ring, line);) {
+    double x, y, z;
+    if (std::sscanf(line.c_str(), "v %lf %lf %lf", &x, &y, &z) == 3)
+      vertices += "v " + std::to_string(x + 100.0) + " " + std::to_string(y) + " " +
+                  std::to_string(z) + "\n";
+    else if (line.rfind("f ", 0) == 0)
+      face_lines.push_back(line);
+  }
+  ASSERT_GT(face_lines.size(), 1000u);
+  for (const std::string& f : face_lines)
+    faces += f + "\n";
+  std::ofstream(dir + "/ring_as_given.obj") << "o ring\n" << vertices << faces;
+  faces.clear();
+  for (auto f = face_lines.rbegin(); f != face_lines.rend(); ++f)
+    faces += *f + "\n";
+  std::ofstream(dir + "/ring_reversed.obj") << "o ring copy\n" << vertices << faces;
+
+  RunResult r = Kyrel("Box 0,0,0 10,10,10 \"A\"\nBox 0,0,0 10,10,10 \"B\"\n"
+                      "Import \"ring_as_given.obj\"\nImport \"ring_reversed.obj\"\n"
+                      "kyInterfere\nWait\nkyClashReport \"same\"\n",
+                      "");
+  ASSERT_EQ(r.status, 0) << r.output;
+  const json report = Json("same.json");
+  ASSERT_FALSE(report.is_discarded()) << r.output;
+  const json& clashes = report["clashes"];
+  ASSERT_EQ(clashes.size(), 2u) << clashes.dump(1);
+  std::map<std::string, double> volume_of;
+  for (const json& c : clashes) {
+    SCOPED_TRACE(c.dump(1));
+    EXPECT_EQ(c["kind"], "duplicate");
+    EXPECT_EQ(c["region_closed"], true);
+    volume_of[c["object_a"]["name"].get<std::string>()] = c["volume"].get<double>();
+  }
+  EXPECT_NEAR(volume_of["A"], 1000.0, 1e-6);
+  // The ring's polyhedron is a little smaller than the torus it stands for
+  // (2 pi^2 R r^2 = 177.65).
+  EXPECT_GT(volume_of["ring"], 170.0);
+  EXPECT_LT(volume_of["ring"], 177.7);
 }
 
 } // namespace

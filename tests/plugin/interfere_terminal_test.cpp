@@ -30,7 +30,9 @@ TEST(InterfereTerminal, ProgressShowsAtThePromptAndCancelStopsTheComputation) {
     ASSERT_TRUE(t.Started());
     ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
     t.Type(OverlappingSpheres(60));
-    ASSERT_TRUE(t.WaitFor("Command: Sphere")) << t.Output();
+    for (int i = 0; i < 60; ++i)
+      ASSERT_TRUE(t.WaitFor("Added sphere")) << t.Output();
+    ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
 
     // The computation runs behind the prompt, which shows how far it is.
     t.Type("kyInterfere");
@@ -38,11 +40,13 @@ TEST(InterfereTerminal, ProgressShowsAtThePromptAndCancelStopsTheComputation) {
     ASSERT_TRUE(t.WaitFor(" of 60] Command: ")) << t.Output();
     t.Type("!");
     ASSERT_TRUE(t.WaitFor("Background work cancelled.")) << t.Output();
+    ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
 
     // A change to the model starts it again; Wait shows the progress on its
     // own line and Ctrl-C stops the work waited for.
     t.Type("Sphere 0,0,1 5");
-    ASSERT_TRUE(t.WaitFor("[Interferences ")) << t.Output();
+    ASSERT_TRUE(t.WaitFor("Added sphere")) << t.Output();
+    ASSERT_TRUE(t.WaitFor(" of 61] Command: ")) << t.Output();
     t.Type("Wait");
     ASSERT_TRUE(t.WaitFor("Waiting: Interferences ")) << t.Output();
     t.Send("\x03");
@@ -53,11 +57,16 @@ TEST(InterfereTerminal, ProgressShowsAtThePromptAndCancelStopsTheComputation) {
     t.Type("Panel Interferences");
     ASSERT_TRUE(t.WaitFor("progress 0 of 61")) << t.Output();
     ASSERT_TRUE(t.WaitFor("(0 rows)")) << t.Output();
+    ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
 
-    // Ctrl-C at the prompt with nothing running only drops the line.
+    // Ctrl-C at the prompt with nothing running only drops the line. The
+    // interrupt waits until the line is seen at the prompt: the terminal
+    // drops input it has not handed on yet when an interrupt comes.
     t.Send("Li");
+    ASSERT_TRUE(t.WaitFor("Li")) << t.Output();
     t.Send("\x03");
     ASSERT_TRUE(t.WaitFor("^C")) << t.Output();
+    ASSERT_TRUE(t.WaitFor("Command: ")) << t.Output();
     t.Type("Exit");
     EXPECT_EQ(t.WaitForExit(), 0) << t.Output();
   }

@@ -272,4 +272,37 @@ TEST_F(SectionBuilder, ObjectsWithoutFacesGetNoEntries) {
   EXPECT_EQ(entries_.Count(), 0);
 }
 
+// An object and a cutter that are one solid twice (the cutter's faces in
+// another order): nothing is cut, as the surfaces coincide everywhere, yet
+// the object lies wholly inside the cutter, so Intersection keeps it whole
+// and Difference removes it.
+TEST_F(SectionBuilder, ACutterIdenticalToTheObjectKeepsItWholeOrRemovesIt) {
+  const ON_Mesh sphere =
+      test_meshes::WithFaceNormals(test_meshes::Sphere(ON_3dPoint(1, 2, 3), 1.0, 16, 32));
+  ON_Mesh reordered = sphere;
+  for (int f = 0; f < reordered.FaceCount(); ++f)
+    reordered.m_F[f] = sphere.m_F[sphere.FaceCount() - 1 - f];
+  reordered.m_FN.Empty();
+  reordered.ComputeFaceNormals();
+  const double volume = test_meshes::Volume(sphere);
+  const auto* object = AddMesh(sphere);
+
+  intersection_.Append(new ON_Mesh(reordered));
+  Build(*object);
+  ASSERT_EQ(entries_.Count(), 1);
+  ASSERT_GE(entries_[0].m_meshes.Count(), 1);
+  EXPECT_NEAR(EntryVolume(entries_[0]), volume, 1e-5 * volume);
+
+  entries_.Empty();
+  delete intersection_[0];
+  intersection_.Empty();
+  difference_.Append(new ON_Mesh(reordered));
+  Build(*object);
+  ASSERT_EQ(entries_.Count(), 1);
+  int faces = 0;
+  for (int i = 0; i < entries_[0].m_meshes.Count(); ++i)
+    faces += entries_[0].m_meshes[i]->FaceCount();
+  EXPECT_EQ(faces, 0);
+}
+
 } // namespace

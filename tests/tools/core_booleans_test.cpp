@@ -240,5 +240,36 @@ TEST(SurfaceSplit, NotCutWhenSurfaceMissesOrLiesInside) {
             Outcome::kRejected);
 }
 
+// One solid twice, the second listing its faces the other way round: the
+// surfaces coincide everywhere and cut nothing, yet the intersection is the
+// whole solid and the difference leaves nothing. Solids that share only
+// part of their surface are cut as before.
+TEST(SolidBooleans, TheSameSolidTwiceIntersectsAsAWholeAndSubtractsToNothing) {
+  const TriMesh sphere = MakeSphere(1, 2, 3, 1.0, 16, 32);
+  TriMesh reordered_faces = sphere;
+  const std::size_t faces = sphere.tri.size() / 3;
+  for (std::size_t f = 0; f < faces; ++f)
+    for (int k = 0; k < 3; ++k)
+      reordered_faces.tri[3 * f + k] = sphere.tri[3 * (faces - 1 - f) + k];
+  const TriMesh& reordered = reordered_faces;
+  const double volume = UvSphereVolume(1.0, 16, 32);
+  for (const TriMesh* copy : {&sphere, &reordered}) {
+    TriMesh r;
+    ASSERT_EQ(Intersect(sphere, *copy, r), Outcome::kDone);
+    ExpectSolid(r, volume, kFloat);
+    ASSERT_EQ(Subtract(sphere, *copy, r), Outcome::kDone);
+    EXPECT_TRUE(r.tri.empty());
+  }
+  TriMesh r;
+  ASSERT_EQ(Intersect(MakeBox(0, 0, 0, 10, 10, 10), MakeBox(0, 0, 0, 10, 10, 10), r),
+            Outcome::kDone);
+  ExpectSolid(r, 1000.0, 1e-9);
+  // A box inside another, sharing one face: the shared face's border is
+  // cut, and the intersection is the inner box.
+  ASSERT_EQ(Intersect(MakeBox(0, 0, 0, 10, 10, 5), MakeBox(0, 0, 0, 10, 10, 10), r),
+            Outcome::kDone);
+  ExpectSolid(r, 500.0, 1e-9);
+}
+
 } // namespace
 } // namespace meshtools

@@ -8,6 +8,7 @@ namespace {
 struct Work {
   bool (*busy)() = nullptr;
   void (*cancel)() = nullptr;
+  void (*end)() = nullptr;
 };
 
 std::map<const void*, Work>& Registered() {
@@ -17,9 +18,10 @@ std::map<const void*, Work>& Registered() {
 
 } // namespace
 
-void RhinoRegisterBackgroundWork(const void* owner, bool (*busy)(), void (*cancel)()) {
+void RhinoRegisterBackgroundWork(const void* owner, bool (*busy)(), void (*cancel)(),
+                                 void (*end)()) {
   if (busy)
-    Registered()[owner] = Work{busy, cancel};
+    Registered()[owner] = Work{busy, cancel, end};
   else
     Registered().erase(owner);
 }
@@ -39,4 +41,13 @@ int RhinoCancelBackgroundWork() {
   for (auto cancel : cancels)
     cancel();
   return static_cast<int>(cancels.size());
+}
+
+void RhinoEndBackgroundWork() {
+  // An end may unregister its work, so the ends are taken first.
+  std::vector<void (*)()> ends;
+  for (const auto& [owner, work] : Registered())
+    if (work.end) ends.push_back(work.end);
+  for (auto end : ends)
+    end();
 }

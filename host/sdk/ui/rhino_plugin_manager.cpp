@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "mfc_app.h"
+#include "rhino_background_work.h"
 #include "win_modules.h"
 #include "win_strings.h"
 
@@ -125,6 +126,10 @@ void CRhinoPlugInManager::UnloadAll(void (*before_unload)()) {
   SaveProfiles();
   for (auto it = m_loaded.rbegin(); it != m_loaded.rend(); ++it)
     it->m_plugin->OnUnloadPlugIn();
+  // Workers end here, while their code is loaded and no loader lock is
+  // held; left to the modules' static destructors, a join under dlclose
+  // can wait for a worker that waits for the loader.
+  RhinoEndBackgroundWork();
   if (before_unload) before_unload();
   for (auto it = m_loaded.rbegin(); it != m_loaded.rend(); ++it) {
     HMODULE module = it->m_plugin->Module();

@@ -6,7 +6,8 @@
 // RhinoPlugInVersion, ...); the plug-in object that the module's static
 // constructor recorded; the module's application object's InitInstance;
 // the load notification; LoadProfile. At the end: SaveProfile, the unload
-// notification, the application's ExitInstance and dlclose, newest first.
+// notification, the end of background work, the application's
+// ExitInstance and dlclose, newest first.
 
 #include <string>
 #include <vector>
@@ -38,10 +39,11 @@ public:
   CRhinoPlugIn* LoadPlugIn(const std::string& path, std::string& error);
   // SaveProfile of every plug-in into the profile file.
   void SaveProfiles();
-  // Saves profiles, tells every plug-in it is unloaded and unloads the
-  // modules, newest first. `before_unload` runs between the notifications
-  // and dlclose (the host destroys its dock bars and documents there,
-  // while the plug-ins' code is still loaded).
+  // Saves profiles, tells every plug-in it is unloaded, ends every
+  // registered background work and unloads the modules, newest first.
+  // `before_unload` runs between the notifications and dlclose (the host
+  // destroys its dock bars and documents there, while the plug-ins' code is
+  // still loaded).
   void UnloadAll(void (*before_unload)() = nullptr);
   const std::vector<CRhinoLoadedPlugIn>& PlugIns() const { return m_loaded; }
   CRhinoPlugIn* Find(const ON_UUID& id) const;

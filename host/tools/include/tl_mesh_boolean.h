@@ -16,7 +16,9 @@
 //
 // Surfaces that touch along a curve or share part of a face count as
 // meeting: the result is computed exactly, and may have no faces (the
-// intersection of solids touching from outside). That spares the caller a
+// intersection of solids touching from outside). So do the surfaces of one
+// solid twice, which coincide everywhere: their intersection is the whole
+// solid and their difference has no faces. That spares the caller a
 // point test whose point might lie on the shared face.
 //
 // Every operation returns false, never throws and never changes its inputs

@@ -9,8 +9,10 @@
 //   Union:        the solids are added one by one into a running union.
 // "Not cut" is read from the cut itself: when the corefinement marks no edge
 // as lying on the intersection curve, the surfaces did not cross, even if one
-// solid lies wholly inside the other. The caller classifies those cases.
+// solid lies wholly inside the other. The caller classifies those cases;
+// only one solid twice (surfaces that coincide everywhere) is answered here.
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
+#include <CGAL/Polygon_mesh_processing/measure.h>
 #include <CGAL/Polygon_mesh_processing/self_intersections.h>
 #include <CGAL/Side_of_triangle_mesh.h>
 
@@ -498,6 +500,16 @@ void Tell(Refusal* why, Refusal reason) {
   if (why != nullptr) *why = reason;
 }
 
+// One solid twice (a copy in place, the same element from two sources):
+// the surfaces coincide everywhere, so the corefinement marks no cut edge,
+// yet the intersection is the whole solid. Told from a solid inside the
+// other by volume: only then does the intersection fill both.
+bool SameSolidTwice(const SurfaceMesh& a, const SurfaceMesh& b, const SurfaceMesh& meet) {
+  const double va = PMP::volume(a), vb = PMP::volume(b), vm = PMP::volume(meet);
+  const double tolerance = 1e-9 * std::max(std::fabs(va), std::fabs(vb));
+  return va > 0.0 && std::fabs(va - vb) <= tolerance && std::fabs(vm - va) <= tolerance;
+}
+
 } // namespace
 
 Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
@@ -546,8 +558,10 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
   // either never met (not cut), or met without crossing and the result is
   // empty: solids touching from outside along a curve or an area (two or
   // more intersection points) have an exact, empty intersection. Touching
-  // at one point counts as not meeting.
-  if (CountMarked(out, cut) == 0 && (watch.points < 2 || out.number_of_faces() > 0))
+  // at one point counts as not meeting. Surfaces that meet everywhere are
+  // one solid twice, whose intersection is the solid.
+  if (CountMarked(out, cut) == 0 && (watch.points < 2 || out.number_of_faces() > 0) &&
+      !(op == SolidOperation::kIntersection && watch.points >= 2 && SameSolidTwice(ma, mb, out)))
     return Outcome::kNotCut;
   out.remove_property_map(cut);
   out.collect_garbage();
