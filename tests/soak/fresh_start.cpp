@@ -101,12 +101,24 @@ std::string Answer(const std::string& request_path) {
 } // namespace
 
 FreshStart::~FreshStart() {
+  std::string ignored;
+  Finish(ignored);
+}
+
+bool FreshStart::Finish(std::string& error) {
   if (to_child_ >= 0) close(to_child_);
   if (from_child_ >= 0) close(from_child_);
-  if (pid_ > 0) {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-  }
+  to_child_ = from_child_ = -1;
+  if (pid_ <= 0) return true;
+  int status = 0;
+  const pid_t waited = waitpid(pid_, &status, 0);
+  pid_ = -1;
+  if (waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  error = WIFSIGNALED(status) ? "the fresh process was killed by signal " +
+                                    std::to_string(WTERMSIG(status))
+                              : "the fresh process ended with status " +
+                                    std::to_string(WEXITSTATUS(status));
+  return false;
 }
 
 bool FreshStart::Launch(const std::string& program, const std::string& folder,

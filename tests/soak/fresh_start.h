@@ -37,6 +37,9 @@ public:
   bool Launch(const std::string& program, const std::string& folder, std::string& error);
   // False when the fresh process failed or died (a finding in itself).
   bool Show(const FreshRequest& request, FreshView& view, std::string& error);
+  // Ends the fresh process; false when it did not end cleanly (under the
+  // sanitizers a leak makes its status non-zero).
+  bool Finish(std::string& error);
 
 private:
   pid_t pid_ = -1;

@@ -183,9 +183,13 @@ public:
       std::fprintf(stderr, "kyrel_soak: %s\n", error.c_str());
       return 2;
     }
-    const int status = Steps();
+    int status = Steps();
     soak::StopHost();
     soak::QuietHost(false);
+    if (!fresh_.Finish(error)) {
+      std::fprintf(stderr, "kyrel_soak: %s\n", error.c_str());
+      if (status == 0) status = 1;
+    }
     if (status == 0 && !options_.keep) std::filesystem::remove_all(folder_);
     return status;
   }
