@@ -36,11 +36,12 @@ enum Kind {
   kSave,
   kSaveAndOpen,
   kImport,
+  kClearAll,
   kKinds
 };
 
 constexpr int kWeights[kKinds] = {8, 5, 3, 3, 9, 4, 4, 8, 4, 7, 3, 3, 2,
-                                  2, 3, 2, 3, 4, 2, 2, 2, 1, 2, 3};
+                                  2, 3, 2, 3, 4, 2, 2, 2, 1, 2, 3, 0};
 
 } // namespace
 
@@ -83,9 +84,17 @@ std::string SessionSteps::Next(const CRhinoDoc& doc) {
   const std::vector<Target> targets = Targets(doc);
   int weights[kKinds];
   std::copy(std::begin(kWeights), std::end(kWeights), weights);
-  if (targets.size() > 12) {
+  // Blocks, imports and extraction add objects without names, which no
+  // step can pick; a model that grew large is cleared now and then.
+  int objects = 0;
+  for (const CRhinoObject* o : doc.ObjectList())
+    if (o != nullptr && !o->IsDeleted()) ++objects;
+  if (targets.size() > 12 || objects > 16) {
     weights[kDelete] *= 4;
-    weights[kBox] = weights[kSphere] = weights[kCopy] = 1;
+    weights[kBox] = weights[kSphere] = weights[kCopy] = weights[kImport] = 1;
+    weights[kExtract] = weights[kInsert] = 0;
+    weights[kClearAll] = objects > 24 ? 12 : 2;
+    weights[kShow] += 2;
   }
   std::discrete_distribution<int> kinds(std::begin(weights), std::end(weights));
   std::vector<const Target*> closed, cutters;
@@ -178,6 +187,8 @@ std::string SessionSteps::Next(const CRhinoDoc& doc) {
       return "SaveAs \"session.kyd\"";
     case kSaveAndOpen:
       return "SaveAs \"session.kyd\" Open \"session.kyd\"";
+    case kClearAll:
+      return "SelAll Delete _Pause";
     case kImport: {
       static const char* const files[] = {"ring.obj", "wall.obj", "section_pieces.kyd",
                                           "cut_box_by_sphere.kyd", "extract_meshes.kyd"};
