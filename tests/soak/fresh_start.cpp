@@ -88,7 +88,8 @@ std::string Answer(const std::string& request_path) {
       return "error: " + id + " could not be made a cutting object\n";
   for (const std::string& id : hidden)
     RunMacro("SelNone SelId \"" + id + "\" Hide _Pause");
-  RunMacro("SelNone Zoom _Mode _Extents");
+  // Plain Wireframe draws nothing cut.
+  RunMacro("SelNone ShadedViewport Zoom _Mode _Extents");
   std::string answer = DescribeCuts(doc) + kClashMark;
   if (clashes) {
     RunMacro("kyInterfere Wait");

@@ -23,7 +23,10 @@ bool StartHost(const std::string& folder, std::string& error) {
   options.out_dir = folder;
   auto& session = kyrel::app::HostSession::Instance();
   session.Start(options);
-  return session.LoadPlugIn(KYREL_PLUGIN_MODULE, error);
+  // A long run may take its modules from a copy, so that rebuilding the
+  // tree meanwhile cannot pull them from under it.
+  const char* plugin = std::getenv("KYREL_SOAK_PLUGIN");
+  return session.LoadPlugIn(plugin != nullptr ? plugin : KYREL_PLUGIN_MODULE, error);
 }
 
 void StopHost() {

@@ -4,6 +4,9 @@
 //   kyrel_soak -n STEPS -s SEED     random steps from SEED
 //   kyrel_soak --replay FILE        the steps of a macro file, one per line
 //
+// The steps are also written, as they run, to steps.macro in the session's
+// folder (kept when the run fails or crashes).
+//
 // Each step is one line of macros given to kyrel's command line in this
 // process, as a person types them. After each step:
 //   - every object that is not hidden draws the cut that a fresh start
@@ -206,10 +209,15 @@ private:
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::string> replay;
     if (!options_.replay.empty()) replay = ReadReplay(options_.replay);
+    journal_.open(folder_ + "/steps.macro");
+    journal_ << "# kyrel_soak, seed " << options_.seed << "\nShadedViewport" << std::endl;
     const std::size_t count =
         options_.replay.empty() ? static_cast<std::size_t>(options_.steps) : replay.size();
     soak::SessionSteps random(options_.seed, KYREL_EXAMPLES);
     CRhinoDoc* doc = &soak::ActiveDoc();
+    // A person looks at the model shaded; plain Wireframe draws nothing cut.
+    steps_.push_back("ShadedViewport");
+    soak::RunMacro(steps_.back());
     std::string state = soak::ModelState(*doc, folder_ + "/state.kyd");
     timeline_.Reset(doc->UndoRecordCount(), state);
     std::string why;
@@ -217,6 +225,8 @@ private:
     for (std::size_t i = 0; i < count; ++i) {
       const std::string step = options_.replay.empty() ? random.Next(*doc) : replay[i];
       steps_.push_back(step);
+      // Written before the step runs, so that a crash leaves the steps.
+      journal_ << step << std::endl;
       const int undo_before = doc->UndoRecordCount(), redo_before = doc->RedoRecordCount();
       const bool clashes_before = CKyrelConduit::Instance()->IsInterfereEnabled();
       const unsigned int doc_before = doc->RuntimeSerialNumber();
@@ -251,8 +261,10 @@ private:
       if ((i + 1) % 100 == 0 || i + 1 == count) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "kyrel_soak: %zu steps, %d clash listings compared, %.1f s\n", i + 1,
-                     clash_checks_, seconds);
+        std::fprintf(stderr,
+                     "kyrel_soak: %zu steps, %d views with cuts and %d clash listings compared, "
+                     "%.1f s\n",
+                     i + 1, cut_checks_, clash_checks_, seconds);
       }
     }
     return 0;
@@ -290,6 +302,7 @@ private:
       why = error;
       return false;
     }
+    if (!detection && cuts.find(" entry ") != std::string::npos) ++cut_checks_;
     if (!detection && !soak::SameDescription(cuts, fresh.cuts, why)) {
       why = "the cuts drawn differ from a fresh start's, " + why;
       return false;
@@ -340,6 +353,8 @@ private:
   std::vector<std::string> steps_;
   bool clashes_current_ = false;
   int clash_checks_ = 0;
+  int cut_checks_ = 0; // steps whose view showed cut objects
+  std::ofstream journal_; // the steps so far, in the session's folder
 };
 
 } // namespace
