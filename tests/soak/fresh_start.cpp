@@ -83,9 +83,15 @@ std::string Answer(const std::string& request_path) {
     if (o != nullptr && !o->IsDeleted() && o->IsHidden())
       hidden.push_back(kyrel::platform::WideToUtf8(ON_UuidToString(o->ModelObjectId()).Array()));
   if (!hidden.empty()) RunMacro("Show");
-  for (const auto& [id, mode] : cutters)
-    if (!RunMacro("SelNone SelId \"" + id + "\" kyClippingObject _Pause _Mode " + ModeName(mode)))
-      return "error: " + id + " could not be made a cutting object\n";
+  // One command per mode, as a person would choose them together.
+  for (int mode : {1, 2}) {
+    std::string chosen;
+    for (const auto& [id, m] : cutters)
+      if (m == mode) chosen += "SelId \"" + id + "\" ";
+    if (!chosen.empty() &&
+        !RunMacro("SelNone " + chosen + "kyClippingObject _Pause _Mode " + ModeName(mode)))
+      return std::string("error: the cutting objects could not be made\n");
+  }
   for (const std::string& id : hidden)
     RunMacro("SelNone SelId \"" + id + "\" Hide _Pause");
   // Plain Wireframe draws nothing cut.
@@ -155,6 +161,16 @@ bool FreshStart::Launch(const std::string& program, const std::string& folder,
 }
 
 bool FreshStart::Show(const FreshRequest& request, FreshView& view, std::string& error) {
+  // A fresh start is a function of the saved model, the cutting objects and
+  // whether clashes are wanted: the same request is answered as before.
+  std::string key = ReadText(request.model);
+  for (const auto& [id, mode] : request.cutters)
+    key += "\ncutter " + id + " " + std::to_string(mode);
+  if (request.clashes) key += "\nclashes";
+  if (key == last_key_) {
+    view = last_view_;
+    return true;
+  }
   const std::string base = folder_ + "/request" + std::to_string(requests_++ % 2);
   {
     std::ofstream out(base + ".txt");
@@ -176,6 +192,8 @@ bool FreshStart::Show(const FreshRequest& request, FreshView& view, std::string&
   const std::size_t mark = answer.find(kClashMark);
   view.cuts = answer.substr(0, mark);
   view.clashes = mark == std::string::npos ? "" : answer.substr(mark + std::strlen(kClashMark));
+  last_key_ = std::move(key);
+  last_view_ = view;
   return true;
 }
 

@@ -47,6 +47,8 @@ private:
   int from_child_ = -1;
   std::string folder_;
   int requests_ = 0;
+  std::string last_key_;
+  FreshView last_view_;
 };
 
 // The fresh process itself: reads requests from standard input, answers

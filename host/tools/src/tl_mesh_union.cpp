@@ -9,19 +9,6 @@
 #include "on_mesh_bridge.h"
 #include "solid_ops.h"
 
-namespace {
-
-// Whether two meshes are the same triangles on the same points: copies of
-// one solid left in place, or one file imported twice. Uniting such a copy
-// adds nothing, and every face of it lying on a face of the running union
-// is where the corefinement is weakest: a second such copy after a first
-// has been seen to crash inside it.
-bool SameMesh(const meshtools::TriMesh& a, const meshtools::TriMesh& b) {
-  return a.xyz == b.xyz && a.tri == b.tri;
-}
-
-} // namespace
-
 bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double tolerance1,
                          double tolerance2, bool* result_flag, ON_SimpleArray<ON_Mesh*>& output,
                          const ON_SimpleArray<const ON_3dmObjectAttributes*>* source_attributes,
@@ -37,10 +24,7 @@ bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double t
         every = false;
         continue;
       }
-      const bool repeated = std::any_of(usable.begin(), usable.end(), [&](const auto* m) {
-        return SameMesh(*m, meshes[static_cast<std::size_t>(i)]);
-      });
-      if (!repeated) usable.push_back(&meshes[i]);
+      usable.push_back(&meshes[i]); // exact copies are left out by the union itself
     }
     std::vector<meshtools::TriMesh> volumes;
     if (!meshtools::UniteSolids(usable, tolerance, volumes)) every = false;
