@@ -54,15 +54,23 @@ int CommonMode(const CRhinoGetObject& go) {
   return mode;
 }
 
-// Writes `mode` on one object: Intersection or Difference create or update
-// its record (invalidated, so the service rebuilds the cutting mesh from
-// the object as it is now); None removes it.
+// Writes `mode` on one object: Intersection or Difference create or
+// replace its record (invalidated, so the service rebuilds the cutting mesh
+// from the object as it is now); None removes it.
 void ApplyMode(CRhinoObject& object, int mode) {
   if (mode == CuttingMode::None) {
     object.DeleteAttributeUserData(TV_SectionGeometry::UUID());
     return;
   }
   TV_SectionGeometry* record = CuttingRecord(object);
+  // A record that changes its mode is replaced rather than written over:
+  // the host's undo sees records come and go, not their fields, and an
+  // Undo after a mode change written in place would take back the command
+  // before it instead.
+  if (record && record->m_mode != mode) {
+    object.DeleteAttributeUserData(TV_SectionGeometry::UUID());
+    record = nullptr;
+  }
   if (!record) {
     object.DeleteAttributeUserData(TV_SectionCache::UUID());
     auto* created = new TV_SectionGeometry();

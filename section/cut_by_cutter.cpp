@@ -11,6 +11,7 @@ void CutTrouble::Merge(const CutTrouble& other) {
   if (uncapped == Failure::kNone) uncapped = other.uncapped;
   if (failed == Failure::kNone) failed = other.failed;
   kept_uncut = kept_uncut || other.kept_uncut;
+  refined = refined || other.refined;
 }
 
 bool CutByCutter(const ON_Mesh& W, bool bClosed, const ON_Mesh& cutter, bool bKeepInside,
@@ -20,8 +21,10 @@ bool CutByCutter(const ON_Mesh& W, bool bClosed, const ON_Mesh& cutter, bool bKe
   boolean.SetTolerances(TL_BOOLEAN_TOLERANCE, TL_BOOLEAN_TOLERANCE);
   Failure capped = Failure::kNone;
   if (bClosed) {
-    if (bKeepInside ? boolean.GetBooleanIntersection(result) : boolean.GetBooleanDifference(result))
+    if (bKeepInside ? boolean.GetBooleanIntersection(result) : boolean.GetBooleanDifference(result)) {
+      if (trouble != nullptr && boolean.LastRefined()) trouble->refined = true;
       return true;
+    }
     capped = boolean.LastFailure();
     if (capped == Failure::kNotCut) return false;
     // The split prepares the cutter the same way, so it would fail alike.
@@ -36,6 +39,7 @@ bool CutByCutter(const ON_Mesh& W, bool bClosed, const ON_Mesh& cutter, bool bKe
   const Failure failure = boolean.LastFailure();
   if (trouble != nullptr) {
     if (split && bClosed && trouble->uncapped == Failure::kNone) trouble->uncapped = capped;
+    if (split && boolean.LastRefined()) trouble->refined = true;
     if (!split && failure != Failure::kNotCut && trouble->failed == Failure::kNone)
       trouble->failed = failure;
   }

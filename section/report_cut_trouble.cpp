@@ -22,7 +22,7 @@ const wchar_t* WhyNotCut(Failure failure) {
   case Failure::kUnfitB:
     return L"the cutting mesh is not a sound closed solid";
   case Failure::kSelfIntersecting:
-    return L"a mesh intersects itself where the cut runs";
+    return L"a mesh intersects itself where the cut runs, and no refined copy of it could be cut";
   case Failure::kNoValidResult:
     return L"the cut would not be a manifold mesh";
   default:
@@ -35,7 +35,8 @@ const wchar_t* WhyUncapped(Failure failure) {
   case Failure::kUnfitA:
     return L"its mesh is not a closed, manifold solid";
   case Failure::kSelfIntersecting:
-    return L"its mesh intersects itself where the cut runs";
+    return L"its mesh intersects itself where the cut runs, and a refined copy could not be capped "
+           L"either";
   case Failure::kNoValidResult:
     return L"a capped cut would not be a manifold solid";
   default:
@@ -59,6 +60,9 @@ std::wstring Note(const CRhinoObject& object, const CutTrouble& trouble) {
   }
   if (trouble.uncapped != Failure::kNone)
     return ObjectLabel(object) + L" is cut without caps (" + WhyUncapped(trouble.uncapped) + L").";
+  if (trouble.refined)
+    return ObjectLabel(object) +
+           L" is cut through refined copies (a mesh intersects itself where the cut runs).";
   return std::wstring();
 }
 

@@ -43,6 +43,8 @@ struct CutTrouble {
   Failure failed = Failure::kNone;
   // No cutter cut the part and such a failure kept it uncut.
   bool kept_uncut = false;
+  // A cut was made on a refined copy of a mesh that intersects itself.
+  bool refined = false;
 
   // Keeps the first reason of each kind.
   void Merge(const CutTrouble& other);

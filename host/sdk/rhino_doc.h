@@ -235,6 +235,8 @@ public:
 private:
   friend class CRhinoUndoHistory;
   friend class CRhinoUndoRecord;
+  friend class CRhinoInstanceDefinitionTable; // record their changes for undo
+  friend class CRhinoLayerTable;
   bool AcceptObject(CRhinoObject* object) const;
   void RecordAdd(CRhinoObject* object);
   int FreeUnreachableObjects();

@@ -3,6 +3,7 @@
 #include "rhino_display_pipeline.h"
 #include "rhino_doc.h"
 #include "rhino_event_dispatch.h"
+#include "rhino_undo.h"
 
 namespace {
 
@@ -57,11 +58,27 @@ int CRhinoInstanceDefinitionTable::AddInstanceDefinition(
   m_defs.push_back(std::move(def));
   const int index = InstanceDefinitionCount() - 1;
   if (m_doc != nullptr) {
+    if (CRhinoUndoRecord* r = m_doc->RecordingUndo())
+      r->AddDefinitionAction(CRhinoUndoRecord::definition_added, index);
     rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
       w.InstanceDefinitionTableEvent(CRhinoEventWatcher::table_added, *m_doc, index);
     });
   }
   return index;
+}
+
+void CRhinoInstanceDefinitionTable::SetDeletedForUndo(int index, bool bDeleted) {
+  if (index < 0 || index >= InstanceDefinitionCount()) return;
+  CRhinoInstanceDefinition& d = *m_defs[static_cast<size_t>(index)];
+  if (d.m_bDeleted == bDeleted) return;
+  d.m_bDeleted = bDeleted;
+  if (m_doc != nullptr) {
+    rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
+      w.InstanceDefinitionTableEvent(
+          bDeleted ? CRhinoEventWatcher::table_deleted : CRhinoEventWatcher::table_undeleted,
+          *m_doc, index);
+    });
+  }
 }
 
 const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::InstanceDefinition(int index) const {
@@ -89,6 +106,8 @@ bool CRhinoInstanceDefinitionTable::DeleteInstanceDefinition(int index) {
   if (d.m_bDeleted) return false;
   d.m_bDeleted = true;
   if (m_doc != nullptr) {
+    if (CRhinoUndoRecord* r = m_doc->RecordingUndo())
+      r->AddDefinitionAction(CRhinoUndoRecord::definition_deleted, index);
     rhino_sdk_internal::ForEachWatcher([&](CRhinoEventWatcher& w) {
       w.InstanceDefinitionTableEvent(CRhinoEventWatcher::table_deleted, *m_doc, index);
     });

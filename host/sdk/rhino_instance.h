@@ -72,6 +72,11 @@ public:
   bool DeleteInstanceDefinition(int index);
 
 private:
+  friend class CRhinoUndoRecord;
+  // Undo and redo of adding or deleting a definition: marks it deleted or
+  // not, with the table event, and records nothing.
+  void SetDeletedForUndo(int index, bool bDeleted);
+
   CRhinoDoc* m_doc;
   std::vector<std::unique_ptr<CRhinoInstanceDefinition>> m_defs;
 };

@@ -2,6 +2,7 @@
 
 #include "rhino_doc.h"
 #include "rhino_event_dispatch.h"
+#include "rhino_undo.h"
 
 namespace {
 
@@ -34,6 +35,9 @@ int CRhinoLayerTable::AddLayer(const ON_Layer& layer) {
   m_layers.push_back(copy);
   m_deleted.push_back(false);
   const int index = LayerCount() - 1;
+  if (m_doc != nullptr)
+    if (CRhinoUndoRecord* r = m_doc->RecordingUndo())
+      r->AddDefinitionAction(CRhinoUndoRecord::layer_added, index);
   FireLayerEvent(m_doc, CRhinoEventWatcher::table_added, index);
   return index;
 }
@@ -53,8 +57,23 @@ bool CRhinoLayerTable::DeleteLayer(int layer_index) {
   if (!IsValidIndex(layer_index) || layer_index == 0 || layer_index == m_current) return false;
   if (m_deleted[static_cast<size_t>(layer_index)]) return false;
   m_deleted[static_cast<size_t>(layer_index)] = true;
+  if (m_doc != nullptr)
+    if (CRhinoUndoRecord* r = m_doc->RecordingUndo())
+      r->AddDefinitionAction(CRhinoUndoRecord::layer_deleted, layer_index);
   FireLayerEvent(m_doc, CRhinoEventWatcher::table_deleted, layer_index);
   return true;
+}
+
+void CRhinoLayerTable::SetDeletedForUndo(int layer_index, bool bDeleted) {
+  // The current layer stays usable: an undo that would delete it leaves it.
+  if (!IsValidIndex(layer_index) || layer_index == 0 ||
+      (bDeleted && layer_index == m_current) ||
+      m_deleted[static_cast<size_t>(layer_index)] == bDeleted)
+    return;
+  m_deleted[static_cast<size_t>(layer_index)] = bDeleted;
+  FireLayerEvent(m_doc, bDeleted ? CRhinoEventWatcher::table_deleted
+                                 : CRhinoEventWatcher::table_undeleted,
+                 layer_index);
 }
 
 bool CRhinoLayerTable::IsDeleted(int layer_index) const {

@@ -34,6 +34,10 @@ public:
   bool SetCurrentLayerIndex(int layer_index);
 
 private:
+  friend class CRhinoUndoRecord;
+  // Undo and redo of adding or deleting a layer: marks it deleted or not,
+  // with the table event, and records nothing.
+  void SetDeletedForUndo(int layer_index, bool bDeleted);
   bool IsValidIndex(int i) const { return i >= 0 && i < LayerCount(); }
   CRhinoDoc* m_doc;
   std::deque<ON_Layer> m_layers;

@@ -21,6 +21,13 @@ void CRhinoUndoRecord::Release(CRhinoObject* object) {
   if (object != nullptr && object->m_undo_references > 0) --object->m_undo_references;
 }
 
+void CRhinoUndoRecord::AddDefinitionAction(action_kind kind, int index) {
+  Action a;
+  a.kind = kind;
+  a.definition = index;
+  m_actions.push_back(std::move(a));
+}
+
 void CRhinoUndoRecord::AddObjectAction(action_kind kind, CRhinoObject* object,
                                        CRhinoObject* other) {
   Action a;
@@ -107,6 +114,17 @@ void CRhinoUndoRecord::Apply(CRhinoDoc& doc, Action& a, bool bUndo) {
     }
     break;
   }
+  case definition_added:
+  case definition_deleted:
+    // A definition is never removed from its table, only marked deleted,
+    // so its index stays valid for the record.
+    doc.InstanceDefinitionTable().SetDeletedForUndo(a.definition,
+                                                    (a.kind == definition_added) == bUndo);
+    break;
+  case layer_added:
+  case layer_deleted:
+    doc.LayerTable().SetDeletedForUndo(a.definition, (a.kind == layer_added) == bUndo);
+    break;
   }
 }
 

@@ -27,6 +27,10 @@ public:
     attributes_changed, // m_attributes holds the other attributes
     userdata_attached,  // m_userdata was attached (held here while undone)
     userdata_detached,  // m_userdata was removed (held here while detached)
+    definition_added,   // instance definition m_definition was added
+    definition_deleted, // instance definition m_definition was deleted
+    layer_added,        // layer m_definition was added
+    layer_deleted,      // layer m_definition was deleted
   };
 
   CRhinoUndoRecord(unsigned int serial, const CRhinoCommand* command)
@@ -44,6 +48,9 @@ public:
   void AddAttributesAction(CRhinoObject* object, ON_3dmObjectAttributes&& old_attributes);
   // userdata_detached: the record owns user_data.
   void AddUserDataAction(action_kind kind, CRhinoObject* object, ON_UserData* user_data);
+  // definition_added / definition_deleted: the definition's table index;
+  // layer_added / layer_deleted: the layer's.
+  void AddDefinitionAction(action_kind kind, int index);
 
   // Applies the inverse of every action (newest first) / every action again
   // (oldest first) through doc.
@@ -58,6 +65,7 @@ private:
     std::unique_ptr<ON_3dmObjectAttributes> attributes;
     ON_UserData* userdata = nullptr;
     bool bOwnsUserData = false;
+    int definition = -1;
   };
   void Apply(CRhinoDoc& doc, Action& a, bool bUndo);
   static void Hold(CRhinoObject* object);

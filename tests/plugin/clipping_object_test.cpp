@@ -119,7 +119,7 @@ TEST_F(ClippingObject, ChoosingTheCurrentModeAgainChangesNothing) {
   EXPECT_EQ(Doc().RedrawCount(), frames); // no regeneration
 }
 
-TEST_F(ClippingObject, ChangingTheModeKeepsTheRecordAndInvalidatesIt) {
+TEST_F(ClippingObject, ChangingTheModeWritesAFreshRecord) {
   ASSERT_EQ(Cut(L"\"a\" _Mode _Intersection"), CRhinoCommand::success);
   TV_SectionGeometry* record = Record(L"a");
   ASSERT_NE(record, nullptr);
@@ -128,7 +128,8 @@ TEST_F(ClippingObject, ChangingTheModeKeepsTheRecordAndInvalidatesIt) {
   record->m_bValid = true;
   record->m_mesh.SetVertex(0, ON_3dPoint(7, 8, 9));
   EXPECT_EQ(Cut(L"\"a\" _Mode _Difference"), CRhinoCommand::success);
-  EXPECT_EQ(Record(L"a"), record);
+  record = Record(L"a");
+  ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->m_mode, 2);
   bool stale = false;
   for (int i = 0; i < record->m_mesh.VertexCount(); ++i)
@@ -193,6 +194,18 @@ TEST_F(ClippingObject, UndoTakesANewCutterBack) {
   ASSERT_EQ(Mode(L"a"), 1);
   ASSERT_TRUE(Run(L"Undo"));
   EXPECT_EQ(Record(L"a"), nullptr);
+}
+
+TEST_F(ClippingObject, UndoTakesAModeChangeBackAndNothingElse) {
+  ASSERT_TRUE(Run(L"kyClippingObject \"a\" _Mode _Difference"));
+  ASSERT_TRUE(Run(L"Box 5,0,0 6,1,1 \"c\""));
+  ASSERT_TRUE(Run(L"kyClippingObject \"a\" _Mode _Intersection"));
+  ASSERT_EQ(Mode(L"a"), 1);
+  ASSERT_TRUE(Run(L"Undo"));
+  EXPECT_EQ(Mode(L"a"), 2);
+  EXPECT_NE(Named(L"c"), nullptr); // the box made before stays
+  ASSERT_TRUE(Run(L"Redo"));
+  EXPECT_EQ(Mode(L"a"), 1);
 }
 
 } // namespace

@@ -262,3 +262,40 @@ TEST(UndoRedo, HistoryLimitPurgesOldRecordsAndTheirObjects) {
   EXPECT_EQ(log.Only("undo:purge").size(), 2u);
   EXPECT_EQ(log.Only("purge").size(), 2u); // the two undone objects are gone for good
 }
+
+TEST(UndoRedo, BlockDefinitionsAndLayersComeAndGoWithTheirCommand) {
+  // A block made from an object, as the Block command makes it: the
+  // definition, the object deleted and one reference added, in one record.
+  CRhinoDoc doc;
+  CRhinoMeshObject* part = nullptr;
+  Command(doc, [&] { part = AddMesh(doc); });
+  auto& table = doc.InstanceDefinitionTable();
+  Command(doc, [&] {
+    ON_SimpleArray<CRhinoObject*> members;
+    members.Append(part->DuplicateRhinoObject());
+    const int index = table.AddInstanceDefinition(L"Crate", members);
+    doc.DeleteObject(CRhinoObjRef(part));
+    doc.AddInstanceObject(index, ON_Xform::IdentityTransformation);
+  });
+  ASSERT_GE(table.FindInstanceDefinition(L"Crate"), 0);
+  ASSERT_TRUE(doc.Undo());
+  EXPECT_EQ(table.FindInstanceDefinition(L"Crate"), -1);
+  EXPECT_EQ(doc.LookupObject(part->ModelObjectId()), part);
+  ASSERT_TRUE(doc.Redo());
+  const int index = table.FindInstanceDefinition(L"Crate");
+  ASSERT_GE(index, 0);
+  Command(doc, [&] { table.DeleteInstanceDefinition(index); });
+  EXPECT_EQ(table.FindInstanceDefinition(L"Crate"), -1);
+  ASSERT_TRUE(doc.Undo());
+  EXPECT_EQ(table.FindInstanceDefinition(L"Crate"), index);
+
+  // Layers too, as an import adds them.
+  ON_Layer layer;
+  layer.SetName(L"Imported");
+  Command(doc, [&] { doc.LayerTable().AddLayer(layer); });
+  ASSERT_GE(doc.LayerTable().FindLayer(L"Imported"), 1);
+  ASSERT_TRUE(doc.Undo());
+  EXPECT_EQ(doc.LayerTable().FindLayer(L"Imported"), -1);
+  ASSERT_TRUE(doc.Redo());
+  EXPECT_GE(doc.LayerTable().FindLayer(L"Imported"), 1);
+}

@@ -167,7 +167,8 @@ TEST_F(FlawedObjects, WhatNoCutterCanDecideIsDrawnUncutAndSaidOnce) {
   EXPECT_NEAR(BuiltVolume(), 1.0, 1e-9);
   ASSERT_EQ(command_line_.lines.size(), 1u);
   EXPECT_EQ(command_line_.lines[0], L"Object \"box\" could not be cut (a mesh intersects itself "
-                                    L"where the cut runs); it is drawn uncut.");
+                                    L"where the cut runs, and no refined copy of it could be "
+                                    L"cut); it is drawn uncut.");
   Build(*box);
   EXPECT_EQ(command_line_.lines.size(), 1u);
 }

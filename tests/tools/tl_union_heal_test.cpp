@@ -2,7 +2,9 @@
 // target, and the geometry of it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <utility>
 
 #include "support/test_meshes.h"
 #include "tl_heal_mesh.h"
@@ -103,6 +105,54 @@ TEST(MeshUnion, AttributeListsGetOneCopyPerMesh) {
   EXPECT_NE(out_attr[0], out_attr[1]);
   for (ON_3dmObjectAttributes* p : out_attr)
     delete p;
+}
+
+// A torus about the z axis (or, `upright`, about the y axis) of `segments`
+// by `sides` quads, moved by `offset`.
+ON_Mesh Torus(double major, double minor, int segments, int sides, bool upright,
+              const ON_3dVector& offset) {
+  ON_Mesh mesh;
+  for (int i = 0; i < segments; ++i)
+    for (int j = 0; j < sides; ++j) {
+      const double u = 2 * ON_PI * i / segments, v = 2 * ON_PI * j / sides;
+      const double ring = major + minor * std::cos(v);
+      ON_3dPoint p(ring * std::cos(u), ring * std::sin(u), minor * std::sin(v));
+      if (upright) std::swap(p.y, p.z);
+      mesh.AppendVertex(p + offset);
+    }
+  for (int i = 0; i < segments; ++i)
+    for (int j = 0; j < sides; ++j) {
+      const int a = i * sides + j, b = ((i + 1) % segments) * sides + j,
+                c = ((i + 1) % segments) * sides + (j + 1) % sides, d = i * sides + (j + 1) % sides;
+      if (upright) { // swapping two axes turned the faces inward
+        mesh.AppendTriangle(a, c, b);
+        mesh.AppendTriangle(a, d, c);
+      } else {
+        mesh.AppendTriangle(a, b, c);
+        mesh.AppendTriangle(a, c, d);
+      }
+    }
+  return mesh;
+}
+
+TEST(MeshUnion, CopiesLeftInPlaceAddNothing) {
+  // Two linked tori, each given twice (a cutting object copied in place,
+  // a file imported twice): the second copy of the second torus used to
+  // crash the corefinement.
+  const ON_Mesh flat = Torus(3, 1, 24, 12, false, ON_3dVector(0, 0, 0));
+  const ON_Mesh upright = Torus(3, 1, 24, 12, true, ON_3dVector(1, 0.5, 0.5));
+  ON_SimpleArray<const ON_Mesh*> pair, twice;
+  pair.Append(&flat);
+  pair.Append(&upright);
+  twice = pair;
+  twice.Append(&flat);
+  twice.Append(&upright);
+  OwnedList once, again;
+  bool flag = false;
+  ASSERT_TRUE(TL_MeshBooleanUnion(pair, kTol, kTol, &flag, once.meshes));
+  ASSERT_TRUE(TL_MeshBooleanUnion(twice, kTol, kTol, &flag, again.meshes));
+  EXPECT_TRUE(flag);
+  EXPECT_NEAR(again.TotalVolume(), once.TotalVolume(), 1e-9);
 }
 
 TEST(MeshHeal, FillsAHoleIntoANewTarget) {

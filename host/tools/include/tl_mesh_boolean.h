@@ -29,7 +29,7 @@
 //   - an input is unfit: no faces, a non-finite coordinate or one beyond
 //     1e12, a face index out of range, a mesh that must be closed but is not
 //     (after welding and repair), or the surfaces intersecting themselves
-//     where B cuts A;
+//     where B cuts A in a way no refinement resolves (see below);
 //   - the result would be non-manifold (e.g. two pieces of a difference
 //     touching along one edge).
 // LastFailure tells these apart.
@@ -39,6 +39,14 @@
 // more than two faces, is taken apart into manifold sheets when that leaves
 // the mesh closed; a mesh of closed shells running into each other is cut as
 // the union of its shells.
+//
+// Self-intersecting inputs are cut on refined copies before they are
+// refused: a closed mesh whose surface passes through itself is replaced by
+// its outer hull (the union of the volumes it wraps), and a surface A is cut
+// along its own crossings into patches that are split one by one (so an
+// open scan that folds through itself is split, without caps as ever). A
+// surface that folds through itself so that no hull describes it (its
+// hull would lose a part or turn inside out) stays refused.
 //
 // Inside: CGAL corefinement on a kernel with exact predicates and double
 // constructions. Results are rounded to float (as stored) and cleaned of the
@@ -97,6 +105,11 @@ public:
     kError,            // a null input or result, or an internal error
   };
   Failure LastFailure() const { return failure_; }
+  // Whether the last operation found a surface intersecting itself where
+  // the cut runs and tried again on refined copies (see "Self-intersecting
+  // inputs" above): with a success, the result is the cut of those copies;
+  // with a failure, they could not be cut either.
+  bool LastRefined() const { return refined_; }
 
 private:
   const ON_Mesh* a_;
@@ -104,4 +117,5 @@ private:
   double tolerance_a_;
   double tolerance_b_;
   Failure failure_ = Failure::kNone;
+  bool refined_ = false;
 };

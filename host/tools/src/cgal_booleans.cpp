@@ -648,7 +648,17 @@ bool Unite(const std::vector<const TriMesh*>& solids, double tolerance,
   SurfaceMesh running;
   bool have_running = false;
   std::vector<SurfaceMesh> apart; // solids that could not join the running union
+  std::vector<const TriMesh*> seen;
   for (const TriMesh* source : solids) {
+    // An exact copy (a shell or solid given twice: copies left in place, a
+    // file imported twice) adds nothing, and uniting it lays every face on
+    // a face of the running union, where the corefinement is weakest: a
+    // second such copy crashed inside it.
+    if (source != nullptr && std::any_of(seen.begin(), seen.end(), [source](const TriMesh* t) {
+          return t->xyz == source->xyz && t->tri == source->tri;
+        }))
+      continue;
+    if (source != nullptr) seen.push_back(source);
     SurfaceMesh next;
     if (source == nullptr || !prepare(*source, next)) {
       complete = false;

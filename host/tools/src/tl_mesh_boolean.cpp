@@ -4,6 +4,7 @@
 #include "tl_mesh_boolean.h"
 
 #include "on_mesh_bridge.h"
+#include "refined_cuts.h"
 #include "solid_ops.h"
 
 TL_MeshBoolean::TL_MeshBoolean(const ON_Mesh* A, const ON_Mesh* B)
@@ -56,15 +57,21 @@ Failure FailureOf(meshtools::Outcome outcome, meshtools::Refusal why) {
   }
 }
 
+// A refusal for self-intersection is tried once more on refined copies;
+// `refined` tells whether the outcome came from them.
 Failure Combine(const ON_Mesh* a, const ON_Mesh* b, meshtools::SolidOperation op, double ta,
-                double tb, ON_Mesh& result) {
+                double tb, ON_Mesh& result, bool& refined) {
   if (a == nullptr || b == nullptr) return Failure::kError;
   try {
     meshtools::TriMesh ma, mb, r;
     if (!meshtools::ToTriMesh(*a, ma)) return Failure::kUnfitA;
     if (!meshtools::ToTriMesh(*b, mb)) return Failure::kUnfitB;
     meshtools::Refusal why = meshtools::Refusal::kNone;
-    const meshtools::Outcome outcome = meshtools::CombineSolids(ma, mb, op, ta, tb, r, &why);
+    meshtools::Outcome outcome = meshtools::CombineSolids(ma, mb, op, ta, tb, r, &why);
+    if (outcome == meshtools::Outcome::kRejected && why == meshtools::Refusal::kSelfIntersecting) {
+      refined = true;
+      outcome = meshtools::CombineRefined(ma, mb, op, ta, tb, r, &why);
+    }
     if (outcome != meshtools::Outcome::kDone) return FailureOf(outcome, why);
     meshtools::ToONMesh(r, result);
     return Failure::kNone;
@@ -74,14 +81,18 @@ Failure Combine(const ON_Mesh* a, const ON_Mesh* b, meshtools::SolidOperation op
 }
 
 Failure Split(const ON_Mesh* a, const ON_Mesh* b, double ta, double tb, ON_Mesh& outside,
-              ON_Mesh& inside) {
+              ON_Mesh& inside, bool& refined) {
   if (a == nullptr || b == nullptr || &outside == &inside) return Failure::kError;
   try {
     meshtools::TriMesh ma, mb, out, in;
     if (!meshtools::ToTriMesh(*a, ma)) return Failure::kUnfitA;
     if (!meshtools::ToTriMesh(*b, mb)) return Failure::kUnfitB;
     meshtools::Refusal why = meshtools::Refusal::kNone;
-    const meshtools::Outcome outcome = meshtools::SplitSurface(ma, mb, ta, tb, out, in, &why);
+    meshtools::Outcome outcome = meshtools::SplitSurface(ma, mb, ta, tb, out, in, &why);
+    if (outcome == meshtools::Outcome::kRejected && why == meshtools::Refusal::kSelfIntersecting) {
+      refined = true;
+      outcome = meshtools::SplitRefined(ma, mb, ta, tb, out, in, &why);
+    }
     if (outcome != meshtools::Outcome::kDone) return FailureOf(outcome, why);
     meshtools::ToONMesh(out, outside);
     meshtools::ToONMesh(in, inside);
@@ -94,18 +105,21 @@ Failure Split(const ON_Mesh* a, const ON_Mesh* b, double ta, double tb, ON_Mesh&
 } // namespace
 
 bool TL_MeshBoolean::GetBooleanIntersection(ON_Mesh& result) {
-  failure_ =
-      Combine(a_, b_, meshtools::SolidOperation::kIntersection, tolerance_a_, tolerance_b_, result);
+  refined_ = false;
+  failure_ = Combine(a_, b_, meshtools::SolidOperation::kIntersection, tolerance_a_, tolerance_b_,
+                     result, refined_);
   return failure_ == Failure::kNone;
 }
 
 bool TL_MeshBoolean::GetBooleanDifference(ON_Mesh& result) {
-  failure_ =
-      Combine(a_, b_, meshtools::SolidOperation::kDifference, tolerance_a_, tolerance_b_, result);
+  refined_ = false;
+  failure_ = Combine(a_, b_, meshtools::SolidOperation::kDifference, tolerance_a_, tolerance_b_,
+                     result, refined_);
   return failure_ == Failure::kNone;
 }
 
 bool TL_MeshBoolean::GetMeshASplit(ON_Mesh& outside, ON_Mesh& inside) {
-  failure_ = Split(a_, b_, tolerance_a_, tolerance_b_, outside, inside);
+  refined_ = false;
+  failure_ = Split(a_, b_, tolerance_a_, tolerance_b_, outside, inside, refined_);
   return failure_ == Failure::kNone;
 }

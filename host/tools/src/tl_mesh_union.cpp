@@ -24,7 +24,7 @@ bool TL_MeshBooleanUnion(const ON_SimpleArray<const ON_Mesh*>& sources, double t
         every = false;
         continue;
       }
-      usable.push_back(&meshes[i]);
+      usable.push_back(&meshes[i]); // exact copies are left out by the union itself
     }
     std::vector<meshtools::TriMesh> volumes;
     if (!meshtools::UniteSolids(usable, tolerance, volumes)) every = false;
