@@ -227,7 +227,8 @@ TEST_F(IfcImport, DamagedFilesEndInAReasonOrNameTheElementsLeftOut) {
     deep += "#" + std::to_string(1000 + i) + "=IFCBOOLEANRESULT(.DIFFERENCE.," +
             (i == 0 ? std::string("#25") : "#" + std::to_string(999 + i)) + ",#28);\n";
   std::string corrupted = kModel;
-  corrupted.insert(corrupted.find("#41="), std::string("\x01\xff\xfe garbage \x80\x02", 16));
+  static constexpr char kGarbage[] = "\x01\xff\xfe garbage \x80\x02";
+  corrupted.insert(corrupted.find("#41="), std::string(kGarbage, sizeof kGarbage - 1));
   std::mt19937 random(7);
   std::string noise(100000, '\0');
   for (char& c : noise)
