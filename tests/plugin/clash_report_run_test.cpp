@@ -3,7 +3,6 @@
 // known clashes, the BCF file is read back with the zip and XML libraries
 // that wrote it, and the clearance option against two boxes 5 apart.
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <cmath>
 #include <cstdio>
@@ -19,36 +18,18 @@
 #include <pugixml.hpp>
 
 #include "kyrel_run.h"
+#include "zip_entries.h"
 #include "view_probe.h"
 
 namespace {
 
 using kyrel_test::Capture;
 using kyrel_test::Example;
+using kyrel_test::ReadZip;
 using kyrel_test::RunResult;
 using nlohmann::json;
 
 const std::string kModel = KYREL_EXAMPLES "/clash_report.kyd";
-
-// Every file of a zip archive by name.
-std::map<std::string, std::string> ReadZip(const std::string& path) {
-  std::map<std::string, std::string> files;
-  int code = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
-  if (archive == nullptr) return files;
-  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-    zip_stat_t stat;
-    if (zip_stat_index(archive, i, 0, &stat) != 0) continue;
-    std::string data(stat.size, '\0');
-    zip_file_t* file = zip_fopen_index(archive, i, 0);
-    if (file == nullptr) continue;
-    const zip_int64_t read = zip_fread(file, data.data(), data.size());
-    zip_fclose(file);
-    if (read == static_cast<zip_int64_t>(stat.size)) files[stat.name] = data;
-  }
-  zip_close(archive);
-  return files;
-}
 
 ON_3dPoint Xyz(const pugi::xml_node& node) {
   return ON_3dPoint(node.child("X").text().as_double(NAN), node.child("Y").text().as_double(NAN),

@@ -4,7 +4,6 @@
 // built into the model (not the duct through its opening), components
 // named by the GlobalIds written in the IFC file, and the scope options.
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <map>
 #include <regex>
@@ -14,32 +13,15 @@
 #include <pugixml.hpp>
 
 #include "kyrel_run.h"
+#include "zip_entries.h"
 
 namespace {
 
+using kyrel_test::ReadZip;
 using kyrel_test::RunResult;
 using nlohmann::json;
 
 const std::string kIfc = KYREL_EXAMPLES "/building/small_building.ifc";
-
-std::map<std::string, std::string> ReadZip(const std::string& path) {
-  std::map<std::string, std::string> files;
-  int code = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
-  if (archive == nullptr) return files;
-  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-    zip_stat_t stat;
-    if (zip_stat_index(archive, i, 0, &stat) != 0) continue;
-    std::string data(stat.size, '\0');
-    zip_file_t* file = zip_fopen_index(archive, i, 0);
-    if (file == nullptr) continue;
-    if (zip_fread(file, data.data(), data.size()) == static_cast<zip_int64_t>(stat.size))
-      files[stat.name] = data;
-    zip_fclose(file);
-  }
-  zip_close(archive);
-  return files;
-}
 
 // GlobalId -> name, as the IFC file itself writes them.
 std::map<std::string, std::string> GlobalIdsOfTheFile() {
