@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "core_fixtures.h"
 #include "tl_tolerance.h"
@@ -61,6 +64,45 @@ TEST(SolidUnion, HollowShellStaysOneVolumeAndBadSourcesAreSkipped) {
   EXPECT_FALSE(UniteSolids({&hollow, &open, &plug}, kTol, out)); // the open one cannot take part
   ASSERT_EQ(out.size(), 1u);
   EXPECT_NEAR(SignedVolume(out[0]), 64 - 8 + 1.5 * 1.5 * 1.5 - 0.125, 1e-9);
+}
+
+// A mesh of overlapping closed shells, one of them given twice (objects
+// exported together with a copy left in place). Welding shares the copies'
+// vertices, so the shells that come apart again are numbered differently;
+// uniting one with its twin laid every face on a face of the union so far,
+// whose rounded crossing points then made it intersect itself, and the
+// next union crashed inside CGAL. The mesh cuts as its shells given once.
+TEST(SolidUnion, AShellGivenTwiceCutsAsTheShellsGivenOnce) {
+  std::ifstream file(std::string(TOOLS_TEST_DATA) + "/shells_given_twice.obj");
+  TriMesh twice, once;
+  for (std::string line; std::getline(file, line);) {
+    std::istringstream in(line);
+    std::string tag;
+    in >> tag;
+    if (tag == "v") {
+      float x, y, z; // as a host reads them
+      in >> x >> y >> z;
+      twice.AddVertex(x, y, z);
+    } else if (tag == "f") {
+      int a, b, c;
+      in >> a >> b >> c;
+      twice.AddTriangle(a - 1, b - 1, c - 1);
+    }
+  }
+  // Four vertex-disjoint spheres of 182 vertices and 360 faces; the third
+  // repeats the second.
+  ASSERT_EQ(twice.TriangleCount(), 4 * 360);
+  once.xyz = twice.xyz;
+  for (int t = 0; t < twice.TriangleCount(); ++t)
+    if (t / 360 != 2) once.tri.insert(once.tri.end(), &twice.tri[3 * t], &twice.tri[3 * t + 3]);
+  const TriMesh cutter = MakeBox(1, 1, 4, 6, 6, 7);
+  for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference}) {
+    TriMesh expected, got;
+    ASSERT_EQ(CombineSolids(once, cutter, op, kTol, kTol, expected), Outcome::kDone);
+    ASSERT_EQ(CombineSolids(twice, cutter, op, kTol, kTol, got), Outcome::kDone);
+    EXPECT_TRUE(IsClosedAndOriented(got));
+    EXPECT_NEAR(SignedVolume(got), SignedVolume(expected), 1e-9 * SignedVolume(expected));
+  }
 }
 
 TEST(SolidUnion, NothingUsableGivesNothing) {

@@ -153,6 +153,21 @@ TEST(MeshUnion, CopiesLeftInPlaceAddNothing) {
   ASSERT_TRUE(TL_MeshBooleanUnion(twice, kTol, kTol, &flag, again.meshes));
   EXPECT_TRUE(flag);
   EXPECT_NEAR(again.TotalVolume(), once.TotalVolume(), 1e-9);
+
+  // The same four shells in one mesh are united before a cut, and cut as
+  // the two given once, in every build.
+  ON_Mesh one_mesh, two_mesh;
+  for (const ON_Mesh* m : pair)
+    one_mesh.Append(*m);
+  for (const ON_Mesh* m : twice)
+    two_mesh.Append(*m);
+  const ON_Mesh box = Box(-5, -5, -5, 5, 1, 5);
+  ON_Mesh cut_once, cut_twice;
+  TL_MeshBoolean with_once(&one_mesh, &box), with_twice(&two_mesh, &box);
+  ASSERT_TRUE(with_once.GetBooleanIntersection(cut_once));
+  ASSERT_TRUE(with_twice.GetBooleanIntersection(cut_twice));
+  EXPECT_TRUE(ClosedAndOriented(cut_twice));
+  EXPECT_NEAR(Volume(cut_twice), Volume(cut_once), 1e-9 * Volume(cut_once));
 }
 
 TEST(MeshHeal, FillsAHoleIntoANewTarget) {

@@ -23,6 +23,7 @@
 
 #include "cgal_mesh.h"
 #include "mesh_cleanup.h"
+#include "near_copies.h"
 #include "solid_ops.h"
 #include "united_shells.h"
 
@@ -648,17 +649,13 @@ bool Unite(const std::vector<const TriMesh*>& solids, double tolerance,
   SurfaceMesh running;
   bool have_running = false;
   std::vector<SurfaceMesh> apart; // solids that could not join the running union
-  std::vector<const TriMesh*> seen;
+  NearCopies seen;
   for (const TriMesh* source : solids) {
-    // An exact copy (a shell or solid given twice: copies left in place, a
-    // file imported twice) adds nothing, and uniting it lays every face on
-    // a face of the running union, where the corefinement is weakest: a
-    // second such copy crashed inside it.
-    if (source != nullptr && std::any_of(seen.begin(), seen.end(), [source](const TriMesh* t) {
-          return t->xyz == source->xyz && t->tri == source->tri;
-        }))
-      continue;
-    if (source != nullptr) seen.push_back(source);
+    // A copy (a shell or solid given twice: copies left in place, a file
+    // imported twice) adds nothing, and uniting it lays every face on a
+    // face of the running union, where the corefinement is weakest: such
+    // copies crashed inside it.
+    if (source != nullptr && seen.SeenBefore(*source)) continue;
     SurfaceMesh next;
     if (source == nullptr || !prepare(*source, next)) {
       complete = false;
@@ -675,8 +672,13 @@ bool Unite(const std::vector<const TriMesh*>& solids, double tolerance,
     bool manifold = false;
     CutWatch::State watch;
     try {
-      manifold = PMP::corefine_and_compute_union(running, next, running,
-                                                 params::visitor(CutWatch(&watch)));
+      // The union so far holds rounded crossing points; where shells lie
+      // almost on each other those can leave it crossing itself, and CGAL
+      // then reads outside its data on coplanar faces instead of failing,
+      // so it checks the faces involved first.
+      manifold = PMP::corefine_and_compute_union(
+          running, next, running,
+          params::visitor(CutWatch(&watch)).throw_on_self_intersection(true));
     } catch (const PMP::Corefinement::Self_intersection_exception&) {
       complete = false; // kept apart below, but its overlap stays unresolved
     }
