@@ -1,6 +1,6 @@
-// Shared by the two CGAL translation units only (cgal_prepare.cpp and
-// cgal_booleans.cpp): the kernel, the surface mesh type, and the steps that
-// turn a plain triangle mesh into a surface CGAL may corefine and back.
+// Shared by the CGAL translation units of meshtools: the kernel, the surface
+// mesh type, and the steps that turn a plain triangle mesh into a surface
+// CGAL may corefine and back.
 //
 // Kernel choice: exact predicates with inexact (double) constructions. The
 // corefinement decides every predicate on new intersection points exactly,
@@ -58,7 +58,25 @@ bool FinishResult(SurfaceMesh& mesh, bool must_be_closed);
 void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out);
 
 // Copies the given faces of `mesh` into plain arrays, with their vertices.
-void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out);
+// Inline, for the checked refinement library too (checked_refine.h).
+inline void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out) {
+  out.Clear();
+  std::vector<int> index(mesh.num_vertices(), -1); // num_vertices counts garbage too
+  out.tri.reserve(faces.size() * 3);
+  out.xyz.reserve(faces.size() * 3 / 2 + 9);
+  for (FaceIndex f : faces) {
+    for (HalfedgeIndex h : CGAL::halfedges_around_face(mesh.halfedge(f), mesh)) {
+      const VertexIndex v = mesh.target(h);
+      int& i = index[static_cast<std::size_t>(v)];
+      if (i < 0) {
+        const Point3& p = mesh.point(v);
+        i = out.VertexCount();
+        out.AddVertex(p.x(), p.y(), p.z());
+      }
+      out.tri.push_back(i);
+    }
+  }
+}
 
 // One closed mesh per connected volume: each outward shell with the inward
 // (cavity) shells whose box lies inside its box.

@@ -434,25 +434,6 @@ void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out) {
   CopyFaces(mesh, faces, out);
 }
 
-void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out) {
-  out.Clear();
-  std::vector<int> index(mesh.num_vertices(), -1); // num_vertices counts garbage too
-  out.tri.reserve(faces.size() * 3);
-  out.xyz.reserve(faces.size() * 3 / 2 + 9);
-  for (FaceIndex f : faces) {
-    for (HalfedgeIndex h : CGAL::halfedges_around_face(mesh.halfedge(f), mesh)) {
-      const VertexIndex v = mesh.target(h);
-      int& i = index[static_cast<std::size_t>(v)];
-      if (i < 0) {
-        const Point3& p = mesh.point(v);
-        i = out.VertexCount();
-        out.AddVertex(p.x(), p.y(), p.z());
-      }
-      out.tri.push_back(i);
-    }
-  }
-}
-
 void SplitIntoVolumes(const SurfaceMesh& mesh, std::vector<TriMesh>& volumes) {
   SurfaceMesh& sm = const_cast<SurfaceMesh&>(mesh); // only a scratch property is added
   auto component = sm.add_property_map<FaceIndex, std::size_t>("f:volume", 0).first;

@@ -35,22 +35,6 @@ bool ToSurfaceMesh(const TriMesh& in, SurfaceMesh& out) {
   return true;
 }
 
-void ToTriMesh(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out) {
-  out.Clear();
-  std::vector<int> index(mesh.num_vertices(), -1); // num_vertices counts garbage too
-  for (FaceIndex f : faces)
-    for (HalfedgeIndex h : CGAL::halfedges_around_face(mesh.halfedge(f), mesh)) {
-      const VertexIndex v = mesh.target(h);
-      int& i = index[static_cast<std::size_t>(v)];
-      if (i < 0) {
-        const Point3& p = mesh.point(v);
-        i = out.VertexCount();
-        out.AddVertex(p.x(), p.y(), p.z());
-      }
-      out.tri.push_back(i);
-    }
-}
-
 CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
   CGAL::Bbox_3 box;
   for (VertexIndex v : sm.vertices())
@@ -83,7 +67,7 @@ Hull OuterHullOrThrow(const TriMesh& solid, TriMesh& hull) {
   if (sm.number_of_faces() == 0 || !CGAL::is_closed(sm) || !PMP::is_outward_oriented(sm) ||
       !SameBox(before, BoxOf(sm)) || PMP::does_self_intersect(sm))
     return Hull::kRefused;
-  ToTriMesh(sm, std::vector<FaceIndex>(sm.faces().begin(), sm.faces().end()), hull);
+  CopyFaces(sm, std::vector<FaceIndex>(sm.faces().begin(), sm.faces().end()), hull);
   return Hull::kRefined;
 }
 
@@ -119,7 +103,7 @@ bool PiecesBetweenCrossingsOrThrow(const TriMesh& surface, std::vector<TriMesh>&
   for (FaceIndex f : sm.faces()) {
     if (touches(f)) {
       pieces.emplace_back();
-      ToTriMesh(sm, {f}, pieces.back());
+      CopyFaces(sm, {f}, pieces.back());
     } else {
       faces[region_of[f]].push_back(f);
     }
@@ -127,7 +111,7 @@ bool PiecesBetweenCrossingsOrThrow(const TriMesh& surface, std::vector<TriMesh>&
   for (const std::vector<FaceIndex>& group : faces) {
     if (group.empty()) continue;
     pieces.emplace_back();
-    ToTriMesh(sm, group, pieces.back());
+    CopyFaces(sm, group, pieces.back());
   }
   return !pieces.empty();
 }
