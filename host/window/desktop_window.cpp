@@ -39,13 +39,12 @@ constexpr unsigned long long kIdleFrameMs = 100;
 using kyrel::platform::Utf8ToWide;
 using kyrel::platform::WideToUtf8;
 
-ViewMouse MouseAt(int x, int y, const Rect& view) {
+ViewMouse MouseAt(int x, int y, const Rect& view, int modifiers) {
   ViewMouse m;
   m.x = x - view.x;
   m.y = y - view.y;
-  const SDL_Keymod mods = SDL_GetModState();
-  m.shift = (mods & KMOD_SHIFT) != 0;
-  m.ctrl = (mods & KMOD_CTRL) != 0;
+  m.shift = (modifiers & KMOD_SHIFT) != 0;
+  m.ctrl = (modifiers & KMOD_CTRL) != 0;
   return m;
 }
 
@@ -103,7 +102,8 @@ void DrawViewBar(CRhinoView* view) {
     ImGui::SameLine();
     const bool current =
         m.attributes && view->DisplayMode().m_display_mode == m.attributes->m_display_mode;
-    if (current) ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetStyleColorVec4(ImGuiCol_ButtonActive));
+    if (current)
+      ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetStyleColorVec4(ImGuiCol_ButtonActive));
     if (ImGui::Button(m.name) && m.attributes) {
       view->SetDisplayMode(*m.attributes);
       view->Redraw();
@@ -293,6 +293,12 @@ bool DesktopWindow::HandleEvents(bool busy) {
       closed_ = true;
       return false;
     }
+    // A key event carries the modifiers as that key left them; focus
+    // coming back may find keys pressed elsewhere.
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP)
+      key_modifiers_ = e.key.keysym.mod;
+    else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+      key_modifiers_ = SDL_GetModState();
     CRhinoView* view = RhinoApp().ActiveView();
     // The view answers the mouse only between frames; ImGui's windows
     // (panels, bars) take the clicks over them.
@@ -301,16 +307,18 @@ bool DesktopWindow::HandleEvents(bool busy) {
       switch (e.type) {
       case SDL_MOUSEBUTTONDOWN:
         if (!over_ui && view_rect_.Contains(e.button.x, e.button.y)) {
-          auto answer = view_input_.Press(*view, ButtonOf(e.button.button),
-                                          MouseAt(e.button.x, e.button.y, view_rect_),
-                                          e.button.clicks, prompt_);
+          auto answer =
+              view_input_.Press(*view, ButtonOf(e.button.button),
+                                MouseAt(e.button.x, e.button.y, view_rect_, key_modifiers_),
+                                e.button.clicks, prompt_);
           if (answer) Submit(*answer, app::CommandLine::Answer::typed);
         }
         break;
       case SDL_MOUSEBUTTONUP:
         if (view_input_.Dragging()) {
-          auto answer = view_input_.Release(*view, ButtonOf(e.button.button),
-                                            MouseAt(e.button.x, e.button.y, view_rect_), prompt_);
+          auto answer = view_input_.Release(
+              *view, ButtonOf(e.button.button),
+              MouseAt(e.button.x, e.button.y, view_rect_, key_modifiers_), prompt_);
           if (answer) Submit(*answer, app::CommandLine::Answer::typed);
         }
         break;
@@ -318,7 +326,7 @@ bool DesktopWindow::HandleEvents(bool busy) {
         // Only the last of the motions waiting counts: one frame for all.
         SDL_Event next;
         if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) > 0) break;
-        const ViewMouse at = MouseAt(e.motion.x, e.motion.y, view_rect_);
+        const ViewMouse at = MouseAt(e.motion.x, e.motion.y, view_rect_, key_modifiers_);
         view_input_.Move(*view, at);
         if (prompt_ == kMoveTo && move_base_.IsValid()) {
           feedback_.Follow(move_base_, ConstructionPlanePoint(view->Viewport().VP(), at.x, at.y));
@@ -332,7 +340,7 @@ bool DesktopWindow::HandleEvents(bool busy) {
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
         if (!over_ui && view_rect_.Contains(x, y) && e.wheel.y != 0)
-          view_input_.Wheel(*view, MouseAt(x, y, view_rect_), e.wheel.y);
+          view_input_.Wheel(*view, MouseAt(x, y, view_rect_, key_modifiers_), e.wheel.y);
         break;
       }
       default:
@@ -408,8 +416,8 @@ void DesktopWindow::ShowView(CRhinoView* view, bool busy) {
     return;
   if (!view_texture_ || texture_w_ != view_rect_.w || texture_h_ != view_rect_.h) {
     if (view_texture_) SDL_DestroyTexture(view_texture_);
-    view_texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB24,
-                                      SDL_TEXTUREACCESS_STREAMING, view_rect_.w, view_rect_.h);
+    view_texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB24, SDL_TEXTUREACCESS_STREAMING,
+                                      view_rect_.w, view_rect_.h);
     texture_w_ = view_rect_.w;
     texture_h_ = view_rect_.h;
   }
@@ -543,8 +551,8 @@ bool DesktopWindow::Capture(const std::string& path, std::string& error) {
   Draw(false, false);
   int width = 0, height = 0;
   SDL_GetRendererOutputSize(renderer_, &width, &height);
-  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                                 3u);
+  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) *
+                                 static_cast<std::size_t>(height) * 3u);
   if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_RGB24, rgb.data(), width * 3) != 0) {
     error = SDL_GetError();
     return false;

@@ -103,6 +103,10 @@ private:
   // What the person answered, first first.
   std::deque<std::pair<std::string, app::CommandLine::Answer>> answers_;
   int events_handled_ = 0;
+  // Shift and Ctrl as of the event being handled. SDL's own state is the
+  // state after every event it has read, and a quick Ctrl-click arrives
+  // with the Ctrl release behind it in the same batch.
+  int key_modifiers_ = 0;
   unsigned long long last_keep_answering_ms_ = 0;
   unsigned long long last_draw_ms_ = 0;
 
