@@ -4,6 +4,7 @@
 #include "host_commands.h"
 #include "rhino_app.h"
 #include "rhino_doc.h"
+#include "rhino_recording_engine.h"
 #include "rhino_view.h"
 #include "ui/rhino_dockbar.h"
 #include "ui/rhino_plugin_manager.h"
@@ -27,6 +28,10 @@ void HostSession::MakeView(CRhinoDoc* doc) {
 #ifdef KYREL_HAVE_OPENGL_ENGINE
   if (options_.opengl) engine = CreateOpenGLDisplayEngine();
 #endif
+  // Without pictures the view records its calls. A command is checked by
+  // the few frames it drew; a long session must not keep them all.
+  constexpr int kRecordedFrames = 16;
+  if (!engine) engine = std::make_unique<CRhinoRecordingEngine>(kRecordedFrames);
   CRhinoView* view =
       RhinoApp().CreateView(doc, options_.view_width, options_.view_height, std::move(engine));
   if (view) {

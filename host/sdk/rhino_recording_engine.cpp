@@ -11,6 +11,17 @@ CRhinoRecordedCall CRhinoRecordingEngine::Stamp(CRhinoRecordedCall::kind kind) c
 }
 
 bool CRhinoRecordingEngine::BeginFrame(const ON_Viewport& viewport, ON_Color background) {
+  if (m_frames_kept > 0) {
+    // Keep the last frames_kept - 1 frames: this one makes the count.
+    int frames = 0;
+    auto first_kept = m_calls.end();
+    while (first_kept != m_calls.begin() && frames < m_frames_kept - 1) {
+      --first_kept;
+      if (first_kept->m_kind == CRhinoRecordedCall::begin_frame) ++frames;
+    }
+    if (frames < m_frames_kept - 1) first_kept = m_calls.begin();
+    m_calls.erase(m_calls.begin(), first_kept);
+  }
   // A new frame starts from the engine's documented defaults.
   m_xform = ON_Xform::IdentityTransformation;
   m_zbias = 0;

@@ -52,7 +52,10 @@ struct CRhinoRecordedCall {
 
 class CRhinoRecordingEngine : public CRhinoDisplayEngine {
 public:
-  CRhinoRecordingEngine() = default;
+  // `frames_kept`: 0 keeps every call (tests read across frames); n > 0
+  // drops calls older than the last n frames when a frame begins, so a
+  // long session without pictures does not grow with every frame it draws.
+  explicit CRhinoRecordingEngine(int frames_kept = 0) : m_frames_kept(frames_kept) {}
 
   bool BeginFrame(const ON_Viewport& viewport, ON_Color background) override;
   void EndFrame() override;
@@ -82,6 +85,7 @@ private:
   CRhinoRecordedCall Stamp(CRhinoRecordedCall::kind kind) const;
 
   std::vector<CRhinoRecordedCall> m_calls;
+  int m_frames_kept = 0;
   ON_Xform m_xform = ON_Xform::IdentityTransformation;
   int m_zbias = 0;
   int m_cull = 0;

@@ -407,3 +407,22 @@ TEST(FrameDriver, RedrawAskedForDuringAFrameIsDeferredNotLost) {
   EXPECT_EQ(s.view.FrameCount(), 2u);
   EXPECT_FALSE(s.doc.IsRedrawPending());
 }
+
+// A view without pictures records every call; one that is told to keep
+// its last frames drops the older ones as each frame begins, so a long
+// session does not grow with every frame it draws.
+TEST(FrameDriver, ARecordingEngineKeepsTheFramesItIsToldTo) {
+  for (int kept : {0, 1, 2}) {
+    SCOPED_TRACE(kept);
+    CRhinoRecordingEngine engine(kept);
+    CRhinoDisplayPipeline dp(&engine);
+    for (int frame = 0; frame < 4; ++frame)
+      ASSERT_TRUE(dp.DrawFrame());
+    EXPECT_EQ(engine.FrameCount(), 4);
+    const auto begins = engine.CallsOfKind(CRhinoRecordedCall::begin_frame);
+    EXPECT_EQ(begins.size(), static_cast<std::size_t>(kept == 0 ? 4 : kept));
+    ASSERT_FALSE(engine.Calls().empty());
+    EXPECT_EQ(engine.Calls().front().m_kind, CRhinoRecordedCall::begin_frame);
+    EXPECT_EQ(engine.Calls().back().m_kind, CRhinoRecordedCall::end_frame);
+  }
+}
