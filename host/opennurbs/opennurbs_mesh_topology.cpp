@@ -1,11 +1,14 @@
 // Mesh topology: merge coincident vertices, then collect face sides into
-// shared edges. Everything is sorting over flat arrays; no per-element
-// allocation.
+// shared edges. Everything is hashing and counting sorts over flat arrays;
+// no per-element allocation.
 
 #include "opennurbs_mesh_topology.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "opennurbs_mesh.h"
 
@@ -30,33 +33,42 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   const ON_3fPoint* V = mesh.m_V.Array();
 
   // ---- topology vertices ----
-  ON_SimpleArray<int> order;
-  order.SetCount(vc);
-  for (int i = 0; i < vc; ++i)
-    order[i] = i;
-  std::sort(order.begin(), order.end(), [V](int a, int b) {
-    const bool na = HasNan(V[a]), nb = HasNan(V[b]);
-    if (na || nb) return na != nb ? nb : a < b; // NaN vertices last, each alone
-    if (V[a].x != V[b].x) return V[a].x < V[b].x;
-    if (V[a].y != V[b].y) return V[a].y < V[b].y;
-    if (V[a].z != V[b].z) return V[a].z < V[b].z;
-    return a < b;
-  });
-  ON_SimpleArray<int> rep; // lowest mesh vertex at the same location
-  rep.SetCount(vc);
-  for (int s = 0; s < vc;) {
-    int e = s + 1;
-    if (!HasNan(V[order[s]]))
-      while (e < vc && !HasNan(V[order[e]]) && V[order[e]] == V[order[s]])
-        ++e;
-    for (int i = s; i < e; ++i)
-      rep[order[i]] = order[s];
-    s = e;
-  }
+  // Vertices at the same location share the topology vertex of the lowest
+  // of them: a hash table of locations, visited in index order, finds it.
+  // NaN vertices stay alone; -0 and +0 are one location, as == says.
   m_topv_map.SetCount(vc);
   int topv_count = 0;
-  for (int i = 0; i < vc; ++i)
-    m_topv_map[i] = (rep[i] == i) ? topv_count++ : m_topv_map[rep[i]];
+  {
+    std::size_t size = 16;
+    while (size < 2 * static_cast<std::size_t>(vc))
+      size *= 2;
+    std::vector<int> table(size, -1);
+    auto hash = [](const ON_3fPoint& p) {
+      std::uint64_t h = 0x9E3779B97F4A7C15ull;
+      for (const float c : {p.x + 0.0f, p.y + 0.0f, p.z + 0.0f}) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &c, sizeof bits);
+        h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
+      }
+      return h;
+    };
+    for (int i = 0; i < vc; ++i) {
+      if (HasNan(V[i])) {
+        m_topv_map[i] = topv_count++;
+        continue;
+      }
+      std::size_t slot = hash(V[i]) & (size - 1);
+      while (table[slot] >= 0 && !(V[table[slot]] == V[i]))
+        slot = (slot + 1) & (size - 1);
+      if (table[slot] < 0) {
+        table[slot] = i;
+        m_topv_map[i] = topv_count++;
+      } else {
+        m_topv_map[i] = m_topv_map[table[slot]];
+      }
+    }
+  }
   m_topv.SetCount(topv_count);
   // Counting sort of mesh vertices into their topology vertices (ascending).
   ON_SimpleArray<int> vstart;
@@ -73,6 +85,7 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   }
 
   // ---- edges from face sides ----
+  // Sides in first-use order (faces in order, sides k = 0..n-1).
   ON_SimpleArray<SideRecord> sides;
   sides.Reserve(fc * 4);
   m_topf.SetCount(fc);
@@ -89,43 +102,73 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
       sides.Append(SideRecord{std::min(a, b), std::max(a, b), fi, k, a});
     }
   }
-  // Records are appended in first-use order; a stable sort by key keeps
-  // that order within each edge.
-  std::stable_sort(sides.begin(), sides.end(), [](const SideRecord& a, const SideRecord& b) {
-    return a.v0 != b.v0 ? a.v0 < b.v0 : a.v1 < b.v1;
-  });
-  // Number edges by first use: collect each group's first record position.
-  struct Group {
-    int first_face, first_k, begin, end;
-  };
-  ON_SimpleArray<Group> groups;
-  for (int s = 0; s < sides.Count();) {
-    int e = s + 1;
-    while (e < sides.Count() && sides[e].v0 == sides[s].v0 && sides[e].v1 == sides[s].v1)
-      ++e;
-    groups.Append(Group{sides[s].face, sides[s].k, s, e});
-    s = e;
+  const int sc = sides.Count();
+  // The sides of each lower vertex, in first-use order; within that short
+  // row the sides with the same upper vertex are one edge. Edges are then
+  // numbered by the first side that uses them.
+  std::vector<int> row_start(static_cast<std::size_t>(topv_count) + 1, 0), row(sc);
+  for (const SideRecord& r : sides)
+    ++row_start[r.v0 + 1];
+  for (int t = 0; t < topv_count; ++t)
+    row_start[t + 1] += row_start[t];
+  {
+    std::vector<int> fill(row_start.begin(), row_start.end() - 1);
+    for (int si = 0; si < sc; ++si)
+      row[fill[sides[si].v0]++] = si;
   }
-  std::sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
-    return a.first_face != b.first_face ? a.first_face < b.first_face : a.first_k < b.first_k;
-  });
-  const int ec = groups.Count();
+  std::vector<int> first_side(sc, -1); // per side, the first side of its edge
+  for (int t = 0; t < topv_count; ++t) {
+    const int b = row_start[t], e = row_start[t + 1];
+    if (e - b <= 64) {
+      for (int i = b; i < e; ++i) {
+        const int si = row[i];
+        first_side[si] = si;
+        for (int j = b; j < i; ++j)
+          if (sides[row[j]].v1 == sides[si].v1) {
+            first_side[si] = first_side[row[j]];
+            break;
+          }
+      }
+    } else {
+      // A vertex of many edges (a pole): sorted by the other end instead.
+      std::stable_sort(row.begin() + b, row.begin() + e,
+                       [&sides](int x, int y) { return sides[x].v1 < sides[y].v1; });
+      for (int i = b; i < e; ++i)
+        first_side[row[i]] = (i > b && sides[row[i]].v1 == sides[row[i - 1]].v1)
+                                 ? first_side[row[i - 1]]
+                                 : row[i];
+    }
+  }
+  // Each side's edge replaces its first side in place: a first side comes
+  // before the others of its edge.
+  std::vector<int>& edge_of = first_side;
+  std::vector<char> opens(sc, 0); // the side is its edge's first
+  int ec = 0;
+  for (int si = 0; si < sc; ++si) {
+    const int first = first_side[si];
+    opens[si] = first == si;
+    edge_of[si] = first == si ? ec++ : edge_of[first];
+  }
   m_tope.SetCount(ec);
-  m_face_pool.SetCount(sides.Count());
+  m_face_pool.SetCount(sc);
   ON_SimpleArray<int> fstart;
-  fstart.SetCount(ec);
-  int pool_pos = 0;
-  for (int ei = 0; ei < ec; ++ei) {
-    const Group& g = groups[ei];
-    ON_MeshTopologyEdge& edge = m_tope[ei];
-    const SideRecord& first = sides[g.begin];
-    edge.m_topvi[0] = first.from;
-    edge.m_topvi[1] = (first.from == first.v0) ? first.v1 : first.v0;
-    edge.m_topf_count = g.end - g.begin;
-    fstart[ei] = pool_pos;
-    for (int s = g.begin; s < g.end; ++s) {
-      const SideRecord& r = sides[s];
-      m_face_pool[pool_pos++] = r.face;
+  fstart.SetCount(ec + 1);
+  for (int si = 0; si < sc; ++si)
+    ++fstart[edge_of[si] + 1];
+  for (int ei = 0; ei < ec; ++ei)
+    fstart[ei + 1] += fstart[ei];
+  {
+    ON_SimpleArray<int> fill(fstart);
+    for (int si = 0; si < sc; ++si) {
+      const SideRecord& r = sides[si];
+      const int ei = edge_of[si];
+      ON_MeshTopologyEdge& edge = m_tope[ei];
+      if (opens[si]) {
+        edge.m_topvi[0] = r.from;
+        edge.m_topvi[1] = (r.from == r.v0) ? r.v1 : r.v0;
+      }
+      ++edge.m_topf_count;
+      m_face_pool[fill[ei]++] = r.face;
       ON_MeshTopologyFace& tf = m_topf[r.face];
       tf.m_topei[r.k] = ei;
       tf.m_reve[r.k] = (r.from == edge.m_topvi[0]) ? 0 : 1;

@@ -74,9 +74,13 @@ bool Collinear(const double* p, const double* q, const double* r) {
                          Point3(r[0], r[1], r[2]));
 }
 
-// True when the mesh, exactly as given, is one closed, manifold, outward
-// shell without degenerate triangles: what the whole road's preparation
-// would accept without changing anything.
+// True when the mesh, exactly as given, is closed and consistently oriented
+// along its edges, outward and without degenerate triangles: what the whole
+// road's preparation accepts without changing anything. Two more things it
+// asks are checked later, where they cost less: one shell (by the pieces,
+// which cover every triangle), and one fan at every vertex (by building the
+// near part, where alone it matters: a vertex pinched far from the cut is
+// kept as it is, which describes the same solid).
 bool ReadSolid(const TriMesh& m, Solid& s) {
   s.mesh = &m;
   const int nv = m.VertexCount(), nt = m.TriangleCount(), nh = 3 * nt;
@@ -121,36 +125,6 @@ bool ReadSolid(const TriMesh& m, Solid& s) {
     if (twin < 0 || s.opposite[twin] >= 0) return false;
     s.opposite[c] = twin;
     s.opposite[twin] = c;
-  }
-  // Every vertex one fan: turning across its edges meets all its triangles.
-  for (int v = 0; v < nv; ++v) {
-    const int faces = start[v + 1] - start[v], first = s.into[v];
-    int h = first, met = 0;
-    do {
-      ++met;
-      h = s.opposite[NextCorner(h)];
-    } while (h != first && met <= faces);
-    if (met != faces) return false;
-  }
-  // One shell.
-  {
-    std::vector<char> seen(static_cast<std::size_t>(nt), 0);
-    std::vector<int> stack{0};
-    seen[0] = 1;
-    int reached = 1;
-    while (!stack.empty()) {
-      const int t = stack.back();
-      stack.pop_back();
-      for (int k = 0; k < 3; ++k) {
-        const int u = s.opposite[3 * t + k] / 3;
-        if (!seen[u]) {
-          seen[u] = 1;
-          ++reached;
-          stack.push_back(u);
-        }
-      }
-    }
-    if (reached != nt) return false;
   }
   const double* xyz = m.xyz.data();
   for (int k = 0; k < 3; ++k) {
@@ -287,6 +261,60 @@ bool BoxMeets(const TriMesh& m, int t, const double* lo, const double* hi) {
   return true;
 }
 
+struct TriangleBox {
+  double lo[3], hi[3];
+  int triangle;
+};
+
+std::vector<TriangleBox> BoxesOfFlagged(const TriMesh& m, const std::vector<char>& flags) {
+  std::vector<TriangleBox> boxes;
+  for (int t = 0; t < m.TriangleCount(); ++t) {
+    if (!flags[t]) continue;
+    TriangleBox box;
+    box.triangle = t;
+    for (int k = 0; k < 3; ++k) {
+      const double a = m.xyz[3 * m.tri[3 * t] + k], b = m.xyz[3 * m.tri[3 * t + 1] + k],
+                   c = m.xyz[3 * m.tri[3 * t + 2] + k];
+      box.lo[k] = std::min({a, b, c});
+      box.hi[k] = std::max({a, b, c});
+    }
+    boxes.push_back(box);
+  }
+  std::sort(boxes.begin(), boxes.end(),
+            [](const TriangleBox& x, const TriangleBox& y) { return x.lo[0] < y.lo[0]; });
+  return boxes;
+}
+
+// Keeps flagged only the triangles whose box meets the box of a flagged
+// triangle of the other surface: the grid's cells are coarse, and a large
+// flat triangle (a cutter's side) covers a band of cells as wide as one.
+// A sweep along x: of two boxes that meet, one starts within the other's
+// x range, and is found from it.
+void KeepMeetingBoxes(const TriMesh& a, const TriMesh& b, std::vector<char>& near_a,
+                      std::vector<char>& near_b) {
+  const std::vector<TriangleBox> ba = BoxesOfFlagged(a, near_a), bb = BoxesOfFlagged(b, near_b);
+  std::vector<char> hit_a(ba.size(), 0), hit_b(bb.size(), 0);
+  auto meet = [](const TriangleBox& x, const TriangleBox& y) {
+    return x.lo[1] <= y.hi[1] && y.lo[1] <= x.hi[1] && x.lo[2] <= y.hi[2] && y.lo[2] <= x.hi[2];
+  };
+  std::size_t i = 0, j = 0;
+  while (i < ba.size() && j < bb.size()) {
+    if (ba[i].lo[0] <= bb[j].lo[0]) {
+      for (std::size_t k = j; k < bb.size() && bb[k].lo[0] <= ba[i].hi[0]; ++k)
+        if ((!hit_a[i] || !hit_b[k]) && meet(ba[i], bb[k])) hit_a[i] = hit_b[k] = 1;
+      ++i;
+    } else {
+      for (std::size_t k = i; k < ba.size() && ba[k].lo[0] <= bb[j].hi[0]; ++k)
+        if ((!hit_a[k] || !hit_b[j]) && meet(ba[k], bb[j])) hit_a[k] = hit_b[j] = 1;
+      ++j;
+    }
+  }
+  for (std::size_t k = 0; k < ba.size(); ++k)
+    near_a[ba[k].triangle] = hit_a[k];
+  for (std::size_t k = 0; k < bb.size(); ++k)
+    near_b[bb[k].triangle] = hit_b[k];
+}
+
 // Flags the triangles of A and of B that may meet the other surface.
 void SelectNear(const Solid& a, const Solid& b, std::vector<char>& near_a,
                 std::vector<char>& near_b) {
@@ -339,6 +367,7 @@ void SelectNear(const Solid& a, const Solid& b, std::vector<char>& near_a,
   const std::vector<std::uint64_t> bits_a = mark(*a.mesh, cand_a), bits_b = mark(*b.mesh, cand_b);
   test(*a.mesh, cand_a, bits_b, near_a);
   test(*b.mesh, cand_b, bits_a, near_b);
+  KeepMeetingBoxes(*a.mesh, *b.mesh, near_a, near_b);
 }
 
 // A vertex whose near triangles form more than one fan would pinch the
@@ -378,7 +407,8 @@ void CloseNearFans(const Solid& s, std::vector<char>& near) {
 // The near triangles of a solid as an open surface of their own.
 struct NearPart {
   SurfaceMesh mesh;
-  std::vector<int> vertex_of; // near vertex (the first ones) -> solid's vertex
+  std::vector<int> vertex_of;   // near vertex (the first ones) -> solid's vertex
+  std::vector<int> triangle_of; // near face (as built) -> solid's triangle
   // The near faces' halfedges on the rim, each with the far triangle
   // across it. The rim is never cut, so they stay valid.
   std::vector<std::pair<HalfedgeIndex, int>> rim;
@@ -388,7 +418,7 @@ struct NearPart {
 bool BuildNearPart(const Solid& s, const std::vector<char>& near, NearPart& part) {
   const TriMesh& m = *s.mesh;
   TriMesh local;
-  std::vector<int> triangle_of;
+  std::vector<int>& triangle_of = part.triangle_of;
   std::vector<int> index(static_cast<std::size_t>(m.VertexCount()), -1);
   for (int t = 0; t < m.TriangleCount(); ++t) {
     if (!near[t]) continue;
@@ -434,10 +464,45 @@ public:
     b = Find(b);
     if (a != b) root_[std::max(a, b)] = std::min(a, b);
   }
+  // Every element straight to its root. A root is never above its
+  // elements, so one pass in index order finds them all final.
+  void Flatten() {
+    for (std::uint32_t& r : root_)
+      r = root_[r];
+  }
+  std::uint32_t Root(std::uint32_t x) const { return root_[x]; }
+  std::size_t Size() const { return root_.size(); }
 
 private:
   std::vector<std::uint32_t> root_;
 };
+
+// Whether the pieces, joined where they meet across the curve, are one
+// shell: a solid of several shells may need its shells united first, which
+// is the whole road's work.
+bool OneShell(const Pieces& pieces, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& across) {
+  std::vector<std::uint32_t> roots;
+  for (std::uint32_t x = 0; x < pieces.Size(); ++x)
+    if (pieces.Root(x) == x) roots.push_back(x);
+  Pieces shells(roots.size());
+  auto index = [&roots](std::uint32_t r) {
+    return static_cast<std::uint32_t>(std::lower_bound(roots.begin(), roots.end(), r) - roots.begin());
+  };
+  for (const auto& [p, q] : across)
+    shells.Join(index(p), index(q));
+  std::uint32_t first = 0;
+  bool any = false;
+  for (std::uint32_t i = 0; i < roots.size(); ++i) {
+    const std::uint32_t r = shells.Find(i);
+    if (!any) {
+      first = r;
+      any = true;
+    } else if (r != first) {
+      return false;
+    }
+  }
+  return true;
+}
 
 using EdgeMarks = SurfaceMesh::Property_map<EdgeIndex, bool>;
 
@@ -464,6 +529,10 @@ void JoinPieces(const Solid& s, const std::vector<char>& near, const NearPart& p
   }
   for (const auto& [h, t] : part.rim)
     pieces.Join(static_cast<std::uint32_t>(sm.face(h)), far0 + static_cast<std::uint32_t>(t));
+  // The far slots of near triangles hold nothing; joined to a face of their
+  // triangle, they make no piece of their own.
+  for (std::size_t i = 0; i < part.triangle_of.size(); ++i)
+    pieces.Join(static_cast<std::uint32_t>(i), far0 + static_cast<std::uint32_t>(part.triangle_of[i]));
 }
 
 // The sign of det(b − a, c − a, d − a), or 0 when it is too small to be
@@ -608,6 +677,7 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
   std::vector<std::uint32_t> weld(mb.num_vertices(), kNone); // B vertex -> A vertex
   std::vector<std::uint8_t> curve_edges(ma.num_vertices(), 0); // per A vertex
   std::size_t matched = 0;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> across_a, across_b; // pieces meeting
   for (EdgeIndex e : ma.edges()) {
     if (!cut_a[e]) continue;
     const HalfedgeIndex h = ma.halfedge(e), h2 = ma.opposite(h);
@@ -635,6 +705,10 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
     // Faces on the same side of the other surface: the surfaces touch here.
     if ((in_a1 >= 0 && in_a1 == in_a2) || (in_b1 >= 0 && in_b1 == in_b2))
       return LocalRoad::kDeclined;
+    across_a.emplace_back(pieces_a.Find(static_cast<std::uint32_t>(ma.face(h))),
+                          pieces_a.Find(static_cast<std::uint32_t>(ma.face(h2))));
+    across_b.emplace_back(pieces_b.Find(static_cast<std::uint32_t>(mb.face(g))),
+                          pieces_b.Find(static_cast<std::uint32_t>(mb.face(g2))));
     if (!Tell(verdict_a, pieces_a.Find(static_cast<std::uint32_t>(ma.face(h))), in_a1) ||
         !Tell(verdict_a, pieces_a.Find(static_cast<std::uint32_t>(ma.face(h2))), in_a2) ||
         !Tell(verdict_b, pieces_b.Find(static_cast<std::uint32_t>(mb.face(g))), in_b1) ||
@@ -660,13 +734,23 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
     return i < mapped_a ? static_cast<std::size_t>(pa.vertex_of[i]) : key_a_new + i;
   };
   TriMesh out;
+  {
+    // At most all of both surfaces and the faces the cut made: reserved so
+    // the arrays are never moved while they grow.
+    const std::size_t faces = static_cast<std::size_t>(a.TriangleCount() + b.TriangleCount()) +
+                              ma.num_faces() + mb.num_faces();
+    out.tri.reserve(3 * faces);
+    out.xyz.reserve(3 * (key_b + static_cast<std::size_t>(b.VertexCount())));
+  }
   ResultWriter writer(key_b + static_cast<std::size_t>(b.VertexCount()), out);
   std::vector<std::uint64_t> seams; // directed edges of kept near faces off the rims
   const bool check_all = !sa.single_precision || !sb.single_precision;
   std::vector<int> near_faces_out; // result triangles made from near faces
-  auto keep = [](const std::vector<signed char>& verdict, Pieces& pieces, std::uint32_t element,
-                 int wanted, bool& unknown) {
-    const int v = verdict[pieces.Find(element)];
+  pieces_a.Flatten();
+  pieces_b.Flatten();
+  auto keep = [](const std::vector<signed char>& verdict, const Pieces& pieces,
+                 std::uint32_t element, int wanted, bool& unknown) {
+    const int v = verdict[pieces.Root(element)];
     if (v < 0) unknown = true;
     return v == wanted;
   };
@@ -751,7 +835,8 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
     if (!intersection) std::swap(corner[1], corner[2]);
     out.AddTriangle(corner[0], corner[1], corner[2]);
   }
-  if (unknown || out.Empty()) return LocalRoad::kDeclined;
+  if (unknown || out.Empty() || !OneShell(pieces_a, across_a) || !OneShell(pieces_b, across_b))
+    return LocalRoad::kDeclined;
 
   // Closed where it was cut: every directed edge of the kept near faces
   // (their rims excepted, whose far twins went with them) once, and its
