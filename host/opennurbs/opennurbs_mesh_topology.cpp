@@ -14,12 +14,6 @@
 
 namespace {
 
-struct SideRecord {
-  int v0, v1; // sorted topology vertex pair (the key)
-  int face;
-  int k;    // side k of the face: corner k-1 -> corner k
-  int from; // topology vertex of corner k-1
-};
 
 bool HasNan(const ON_3fPoint& p) {
   return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z);
@@ -39,34 +33,35 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   m_topv_map.SetCount(vc);
   int topv_count = 0;
   {
+    // Slots hold the location with its topology vertex, so a probe reads
+    // one place in memory.
+    struct Slot {
+      float x, y, z;
+      int topv; // -1: empty
+    };
     std::size_t size = 16;
     while (size < 2 * static_cast<std::size_t>(vc))
       size *= 2;
-    std::vector<int> table(size, -1);
-    auto hash = [](const ON_3fPoint& p) {
-      std::uint64_t h = 0x9E3779B97F4A7C15ull;
-      for (const float c : {p.x + 0.0f, p.y + 0.0f, p.z + 0.0f}) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &c, sizeof bits);
-        h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 29;
-      }
-      return h;
-    };
+    std::vector<Slot> table(size, Slot{0, 0, 0, -1});
     for (int i = 0; i < vc; ++i) {
       if (HasNan(V[i])) {
         m_topv_map[i] = topv_count++;
         continue;
       }
-      std::size_t slot = hash(V[i]) & (size - 1);
-      while (table[slot] >= 0 && !(V[table[slot]] == V[i]))
-        slot = (slot + 1) & (size - 1);
-      if (table[slot] < 0) {
-        table[slot] = i;
-        m_topv_map[i] = topv_count++;
-      } else {
-        m_topv_map[i] = m_topv_map[table[slot]];
+      const float x = V[i].x + 0.0f, y = V[i].y + 0.0f, z = V[i].z + 0.0f;
+      std::uint64_t h = 0x9E3779B97F4A7C15ull;
+      for (const float c : {x, y, z}) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &c, sizeof bits);
+        h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
       }
+      std::size_t slot = h & (size - 1);
+      while (table[slot].topv >= 0 &&
+             !(table[slot].x == x && table[slot].y == y && table[slot].z == z))
+        slot = (slot + 1) & (size - 1);
+      if (table[slot].topv < 0) table[slot] = Slot{x, y, z, topv_count++};
+      m_topv_map[i] = table[slot].topv;
     }
   }
   m_topv.SetCount(topv_count);
@@ -85,46 +80,59 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   }
 
   // ---- edges from face sides ----
-  // Sides in first-use order (faces in order, sides k = 0..n-1).
-  ON_SimpleArray<SideRecord> sides;
-  sides.Reserve(fc * 4);
+  // Sides in first-use order (faces in order, sides k = 0..n-1), as three
+  // arrays: each stays small enough for the allocator to reuse its memory
+  // rather than map fresh pages for every topology.
   m_topf.SetCount(fc);
+  int sc = 0;
   for (int fi = 0; fi < fc; ++fi) {
     const ON_MeshFace& f = mesh.m_F[fi];
     bool ok = true;
     for (int k = 0; k < 4; ++k)
       ok = ok && f.vi[k] >= 0 && f.vi[k] < vc;
-    if (!ok) continue;
-    const int n = f.CornerCount();
-    for (int k = 0; k < n; ++k) {
-      const int a = m_topv_map[f.vi[(k + n - 1) % n]];
-      const int b = m_topv_map[f.vi[k]];
-      sides.Append(SideRecord{std::min(a, b), std::max(a, b), fi, k, a});
+    if (ok) sc += f.CornerCount();
+  }
+  std::vector<int> side_from(sc), side_to(sc), side_face(sc); // side_face: 4 * face + k
+  {
+    int si = 0;
+    for (int fi = 0; fi < fc; ++fi) {
+      const ON_MeshFace& f = mesh.m_F[fi];
+      bool ok = true;
+      for (int k = 0; k < 4; ++k)
+        ok = ok && f.vi[k] >= 0 && f.vi[k] < vc;
+      if (!ok) continue;
+      const int n = f.CornerCount();
+      for (int k = 0; k < n; ++k, ++si) {
+        side_from[si] = m_topv_map[f.vi[(k + n - 1) % n]];
+        side_to[si] = m_topv_map[f.vi[k]];
+        side_face[si] = 4 * fi + k;
+      }
     }
   }
-  const int sc = sides.Count();
+  auto low = [&](int si) { return std::min(side_from[si], side_to[si]); };
+  auto high = [&](int si) { return std::max(side_from[si], side_to[si]); };
   // The sides of each lower vertex, in first-use order; within that short
   // row the sides with the same upper vertex are one edge. Edges are then
   // numbered by the first side that uses them.
   std::vector<int> row_start(static_cast<std::size_t>(topv_count) + 1, 0), row(sc);
-  for (const SideRecord& r : sides)
-    ++row_start[r.v0 + 1];
+  for (int si = 0; si < sc; ++si)
+    ++row_start[low(si) + 1];
   for (int t = 0; t < topv_count; ++t)
     row_start[t + 1] += row_start[t];
   {
     std::vector<int> fill(row_start.begin(), row_start.end() - 1);
     for (int si = 0; si < sc; ++si)
-      row[fill[sides[si].v0]++] = si;
+      row[fill[low(si)]++] = si;
   }
   std::vector<int> first_side(sc, -1); // per side, the first side of its edge
   for (int t = 0; t < topv_count; ++t) {
     const int b = row_start[t], e = row_start[t + 1];
     if (e - b <= 64) {
       for (int i = b; i < e; ++i) {
-        const int si = row[i];
+        const int si = row[i], up = high(si);
         first_side[si] = si;
         for (int j = b; j < i; ++j)
-          if (sides[row[j]].v1 == sides[si].v1) {
+          if (high(row[j]) == up) {
             first_side[si] = first_side[row[j]];
             break;
           }
@@ -132,21 +140,18 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
     } else {
       // A vertex of many edges (a pole): sorted by the other end instead.
       std::stable_sort(row.begin() + b, row.begin() + e,
-                       [&sides](int x, int y) { return sides[x].v1 < sides[y].v1; });
+                       [&high](int x, int y) { return high(x) < high(y); });
       for (int i = b; i < e; ++i)
-        first_side[row[i]] = (i > b && sides[row[i]].v1 == sides[row[i - 1]].v1)
-                                 ? first_side[row[i - 1]]
-                                 : row[i];
+        first_side[row[i]] =
+            (i > b && high(row[i]) == high(row[i - 1])) ? first_side[row[i - 1]] : row[i];
     }
   }
   // Each side's edge replaces its first side in place: a first side comes
   // before the others of its edge.
   std::vector<int>& edge_of = first_side;
-  std::vector<char> opens(sc, 0); // the side is its edge's first
   int ec = 0;
   for (int si = 0; si < sc; ++si) {
     const int first = first_side[si];
-    opens[si] = first == si;
     edge_of[si] = first == si ? ec++ : edge_of[first];
   }
   m_tope.SetCount(ec);
@@ -160,18 +165,18 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   {
     ON_SimpleArray<int> fill(fstart);
     for (int si = 0; si < sc; ++si) {
-      const SideRecord& r = sides[si];
-      const int ei = edge_of[si];
+      const int ei = edge_of[si], from = side_from[si];
+      const int face = side_face[si] >> 2, k = side_face[si] & 3;
       ON_MeshTopologyEdge& edge = m_tope[ei];
-      if (opens[si]) {
-        edge.m_topvi[0] = r.from;
-        edge.m_topvi[1] = (r.from == r.v0) ? r.v1 : r.v0;
+      if (edge.m_topf_count == 0) { // the edge's first side
+        edge.m_topvi[0] = from;
+        edge.m_topvi[1] = side_to[si];
       }
       ++edge.m_topf_count;
-      m_face_pool[fill[ei]++] = r.face;
-      ON_MeshTopologyFace& tf = m_topf[r.face];
-      tf.m_topei[r.k] = ei;
-      tf.m_reve[r.k] = (r.from == edge.m_topvi[0]) ? 0 : 1;
+      m_face_pool[fill[ei]++] = face;
+      ON_MeshTopologyFace& tf = m_topf[face];
+      tf.m_topei[k] = ei;
+      tf.m_reve[k] = (from == edge.m_topvi[0]) ? 0 : 1;
     }
   }
   for (int fi = 0; fi < fc; ++fi) {

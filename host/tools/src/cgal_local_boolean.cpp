@@ -89,9 +89,12 @@ bool ReadSolid(const TriMesh& m, Solid& s) {
   // The halfedges leaving each vertex, in one row per vertex, each with the
   // vertex it runs to.
   std::vector<int> start(static_cast<std::size_t>(nv) + 1, 0);
-  for (int c = 0; c < nh; ++c) {
-    if (tri[c] == tri[NextCorner(c)]) return false;
-    ++start[tri[c] + 1];
+  for (int c = 0; c < nh; c += 3) {
+    const int p = tri[c], q = tri[c + 1], r = tri[c + 2];
+    if (p == q || q == r || r == p) return false;
+    ++start[p + 1];
+    ++start[q + 1];
+    ++start[r + 1];
   }
   for (int v = 0; v < nv; ++v) {
     if (start[v + 1] == 0) return false; // a vertex no triangle uses
@@ -101,31 +104,33 @@ bool ReadSolid(const TriMesh& m, Solid& s) {
     int to, halfedge;
   };
   std::vector<Out> rows(static_cast<std::size_t>(nh));
-  s.into.assign(static_cast<std::size_t>(nv), -1);
+  s.into.resize(static_cast<std::size_t>(nv));
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
-    for (int c = 0; c < nh; ++c) {
-      const int b = tri[NextCorner(c)];
-      rows[fill[tri[c]]++] = Out{b, c};
-      s.into[b] = c;
-    }
+    for (int c = 0; c < nh; c += 3)
+      for (int k = 0; k < 3; ++k) {
+        const int from = tri[c + k], to = tri[c + (k == 2 ? 0 : k + 1)];
+        rows[fill[from]++] = Out{to, c + k};
+        s.into[to] = c + k;
+      }
   }
   // Twins. Only the first match is taken, so a directed edge used twice
   // finds its twin taken and fails, as does an edge without a twin.
   s.opposite.assign(static_cast<std::size_t>(nh), -1);
-  for (int c = 0; c < nh; ++c) {
-    if (s.opposite[c] >= 0) continue;
-    const int a = tri[c], b = tri[NextCorner(c)];
-    int twin = -1;
-    for (int k = start[b]; k < start[b + 1]; ++k)
-      if (rows[k].to == a) {
-        twin = rows[k].halfedge;
-        break;
-      }
-    if (twin < 0 || s.opposite[twin] >= 0) return false;
-    s.opposite[c] = twin;
-    s.opposite[twin] = c;
-  }
+  for (int c = 0; c < nh; c += 3)
+    for (int k = 0; k < 3; ++k) {
+      if (s.opposite[c + k] >= 0) continue;
+      const int a = tri[c + k], b = tri[c + (k == 2 ? 0 : k + 1)];
+      int twin = -1;
+      for (int i = start[b], end = start[b + 1]; i < end; ++i)
+        if (rows[i].to == a) {
+          twin = rows[i].halfedge;
+          break;
+        }
+      if (twin < 0 || s.opposite[twin] >= 0) return false;
+      s.opposite[c + k] = twin;
+      s.opposite[twin] = c + k;
+    }
   const double* xyz = m.xyz.data();
   for (int k = 0; k < 3; ++k) {
     s.lo[k] = HUGE_VAL;
