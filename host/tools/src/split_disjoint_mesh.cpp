@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <numeric>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -60,23 +59,33 @@ int LabelFaces(const ON_Mesh& mesh, std::vector<int>& piece_of_face) {
   for (const ON_MeshFace& f : mesh.m_F)
     for (int k = 1; k < 4; ++k)
       sets.Join(f.vi[0], f.vi[k]);
-  // Vertices at the same point end up next to each other once sorted; one
-  // array sorts several times faster than a hash map fills, and this runs
-  // for every part of every section build.
-  struct Keyed {
+  // Vertices at the same point find each other in a flat hash table of
+  // the points (open addressing, the point stored in its slot): one probe
+  // per vertex, where sorting the points cost a comparison sort.
+  struct Slot {
     PointKey key;
-    int vertex;
+    int vertex; // -1: empty
   };
-  std::vector<Keyed> keyed(static_cast<std::size_t>(nv));
+  std::size_t size = 16;
+  while (size < 2 * static_cast<std::size_t>(nv))
+    size *= 2;
+  std::vector<Slot> table(size, Slot{PointKey{0, 0, 0}, -1});
   for (int v = 0; v < nv; ++v) {
     const ON_3fPoint& p = mesh.m_V[v];
-    keyed[v] = Keyed{PointKey{Bits(p.x), Bits(p.y), Bits(p.z)}, v};
+    const PointKey key{Bits(p.x), Bits(p.y), Bits(p.z)};
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (const std::uint32_t bits : {key.x, key.y, key.z}) {
+      h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 29;
+    }
+    std::size_t slot = h & (size - 1);
+    while (table[slot].vertex >= 0 && !(table[slot].key == key))
+      slot = (slot + 1) & (size - 1);
+    if (table[slot].vertex < 0)
+      table[slot] = Slot{key, v};
+    else
+      sets.Join(table[slot].vertex, v);
   }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    return std::tie(a.key.x, a.key.y, a.key.z) < std::tie(b.key.x, b.key.y, b.key.z);
-  });
-  for (std::size_t i = 1; i < keyed.size(); ++i)
-    if (keyed[i].key == keyed[i - 1].key) sets.Join(keyed[i - 1].vertex, keyed[i].vertex);
   std::vector<int> number(static_cast<std::size_t>(nv), -1);
   piece_of_face.resize(static_cast<std::size_t>(nf));
   int pieces = 0;
