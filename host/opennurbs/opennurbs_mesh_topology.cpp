@@ -114,7 +114,12 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   // The sides of each lower vertex, in first-use order; within that short
   // row the sides with the same upper vertex are one edge. Edges are then
   // numbered by the first side that uses them.
-  std::vector<int> row_start(static_cast<std::size_t>(topv_count) + 1, 0), row(sc);
+  // Row entries carry the upper vertex, so grouping reads only the row.
+  struct RowEntry {
+    int high, side;
+  };
+  std::vector<int> row_start(static_cast<std::size_t>(topv_count) + 1, 0);
+  std::vector<RowEntry> row(sc);
   for (int si = 0; si < sc; ++si)
     ++row_start[low(si) + 1];
   for (int t = 0; t < topv_count; ++t)
@@ -122,28 +127,29 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   {
     std::vector<int> fill(row_start.begin(), row_start.end() - 1);
     for (int si = 0; si < sc; ++si)
-      row[fill[low(si)]++] = si;
+      row[fill[low(si)]++] = RowEntry{high(si), si};
   }
   std::vector<int> first_side(sc, -1); // per side, the first side of its edge
   for (int t = 0; t < topv_count; ++t) {
     const int b = row_start[t], e = row_start[t + 1];
     if (e - b <= 64) {
       for (int i = b; i < e; ++i) {
-        const int si = row[i], up = high(si);
-        first_side[si] = si;
+        int first = row[i].side;
         for (int j = b; j < i; ++j)
-          if (high(row[j]) == up) {
-            first_side[si] = first_side[row[j]];
+          if (row[j].high == row[i].high) {
+            first = first_side[row[j].side];
             break;
           }
+        first_side[row[i].side] = first;
       }
     } else {
       // A vertex of many edges (a pole): sorted by the other end instead.
       std::stable_sort(row.begin() + b, row.begin() + e,
-                       [&high](int x, int y) { return high(x) < high(y); });
+                       [](const RowEntry& x, const RowEntry& y) { return x.high < y.high; });
       for (int i = b; i < e; ++i)
-        first_side[row[i]] =
-            (i > b && high(row[i]) == high(row[i - 1])) ? first_side[row[i - 1]] : row[i];
+        first_side[row[i].side] = (i > b && row[i].high == row[i - 1].high)
+                                      ? first_side[row[i - 1].side]
+                                      : row[i].side;
     }
   }
   // Each side's edge replaces its first side in place: a first side comes
