@@ -658,13 +658,20 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
   const SurfaceMesh& ma = pa.mesh;
   const SurfaceMesh& mb = pb.mesh;
 
-  // B's curve edges by their end points, which both parts share exactly.
-  std::unordered_map<std::array<double, 6>, HalfedgeIndex, PointPairHash> edges_b;
+  // B's curve edges by their end points, which both parts share exactly;
+  // each must be met once from A.
+  struct CurveEdge {
+    HalfedgeIndex halfedge;
+    bool met = false;
+  };
+  std::unordered_map<std::array<double, 6>, CurveEdge, PointPairHash> edges_b;
   for (EdgeIndex e : mb.edges())
     if (cut_b[e]) {
       const HalfedgeIndex g = mb.halfedge(e);
-      if (mb.is_border(mb.edge(g))) return LocalRoad::kDeclined;
-      edges_b.emplace(EdgeKey(mb.point(mb.source(g)), mb.point(mb.target(g))), g);
+      if (mb.is_border(e) ||
+          !edges_b.emplace(EdgeKey(mb.point(mb.source(g)), mb.point(mb.target(g))), CurveEdge{g})
+               .second)
+        return LocalRoad::kDeclined;
     }
   if (edges_b.empty()) return watch.points == 0 ? LocalRoad::kNotCut : LocalRoad::kDeclined;
 
@@ -686,11 +693,12 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
   for (EdgeIndex e : ma.edges()) {
     if (!cut_a[e]) continue;
     const HalfedgeIndex h = ma.halfedge(e), h2 = ma.opposite(h);
-    if (ma.is_border(ma.edge(h))) return LocalRoad::kDeclined;
+    if (ma.is_border(e)) return LocalRoad::kDeclined;
     const Point3 &s = ma.point(ma.source(h)), &t = ma.point(ma.target(h));
     const auto found = edges_b.find(EdgeKey(s, t));
-    if (found == edges_b.end()) return LocalRoad::kDeclined;
-    HalfedgeIndex g = found->second;
+    if (found == edges_b.end() || found->second.met) return LocalRoad::kDeclined;
+    found->second.met = true;
+    HalfedgeIndex g = found->second.halfedge;
     if (mb.point(mb.source(g)) != s) g = mb.opposite(g);
     const HalfedgeIndex g2 = mb.opposite(g);
     ++matched;
