@@ -189,7 +189,8 @@ TEST(LocalBooleans, UnusualPairsGoToTheWholeRoad) {
   struct Case {
     const TriMesh* b;
     const char* what;
-  } cases[] = {{&stacked, "stacked on top"}, {&sharing, "sides in the same planes"},
+  } cases[] = {{&stacked, "stacked on top"},
+               {&sharing, "sides in the same planes"},
                {&two_shells, "two overlapping shells"}};
   for (const Case& c : cases)
     for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference}) {

@@ -422,8 +422,8 @@ bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out) {
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed) {
   for (VertexIndex v : mesh.vertices()) {
     const Point3& p = mesh.point(v);
-    mesh.point(v) = Point3(ToSinglePrecision(p.x()), ToSinglePrecision(p.y()),
-                           ToSinglePrecision(p.z()));
+    mesh.point(v) =
+        Point3(ToSinglePrecision(p.x()), ToSinglePrecision(p.y()), ToSinglePrecision(p.z()));
   }
   if (!RemoveDegenerateFaces(mesh)) return false;
   return !must_be_closed || CGAL::is_closed(mesh);
