@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "opennurbs_mesh.h"
@@ -119,7 +120,9 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
     int high, side;
   };
   std::vector<int> row_start(static_cast<std::size_t>(topv_count) + 1, 0);
-  std::vector<RowEntry> row(sc);
+  // Every entry is written before it is read: left uninitialised rather
+  // than cleared first.
+  const std::unique_ptr<RowEntry[]> row(new RowEntry[static_cast<std::size_t>(sc)]);
   for (int si = 0; si < sc; ++si)
     ++row_start[low(si) + 1];
   for (int t = 0; t < topv_count; ++t)
@@ -144,7 +147,7 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
       }
     } else {
       // A vertex of many edges (a pole): sorted by the other end instead.
-      std::stable_sort(row.begin() + b, row.begin() + e,
+      std::stable_sort(row.get() + b, row.get() + e,
                        [](const RowEntry& x, const RowEntry& y) { return x.high < y.high; });
       for (int i = b; i < e; ++i)
         first_side[row[i].side] = (i > b && row[i].high == row[i - 1].high)

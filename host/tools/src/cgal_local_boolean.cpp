@@ -257,7 +257,8 @@ bool Tell(std::vector<signed char>& verdict, std::uint32_t piece, int inside) {
 class ResultWriter {
 public:
   explicit ResultWriter(std::size_t keys, TriMesh& out) : index_(keys, -1), out_(out) {}
-  int Vertex(std::size_t key, const double* p) {
+  // Called for every corner of the result: kept inline.
+  [[gnu::always_inline]] int Vertex(std::size_t key, const double* p) {
     int& i = index_[key];
     if (i < 0) {
       i = out_.VertexCount();
@@ -265,7 +266,7 @@ public:
     }
     return i;
   }
-  int Vertex(std::size_t key, const Point3& p) {
+  [[gnu::always_inline]] int Vertex(std::size_t key, const Point3& p) {
     const double xyz[3] = {p.x(), p.y(), p.z()};
     return Vertex(key, xyz);
   }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "mesh_cleanup.h"
@@ -56,7 +57,9 @@ bool ReadClosedInput(const TriMesh& m, ClosedInput& s) {
   struct Out {
     int to, halfedge;
   };
-  std::vector<Out> rows(static_cast<std::size_t>(nh));
+  // Every entry is written before it is read: left uninitialised rather
+  // than cleared first.
+  const std::unique_ptr<Out[]> rows(new Out[static_cast<std::size_t>(nh)]);
   s.into.resize(static_cast<std::size_t>(nv));
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
