@@ -208,5 +208,43 @@ TEST(LocalBooleans, UnusualPairsGoToTheWholeRoad) {
     }
 }
 
+// The curve can run along an edge of B where B's surface bends inward (an
+// L-shaped prism's inner corner), with A's own edge on it: the faces there
+// are told apart by how B bends. A box turned 20 degrees about that edge
+// has one face in the notch and one in the prism's arm.
+TEST(LocalBooleans, ACrossingAlongAnInwardEdgeIsDecidedLocally) {
+  TriMesh l_prism;
+  const double corner[6][2] = {{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
+  for (double z : {0.0, 1.0})
+    for (const auto& c : corner)
+      l_prism.AddVertex(c[0], c[1], z);
+  const int fan[4][3] = {{3, 4, 5}, {3, 5, 0}, {3, 0, 1}, {3, 1, 2}};
+  for (const auto& t : fan) {
+    l_prism.AddTriangle(t[0], t[2], t[1]);             // bottom, facing down
+    l_prism.AddTriangle(t[0] + 6, t[1] + 6, t[2] + 6); // top
+  }
+  for (int i = 0; i < 6; ++i) {
+    const int j = (i + 1) % 6;
+    l_prism.AddTriangle(i, j, j + 6);
+    l_prism.AddTriangle(i, j + 6, i + 6);
+  }
+  ASSERT_TRUE(IsClosedAndOriented(l_prism));
+  ASSERT_NEAR(SignedVolume(l_prism), 3.0, 1e-12);
+  TriMesh box = MakeBox(0, 0, -1, 2, 2, 2);
+  const double turn = 20 * std::numbers::pi / 180;
+  Motion{{{std::cos(turn), -std::sin(turn), 0}, {std::sin(turn), std::cos(turn), 0}, {0, 0, 1}},
+         {1, 1, 0}}
+      .Apply(box);
+  for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference}) {
+    const CombineRoads before = CountCombineRoads();
+    TriMesh local, whole;
+    ASSERT_EQ(CombineSolids(box, l_prism, op, kTol, kTol, local), Outcome::kDone);
+    EXPECT_EQ(CountCombineRoads().local - before.local, 1u);
+    ASSERT_EQ(CombineSolidsWhole(box, l_prism, op, kTol, kTol, whole), Outcome::kDone);
+    EXPECT_TRUE(IsClosedAndOriented(local));
+    EXPECT_LT(Relative(SignedVolume(local), SignedVolume(whole)), 1e-8);
+  }
+}
+
 } // namespace
 } // namespace meshtools
