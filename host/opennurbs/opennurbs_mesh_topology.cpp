@@ -15,7 +15,6 @@
 
 namespace {
 
-
 bool HasNan(const ON_3fPoint& p) {
   return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z);
 }
@@ -34,35 +33,39 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   m_topv_map.SetCount(vc);
   int topv_count = 0;
   {
-    // Slots hold the location with its topology vertex, so a probe reads
-    // one place in memory.
+    // A slot holds the first vertex at a location and a tag of the
+    // location's hash, which settles nearly every mismatch without reading
+    // the vertex.
     struct Slot {
-      float x, y, z;
-      int topv; // -1: empty
+      int vertex; // -1: empty
+      std::uint32_t tag;
     };
     std::size_t size = 16;
     while (size < 2 * static_cast<std::size_t>(vc))
       size *= 2;
-    std::vector<Slot> table(size, Slot{0, 0, 0, -1});
+    std::vector<Slot> table(size, Slot{-1, 0});
     for (int i = 0; i < vc; ++i) {
       if (HasNan(V[i])) {
         m_topv_map[i] = topv_count++;
         continue;
       }
-      const float x = V[i].x + 0.0f, y = V[i].y + 0.0f, z = V[i].z + 0.0f;
       std::uint64_t h = 0x9E3779B97F4A7C15ull;
-      for (const float c : {x, y, z}) {
+      for (const float c : {V[i].x + 0.0f, V[i].y + 0.0f, V[i].z + 0.0f}) {
         std::uint32_t bits;
         std::memcpy(&bits, &c, sizeof bits);
         h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
         h ^= h >> 29;
       }
+      const auto tag = static_cast<std::uint32_t>(h >> 32);
       std::size_t slot = h & (size - 1);
-      while (table[slot].topv >= 0 &&
-             !(table[slot].x == x && table[slot].y == y && table[slot].z == z))
+      while (table[slot].vertex >= 0 && !(table[slot].tag == tag && V[table[slot].vertex] == V[i]))
         slot = (slot + 1) & (size - 1);
-      if (table[slot].topv < 0) table[slot] = Slot{x, y, z, topv_count++};
-      m_topv_map[i] = table[slot].topv;
+      if (table[slot].vertex < 0) {
+        table[slot] = Slot{i, tag};
+        m_topv_map[i] = topv_count++;
+      } else {
+        m_topv_map[i] = m_topv_map[table[slot].vertex];
+      }
     }
   }
   m_topv.SetCount(topv_count);
@@ -81,20 +84,11 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   }
 
   // ---- edges from face sides ----
-  // Sides in first-use order (faces in order, sides k = 0..n-1), as three
-  // arrays: each stays small enough for the allocator to reuse its memory
-  // rather than map fresh pages for every topology.
+  // Sides in first-use order: faces in order, sides k = 0..n-1 (side k
+  // runs from corner k-1 to corner k). They are walked three times rather
+  // than stored: fresh memory costs more than the walk.
   m_topf.SetCount(fc);
-  int sc = 0;
-  for (int fi = 0; fi < fc; ++fi) {
-    const ON_MeshFace& f = mesh.m_F[fi];
-    bool ok = true;
-    for (int k = 0; k < 4; ++k)
-      ok = ok && f.vi[k] >= 0 && f.vi[k] < vc;
-    if (ok) sc += f.CornerCount();
-  }
-  std::vector<int> side_from(sc), side_to(sc), side_face(sc); // side_face: 4 * face + k
-  {
+  auto for_each_side = [&](auto visit) {
     int si = 0;
     for (int fi = 0; fi < fc; ++fi) {
       const ON_MeshFace& f = mesh.m_F[fi];
@@ -103,15 +97,15 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
         ok = ok && f.vi[k] >= 0 && f.vi[k] < vc;
       if (!ok) continue;
       const int n = f.CornerCount();
+      int from = m_topv_map[f.vi[n - 1]];
       for (int k = 0; k < n; ++k, ++si) {
-        side_from[si] = m_topv_map[f.vi[(k + n - 1) % n]];
-        side_to[si] = m_topv_map[f.vi[k]];
-        side_face[si] = 4 * fi + k;
+        const int to = m_topv_map[f.vi[k]];
+        visit(si, from, to, fi, k);
+        from = to;
       }
     }
-  }
-  auto low = [&](int si) { return std::min(side_from[si], side_to[si]); };
-  auto high = [&](int si) { return std::max(side_from[si], side_to[si]); };
+    return si;
+  };
   // The sides of each lower vertex, in first-use order; within that short
   // row the sides with the same upper vertex are one edge. Edges are then
   // numbered by the first side that uses them.
@@ -120,17 +114,18 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
     int high, side;
   };
   std::vector<int> row_start(static_cast<std::size_t>(topv_count) + 1, 0);
+  const int sc = for_each_side(
+      [&row_start](int, int from, int to, int, int) { ++row_start[std::min(from, to) + 1]; });
+  for (int t = 0; t < topv_count; ++t)
+    row_start[t + 1] += row_start[t];
   // Every entry is written before it is read: left uninitialised rather
   // than cleared first.
   const std::unique_ptr<RowEntry[]> row(new RowEntry[static_cast<std::size_t>(sc)]);
-  for (int si = 0; si < sc; ++si)
-    ++row_start[low(si) + 1];
-  for (int t = 0; t < topv_count; ++t)
-    row_start[t + 1] += row_start[t];
   {
     std::vector<int> fill(row_start.begin(), row_start.end() - 1);
-    for (int si = 0; si < sc; ++si)
-      row[fill[low(si)]++] = RowEntry{high(si), si};
+    for_each_side([&](int si, int from, int to, int, int) {
+      row[fill[std::min(from, to)]++] = RowEntry{std::max(from, to), si};
+    });
   }
   std::vector<int> first_side(sc, -1); // per side, the first side of its edge
   for (int t = 0; t < topv_count; ++t) {
@@ -150,9 +145,8 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
       std::stable_sort(row.get() + b, row.get() + e,
                        [](const RowEntry& x, const RowEntry& y) { return x.high < y.high; });
       for (int i = b; i < e; ++i)
-        first_side[row[i].side] = (i > b && row[i].high == row[i - 1].high)
-                                      ? first_side[row[i - 1].side]
-                                      : row[i].side;
+        first_side[row[i].side] =
+            (i > b && row[i].high == row[i - 1].high) ? first_side[row[i - 1].side] : row[i].side;
     }
   }
   // Each side's edge replaces its first side in place: a first side comes
@@ -165,29 +159,31 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   }
   m_tope.SetCount(ec);
   m_face_pool.SetCount(sc);
-  ON_SimpleArray<int> fstart;
-  fstart.SetCount(ec + 1);
-  for (int si = 0; si < sc; ++si)
-    ++fstart[edge_of[si] + 1];
-  for (int ei = 0; ei < ec; ++ei)
-    fstart[ei + 1] += fstart[ei];
+  // Each edge's faces: counted, given their place in the pool, then
+  // written with the count as the cursor.
+  for_each_side([&](int si, int from, int to, int, int) {
+    ON_MeshTopologyEdge& edge = m_tope[edge_of[si]];
+    if (edge.m_topf_count++ == 0) { // the edge's first side
+      edge.m_topvi[0] = from;
+      edge.m_topvi[1] = to;
+    }
+  });
   {
-    ON_SimpleArray<int> fill(fstart);
-    for (int si = 0; si < sc; ++si) {
-      const int ei = edge_of[si], from = side_from[si];
-      const int face = side_face[si] >> 2, k = side_face[si] & 3;
-      ON_MeshTopologyEdge& edge = m_tope[ei];
-      if (edge.m_topf_count == 0) { // the edge's first side
-        edge.m_topvi[0] = from;
-        edge.m_topvi[1] = side_to[si];
-      }
-      ++edge.m_topf_count;
-      m_face_pool[fill[ei]++] = face;
-      ON_MeshTopologyFace& tf = m_topf[face];
-      tf.m_topei[k] = ei;
-      tf.m_reve[k] = (from == edge.m_topvi[0]) ? 0 : 1;
+    int* pool = m_face_pool.Array();
+    for (ON_MeshTopologyEdge& edge : m_tope) {
+      edge.m_topfi = pool;
+      pool += edge.m_topf_count;
+      edge.m_topf_count = 0;
     }
   }
+  for_each_side([&](int si, int from, int, int face, int k) {
+    const int ei = edge_of[si];
+    ON_MeshTopologyEdge& edge = m_tope[ei];
+    m_face_pool[static_cast<int>(edge.m_topfi - m_face_pool.Array()) + edge.m_topf_count++] = face;
+    ON_MeshTopologyFace& tf = m_topf[face];
+    tf.m_topei[k] = ei;
+    tf.m_reve[k] = (from == edge.m_topvi[0]) ? 0 : 1;
+  });
   for (int fi = 0; fi < fc; ++fi) {
     ON_MeshTopologyFace& tf = m_topf[fi];
     if (tf.m_topei[0] >= 0 && mesh.m_F[fi].IsTriangle()) {
@@ -223,8 +219,6 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
     v.m_tope_count = vestart[t + 1] - vestart[t];
     v.m_topei = v.m_tope_count ? m_vedge_pool.Array() + vestart[t] : nullptr;
   }
-  for (int ei = 0; ei < ec; ++ei)
-    m_tope[ei].m_topfi = m_face_pool.Array() + fstart[ei];
 }
 
 ON_3dPoint ON_MeshTopology::TopVertexPoint(int topvi) const {
