@@ -257,12 +257,17 @@ bool Tell(std::vector<signed char>& verdict, std::uint32_t piece, int inside) {
 class ResultWriter {
 public:
   explicit ResultWriter(std::size_t keys, TriMesh& out) : index_(keys, -1), out_(out) {}
-  // Called for every corner of the result: kept inline.
-  [[gnu::always_inline]] int Vertex(std::size_t key, const double* p) {
+  // Called for every corner of the result: kept inline. `exact` says the
+  // point is single precision already (an input's own vertex, when the
+  // input is), which spares rounding it.
+  [[gnu::always_inline]] int Vertex(std::size_t key, const double* p, bool exact = false) {
     int& i = index_[key];
     if (i < 0) {
       i = out_.VertexCount();
-      out_.AddVertex(ToSinglePrecision(p[0]), ToSinglePrecision(p[1]), ToSinglePrecision(p[2]));
+      if (exact)
+        out_.AddVertex(p[0], p[1], p[2]);
+      else
+        out_.AddVertex(ToSinglePrecision(p[0]), ToSinglePrecision(p[1]), ToSinglePrecision(p[2]));
     }
     return i;
   }
@@ -451,7 +456,7 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
     int corner[3];
     for (int k = 0; k < 3; ++k) {
       const int v = a.tri[3 * t + k];
-      corner[k] = writer.Vertex(static_cast<std::size_t>(v), &a.xyz[3 * v]);
+      corner[k] = writer.Vertex(static_cast<std::size_t>(v), &a.xyz[3 * v], sa.single_precision);
     }
     out.AddTriangle(corner[0], corner[1], corner[2]);
   }
@@ -493,7 +498,8 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
     int corner[3];
     for (int k = 0; k < 3; ++k) {
       const int v = b.tri[3 * t + k];
-      corner[k] = writer.Vertex(key_b + static_cast<std::size_t>(v), &b.xyz[3 * v]);
+      corner[k] =
+          writer.Vertex(key_b + static_cast<std::size_t>(v), &b.xyz[3 * v], sb.single_precision);
     }
     if (!intersection) std::swap(corner[1], corner[2]);
     out.AddTriangle(corner[0], corner[1], corner[2]);
