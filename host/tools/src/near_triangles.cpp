@@ -60,15 +60,19 @@ bool ReadClosedInput(const TriMesh& m, ClosedInput& s) {
   // Every entry is written before it is read: left uninitialised rather
   // than cleared first.
   const std::unique_ptr<Out[]> rows(new Out[static_cast<std::size_t>(nh)]);
-  s.into.resize(static_cast<std::size_t>(nv));
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
     for (int c = 0; c < nh; c += 3)
       for (int k = 0; k < 3; ++k) {
         const int from = tri[c + k], to = tri[c + (k == 2 ? 0 : k + 1)];
         rows[fill[from]++] = Out{to, c + k};
-        s.into[to] = c + k;
       }
+  }
+  // The halfedge into v that comes before v's first outgoing one.
+  s.into.resize(static_cast<std::size_t>(nv));
+  for (int v = 0; v < nv; ++v) {
+    const int c = rows[start[v]].halfedge;
+    s.into[v] = c % 3 == 0 ? c + 2 : c - 1;
   }
   // Twins. Only the first match is taken, so a directed edge used twice
   // finds its twin taken and fails, as does an edge without a twin.
