@@ -94,6 +94,17 @@ TriMesh RandomSolid(std::mt19937& rng, double size, std::string& name) {
   }
 }
 
+// Results are rounded to single precision, as the host stores them, so
+// what is checked is what will be drawn. Written so that no compiler folds
+// the round trip away.
+bool AllSinglePrecision(const TriMesh& m) {
+  for (double x : m.xyz) {
+    volatile float f = static_cast<float>(x);
+    if (static_cast<double>(f) != x) return false;
+  }
+  return true;
+}
+
 double Relative(double a, double b) {
   return std::fabs(a - b) / std::max(std::fabs(b), 1e-300);
 }
@@ -129,6 +140,8 @@ TEST(LocalBooleans, AgreeWithTheWholeRoadOnRandomPairs) {
       if (want != Outcome::kDone) continue;
       ++done;
       EXPECT_TRUE(IsClosedAndOriented(local));
+      EXPECT_TRUE(AllSinglePrecision(local));
+      EXPECT_TRUE(AllSinglePrecision(whole));
       EXPECT_LT(Relative(SignedVolume(local), SignedVolume(whole)), 1e-8);
       EXPECT_LT(Relative(Area(local), Area(whole)), 1e-8);
     }
