@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -19,6 +20,19 @@ namespace meshtools {
 namespace {
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
+
+// Whether x is a float's value, read from its bits: a normal float has 24
+// significant bits, so the low 29 of a double's 53 are zero. Only values
+// below the normal floats go through a conversion.
+bool IsSinglePrecision(double x) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1023;
+  if (x == 0.0) return true;
+  if (exponent > 127) return false; // too large, or not finite
+  if (exponent >= -126) return (bits & ((std::uint64_t{1} << 29) - 1)) == 0;
+  return ToSinglePrecision(x) == x;
+}
 
 } // namespace
 
@@ -101,7 +115,7 @@ bool ReadClosedInput(const TriMesh& m, ClosedInput& s) {
       const double x = xyz[i + k];
       s.lo[k] = std::min(s.lo[k], x);
       s.hi[k] = std::max(s.hi[k], x);
-      s.single_precision = s.single_precision && ToSinglePrecision(x) == x;
+      s.single_precision = s.single_precision && IsSinglePrecision(x);
     }
   // Outward: positive volume, summed about the box centre.
   const double centre[3] = {(s.lo[0] + s.hi[0]) / 2, (s.lo[1] + s.hi[1]) / 2,
