@@ -384,8 +384,8 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
   // Every point the cut made lies on the curve, passed through once: a
   // point where the surfaces only touch, or where curves cross, is left to
   // the whole road.
-  for (std::size_t v = mapped_a; v < ma.num_vertices(); ++v)
-    if (curve_edges[v] != 2) return LocalRoad::kDeclined;
+  for (std::size_t v = 0; v < ma.num_vertices(); ++v)
+    if (curve_edges[v] != 2 && (curve_edges[v] != 0 || v >= mapped_a)) return LocalRoad::kDeclined;
   for (std::size_t v = mapped_b; v < mb.num_vertices(); ++v)
     if (weld[v] == kNone) return LocalRoad::kDeclined;
 
