@@ -159,6 +159,8 @@ public:
       cell *= 1.26;
     }
     cell_ = cell;
+    for (int k = 0; k < 3; ++k)
+      magnitude_ = std::max({magnitude_, std::fabs(lo[k]), std::fabs(lo[k] + n_[k] * cell)});
   }
 
   std::size_t CellCount() const { return static_cast<std::size_t>(n_[0]) * n_[1] * n_[2]; }
@@ -175,7 +177,7 @@ public:
       span *= c1[k] - c0[k] + 1;
     }
     // Large triangles keep only the cells near their plane. The margin is a
-    // tenth of a cell, far more than any rounding here.
+    // tenth of a cell, and what rounding at the grid's magnitude could add.
     double n[3] = {0, 0, 0}, reach = 0, offset = 0;
     const bool by_plane = span > 27;
     if (by_plane) {
@@ -184,7 +186,11 @@ public:
       n[0] = u[1] * w[2] - u[2] * w[1];
       n[1] = u[2] * w[0] - u[0] * w[2];
       n[2] = u[0] * w[1] - u[1] * w[0];
-      reach = 0.6 * cell_ * (std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]));
+      double big = magnitude_;
+      for (int k = 0; k < 3; ++k)
+        big = std::max({big, std::fabs(p[k]), std::fabs(q[k]), std::fabs(r[k])});
+      reach = (0.6 * cell_ + 64 * std::numeric_limits<double>::epsilon() * big) *
+              (std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]));
       offset = n[0] * p[0] + n[1] * p[1] + n[2] * p[2];
     }
     for (int i = c0[0]; i <= c1[0]; ++i)
@@ -210,6 +216,7 @@ private:
 
   double lo_[3];
   double cell_ = 1.0;
+  double magnitude_ = 0.0; // largest coordinate the grid spans
   int n_[3] = {1, 1, 1};
 };
 
