@@ -189,8 +189,18 @@ public:
       double big = magnitude_;
       for (int k = 0; k < 3; ++k)
         big = std::max({big, std::fabs(p[k]), std::fabs(q[k]), std::fabs(r[k])});
-      reach = (0.6 * cell_ + 64 * std::numeric_limits<double>::epsilon() * big) *
-              (std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]));
+      // The normal itself is off by rounding too, which matters across the
+      // triangle's whole box (a long sliver's normal is poorly known).
+      const double eps = std::numeric_limits<double>::epsilon();
+      double across = 0.0, lu = 0.0, lw = 0.0;
+      for (int k = 0; k < 3; ++k) {
+        across += (c1[k] - c0[k] + 2) * cell_;
+        lu += std::fabs(u[k]);
+        lw += std::fabs(w[k]);
+      }
+      reach =
+          (0.6 * cell_ + 64 * eps * big) * (std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2])) +
+          16 * eps * lu * lw * across;
       offset = n[0] * p[0] + n[1] * p[1] + n[2] * p[2];
     }
     for (int i = c0[0]; i <= c1[0]; ++i)
