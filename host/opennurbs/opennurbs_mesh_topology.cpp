@@ -33,39 +33,75 @@ ON_MeshTopology::ON_MeshTopology(const ON_Mesh& mesh) : m_mesh(&mesh) {
   m_topv_map.SetCount(vc);
   int topv_count = 0;
   {
-    // A slot holds the first vertex at a location and a tag of the
-    // location's hash, which settles nearly every mismatch without reading
-    // the vertex.
-    struct Slot {
-      int vertex; // -1: empty
-      std::uint32_t tag;
+    // The locations are hashed and the vertices sorted by the top bits of
+    // their hash into buckets of about a thousand; each bucket is searched
+    // with a small table that stays in cache (one large table was probed at
+    // random, a cache miss per vertex). m_topv_map first holds each
+    // vertex's lowest vertex at its location, then the numbers.
+    struct Key {
+      std::uint32_t x, y, z;
+      bool operator==(const Key&) const = default;
     };
-    std::size_t size = 16;
-    while (size < 2 * static_cast<std::size_t>(vc))
-      size *= 2;
-    std::vector<Slot> table(size, Slot{-1, 0});
-    for (int i = 0; i < vc; ++i) {
-      if (HasNan(V[i])) {
-        m_topv_map[i] = topv_count++;
-        continue;
-      }
+    auto key_of = [V](int i) {
+      Key key;
+      const float c[3] = {V[i].x + 0.0f, V[i].y + 0.0f, V[i].z + 0.0f}; // -0 is +0
+      std::memcpy(&key, c, sizeof key);
+      return key;
+    };
+    auto hash_of = [](const Key& key) {
       std::uint64_t h = 0x9E3779B97F4A7C15ull;
-      for (const float c : {V[i].x + 0.0f, V[i].y + 0.0f, V[i].z + 0.0f}) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &c, sizeof bits);
+      for (const std::uint32_t bits : {key.x, key.y, key.z}) {
         h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
         h ^= h >> 29;
       }
-      const auto tag = static_cast<std::uint32_t>(h >> 32);
-      std::size_t slot = h & (size - 1);
-      while (table[slot].vertex >= 0 && !(table[slot].tag == tag && V[table[slot].vertex] == V[i]))
-        slot = (slot + 1) & (size - 1);
-      if (table[slot].vertex < 0) {
-        table[slot] = Slot{i, tag};
-        m_topv_map[i] = topv_count++;
-      } else {
-        m_topv_map[i] = m_topv_map[table[slot].vertex];
+      return h;
+    };
+    int shift_bits = 0; // log2 of the bucket count
+    while ((vc >> shift_bits) > 1024 && shift_bits < 20)
+      ++shift_bits;
+    auto bucket_of = [shift_bits](std::uint64_t h) {
+      return shift_bits == 0 ? std::size_t{0} : static_cast<std::size_t>(h >> (64 - shift_bits));
+    };
+    const std::size_t buckets = std::size_t{1} << shift_bits;
+    std::vector<int> start(buckets + 1, 0);
+    for (int i = 0; i < vc; ++i)
+      if (!HasNan(V[i])) ++start[bucket_of(hash_of(key_of(i))) + 1];
+    for (std::size_t b = 0; b < buckets; ++b)
+      start[b + 1] += start[b];
+    std::vector<int> order(static_cast<std::size_t>(start[buckets]));
+    {
+      std::vector<int> fill(start.begin(), start.end() - 1);
+      for (int i = 0; i < vc; ++i) {
+        m_topv_map[i] = i; // NaN vertices stay alone
+        if (!HasNan(V[i])) order[fill[bucket_of(hash_of(key_of(i)))]++] = i;
       }
+    }
+    struct Slot {
+      Key key;
+      int vertex; // -1: empty
+    };
+    std::vector<Slot> table;
+    for (std::size_t b = 0; b < buckets; ++b) {
+      const int first = start[b], end = start[b + 1];
+      std::size_t size = 16;
+      while (size < 2 * static_cast<std::size_t>(end - first))
+        size *= 2;
+      table.assign(size, Slot{Key{0, 0, 0}, -1});
+      for (int k = first; k < end; ++k) {
+        const int i = order[k];
+        const Key key = key_of(i);
+        std::size_t slot = hash_of(key) & (size - 1);
+        while (table[slot].vertex >= 0 && !(table[slot].key == key))
+          slot = (slot + 1) & (size - 1);
+        if (table[slot].vertex < 0)
+          table[slot] = Slot{key, i};
+        else
+          m_topv_map[i] = table[slot].vertex;
+      }
+    }
+    for (int i = 0; i < vc; ++i) {
+      const int lowest = m_topv_map[i];
+      m_topv_map[i] = lowest == i ? topv_count++ : m_topv_map[lowest];
     }
   }
   m_topv.SetCount(topv_count);
