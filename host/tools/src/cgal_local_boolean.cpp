@@ -2,11 +2,11 @@
 // solids whose surfaces cross along curves that meet few of their
 // triangles (a section cutter over part of an object, two large meshes
 // that overlap).
-//   Near triangles: those whose box shares a cell of a grid laid over the
-//     overlap of the solids' boxes with a triangle of the other surface.
-//     Only they can meet the other surface, so only they are corefined, as
-//     two open surfaces; every point where the surfaces meet lies inside
-//     both near parts, never on their rims.
+//   Near triangles: those whose box meets the box of a triangle of the
+//     other surface (found through a grid over the overlap of the solids'
+//     boxes, near_triangles.cpp). Only they can meet the other surface, so
+//     only they are corefined, as two open surfaces; every point where the
+//     surfaces meet lies inside both near parts, never on their rims.
 //   Pieces: the regions of each surface between the curve's edges, the far
 //     triangles joined to the near faces they share an edge with. A piece
 //     lies wholly inside or wholly outside the other solid. Which, is read
