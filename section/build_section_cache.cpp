@@ -4,6 +4,7 @@
 // recording per part whether it was removed (-1), cut (0) or kept whole (1).
 
 #include <cstring>
+#include <optional>
 
 #include "meshtools.h"
 #include "section/mesh_types.h"
@@ -198,9 +199,21 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
               const ON_SimpleArray<ON_Mesh*>& intersection_cutters,
               const ON_SimpleArray<ON_Mesh*>& difference_cutters, DS_MeshCache& entry,
               CutTrouble& trouble) {
-  ON_Mesh M(*part.m_mesh);
+  // The part's own mesh is read as it stands until something must change
+  // it (face normals to add, an Intersection result to cut on, vertices to
+  // combine); only then is it copied. A difference of a large part reads
+  // its mesh, box and topology without copying a million faces first.
+  std::optional<ON_Mesh> copy;
+  const ON_Mesh* M = part.m_mesh;
+  auto own = [&]() -> ON_Mesh& {
+    if (!copy) {
+      copy.emplace(*part.m_mesh);
+      M = &*copy;
+    }
+    return *copy;
+  };
   ON_BoundingBox B = object_box;
-  if (!M.HasFaceNormals()) M.ComputeFaceNormals();
+  if (!M->HasFaceNormals()) own().ComputeFaceNormals();
   ON_SimpleArray<ON_Mesh*> output;
 
   if (intersection_cutters.Count() > 0 && B.IsValid()) {
@@ -210,12 +223,12 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
     } else {
       bool bCut = false;
       CutTrouble found;
-      ClipIntersection(M, intersection_cutters, output, bCut, &found);
+      ClipIntersection(own(), intersection_cutters, output, bCut, &found);
       found.kept_uncut = !bCut && found.failed != CutTrouble::Failure::kNone;
       trouble.Merge(found);
       entry.m_clip_state = found.kept_uncut
-                               ? KeepUncut(M, output)
-                               : ClassifyUncut(M, output, intersection_cutters, bCut ? 0 : +1);
+                               ? KeepUncut(*M, output)
+                               : ClassifyUncut(*M, output, intersection_cutters, bCut ? 0 : +1);
     }
   }
 
@@ -229,8 +242,8 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
       const bool disjoint = IsDisjointFromAll(B, difference_cutters);
       if (!disjoint && entry.m_bComputed) {
         // Cut the Intersection result as one mesh.
-        M.Destroy();
-        AppendMeshes(M, output.Count(), output.Array());
+        own().Destroy();
+        AppendMeshes(own(), output.Count(), output.Array());
         for (int i = 0; i < output.Count(); ++i)
           delete output[i];
         output.Empty();
@@ -239,8 +252,8 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
         if (!entry.m_bComputed) {
           entry.m_bComputed = true;
           entry.m_clip_state = 1;
-          M.CombineIdenticalVertices(false, false);
-          output.Append(new ON_Mesh(M));
+          own().CombineIdenticalVertices(false, false);
+          output.Append(new ON_Mesh(*M));
         }
       } else {
         bool bCut = false;
@@ -248,14 +261,14 @@ void ClipPart(const ObjectPart& part, const ON_BoundingBox& object_box,
         // vertices and faces, whose topology a document mesh already keeps.
         const bool bPartClosed = !entry.m_bComputed && part.m_mesh->IsClosed();
         CutTrouble found;
-        ClipDifference(M, difference_cutters, output, bCut,
+        ClipDifference(*M, difference_cutters, output, bCut,
                        entry.m_bComputed ? nullptr : &bPartClosed, &found);
         found.kept_uncut = !bCut && found.failed != CutTrouble::Failure::kNone;
         trouble.Merge(found);
         entry.m_bComputed = true;
         const int state = found.kept_uncut
-                              ? KeepUncut(M, output)
-                              : ClassifyUncut(M, output, difference_cutters, bCut ? 0 : -1);
+                              ? KeepUncut(*M, output)
+                              : ClassifyUncut(*M, output, difference_cutters, bCut ? 0 : -1);
         if (state <= 0) entry.m_clip_state = state;
       }
     }

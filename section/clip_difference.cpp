@@ -1,12 +1,18 @@
-// Difference cut: W starts as a copy of the working mesh M and every
-// Difference cutter in turn is subtracted from it; the remainder is kept.
+// Difference cut: every Difference cutter in turn is subtracted from the
+// working mesh M, then from what the cuts so far left (W); the remainder is
+// kept.
 
 #include "section_builder.h"
+
+#include <memory>
 
 void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
                     ON_SimpleArray<ON_Mesh*>& output, bool& bCut, const bool* pbClosed,
                     CutTrouble* trouble) {
-  auto* W = new ON_Mesh(M);
+  // The first cut reads M itself (a boolean never writes its inputs), so a
+  // large part is not copied once more only to be cut.
+  const ON_Mesh* W = &M;
+  std::unique_ptr<ON_Mesh> owned;
   // Whether W is closed is asked of W itself once it was cut: a fresh
   // result has no topology yet, and M's answer no longer holds.
   bool bKnown = pbClosed != nullptr;
@@ -24,22 +30,17 @@ void ClipDifference(const ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
     if (!overlap.Intersection(reach, cutter->BoundingBox())) continue;
     if (!bKnown) bClosed = W->IsClosed();
     bKnown = true;
-    auto* result = new ON_Mesh();
+    auto result = std::make_unique<ON_Mesh>();
     if (CutByCutter(*W, bClosed, *cutter, false, *result, trouble)) {
       bCut = true;
-      delete W;
-      W = result;
+      owned = std::move(result);
+      W = owned.get();
       bKnown = false;
-    } else {
-      delete result;
     }
   }
-  if (!bCut) {
-    delete W;
-    return;
-  }
-  W->CullUnusedVertices();
-  W->CullDegenerateFaces();
-  W->DestroyTopology();
-  output.Append(W);
+  if (!bCut) return;
+  owned->CullUnusedVertices();
+  owned->CullDegenerateFaces();
+  owned->DestroyTopology();
+  output.Append(owned.release());
 }

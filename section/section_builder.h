@@ -122,7 +122,7 @@ bool CutByCutter(const ON_Mesh& W, bool bClosed, const ON_Mesh& cutter, bool bKe
 void ClipIntersection(ON_Mesh& M, const ON_SimpleArray<ON_Mesh*>& cutters,
                       ON_SimpleArray<ON_Mesh*>& output, bool& bCut, CutTrouble* trouble = nullptr);
 
-// Subtracts the cutters from a copy of M one after another (the capped
+// Subtracts the cutters from M one after another (the capped
 // difference of a closed remainder, the outside part of an open one) and
 // appends the remainder when any cutter cut; sets bCut then. Cutters whose
 // boxes miss M's box are passed over: their surfaces cannot meet M's. pbClosed,

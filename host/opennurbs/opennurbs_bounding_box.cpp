@@ -39,20 +39,42 @@ void ON_BoundingBox::Set(const ON_3dPoint& p, bool grow) {
   m_max = {std::max(m_max.x, p.x), std::max(m_max.y, p.y), std::max(m_max.z, p.z)};
 }
 
+namespace {
+
+// The box of the valid points, in one tight pass (a mesh's box is asked of
+// a million points), then joined to the box as Set(point, true) one by one
+// would: an invalid box is replaced, a valid one grown.
+template <class Point> bool GrowByPoints(ON_BoundingBox& box, int count, const Point* points) {
+  if (points == nullptr) return box.IsValid();
+  auto valid = [](double x) { return std::isfinite(x) && x != ON_UNSET_VALUE; };
+  double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  bool any = false;
+  for (int i = 0; i < count; ++i) {
+    const double p[3] = {points[i].x, points[i].y, points[i].z};
+    if (!valid(p[0]) || !valid(p[1]) || !valid(p[2])) continue;
+    any = true;
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], p[k]);
+      hi[k] = std::max(hi[k], p[k]);
+    }
+  }
+  if (any) {
+    box.Set(ON_3dPoint(lo[0], lo[1], lo[2]), true);
+    box.Set(ON_3dPoint(hi[0], hi[1], hi[2]), true);
+  }
+  return box.IsValid();
+}
+
+} // namespace
+
 bool ON_BoundingBox::Set(int count, const ON_3dPoint* points, bool grow) {
   if (!grow) Destroy();
-  if (points)
-    for (int i = 0; i < count; ++i)
-      Set(points[i], true);
-  return IsValid();
+  return GrowByPoints(*this, count, points);
 }
 
 bool ON_BoundingBox::Set(int count, const ON_3fPoint* points, bool grow) {
   if (!grow) Destroy();
-  if (points)
-    for (int i = 0; i < count; ++i)
-      Set(ON_3dPoint(points[i]), true);
-  return IsValid();
+  return GrowByPoints(*this, count, points);
 }
 
 bool ON_BoundingBox::IsPointIn(const ON_3dPoint& p, bool strictly_in) const {

@@ -63,6 +63,32 @@ TEST(SplitDisjoint, PiecesTouchingAtOnePointAreOne) {
   EXPECT_EQ(out.meshes[0]->FaceCount(), 12);
 }
 
+// Large meshes find coincident vertices in many hash buckets: a grid whose
+// every triangle has vertices of its own is still one piece, and two such
+// grids apart are two.
+TEST(SplitDisjoint, LargeSoupsJoinAtEveryCoincidentVertex) {
+  auto soup = [](double x0) {
+    const ON_Mesh grid = Grid(x0, 0, x0 + 1, 1, 0, 60); // 7200 triangles
+    ON_Mesh m;
+    for (const ON_MeshFace& f : grid.m_F) {
+      const int base = m.m_V.Count();
+      for (int k = 0; k < 3; ++k)
+        m.m_V.Append(grid.m_V[f.vi[k]]);
+      ON_MeshFace g;
+      g.vi[0] = base;
+      g.vi[1] = base + 1;
+      g.vi[2] = g.vi[3] = base + 2;
+      m.m_F.Append(g);
+    }
+    return m;
+  };
+  ON_Mesh m = soup(0);
+  OwnedList out;
+  EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, true), 1);
+  m.Append(soup(3));
+  EXPECT_EQ(RhinoSplitDisjointMesh(m, out.meshes, true), 2);
+}
+
 TEST(SplitDisjoint, ZeroForMeshesWithoutFacesOrWithBadIndices) {
   OwnedList out;
   ON_Mesh empty;

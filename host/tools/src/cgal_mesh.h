@@ -54,6 +54,12 @@ bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out);
 // False when they cannot all be removed or a closed mesh opened.
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed);
 
+// FinishResult for a closed result already in plain arrays, its points
+// rounded: the faces that rounding made degenerate are removed as there.
+// False when the triangles do not form a closed manifold surface, or the
+// removal fails or opens it.
+bool FinishClosedAsGiven(TriMesh& mesh);
+
 // Copies the (garbage-free or not) surface into plain arrays.
 void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out);
 

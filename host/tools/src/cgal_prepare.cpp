@@ -423,10 +423,19 @@ bool FinishResult(SurfaceMesh& mesh, bool must_be_closed) {
   for (VertexIndex v : mesh.vertices()) {
     const Point3& p = mesh.point(v);
     mesh.point(v) =
-        Point3(static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z()));
+        Point3(ToSinglePrecision(p.x()), ToSinglePrecision(p.y()), ToSinglePrecision(p.z()));
   }
   if (!RemoveDegenerateFaces(mesh)) return false;
   return !must_be_closed || CGAL::is_closed(mesh);
+}
+
+bool FinishClosedAsGiven(TriMesh& mesh) {
+  SurfaceMesh sm;
+  bool closed = false;
+  if (!IsTidy(mesh) || !BuildDirect(mesh, sm, closed) || !closed) return false;
+  if (!FinishResult(sm, true) || sm.number_of_faces() == 0) return false;
+  CopyToTriMesh(sm, mesh);
+  return true;
 }
 
 void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out) {

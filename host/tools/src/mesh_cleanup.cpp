@@ -182,7 +182,7 @@ void RemoveUnusedVertices(TriMesh& mesh) {
 
 void RoundToSinglePrecision(TriMesh& mesh) {
   for (double& c : mesh.xyz)
-    c = static_cast<double>(static_cast<float>(c));
+    c = ToSinglePrecision(c);
 }
 
 void CleanRoundedSurface(TriMesh& mesh) {

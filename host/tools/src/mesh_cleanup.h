@@ -44,6 +44,18 @@ int DropCollapsedTriangles(TriMesh& mesh);
 // Drops vertices no triangle uses and renumbers the rest in order.
 void RemoveUnusedVertices(TriMesh& mesh);
 
+// x rounded to single precision. GCC 12 with -frounding-math folds two
+// double -> float -> double round trips side by side (x and y of a point)
+// to nothing when it vectorizes them, which left results unrounded; the
+// float passes through an empty asm statement, which it cannot see into.
+inline double ToSinglePrecision(double x) {
+  float f = static_cast<float>(x);
+#if defined(__GNUC__)
+  __asm__("" : "+m"(f));
+#endif
+  return f;
+}
+
 // Rounds every coordinate to single precision, as the host will store it.
 void RoundToSinglePrecision(TriMesh& mesh);
 

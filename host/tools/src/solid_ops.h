@@ -43,6 +43,22 @@ enum class Refusal {
 Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
                       double tolerance_b, TriMesh& result, Refusal* why = nullptr);
 
+// CombineSolids without its local road: both solids prepared and corefined
+// whole. What the local road falls back to, and what it must agree with.
+Outcome CombineSolidsWhole(const TriMesh& a, const TriMesh& b, SolidOperation op,
+                           double tolerance_a, double tolerance_b, TriMesh& result,
+                           Refusal* why = nullptr);
+
+// How many CombineSolids calls, since the process started, were answered by
+// the local road (only the triangles near the other surface corefined) and
+// how many the local road passed on to the whole road; for tests and
+// benches.
+struct CombineRoads {
+  unsigned long long local = 0;
+  unsigned long long whole = 0;
+};
+CombineRoads CountCombineRoads();
+
 // Splits the surface A along the surface of the closed mesh B. Pieces of A
 // lying on B's surface count as inside.
 Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, double tolerance_b,

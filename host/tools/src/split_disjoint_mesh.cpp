@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <numeric>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -60,23 +59,63 @@ int LabelFaces(const ON_Mesh& mesh, std::vector<int>& piece_of_face) {
   for (const ON_MeshFace& f : mesh.m_F)
     for (int k = 1; k < 4; ++k)
       sets.Join(f.vi[0], f.vi[k]);
-  // Vertices at the same point end up next to each other once sorted; one
-  // array sorts several times faster than a hash map fills, and this runs
-  // for every part of every section build.
-  struct Keyed {
-    PointKey key;
-    int vertex;
-  };
-  std::vector<Keyed> keyed(static_cast<std::size_t>(nv));
-  for (int v = 0; v < nv; ++v) {
+  // Vertices at the same point find each other by hashing the points. The
+  // vertices are first sorted by the top bits of their hash into buckets of
+  // about a thousand, each then searched with a small table that stays in
+  // cache; one large table was probed at random, a cache miss per vertex.
+  auto key_of = [&mesh](int v) {
     const ON_3fPoint& p = mesh.m_V[v];
-    keyed[v] = Keyed{PointKey{Bits(p.x), Bits(p.y), Bits(p.z)}, v};
+    return PointKey{Bits(p.x), Bits(p.y), Bits(p.z)};
+  };
+  auto hash_of = [](const PointKey& key) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (const std::uint32_t bits : {key.x, key.y, key.z}) {
+      h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 29;
+    }
+    return h;
+  };
+  int shift_bits = 0; // log2 of the bucket count
+  while ((nv >> shift_bits) > 1024 && shift_bits < 20)
+    ++shift_bits;
+  auto bucket_of = [shift_bits](std::uint64_t h) {
+    return shift_bits == 0 ? std::size_t{0} : static_cast<std::size_t>(h >> (64 - shift_bits));
+  };
+  const std::size_t buckets = std::size_t{1} << shift_bits;
+  std::vector<int> start(buckets + 1, 0);
+  for (int v = 0; v < nv; ++v)
+    ++start[bucket_of(hash_of(key_of(v))) + 1];
+  for (std::size_t b = 0; b < buckets; ++b)
+    start[b + 1] += start[b];
+  std::vector<int> order(static_cast<std::size_t>(nv));
+  {
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (int v = 0; v < nv; ++v)
+      order[fill[bucket_of(hash_of(key_of(v)))]++] = v;
   }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    return std::tie(a.key.x, a.key.y, a.key.z) < std::tie(b.key.x, b.key.y, b.key.z);
-  });
-  for (std::size_t i = 1; i < keyed.size(); ++i)
-    if (keyed[i].key == keyed[i - 1].key) sets.Join(keyed[i - 1].vertex, keyed[i].vertex);
+  struct Slot {
+    PointKey key;
+    int vertex; // -1: empty
+  };
+  std::vector<Slot> table;
+  for (std::size_t b = 0; b < buckets; ++b) {
+    const int first = start[b], end = start[b + 1];
+    std::size_t size = 16;
+    while (size < 2 * static_cast<std::size_t>(end - first))
+      size *= 2;
+    table.assign(size, Slot{PointKey{0, 0, 0}, -1});
+    for (int i = first; i < end; ++i) {
+      const int v = order[i];
+      const PointKey key = key_of(v);
+      std::size_t slot = hash_of(key) & (size - 1);
+      while (table[slot].vertex >= 0 && !(table[slot].key == key))
+        slot = (slot + 1) & (size - 1);
+      if (table[slot].vertex < 0)
+        table[slot] = Slot{key, v};
+      else
+        sets.Join(table[slot].vertex, v);
+    }
+  }
   std::vector<int> number(static_cast<std::size_t>(nv), -1);
   piece_of_face.resize(static_cast<std::size_t>(nf));
   int pieces = 0;
