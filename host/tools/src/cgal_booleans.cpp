@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "cgal_mesh.h"
@@ -405,11 +406,11 @@ CombineRoads CountCombineRoads() {
   return roads;
 }
 
-// Most cuts cross a small part of each surface: the local road corefines
-// only that part and passes everything unusual (repairs, several shells,
-// touching or coplanar surfaces) on to the whole road below.
-Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
-                      double tolerance_b, TriMesh& result, Refusal* why) {
+namespace {
+
+// What an operation answers before any work: unfit inputs are refused, and
+// surfaces whose boxes are apart are not cut. Nothing when the work is due.
+std::optional<Outcome> Screen(const TriMesh& a, const TriMesh& b, Refusal* why) {
   Tell(why, Refusal::kNone);
   const bool a_formed = IsWellFormed(a) && !a.Empty();
   if (!a_formed || !IsWellFormed(b) || b.Empty()) {
@@ -417,6 +418,17 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
     return Outcome::kRejected;
   }
   if (!BoxesMeet(a, b)) return Outcome::kNotCut;
+  return std::nullopt;
+}
+
+} // namespace
+
+// Most cuts cross a small part of each surface: the local road corefines
+// only that part and passes everything unusual (repairs, several shells,
+// touching or coplanar surfaces) on to the whole road below.
+Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, double tolerance_a,
+                      double tolerance_b, TriMesh& result, Refusal* why) {
+  if (const std::optional<Outcome> early = Screen(a, b, why)) return *early;
   switch (CombineLocally(a, b, op, result)) {
   case LocalRoad::kDone:
     local_roads.fetch_add(1, std::memory_order_relaxed);
@@ -433,13 +445,7 @@ Outcome CombineSolids(const TriMesh& a, const TriMesh& b, SolidOperation op, dou
 
 Outcome CombineSolidsWhole(const TriMesh& a, const TriMesh& b, SolidOperation op,
                            double tolerance_a, double tolerance_b, TriMesh& result, Refusal* why) {
-  Tell(why, Refusal::kNone);
-  const bool a_formed = IsWellFormed(a) && !a.Empty();
-  if (!a_formed || !IsWellFormed(b) || b.Empty()) {
-    Tell(why, a_formed ? Refusal::kUnfitB : Refusal::kUnfitA);
-    return Outcome::kRejected;
-  }
-  if (!BoxesMeet(a, b)) return Outcome::kNotCut;
+  if (const std::optional<Outcome> early = Screen(a, b, why)) return *early;
   SurfaceMesh ma, mb;
   if (!PrepareCutSolid(a, tolerance_a, ma)) {
     Tell(why, Refusal::kUnfitA);
@@ -494,13 +500,7 @@ Outcome CombineSolidsWhole(const TriMesh& a, const TriMesh& b, SolidOperation op
 
 Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, double tolerance_b,
                      TriMesh& outside, TriMesh& inside, Refusal* why) {
-  Tell(why, Refusal::kNone);
-  const bool a_formed = IsWellFormed(a) && !a.Empty();
-  if (!a_formed || !IsWellFormed(b) || b.Empty()) {
-    Tell(why, a_formed ? Refusal::kUnfitB : Refusal::kUnfitA);
-    return Outcome::kRejected;
-  }
-  if (!BoxesMeet(a, b)) return Outcome::kNotCut;
+  if (const std::optional<Outcome> early = Screen(a, b, why)) return *early;
   SurfaceMesh ma, mb;
   if (!PrepareCutSolid(b, tolerance_b, mb)) {
     Tell(why, Refusal::kUnfitB);
