@@ -43,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ratio_reporter.h"
 #include "conduit/cut_reuse.h"
 #include "conduit/kyrel_conduit.h"
 #include "plain_cgal.h"
@@ -385,37 +386,6 @@ void BM_BooleansPlainCGALBigObjectSmallCutter(benchmark::State& state) {
   bench::TimePlainBoolean(state, *sphere, *box, bench::PlainOp::kDifference);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (!r.error_occurred) times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-  }
-  void PrintRatios() const {
-    const auto base = times_.find("Frame/NoCutter");
-    if (base == times_.end() || base->second <= 0) return;
-    std::printf("\nTime over a frame of the uncut model (%.1f ms):\n", base->second);
-    for (const auto& [name, time] : times_)
-      std::printf("  %-40s %10.1f ms  %8.2fx\n", name.c_str(), time, time / base->second);
-    std::printf("\nCases over their own baselines:\n");
-    const std::pair<const char*, const char*> pairs[] = {
-        {"Move/WholeObjectQuiet", "Frame/NoCutter"},
-        {"Move/Cutter", "Booleans/CutColumn"},
-        {"Booleans/CutColumn", "Booleans/PlainCGALColumn"},
-        {"Build/BigObjectSmallCutter", "Booleans/PlainCGALBigObjectSmallCutter"},
-        {"Booleans/BigObjectSmallCutter", "Booleans/PlainCGALBigObjectSmallCutter"}};
-    for (const auto& [name, over] : pairs) {
-      const auto a = times_.find(name), b = times_.find(over);
-      if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-      std::printf("  %-30s / %-40s %8.3f\n", name, over, a->second / b->second);
-    }
-  }
-
-private:
-  std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -481,9 +451,15 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(2);
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  reporter.PrintOverBaseline("Frame/NoCutter", "a frame of the uncut model", 40);
+  reporter.PrintPairs(
+      {{"Move/WholeObjectQuiet", "Frame/NoCutter"},
+       {"Move/Cutter", "Booleans/CutColumn"},
+       {"Booleans/CutColumn", "Booleans/PlainCGALColumn"},
+       {"Build/BigObjectSmallCutter", "Booleans/PlainCGALBigObjectSmallCutter"},
+       {"Booleans/BigObjectSmallCutter", "Booleans/PlainCGALBigObjectSmallCutter"}});
   benchmark::Shutdown();
   return 0;
 }

@@ -29,11 +29,12 @@
 #include <string>
 #include <thread>
 
+#include "common/ratio_reporter.h"
 #include "desktop_window.h"
 #include "engine/opengl_engine.h"
 #include "rhinoSdk.h"
-#include "window_main.h"
 #include "support/test_meshes.h"
+#include "window_main.h"
 
 namespace {
 
@@ -143,25 +144,6 @@ void BM_WindowOnly(benchmark::State& state) {
     s.window.Present();
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (!r.error_occurred) times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-  }
-  void PrintRatios() const {
-    const auto base = times_.find("Frame/Offscreen");
-    if (base == times_.end() || base->second <= 0) return;
-    std::printf("\nTime over an offscreen frame (%.1f ms):\n", base->second);
-    for (const auto& [name, time] : times_)
-      std::printf("  %-18s %10.1f ms  %8.2fx\n", name.c_str(), time, time / base->second);
-  }
-
-private:
-  std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -193,9 +175,9 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->MinTime(1.0);
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  reporter.PrintOverBaseline("Frame/Offscreen", "an offscreen frame", 18);
   benchmark::Shutdown();
   return 0;
 }
