@@ -62,13 +62,6 @@ std::size_t CountMarked(const SurfaceMesh& sm, EdgeMarks marks) {
   return n;
 }
 
-CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
-  CGAL::Bbox_3 box;
-  for (VertexIndex v : sm.vertices())
-    box += sm.point(v).bbox();
-  return box;
-}
-
 // The regions of a cut surface between its cut edges, found by joining the
 // faces on either side of every uncut edge. Faces are visited in index
 // order, which reads the mesh's arrays front to back rather than hopping

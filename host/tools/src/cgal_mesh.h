@@ -63,6 +63,15 @@ bool FinishClosedAsGiven(TriMesh& mesh);
 // Copies the (garbage-free or not) surface into plain arrays.
 void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out);
 
+// The box of the mesh's vertices. Inline, for the checked refinement
+// library too.
+inline CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
+  CGAL::Bbox_3 box;
+  for (VertexIndex v : sm.vertices())
+    box += sm.point(v).bbox();
+  return box;
+}
+
 // Copies the given faces of `mesh` into plain arrays, with their vertices.
 // Inline, for the checked refinement library too (checked_refine.h).
 inline void CopyFaces(const SurfaceMesh& mesh, const std::vector<FaceIndex>& faces, TriMesh& out) {

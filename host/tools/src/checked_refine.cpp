@@ -35,13 +35,6 @@ bool ToSurfaceMesh(const TriMesh& in, SurfaceMesh& out) {
   return true;
 }
 
-CGAL::Bbox_3 BoxOf(const SurfaceMesh& sm) {
-  CGAL::Bbox_3 box;
-  for (VertexIndex v : sm.vertices())
-    box += sm.point(v).bbox();
-  return box;
-}
-
 // Whether the hull kept the whole extent of the solid: dropping sheets that
 // lie inside cannot move the box, so a box that shrank means the hull lost
 // a part that only a fold through the surface had wrapped.
