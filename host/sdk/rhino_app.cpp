@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "memory_reuse.h"
 #include "rhino_doc.h"
 #include "rhino_event_dispatch.h"
 #include "rhino_view.h"
@@ -9,7 +10,7 @@
 CRhinoApp& RhinoApp() {
   // Never destroyed: plug-in statics may reach the application while the
   // process ends (see the header).
-  static CRhinoApp* app = new CRhinoApp();
+  static CRhinoApp* app = (kyrel::platform::KeepFreedMemoryForReuse(), new CRhinoApp());
   return *app;
 }
 
