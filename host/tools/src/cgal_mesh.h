@@ -60,6 +60,12 @@ bool FinishResult(SurfaceMesh& mesh, bool must_be_closed);
 // removal fails or opens it.
 bool FinishClosedAsGiven(TriMesh& mesh);
 
+// Removes degenerate faces (a null edge, or three corners on one line) by
+// collapsing and flipping edges, so no point moves (cgal_degenerate_faces.cpp).
+// False when some cannot be removed that way; the mesh is then still valid
+// but may keep degenerate faces.
+bool RemoveDegenerateFaces(SurfaceMesh& sm);
+
 // Copies the (garbage-free or not) surface into plain arrays.
 void CopyToTriMesh(const SurfaceMesh& mesh, TriMesh& out);
 

@@ -22,8 +22,6 @@
 #include <CGAL/Polygon_mesh_processing/orient_polygon_soup.h>
 #include <CGAL/Polygon_mesh_processing/orientation.h>
 #include <CGAL/Polygon_mesh_processing/polygon_soup_to_polygon_mesh.h>
-#include <CGAL/Polygon_mesh_processing/repair_degeneracies.h>
-#include <CGAL/Polygon_mesh_processing/shape_predicates.h>
 #include <CGAL/Polygon_mesh_processing/stitch_borders.h>
 #include <CGAL/Polygon_mesh_processing/triangulate_hole.h>
 
@@ -249,19 +247,6 @@ bool BuildFromSoup(const TriMesh& in, SurfaceMesh& sm, bool allow_split_vertices
   return true;
 }
 
-bool HasDegenerateFaces(const SurfaceMesh& sm) {
-  for (FaceIndex f : sm.faces())
-    if (PMP::is_degenerate_triangle_face(f, sm)) return true;
-  return false;
-}
-
-bool RemoveDegenerateFaces(SurfaceMesh& sm) {
-  if (!HasDegenerateFaces(sm)) return true;
-  const bool all = PMP::remove_degenerate_faces(sm);
-  sm.collect_garbage();
-  return all && CGAL::is_triangle_mesh(sm) && !HasDegenerateFaces(sm);
-}
-
 // Signed volume and box of every connected shell; `component` gets each
 // face's shell number.
 std::vector<ShellMeasure>
@@ -425,8 +410,23 @@ bool FinishResult(SurfaceMesh& mesh, bool must_be_closed) {
     mesh.point(v) =
         Point3(ToSinglePrecision(p.x()), ToSinglePrecision(p.y()), ToSinglePrecision(p.z()));
   }
-  if (!RemoveDegenerateFaces(mesh)) return false;
-  return !must_be_closed || CGAL::is_closed(mesh);
+  if (RemoveDegenerateFaces(mesh)) return !must_be_closed || CGAL::is_closed(mesh);
+  // Rounding can fold a thin sliver of the result into clusters of one
+  // point, which edge collapses cannot undo one edge at a time. Made one
+  // point each (no point moves), the clusters' triangles drop out or become
+  // walls, and what is left is built again, its sheets taken apart where
+  // they now touch at a point. A sliver can fold away entirely: the result
+  // is then empty.
+  TriMesh soup;
+  CopyToTriMesh(mesh, soup);
+  WeldVertices(soup, 0.0);
+  DropCollapsedTriangles(soup);
+  DropDuplicateTriangles(soup);
+  RemoveUnusedVertices(soup);
+  mesh.clear();
+  if (soup.Empty()) return true;
+  return BuildFromSoup(soup, mesh, true) && RemoveDegenerateFaces(mesh) &&
+         (!must_be_closed || CGAL::is_closed(mesh));
 }
 
 bool FinishClosedAsGiven(TriMesh& mesh) {
