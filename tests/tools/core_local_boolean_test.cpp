@@ -151,6 +151,9 @@ TEST(LocalBooleans, AgreeWithTheWholeRoadOnRandomPairs) {
   EXPECT_GT(done, 80);
   EXPECT_GE(after.local - before.local, 100u);
   EXPECT_LE(after.whole - before.whole, 20u);
+  // Nearly all of them are cut by the road's own cutter, the rest by the
+  // corefinement.
+  EXPECT_GE(after.own_cut - before.own_cut, 100u);
 }
 
 // Boxes turned together keep their exact overlap: the product of the
@@ -188,6 +191,7 @@ TEST(LocalBooleans, TurnedBoxesHaveTheExactOverlapVolume) {
   }
   EXPECT_GT(cases, 10u);
   EXPECT_EQ(CountCombineRoads().local - before.local, 2 * cases);
+  EXPECT_EQ(CountCombineRoads().own_cut - before.own_cut, 2 * cases);
 }
 
 // What the local road must not decide: faces lying on each other, and a
