@@ -186,6 +186,93 @@ using Fb = CGAL::Triangulation_face_base_with_info_2<signed char, Plane,
                                                      CGAL::Constrained_triangulation_face_base_2<Plane>>;
 using Tds = CGAL::Triangulation_data_structure_2<Vb, Fb>;
 using Cdt = CGAL::Constrained_Delaunay_triangulation_2<Plane, Tds, CGAL::No_constraint_intersection_tag>;
+using Vb2 = CGAL::Triangulation_vertex_base_with_info_2<std::uint32_t, Kernel>;
+using Fb2 = CGAL::Triangulation_face_base_with_info_2<signed char, Kernel,
+                                                      CGAL::Constrained_triangulation_face_base_2<Kernel>>;
+using Cdt2 = CGAL::Constrained_Delaunay_triangulation_2<Kernel, CGAL::Triangulation_data_structure_2<Vb2, Fb2>,
+                                                        CGAL::No_constraint_intersection_tag>;
+
+// Triangulates a face (see SplitFace) in `cdt`, whose points `at` gives
+// by local index, and appends the triangles, turned to the face's way
+// (`turn` in the triangulation's plane).
+template <class Triangulation, class PointAt>
+bool Triangulate(Triangulation& cdt, PointAt at, CGAL::Orientation turn,
+                 const std::vector<std::uint32_t>& cycle, const std::vector<std::uint32_t>& inner,
+                 const std::vector<std::pair<std::uint32_t, std::uint32_t>>& segments,
+                 std::vector<std::array<std::uint32_t, 3>>& out) {
+  using Handle = typename Triangulation::Vertex_handle;
+  using Face = typename Triangulation::Face_handle;
+  const auto nb = static_cast<std::uint32_t>(cycle.size());
+  const std::uint32_t count = nb + static_cast<std::uint32_t>(inner.size());
+  std::vector<Handle> handle(count);
+  Face hint;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const std::size_t before = cdt.number_of_vertices();
+    handle[k] = cdt.insert(at(k), hint);
+    if (cdt.number_of_vertices() == before) return false; // two points in one place
+    handle[k]->info() = k;
+    hint = handle[k]->face();
+  }
+  try {
+    for (std::uint32_t k = 0; k < nb; ++k)
+      cdt.insert_constraint(handle[k], handle[(k + 1) % nb]);
+    for (const auto& [s, t] : segments)
+      cdt.insert_constraint(handle[s], handle[t]);
+  } catch (const typename Triangulation::Intersection_of_constraints_exception&) {
+    return false;
+  }
+  // A constraint through a point is split there silently: each must be
+  // one edge.
+  for (std::uint32_t k = 0; k < nb; ++k)
+    if (!cdt.is_edge(handle[k], handle[(k + 1) % nb])) return false;
+  for (const auto& [s, t] : segments)
+    if (!cdt.is_edge(handle[s], handle[t])) return false;
+  // Outside: what the infinite faces reach without crossing the boundary.
+  for (Face f : cdt.all_face_handles())
+    f->info() = -1;
+  std::vector<Face> stack;
+  {
+    const auto around = cdt.incident_faces(cdt.infinite_vertex());
+    auto f = around;
+    do {
+      f->info() = 0;
+      stack.push_back(f);
+    } while (++f != around);
+  }
+  auto boundary = [nb](std::uint32_t s, std::uint32_t t) {
+    return s < nb && t < nb && ((s + 1) % nb == t || (t + 1) % nb == s);
+  };
+  while (!stack.empty()) {
+    const Face f = stack.back();
+    stack.pop_back();
+    for (int i = 0; i < 3; ++i) {
+      const Face n = f->neighbor(i);
+      if (n->info() >= 0) continue;
+      if (boundary(f->vertex(Triangulation::cw(i))->info(), f->vertex(Triangulation::ccw(i))->info()))
+        continue;
+      n->info() = 0;
+      stack.push_back(n);
+    }
+  }
+  std::size_t inside = 0;
+  const std::size_t start = out.size();
+  auto global = [&](std::uint32_t k) { return k < nb ? cycle[k] : inner[k - nb]; };
+  for (Face f : cdt.finite_face_handles()) {
+    if (f->info() == 0) continue;
+    ++inside;
+    const std::uint32_t v[3] = {f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()};
+    if (turn == CGAL::COUNTERCLOCKWISE)
+      out.push_back({global(v[0]), global(v[1]), global(v[2])});
+    else
+      out.push_back({global(v[0]), global(v[2]), global(v[1])});
+  }
+  // A disc with nb points on its rim and the rest inside.
+  if (inside != nb + 2 * inner.size() - 2) {
+    out.resize(start);
+    return false;
+  }
+  return true;
+}
 
 // Splits one face. `cycle` holds its boundary (corners, at `corners`, and
 // the points on its sides, in order), `inner` the points inside it, as vertex indices of
@@ -197,7 +284,8 @@ bool SplitFace(const std::vector<std::uint32_t>& cycle, const std::uint32_t (&co
                const std::vector<Point3>& where, std::vector<std::array<std::uint32_t, 3>>& out) {
   const auto nb = static_cast<std::uint32_t>(cycle.size());
   const Point3 &c0 = where[cycle[0]], &c1 = where[cycle[corners[1]]], &c2 = where[cycle[corners[2]]];
-  const Plane plane(CGAL::cross_product(c1 - c0, c2 - c0));
+  const Kernel::Vector_3 normal = CGAL::cross_product(c1 - c0, c2 - c0);
+  const Plane plane(normal);
   const CGAL::Orientation turn = plane.orientation_2_object()(c0, c1, c2);
   if (turn == CGAL::COLLINEAR) return false;
   if (segments.size() == 1 && inner.empty() && nb == 5) {
@@ -236,71 +324,24 @@ bool SplitFace(const std::vector<std::uint32_t>& cycle, const std::uint32_t (&co
   auto local_point = [&](std::uint32_t k) -> const Point3& {
     return where[k < nb ? cycle[k] : inner[k - nb]];
   };
-  const std::uint32_t count = nb + static_cast<std::uint32_t>(inner.size());
+  const int zeros = (normal.x() == 0) + (normal.y() == 0) + (normal.z() == 0);
+  if (zeros == 2) {
+    // A face across an axis (a box's, most often) is triangulated in the
+    // plane of the other two, where the same triangles are Delaunay and
+    // the predicates are cheaper.
+    const int keep = normal.x() != 0 ? 0 : normal.y() != 0 ? 1 : 2;
+    const int u = (keep + 1) % 3, v = (keep + 2) % 3;
+    auto at = [&](std::uint32_t k) {
+      const Point3& p = local_point(k);
+      return Kernel::Point_2(p[u], p[v]);
+    };
+    const CGAL::Orientation turn2 = CGAL::orientation(at(0), at(corners[1]), at(corners[2]));
+    if (turn2 == CGAL::COLLINEAR) return false;
+    Cdt2 cdt;
+    return Triangulate(cdt, at, turn2, cycle, inner, segments, out);
+  }
   Cdt cdt(plane);
-  std::vector<Cdt::Vertex_handle> handle(count);
-  Cdt::Face_handle hint;
-  for (std::uint32_t k = 0; k < count; ++k) {
-    const std::size_t before = cdt.number_of_vertices();
-    handle[k] = cdt.insert(local_point(k), hint);
-    if (cdt.number_of_vertices() == before) return false; // two points in one place
-    handle[k]->info() = k;
-    hint = handle[k]->face();
-  }
-  for (std::uint32_t k = 0; k < nb; ++k)
-    cdt.insert_constraint(handle[k], handle[(k + 1) % nb]);
-  for (const auto& [s, t] : segments)
-    cdt.insert_constraint(handle[s], handle[t]);
-  // A constraint through a point is split there silently: each must be
-  // one edge.
-  for (std::uint32_t k = 0; k < nb; ++k)
-    if (!cdt.is_edge(handle[k], handle[(k + 1) % nb])) return false;
-  for (const auto& [s, t] : segments)
-    if (!cdt.is_edge(handle[s], handle[t])) return false;
-  // Outside: what the infinite faces reach without crossing the boundary.
-  for (Cdt::Face_handle f : cdt.all_face_handles())
-    f->info() = -1;
-  std::vector<Cdt::Face_handle> stack;
-  {
-    const Cdt::Face_circulator around = cdt.incident_faces(cdt.infinite_vertex());
-    Cdt::Face_circulator f = around;
-    do {
-      f->info() = 0;
-      stack.push_back(f);
-    } while (++f != around);
-  }
-  auto boundary = [nb](std::uint32_t s, std::uint32_t t) {
-    return s < nb && t < nb && ((s + 1) % nb == t || (t + 1) % nb == s);
-  };
-  while (!stack.empty()) {
-    const Cdt::Face_handle f = stack.back();
-    stack.pop_back();
-    for (int i = 0; i < 3; ++i) {
-      const Cdt::Face_handle n = f->neighbor(i);
-      if (n->info() >= 0) continue;
-      if (boundary(f->vertex(Cdt::cw(i))->info(), f->vertex(Cdt::ccw(i))->info())) continue;
-      n->info() = 0;
-      stack.push_back(n);
-    }
-  }
-  std::size_t inside = 0;
-  const std::size_t start = out.size();
-  for (Cdt::Face_handle f : cdt.finite_face_handles()) {
-    if (f->info() == 0) continue;
-    ++inside;
-    const std::uint32_t v[3] = {f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()};
-    auto global = [&](std::uint32_t k) { return k < nb ? cycle[k] : inner[k - nb]; };
-    if (turn == CGAL::COUNTERCLOCKWISE)
-      out.push_back({global(v[0]), global(v[1]), global(v[2])});
-    else
-      out.push_back({global(v[0]), global(v[2]), global(v[1])});
-  }
-  // A disc with nb points on its rim and the rest inside.
-  if (inside != nb + 2 * inner.size() - 2) {
-    out.resize(start);
-    return false;
-  }
-  return true;
+  return Triangulate(cdt, local_point, turn, cycle, inner, segments, out);
 }
 
 // Splits every face of one surface that the curve runs through and builds
@@ -377,8 +418,6 @@ bool BuildCut(const Cut& cut, const std::vector<CurvePoint>& points, int owner,
     split.clear();
     try {
       if (!SplitFace(cycle, corners, inner, segments, where, split)) return false;
-    } catch (const Cdt::Intersection_of_constraints_exception&) {
-      return false;
     } catch (const CGAL::Failure_exception&) {
       return false;
     }
