@@ -225,6 +225,30 @@ TEST(LocalBooleans, UnusualPairsGoToTheWholeRoad) {
     }
 }
 
+// Solids that touch at one point only are not cut, whichever road decides.
+// The local road's cutter leaves a vertex on a face's plane to the
+// corefinement, which finds the one point and no curve; the whole road
+// answers the same from the whole solids. A sphere's pole on a box's top
+// and another's under its bottom, each solid as A and as B.
+TEST(LocalBooleans, SolidsTouchingAtOnePointAreNotCutLocally) {
+  const TriMesh box = MakeBox(0, 0, -1, 2, 2, 0.5);
+  const TriMesh on_top = MakeSphere(1.3, 0.9, 1.0, 0.5, 12, 16); // south pole at z = 0.5
+  const TriMesh below = MakeSphere(0.7, 1.2, -2.0, 1.0, 12, 16); // north pole at z = -1
+  for (const TriMesh* other : {&on_top, &below})
+    for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference})
+      for (const bool box_first : {true, false}) {
+        const TriMesh& a = box_first ? box : *other;
+        const TriMesh& b = box_first ? *other : box;
+        const CombineRoads before = CountCombineRoads();
+        TriMesh local, whole;
+        const Outcome got = CombineSolids(a, b, op, kTol, kTol, local);
+        const CombineRoads after = CountCombineRoads();
+        EXPECT_EQ(got, Outcome::kNotCut);
+        EXPECT_EQ(after.local - before.local, 1u);
+        EXPECT_EQ(CombineSolidsWhole(a, b, op, kTol, kTol, whole), got);
+      }
+}
+
 // The curve can run along an edge of B where B's surface bends inward (an
 // L-shaped prism's inner corner), with A's own edge on it: the faces there
 // are told apart by how B bends. A box turned 20 degrees about that edge

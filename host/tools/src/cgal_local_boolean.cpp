@@ -366,7 +366,10 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
                .second)
         return LocalRoad::kDeclined;
     }
-  if (edges_b.empty()) return watch.points == 0 ? LocalRoad::kNotCut : LocalRoad::kDeclined;
+  // No curve: the surfaces never met, or touch. At one point only they are
+  // not cut, as the whole road answers; at more they may touch along a
+  // curve or an area, which the whole road tells apart.
+  if (edges_b.empty()) return watch.points <= 1 ? LocalRoad::kNotCut : LocalRoad::kDeclined;
 
   const auto far_a = static_cast<std::uint32_t>(ma.num_faces());
   const auto far_b = static_cast<std::uint32_t>(mb.num_faces());
