@@ -151,6 +151,8 @@ bool CrossingPoint(const Point3& p, const Point3& q, const Point3& a, const Poin
   if (span <= 4 * (e0 + e1)) return false;
   const L t = std::fabs(d0) / span;
   const L dt = (e0 + e1) / (span - e0 - e1) + 4 * kEpsL;
+  // So near an end that it could pass it: the sides' order is unsure.
+  if (t <= 2 * dt || t >= 1 - 2 * dt) return false;
   double x[3];
   double big = 0, error = 0;
   for (int k = 0; k < 3; ++k) {
