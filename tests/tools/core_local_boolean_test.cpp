@@ -156,6 +156,37 @@ TEST(LocalBooleans, AgreeWithTheWholeRoadOnRandomPairs) {
   EXPECT_GE(after.own_cut - before.own_cut, 100u);
 }
 
+// A section cutter's slab across a grid of spheres, as a column of a model
+// is cut: the curve on the slab's face is a closed loop inside one of its
+// two triangles, or a loop across their diagonal, and the face holds it
+// with the sphere's triangles' edges all around. Every call is answered by
+// the own cutter, as the whole road answers it, and the two results of a
+// pair make up the sphere.
+TEST(LocalBooleans, ASlabAcrossSpheresIsCutByTheOwnCutter) {
+  const TriMesh slab = MakeBox(4.9, -1.0, -1.0, 5.6, 6.0, 6.0);
+  const CombineRoads before = CountCombineRoads();
+  unsigned calls = 0;
+  for (int j = 0; j < 5; ++j)
+    for (int k = 0; k < 5; ++k) {
+      TriMesh sphere = MakeSphere(5.0, j + 0.1 * k, k + 0.05 * j, 0.4, 20, 26);
+      RoundToFloat(sphere);
+      SCOPED_TRACE("sphere " + std::to_string(j) + ", " + std::to_string(k));
+      double both = 0.0;
+      for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference}) {
+        TriMesh local, whole;
+        ASSERT_EQ(CombineSolids(sphere, slab, op, kTol, kTol, local), Outcome::kDone);
+        ASSERT_EQ(CombineSolidsWhole(sphere, slab, op, kTol, kTol, whole), Outcome::kDone);
+        ++calls;
+        EXPECT_TRUE(IsClosedAndOriented(local));
+        EXPECT_LT(Relative(SignedVolume(local), SignedVolume(whole)), 1e-8);
+        EXPECT_LT(Relative(Area(local), Area(whole)), 1e-8);
+        both += SignedVolume(local);
+      }
+      EXPECT_LT(Relative(both, SignedVolume(sphere)), 1e-6);
+    }
+  EXPECT_EQ(CountCombineRoads().own_cut - before.own_cut, calls);
+}
+
 // Boxes turned together keep their exact overlap: the product of the
 // overlaps of their sides.
 TEST(LocalBooleans, TurnedBoxesHaveTheExactOverlapVolume) {
