@@ -159,8 +159,9 @@ bool CrossingPoint(const Point3& p, const Point3& q, const Point3& a, const Poin
     const L step = L(q[k]) - L(p[k]);
     x[k] = static_cast<double>(L(p[k]) + t * step);
     big = std::max(big, std::fabs(x[k]));
-    error = std::max(error, static_cast<double>(dt * std::fabs(step) +
-                                                4 * kEpsL * (std::fabs(L(p[k])) + std::fabs(step))));
+    error =
+        std::max(error, static_cast<double>(dt * std::fabs(step) +
+                                            4 * kEpsL * (std::fabs(L(p[k])) + std::fabs(step))));
   }
   // Rounding to double adds half a unit of the coordinate.
   if (error + 0.5 * kEps * big > 2 * kEps * big) return false;
@@ -184,15 +185,18 @@ struct Cut {
 // for the same points, and so the same solid once the points are rounded.
 using Plane = CGAL::Projection_traits_3<Kernel>;
 using Vb = CGAL::Triangulation_vertex_base_with_info_2<std::uint32_t, Plane>;
-using Fb = CGAL::Triangulation_face_base_with_info_2<signed char, Plane,
-                                                     CGAL::Constrained_triangulation_face_base_2<Plane>>;
+using Fb =
+    CGAL::Triangulation_face_base_with_info_2<signed char, Plane,
+                                              CGAL::Constrained_triangulation_face_base_2<Plane>>;
 using Tds = CGAL::Triangulation_data_structure_2<Vb, Fb>;
-using Cdt = CGAL::Constrained_Delaunay_triangulation_2<Plane, Tds, CGAL::No_constraint_intersection_tag>;
+using Cdt =
+    CGAL::Constrained_Delaunay_triangulation_2<Plane, Tds, CGAL::No_constraint_intersection_tag>;
 using Vb2 = CGAL::Triangulation_vertex_base_with_info_2<std::uint32_t, Kernel>;
-using Fb2 = CGAL::Triangulation_face_base_with_info_2<signed char, Kernel,
-                                                      CGAL::Constrained_triangulation_face_base_2<Kernel>>;
-using Cdt2 = CGAL::Constrained_Delaunay_triangulation_2<Kernel, CGAL::Triangulation_data_structure_2<Vb2, Fb2>,
-                                                        CGAL::No_constraint_intersection_tag>;
+using Fb2 =
+    CGAL::Triangulation_face_base_with_info_2<signed char, Kernel,
+                                              CGAL::Constrained_triangulation_face_base_2<Kernel>>;
+using Cdt2 = CGAL::Constrained_Delaunay_triangulation_2<
+    Kernel, CGAL::Triangulation_data_structure_2<Vb2, Fb2>, CGAL::No_constraint_intersection_tag>;
 
 // Triangulates a face (see SplitFace) in `cdt`, whose points `at` gives
 // by local index, and appends the triangles, turned to the face's way
@@ -250,7 +254,8 @@ bool Triangulate(Triangulation& cdt, PointAt at, CGAL::Orientation turn,
     for (int i = 0; i < 3; ++i) {
       const Face n = f->neighbor(i);
       if (n->info() >= 0) continue;
-      if (boundary(f->vertex(Triangulation::cw(i))->info(), f->vertex(Triangulation::ccw(i))->info()))
+      if (boundary(f->vertex(Triangulation::cw(i))->info(),
+                   f->vertex(Triangulation::ccw(i))->info()))
         continue;
       n->info() = 0;
       stack.push_back(n);
@@ -285,7 +290,8 @@ bool SplitFace(const std::vector<std::uint32_t>& cycle, const std::uint32_t (&co
                const std::vector<std::pair<std::uint32_t, std::uint32_t>>& segments,
                const std::vector<Point3>& where, std::vector<std::array<std::uint32_t, 3>>& out) {
   const auto nb = static_cast<std::uint32_t>(cycle.size());
-  const Point3 &c0 = where[cycle[0]], &c1 = where[cycle[corners[1]]], &c2 = where[cycle[corners[2]]];
+  const Point3 &c0 = where[cycle[0]], &c1 = where[cycle[corners[1]]],
+               &c2 = where[cycle[corners[2]]];
   const Kernel::Vector_3 normal = CGAL::cross_product(c1 - c0, c2 - c0);
   const Plane plane(normal);
   const CGAL::Orientation turn = plane.orientation_2_object()(c0, c1, c2);
@@ -437,8 +443,7 @@ bool BuildCut(const Cut& cut, const std::vector<CurvePoint>& points, int owner,
   if (!BuildAsGiven(flat, result)) return false;
   auto marks = result.add_property_map<EdgeIndex, bool>("e:cut", false).first;
   for (const auto& [p, q] : all_segments) {
-    const auto [h, found] =
-        CGAL::halfedge(VertexIndex(base + p), VertexIndex(base + q), result);
+    const auto [h, found] = CGAL::halfedge(VertexIndex(base + p), VertexIndex(base + q), result);
     if (!found) return false;
     marks[result.edge(h)] = true;
   }
