@@ -151,6 +151,40 @@ TEST(LocalBooleans, AgreeWithTheWholeRoadOnRandomPairs) {
   EXPECT_GT(done, 80);
   EXPECT_GE(after.local - before.local, 100u);
   EXPECT_LE(after.whole - before.whole, 20u);
+  // Nearly all of them are cut by the road's own cutter, the rest by the
+  // corefinement.
+  EXPECT_GE(after.own_cut - before.own_cut, 100u);
+}
+
+// A section cutter's slab across a grid of spheres, as a column of a model
+// is cut: the curve on the slab's face is a closed loop inside one of its
+// two triangles, or a loop across their diagonal, and the face holds it
+// with the sphere's triangles' edges all around. Every call is answered by
+// the own cutter, as the whole road answers it, and the two results of a
+// pair make up the sphere.
+TEST(LocalBooleans, ASlabAcrossSpheresIsCutByTheOwnCutter) {
+  const TriMesh slab = MakeBox(4.9, -1.0, -1.0, 5.6, 6.0, 6.0);
+  const CombineRoads before = CountCombineRoads();
+  unsigned calls = 0;
+  for (int j = 0; j < 5; ++j)
+    for (int k = 0; k < 5; ++k) {
+      TriMesh sphere = MakeSphere(5.0, j + 0.1 * k, k + 0.05 * j, 0.4, 20, 26);
+      RoundToFloat(sphere);
+      SCOPED_TRACE("sphere " + std::to_string(j) + ", " + std::to_string(k));
+      double both = 0.0;
+      for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference}) {
+        TriMesh local, whole;
+        ASSERT_EQ(CombineSolids(sphere, slab, op, kTol, kTol, local), Outcome::kDone);
+        ASSERT_EQ(CombineSolidsWhole(sphere, slab, op, kTol, kTol, whole), Outcome::kDone);
+        ++calls;
+        EXPECT_TRUE(IsClosedAndOriented(local));
+        EXPECT_LT(Relative(SignedVolume(local), SignedVolume(whole)), 1e-8);
+        EXPECT_LT(Relative(Area(local), Area(whole)), 1e-8);
+        both += SignedVolume(local);
+      }
+      EXPECT_LT(Relative(both, SignedVolume(sphere)), 1e-6);
+    }
+  EXPECT_EQ(CountCombineRoads().own_cut - before.own_cut, calls);
 }
 
 // Boxes turned together keep their exact overlap: the product of the
@@ -188,6 +222,7 @@ TEST(LocalBooleans, TurnedBoxesHaveTheExactOverlapVolume) {
   }
   EXPECT_GT(cases, 10u);
   EXPECT_EQ(CountCombineRoads().local - before.local, 2 * cases);
+  EXPECT_EQ(CountCombineRoads().own_cut - before.own_cut, 2 * cases);
 }
 
 // What the local road must not decide: faces lying on each other, and a
@@ -219,6 +254,30 @@ TEST(LocalBooleans, UnusualPairsGoToTheWholeRoad) {
         EXPECT_EQ(SignedVolume(local), SignedVolume(whole));
       }
     }
+}
+
+// Solids that touch at one point only are not cut, whichever road decides.
+// The local road's cutter leaves a vertex on a face's plane to the
+// corefinement, which finds the one point and no curve; the whole road
+// answers the same from the whole solids. A sphere's pole on a box's top
+// and another's under its bottom, each solid as A and as B.
+TEST(LocalBooleans, SolidsTouchingAtOnePointAreNotCutLocally) {
+  const TriMesh box = MakeBox(0, 0, -1, 2, 2, 0.5);
+  const TriMesh on_top = MakeSphere(1.3, 0.9, 1.0, 0.5, 12, 16); // south pole at z = 0.5
+  const TriMesh below = MakeSphere(0.7, 1.2, -2.0, 1.0, 12, 16); // north pole at z = -1
+  for (const TriMesh* other : {&on_top, &below})
+    for (SolidOperation op : {SolidOperation::kIntersection, SolidOperation::kDifference})
+      for (const bool box_first : {true, false}) {
+        const TriMesh& a = box_first ? box : *other;
+        const TriMesh& b = box_first ? *other : box;
+        const CombineRoads before = CountCombineRoads();
+        TriMesh local, whole;
+        const Outcome got = CombineSolids(a, b, op, kTol, kTol, local);
+        const CombineRoads after = CountCombineRoads();
+        EXPECT_EQ(got, Outcome::kNotCut);
+        EXPECT_EQ(after.local - before.local, 1u);
+        EXPECT_EQ(CombineSolidsWhole(a, b, op, kTol, kTol, whole), got);
+      }
 }
 
 // The curve can run along an edge of B where B's surface bends inward (an

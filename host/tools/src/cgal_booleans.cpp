@@ -396,6 +396,7 @@ CombineRoads CountCombineRoads() {
   CombineRoads roads;
   roads.local = local_roads.load(std::memory_order_relaxed);
   roads.whole = whole_roads.load(std::memory_order_relaxed);
+  roads.own_cut = CountOwnCuts();
   return roads;
 }
 

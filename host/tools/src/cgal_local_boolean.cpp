@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -33,6 +34,7 @@
 #include <vector>
 
 #include "cgal_mesh.h"
+#include "cut_faces.h"
 #include "cut_watch.h"
 #include "local_boolean.h"
 #include "mesh_cleanup.h"
@@ -51,13 +53,17 @@ namespace {
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
 
+std::atomic<unsigned long long> own_cuts{0};
+
 // The near triangles of a solid as an open surface of their own.
 struct NearPart {
   SurfaceMesh mesh;
   std::vector<int> vertex_of;   // near vertex (the first ones) -> solid's vertex
   std::vector<int> triangle_of; // near face (as built) -> solid's triangle
   // The near faces' halfedges on the rim, each with the far triangle
-  // across it. The rim is never cut, so they stay valid.
+  // across it. The rim is never cut, so they stay valid through the
+  // corefinement; the own cutter builds a new mesh, where they are found
+  // again by their vertices, which it keeps.
   std::vector<std::pair<HalfedgeIndex, int>> rim;
   std::vector<char> on_rim; // by halfedge
 };
@@ -90,6 +96,26 @@ bool BuildNearPart(const ClosedInput& s, const std::vector<char>& near, NearPart
       const int across = s.opposite[3 * t + k] / 3;
       if (!near[across]) part.rim.emplace_back(h, across);
     }
+  }
+  return true;
+}
+
+// The ends of the rim's halfedges, which the own cutter keeps.
+std::vector<std::pair<VertexIndex, VertexIndex>> RimEnds(const NearPart& part) {
+  std::vector<std::pair<VertexIndex, VertexIndex>> ends;
+  ends.reserve(part.rim.size());
+  for (const auto& rim : part.rim)
+    ends.emplace_back(part.mesh.source(rim.first), part.mesh.target(rim.first));
+  return ends;
+}
+
+// The rim's halfedges again, in a near part that the own cutter rebuilt.
+bool FindRims(NearPart& part, const std::vector<std::pair<VertexIndex, VertexIndex>>& ends) {
+  const SurfaceMesh& m = part.mesh;
+  for (std::size_t i = 0; i < part.rim.size(); ++i) {
+    const auto [g, found] = CGAL::halfedge(ends[i].first, ends[i].second, m);
+    if (!found || m.is_border(g)) return false;
+    part.rim[i].first = g;
   }
   return true;
 }
@@ -283,6 +309,10 @@ private:
 
 } // namespace
 
+unsigned long long CountOwnCuts() {
+  return own_cuts.load(std::memory_order_relaxed);
+}
+
 LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, TriMesh& result) {
   ClosedInput sa, sb;
   if (!ReadClosedInput(a, sa) || !ReadClosedInput(b, sb)) return LocalRoad::kDeclined;
@@ -295,17 +325,28 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
   if (!BuildNearPart(sa, near_a, pa) || !BuildNearPart(sb, near_b, pb)) return LocalRoad::kDeclined;
   const std::size_t mapped_a = pa.vertex_of.size(), mapped_b = pb.vertex_of.size();
 
-  EdgeMarks cut_a = pa.mesh.add_property_map<EdgeIndex, bool>("e:cut", false).first;
-  EdgeMarks cut_b = pb.mesh.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+  // Clean crossings are cut here; the corefinement takes the rest.
   CutWatch::State watch;
-  try {
-    PMP::corefine(pa.mesh, pb.mesh,
-                  params::edge_is_constrained_map(cut_a).visitor(CutWatch(&watch)),
-                  params::edge_is_constrained_map(cut_b));
-  } catch (const PMP::Corefinement::Self_intersection_exception&) {
-    return LocalRoad::kDeclined;
-  } catch (const CGAL::Failure_exception&) {
-    return LocalRoad::kDeclined;
+  EdgeMarks cut_a, cut_b;
+  const auto rim_a = RimEnds(pa), rim_b = RimEnds(pb);
+  const OwnCut own = CutAlongCurve(pa.mesh, pb.mesh);
+  if (own == OwnCut::kApart) return LocalRoad::kNotCut;
+  if (own == OwnCut::kCut) {
+    cut_a = pa.mesh.property_map<EdgeIndex, bool>("e:cut").first;
+    cut_b = pb.mesh.property_map<EdgeIndex, bool>("e:cut").first;
+    if (!FindRims(pa, rim_a) || !FindRims(pb, rim_b)) return LocalRoad::kDeclined;
+  } else {
+    cut_a = pa.mesh.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+    cut_b = pb.mesh.add_property_map<EdgeIndex, bool>("e:cut", false).first;
+    try {
+      PMP::corefine(pa.mesh, pb.mesh,
+                    params::edge_is_constrained_map(cut_a).visitor(CutWatch(&watch)),
+                    params::edge_is_constrained_map(cut_b));
+    } catch (const PMP::Corefinement::Self_intersection_exception&) {
+      return LocalRoad::kDeclined;
+    } catch (const CGAL::Failure_exception&) {
+      return LocalRoad::kDeclined;
+    }
   }
   const SurfaceMesh& ma = pa.mesh;
   const SurfaceMesh& mb = pb.mesh;
@@ -325,7 +366,10 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
                .second)
         return LocalRoad::kDeclined;
     }
-  if (edges_b.empty()) return watch.points == 0 ? LocalRoad::kNotCut : LocalRoad::kDeclined;
+  // No curve: the surfaces never met, or touch. At one point only they are
+  // not cut, as the whole road answers; at more they may touch along a
+  // curve or an area, which the whole road tells apart.
+  if (edges_b.empty()) return watch.points <= 1 ? LocalRoad::kNotCut : LocalRoad::kDeclined;
 
   const auto far_a = static_cast<std::uint32_t>(ma.num_faces());
   const auto far_b = static_cast<std::uint32_t>(mb.num_faces());
@@ -536,6 +580,7 @@ LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, 
   }
   if (degenerate && !FinishClosedAsGiven(out)) return LocalRoad::kDeclined;
   result = std::move(out);
+  if (own == OwnCut::kCut) own_cuts.fetch_add(1, std::memory_order_relaxed);
   return LocalRoad::kDone;
 }
 

@@ -20,4 +20,8 @@ enum class LocalRoad {
 // the surfaces cross cleanly. `result` is written only for kDone.
 LocalRoad CombineLocally(const TriMesh& a, const TriMesh& b, SolidOperation op, TriMesh& result);
 
+// How many kDone answers, since the process started, cut the faces with the
+// road's own cutter instead of CGAL's corefinement (cgal_cut_faces.cpp).
+unsigned long long CountOwnCuts();
+
 } // namespace meshtools

@@ -56,6 +56,7 @@ Outcome CombineSolidsWhole(const TriMesh& a, const TriMesh& b, SolidOperation op
 struct CombineRoads {
   unsigned long long local = 0;
   unsigned long long whole = 0;
+  unsigned long long own_cut = 0; // of the local ones, cut without CGAL's corefinement
 };
 CombineRoads CountCombineRoads();
 
