@@ -109,4 +109,53 @@ TEST(DegenerateFaces, ASliverFoldedByRoundingComesOutClosedAndClean) {
   EXPECT_GT(SignedVolume(after), 5e-9);
 }
 
+// The two faults rounding makes, built into a box by hand: a vertex on the
+// middle of an edge with a flat face along it, and an edge whose two ends
+// are one point. They are mended by an edge flip and a collapse, so every
+// point stays where it was and the volume is exact.
+TEST(DegenerateFaces, AFlatFaceAndANullEdgeAreMendedWithoutMovingAPoint) {
+  TriMesh box = MakeBox(0, 0, 0, 10, 10, 10);
+  // The face across edge (a, b) of triangle `t`, turned to start with b, a.
+  auto across = [&box](int a, int b) {
+    for (int u = 0; u < box.TriangleCount(); ++u)
+      for (int k = 0; k < 3; ++k)
+        if (box.tri[3 * u + k] == b && box.tri[3 * u + (k + 1) % 3] == a)
+          return std::array<int, 2>{u, box.tri[3 * u + (k + 2) % 3]};
+    return std::array<int, 2>{-1, -1};
+  };
+  auto set = [&box](int t, int a, int b, int c) {
+    box.tri[3 * t] = a;
+    box.tri[3 * t + 1] = b;
+    box.tri[3 * t + 2] = c;
+  };
+  // A flat face (b, a, m) with m the middle of edge (a, b).
+  const int a = box.tri[0], b = box.tri[1];
+  const auto [t, e] = across(a, b);
+  ASSERT_GE(t, 0);
+  const int m = box.VertexCount();
+  box.AddVertex((box.xyz[3 * a] + box.xyz[3 * b]) / 2, (box.xyz[3 * a + 1] + box.xyz[3 * b + 1]) / 2,
+                (box.xyz[3 * a + 2] + box.xyz[3 * b + 2]) / 2);
+  set(t, b, m, e);
+  box.AddTriangle(m, a, e);
+  box.AddTriangle(b, a, m);
+  // A copy n of vertex p on edge (p, q) of the face after triangle 0.
+  const int p = box.tri[3], q = box.tri[4], r = box.tri[5];
+  const auto [s, w] = across(p, q);
+  ASSERT_GE(s, 0);
+  const int n = box.VertexCount();
+  box.AddVertex(box.xyz[3 * p], box.xyz[3 * p + 1], box.xyz[3 * p + 2]);
+  set(1, n, q, r);
+  box.AddTriangle(p, n, r);
+  set(s, q, n, w);
+  box.AddTriangle(n, p, w);
+  ASSERT_TRUE(IsClosedAndOriented(box));
+  ASSERT_EQ(FlatCount(box), 3);
+
+  ASSERT_TRUE(FinishClosedAsGiven(box));
+  EXPECT_TRUE(IsClosedAndOriented(box));
+  EXPECT_EQ(FlatCount(box), 0);
+  EXPECT_EQ(box.TriangleCount(), 14);
+  EXPECT_EQ(SignedVolume(box), 1000.0);
+}
+
 } // namespace meshtools
