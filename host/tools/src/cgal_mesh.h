@@ -50,8 +50,10 @@ bool PrepareSurface(const TriMesh& in, double tolerance, SurfaceMesh& out);
 // otherwise; nothing is repaired.
 bool BuildAsGiven(const TriMesh& in, SurfaceMesh& out);
 
-// Rounds every point to float and removes the faces that became degenerate.
-// False when they cannot all be removed or a closed mesh opened.
+// Rounds every point to float and removes the faces that became degenerate;
+// a sliver the rounding folded flat is rebuilt from its welded triangles,
+// and may leave the mesh empty. False when they cannot all be removed or a
+// closed mesh opened.
 bool FinishResult(SurfaceMesh& mesh, bool must_be_closed);
 
 // FinishResult for a closed result already in plain arrays, its points
