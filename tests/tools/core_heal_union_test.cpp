@@ -105,6 +105,45 @@ TEST(SolidUnion, AShellGivenTwiceCutsAsTheShellsGivenOnce) {
   }
 }
 
+// The same solids give the same union, vertex for vertex, whatever the
+// process did before: cutters are united again whenever one changes, and
+// a union that came out otherwise (rounded otherwise, once even split
+// otherwise) made a long session cut differently from a fresh start. The
+// heap is stirred between calls so that the union's working arrays land
+// in other places relative to each other.
+TEST(SolidUnion, TheSameSolidsGiveTheSameUnionAfterAnyHistory) {
+  // Spheres and boxes on a half-unit grid, as users snap them: many faces
+  // of different solids start at the same coordinate.
+  std::vector<TriMesh> solids;
+  for (int i = 0; i < 4; ++i)
+    solids.push_back(MakeSphere(1.5 + 0.5 * i, 2 + 0.5 * (i % 2), 3, 1.5, 9, 20));
+  solids.push_back(MakeBox(0.5, 3, 3.5, 3, 5, 4.5));
+  solids.push_back(MakeBox(1, 1.5, 2, 3.5, 3, 3.5));
+  std::vector<const TriMesh*> sources;
+  for (const TriMesh& m : solids)
+    sources.push_back(&m);
+
+  std::vector<TriMesh> first;
+  const bool complete = UniteSolids(sources, kTol, first);
+  ASSERT_FALSE(first.empty());
+  std::vector<std::vector<char>> stir;
+  for (int round = 1; round <= 6; ++round) {
+    // Blocks of many sizes, every other one freed: holes both below and
+    // above whatever the union allocates next.
+    for (int k = 0; k < 40 * round; ++k)
+      stir.emplace_back(static_cast<std::size_t>(512 + 1531 * ((k * 7 + round) % 23)));
+    for (std::size_t k = 0; k < stir.size(); k += 2)
+      std::vector<char>().swap(stir[k]);
+    std::vector<TriMesh> again;
+    EXPECT_EQ(UniteSolids(sources, kTol, again), complete) << "round " << round;
+    ASSERT_EQ(again.size(), first.size()) << "round " << round;
+    for (std::size_t v = 0; v < first.size(); ++v) {
+      EXPECT_EQ(again[v].xyz, first[v].xyz) << "round " << round << ", volume " << v;
+      EXPECT_EQ(again[v].tri, first[v].tri) << "round " << round << ", volume " << v;
+    }
+  }
+}
+
 TEST(SolidUnion, NothingUsableGivesNothing) {
   TriMesh open = MakeBox(0, 0, 0, 1, 1, 1);
   open.tri.resize(30);

@@ -11,6 +11,10 @@
 // as lying on the intersection curve, the surfaces did not cross, even if one
 // solid lies wholly inside the other. The caller classifies those cases;
 // only one solid twice (surfaces that coincide everywhere) is answered here.
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
 #include <CGAL/Polygon_mesh_processing/measure.h>
 #include <CGAL/Polygon_mesh_processing/self_intersections.h>

@@ -18,6 +18,10 @@
 //     corefinement decides.
 // The points are rounded, so the curve's edges in the two surfaces are
 // told apart by their end points, which are the same numbers in both.
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Box_intersection_d/Box_with_info_d.h>
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Polygon_mesh_processing/self_intersections.h>

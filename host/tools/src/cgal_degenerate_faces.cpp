@@ -14,6 +14,10 @@
 // either mends one or ends the work: the loop is bounded by their number.
 // CGAL's general removal also handles configurations this does not, but it
 // can loop forever on rounded boolean results, so it is not used.
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/boost/graph/Euler_operations.h>
 #include <CGAL/boost/graph/helpers.h>
 #include <CGAL/Polygon_mesh_processing/shape_predicates.h>

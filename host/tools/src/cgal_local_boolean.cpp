@@ -20,6 +20,10 @@
 // several shells, surfaces that touch or lie on each other, a verdict that
 // rounding could have changed, or a result that is not closed is declined,
 // and the whole road (cgal_booleans.cpp) decides as it always did.
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
 
 #include <algorithm>

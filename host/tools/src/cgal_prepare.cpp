@@ -17,6 +17,10 @@
 // through, once the corefinement has found them and before it cuts (see
 // CutWatch in cgal_booleans.cpp), which is far cheaper than testing the whole
 // surface first.
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Polygon_mesh_processing/border.h>
 #include <CGAL/Polygon_mesh_processing/connected_components.h>
 #include <CGAL/Polygon_mesh_processing/orient_polygon_soup.h>

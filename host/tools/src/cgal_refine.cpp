@@ -13,6 +13,10 @@
 // intersect itself at all, is the hull still the same solid) cost nothing
 // for meshes that cut cleanly. The refinement itself runs in the checked
 // library (checked_refine.h).
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Side_of_triangle_mesh.h>
 
 #include "cgal_mesh.h"

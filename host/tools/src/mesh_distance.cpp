@@ -12,6 +12,9 @@
 
 #include "tl_mesh_distance.h"
 
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/AABB_traits.h>
 #include <CGAL/AABB_tree.h>
 #include <CGAL/AABB_triangle_primitive.h>

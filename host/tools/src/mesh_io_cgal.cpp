@@ -2,6 +2,9 @@
 // around its readers keep a hostile file from making them allocate what the
 // file cannot fill, loop without end, or hand on an index out of range.
 
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/IO/OBJ.h>
 #include <CGAL/IO/OFF.h>

@@ -4,6 +4,10 @@
 // intersection, and only those pairs are tested: exactly for touching,
 // then by their distance. No halfedge structure is built, so this costs a
 // small fraction of a boolean over the same meshes.
+
+// Before any CGAL header: the box ids CGAL's code below must see.
+#include "deterministic_boxes.h"
+
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/box_intersection_d.h>
 #include <CGAL/intersections.h>
