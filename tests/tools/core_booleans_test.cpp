@@ -226,6 +226,25 @@ TEST(SurfaceSplit, LargeSheetBySmallCutterComesBackInOnePiece) {
   EXPECT_EQ(static_cast<int>(positions.size()), outside.VertexCount());
 }
 
+TEST(SurfaceSplit, WhatLiesInsideTheCuttersBoxAwayFromItsSurfaceTakesItsSideUncut) {
+  // A sheet through a large sphere, whose box holds most of the sheet: only
+  // the sheet near the equator is cut. The rest of the box's share, inside
+  // the circle and in the box's corners outside the sphere, takes the side
+  // of the cut pieces it joins. Two islands touch no cut piece: one inside
+  // the sphere, one in the box's corner outside it, each decided alone.
+  TriMesh surface = MakeGrid(-3, -3, 3, 3, 0, 48);
+  Append(surface, MakeGrid(-0.5, -0.5, 0.5, 0.5, 1, 2));
+  Append(surface, MakeGrid(2, 2, 2.4, 2.4, 2, 2));
+  const double r = 2.5;
+  const TriMesh sphere = MakeSphere(0, 0, 0, r, 24, 48);
+  TriMesh outside, inside;
+  ASSERT_EQ(SplitSurface(surface, sphere, kTol, kTol, outside, inside), Outcome::kDone);
+  // The equator is a regular 48-gon of circumradius r.
+  const double disk = 48 * std::sin(2 * std::numbers::pi / 48) / 2 * r * r;
+  EXPECT_NEAR(Area(inside), disk + 1.0, 1e-5);
+  EXPECT_NEAR(Area(outside), 36 - disk + 0.4 * 0.4, 1e-5);
+}
+
 TEST(SurfaceSplit, NotCutWhenSurfaceMissesOrLiesInside) {
   TriMesh outside, inside;
   const TriMesh box = MakeBox(-1, -1, -1, 1, 1, 1);

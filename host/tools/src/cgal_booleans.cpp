@@ -15,10 +15,12 @@
 // Before any CGAL header: the box ids CGAL's code below must see.
 #include "deterministic_boxes.h"
 
+#include <CGAL/Box_intersection_d/Box_with_info_d.h>
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
 #include <CGAL/Polygon_mesh_processing/measure.h>
 #include <CGAL/Polygon_mesh_processing/self_intersections.h>
 #include <CGAL/Side_of_triangle_mesh.h>
+#include <CGAL/box_intersection_d.h>
 
 #include <algorithm>
 #include <atomic>
@@ -230,32 +232,61 @@ std::vector<char> InsideFlags(const SurfaceMesh& solid, const std::vector<Point3
   return inside;
 }
 
-// The triangles of a surface whose boxes meet the cutter's box: the only
-// ones a cut can reach. The others lie outside the cutter whole and go to
-// the result untouched, which spares building and searching them when a
-// large surface meets a small cutter, the usual case for a section.
+// The triangles of a surface a cut can reach: those whose boxes meet the
+// box of one of the cutter's faces. Only they go through the corefinement.
+// Every other triangle misses the cutter's surface and lies wholly on one
+// side of it: outside when it lies outside the cutter's box (far), and
+// otherwise (middle: within the box, away from the surface) on the side
+// MiddleSides finds. This spares building and searching most of a large
+// surface, whether the cutter is small or large and crosses little of it.
 struct NearPart {
-  TriMesh mesh;                   // the near triangles, on their own vertices
-  std::vector<int> vertex_of;     // mesh vertex -> surface vertex
-  std::vector<int> far_triangles; // the surface's triangles left out
+  TriMesh mesh;                      // the near triangles, on their own vertices
+  std::vector<int> vertex_of;        // mesh vertex -> surface vertex
+  std::vector<int> far_triangles;    // outside the cutter's box
+  std::vector<int> middle_triangles; // inside its box, away from its surface
 };
 
-// False, leaving `part` empty, when too few triangles are far for the split
-// to be worth it.
-bool SelectNearPart(const TriMesh& surface, const CGAL::Bbox_3& reach, NearPart& part) {
+// False, leaving `part` empty, when too few triangles are left out for the
+// split to be worth it.
+bool SelectNearPart(const TriMesh& surface, const SurfaceMesh& cutter, NearPart& part) {
+  using Box = CGAL::Box_intersection_d::Box_with_info_d<double, 3, int>;
+  const CGAL::Bbox_3 reach = BoxOf(cutter);
   const int nt = surface.TriangleCount();
   const double* p = surface.xyz.data();
   auto corner = [p](int v) {
     const double* q = p + 3 * v;
     return CGAL::Bbox_3(q[0], q[1], q[2], q[0], q[1], q[2]);
   };
-  std::vector<int> near_triangles;
+  std::vector<Box> candidates;
   for (int t = 0; t < nt; ++t) {
     const int* c = &surface.tri[3 * t];
-    const bool near = CGAL::do_overlap(corner(c[0]) + corner(c[1]) + corner(c[2]), reach);
-    (near ? near_triangles : part.far_triangles).push_back(t);
+    const CGAL::Bbox_3 box = corner(c[0]) + corner(c[1]) + corner(c[2]);
+    if (CGAL::do_overlap(box, reach))
+      candidates.emplace_back(box, t);
+    else
+      part.far_triangles.push_back(t);
   }
-  if (part.far_triangles.size() * 4 < static_cast<std::size_t>(nt)) {
+  std::vector<Box> faces;
+  faces.reserve(cutter.number_of_faces());
+  for (FaceIndex f : cutter.faces()) {
+    const HalfedgeIndex h = cutter.halfedge(f);
+    faces.emplace_back(cutter.point(cutter.source(h)).bbox() +
+                           cutter.point(cutter.target(h)).bbox() +
+                           cutter.point(cutter.target(cutter.next(h))).bbox(),
+                       static_cast<int>(f));
+  }
+  std::vector<char> near(static_cast<std::size_t>(nt), 0);
+  std::vector<int> candidate_triangles;
+  candidate_triangles.reserve(candidates.size());
+  for (const Box& b : candidates)
+    candidate_triangles.push_back(b.info());
+  CGAL::box_intersection_d(candidates.begin(), candidates.end(), faces.begin(), faces.end(),
+                           [&near](const Box& mine, const Box&) { near[mine.info()] = 1; });
+  std::vector<int> near_triangles;
+  for (int t : candidate_triangles)
+    (near[t] ? near_triangles : part.middle_triangles).push_back(t);
+  if ((part.far_triangles.size() + part.middle_triangles.size()) * 4 <
+      static_cast<std::size_t>(nt)) {
     part = NearPart{};
     return false;
   }
@@ -272,6 +303,71 @@ bool SelectNearPart(const TriMesh& surface, const CGAL::Bbox_3& reach, NearPart&
       part.mesh.tri.push_back(local[v]);
     }
   return true;
+}
+
+// Per middle triangle, whether it lies inside the cutter. A middle
+// triangle misses the cutter's surface, so triangles sharing a corner lie
+// on the same side, and so do the cut pieces around that corner where it
+// is also a corner of the near part. A group of middle triangles that
+// touches no near piece is decided by a point test on one of its corners.
+std::vector<char> MiddleSides(const TriMesh& surface, const SurfaceMesh& cut_surface,
+                              const SurfaceMesh& cutter, const NearPart& near,
+                              const Pieces& pieces, const std::vector<char>& piece_inside) {
+  const std::vector<int>& middle = near.middle_triangles;
+  std::vector<std::size_t> root(middle.size());
+  for (std::size_t i = 0; i < root.size(); ++i)
+    root[i] = i;
+  auto find = [&root](std::size_t i) {
+    while (root[i] != i)
+      i = root[i] = root[root[i]];
+    return i;
+  };
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::vector<std::size_t> first_at(static_cast<std::size_t>(surface.VertexCount()), kNone);
+  for (std::size_t i = 0; i < middle.size(); ++i)
+    for (int k = 0; k < 3; ++k) {
+      std::size_t& first = first_at[surface.tri[3 * middle[i] + k]];
+      if (first == kNone) {
+        first = i;
+        continue;
+      }
+      const std::size_t a = find(i), b = find(first);
+      root[std::max(a, b)] = std::min(a, b);
+    }
+
+  std::vector<int> near_vertex(static_cast<std::size_t>(surface.VertexCount()), -1);
+  for (std::size_t v = 0; v < near.vertex_of.size(); ++v)
+    near_vertex[near.vertex_of[v]] = static_cast<int>(v);
+  std::vector<signed char> side(middle.size(), -1); // by group root
+  for (std::size_t i = 0; i < middle.size(); ++i) {
+    const std::size_t r = find(i);
+    for (int k = 0; k < 3 && side[r] < 0; ++k) {
+      const int v = near_vertex[surface.tri[3 * middle[i] + k]];
+      if (v < 0) continue;
+      const VertexIndex at(static_cast<SurfaceMesh::size_type>(v));
+      for (HalfedgeIndex h : CGAL::halfedges_around_target(cut_surface.halfedge(at), cut_surface)) {
+        const FaceIndex f = cut_surface.face(h);
+        if (f == SurfaceMesh::null_face()) continue;
+        side[r] = piece_inside[pieces.of_face[f]] ? 1 : 0;
+        break;
+      }
+    }
+  }
+  std::vector<std::size_t> asked;
+  std::vector<Point3> probes;
+  for (std::size_t i = 0; i < middle.size(); ++i)
+    if (find(i) == i && side[i] < 0) {
+      const double* q = &surface.xyz[3 * static_cast<std::size_t>(surface.tri[3 * middle[i]])];
+      asked.push_back(i);
+      probes.emplace_back(q[0], q[1], q[2]);
+    }
+  const std::vector<char> asked_inside = InsideFlags(cutter, probes);
+  for (std::size_t j = 0; j < asked.size(); ++j)
+    side[asked[j]] = asked_inside[j] ? 1 : 0;
+  std::vector<char> inside(middle.size());
+  for (std::size_t i = 0; i < middle.size(); ++i)
+    inside[i] = side[find(i)] == 1;
+  return inside;
 }
 
 // Collects one side of a split into plain arrays. The cut surface's
@@ -505,7 +601,7 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
     return Outcome::kRejected;
   }
   NearPart near;
-  if (SelectNearPart(a, BoxOf(mb), near)) {
+  if (SelectNearPart(a, mb, near)) {
     if (near.mesh.Empty()) return Outcome::kNotCut;
     if (!BuildAsGiven(near.mesh, ma))
       near = NearPart{}; // needs repair: prepare the whole of A instead
@@ -537,6 +633,9 @@ Outcome SplitSurface(const TriMesh& a, const TriMesh& b, double tolerance_a, dou
     (is_inside[pieces.of_face[f]] ? in_writer : out_writer).AddFace(f);
   for (int t : near.far_triangles)
     out_writer.AddTriangleOfA(t);
+  const std::vector<char> middle_inside = MiddleSides(a, ma, mb, near, pieces, is_inside);
+  for (std::size_t i = 0; i < near.middle_triangles.size(); ++i)
+    (middle_inside[i] ? in_writer : out_writer).AddTriangleOfA(near.middle_triangles[i]);
   for (TriMesh* part : {&out_part, &in_part}) {
     RoundToSinglePrecision(*part);
     CleanRoundedSurface(*part);
