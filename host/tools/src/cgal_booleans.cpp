@@ -31,6 +31,7 @@
 
 #include "cgal_mesh.h"
 #include "cut_watch.h"
+#include "joined_groups.h"
 #include "local_boolean.h"
 #include "mesh_cleanup.h"
 #include "near_copies.h"
@@ -80,29 +81,21 @@ struct Pieces {
 };
 
 Pieces FindPieces(const SurfaceMesh& sm, EdgeMarks cut) {
-  std::vector<std::uint32_t> root(sm.num_faces()); // num_faces counts removed faces too
-  for (std::uint32_t f = 0; f < root.size(); ++f)
-    root[f] = f;
-  auto find = [&root](std::uint32_t f) {
-    while (root[f] != f)
-      f = root[f] = root[root[f]];
-    return f;
-  };
+  const std::size_t face_count = sm.num_faces(); // counts removed faces too
+  JoinedGroups<std::uint32_t> joined(face_count);
   for (FaceIndex f : sm.faces())
     for (HalfedgeIndex h : CGAL::halfedges_around_face(sm.halfedge(f), sm)) {
       const FaceIndex n = sm.face(sm.opposite(h));
       if (n == SurfaceMesh::null_face() || n > f || cut[sm.edge(h)]) continue;
-      const std::uint32_t a = find(static_cast<std::uint32_t>(f)),
-                          b = find(static_cast<std::uint32_t>(n));
-      root[std::max(a, b)] = std::min(a, b);
+      joined.Join(static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(n));
     }
   constexpr std::uint32_t kNone = UINT32_MAX;
   Pieces pieces;
-  pieces.of_face.assign(root.size(), kNone);
+  pieces.of_face.assign(face_count, kNone);
   std::vector<double> largest_area;
   for (FaceIndex f : sm.faces()) {
     // Every root is the smallest face of its piece, so it is numbered first.
-    const std::uint32_t r = find(static_cast<std::uint32_t>(f));
+    const std::uint32_t r = joined.Root(static_cast<std::uint32_t>(f));
     std::uint32_t& id = pieces.of_face[f];
     if (r == static_cast<std::uint32_t>(f)) {
       id = static_cast<std::uint32_t>(pieces.largest.size());
@@ -314,25 +307,16 @@ std::vector<char> MiddleSides(const TriMesh& surface, const SurfaceMesh& cut_sur
                               const SurfaceMesh& cutter, const NearPart& near,
                               const Pieces& pieces, const std::vector<char>& piece_inside) {
   const std::vector<int>& middle = near.middle_triangles;
-  std::vector<std::size_t> root(middle.size());
-  for (std::size_t i = 0; i < root.size(); ++i)
-    root[i] = i;
-  auto find = [&root](std::size_t i) {
-    while (root[i] != i)
-      i = root[i] = root[root[i]];
-    return i;
-  };
+  JoinedGroups<std::size_t> groups(middle.size());
   constexpr std::size_t kNone = SIZE_MAX;
   std::vector<std::size_t> first_at(static_cast<std::size_t>(surface.VertexCount()), kNone);
   for (std::size_t i = 0; i < middle.size(); ++i)
     for (int k = 0; k < 3; ++k) {
       std::size_t& first = first_at[surface.tri[3 * middle[i] + k]];
-      if (first == kNone) {
+      if (first == kNone)
         first = i;
-        continue;
-      }
-      const std::size_t a = find(i), b = find(first);
-      root[std::max(a, b)] = std::min(a, b);
+      else
+        groups.Join(i, first);
     }
 
   std::vector<int> near_vertex(static_cast<std::size_t>(surface.VertexCount()), -1);
@@ -340,7 +324,7 @@ std::vector<char> MiddleSides(const TriMesh& surface, const SurfaceMesh& cut_sur
     near_vertex[near.vertex_of[v]] = static_cast<int>(v);
   std::vector<signed char> side(middle.size(), -1); // by group root
   for (std::size_t i = 0; i < middle.size(); ++i) {
-    const std::size_t r = find(i);
+    const std::size_t r = groups.Root(i);
     for (int k = 0; k < 3 && side[r] < 0; ++k) {
       const int v = near_vertex[surface.tri[3 * middle[i] + k]];
       if (v < 0) continue;
@@ -356,7 +340,7 @@ std::vector<char> MiddleSides(const TriMesh& surface, const SurfaceMesh& cut_sur
   std::vector<std::size_t> asked;
   std::vector<Point3> probes;
   for (std::size_t i = 0; i < middle.size(); ++i)
-    if (find(i) == i && side[i] < 0) {
+    if (groups.Root(i) == i && side[i] < 0) {
       const double* q = &surface.xyz[3 * static_cast<std::size_t>(surface.tri[3 * middle[i]])];
       asked.push_back(i);
       probes.emplace_back(q[0], q[1], q[2]);
@@ -366,7 +350,7 @@ std::vector<char> MiddleSides(const TriMesh& surface, const SurfaceMesh& cut_sur
     side[asked[j]] = asked_inside[j] ? 1 : 0;
   std::vector<char> inside(middle.size());
   for (std::size_t i = 0; i < middle.size(); ++i)
-    inside[i] = side[find(i)] == 1;
+    inside[i] = side[groups.Root(i)] == 1;
   return inside;
 }
 

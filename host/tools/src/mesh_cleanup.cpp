@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "joined_groups.h"
+
 namespace meshtools {
 namespace {
 
@@ -240,23 +242,11 @@ std::vector<int> CavityOwners(const std::vector<ShellMeasure>& shells) {
 
 bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip, int* shell_count) {
   const int nv = mesh.VertexCount(), nt = mesh.TriangleCount();
-  std::vector<int> parent(static_cast<std::size_t>(nv));
-  for (int v = 0; v < nv; ++v)
-    parent[v] = v;
-  auto find = [&](int v) {
-    while (parent[v] != v)
-      v = parent[v] = parent[parent[v]];
-    return v;
-  };
+  JoinedGroups<int> joined(static_cast<std::size_t>(nv));
   int parts = nv;
-  for (int t = 0; t < nt; ++t) {
-    for (int k = 1; k < 3; ++k) {
-      const int a = find(mesh.tri[3 * t]), b = find(mesh.tri[3 * t + k]);
-      if (a == b) continue;
-      parent[std::max(a, b)] = std::min(a, b);
-      --parts;
-    }
-  }
+  for (int t = 0; t < nt; ++t)
+    for (int k = 1; k < 3; ++k)
+      if (joined.Join(mesh.tri[3 * t], mesh.tri[3 * t + k])) --parts;
   if (shell_count != nullptr) *shell_count = parts;
   if (parts == 1 && nt > 0) {
     // One shell, the usual case: no cavities to tell apart, so its volume
@@ -288,7 +278,7 @@ bool FindInvertedShells(const TriMesh& mesh, std::vector<char>& flip, int* shell
     }
   const double centre[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
   for (int t = 0; t < nt; ++t) {
-    int& s = shell_of_root[find(mesh.tri[3 * t])];
+    int& s = shell_of_root[joined.Root(mesh.tri[3 * t])];
     if (s < 0) {
       s = static_cast<int>(shells.size());
       shells.emplace_back();
