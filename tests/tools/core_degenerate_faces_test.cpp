@@ -90,8 +90,10 @@ int FlatCount(const TriMesh& m) {
 // a sliver of the part between two cutters, 124 faces around 10^-8 of
 // volume, folded by the rounding into clusters of coincident points with
 // null edges and flat faces between them. CGAL's general removal looped
-// forever on it (a long random session froze in a redraw); collapsing one
-// edge at a time cannot undo the folds either.
+// forever on it (a long random session froze in a redraw). Whether it loops
+// depends on how the halfedges are numbered: the file lists the faces in an
+// order on which it does, built as ReadOff builds it. Collapsing one edge at
+// a time cannot undo the folds either.
 TEST(DegenerateFaces, ASliverFoldedByRoundingComesOutClosedAndClean) {
   SurfaceMesh sm = ReadOff(std::string(TOOLS_TEST_DATA) + "/rounded_difference.off");
   ASSERT_EQ(sm.number_of_faces(), 124u);
