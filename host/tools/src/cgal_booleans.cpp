@@ -268,16 +268,17 @@ bool SelectNearPart(const TriMesh& surface, const SurfaceMesh& cutter, NearPart&
                            cutter.point(cutter.target(cutter.next(h))).bbox(),
                        static_cast<int>(f));
   }
-  std::vector<char> near(static_cast<std::size_t>(nt), 0);
-  std::vector<int> candidate_triangles;
-  candidate_triangles.reserve(candidates.size());
+  enum Reach : char { kFar, kMiddle, kNear };
+  std::vector<char> reach_of(static_cast<std::size_t>(nt), kFar);
   for (const Box& b : candidates)
-    candidate_triangles.push_back(b.info());
-  CGAL::box_intersection_d(candidates.begin(), candidates.end(), faces.begin(), faces.end(),
-                           [&near](const Box& mine, const Box&) { near[mine.info()] = 1; });
+    reach_of[b.info()] = kMiddle;
+  CGAL::box_intersection_d(
+      candidates.begin(), candidates.end(), faces.begin(), faces.end(),
+      [&reach_of](const Box& mine, const Box&) { reach_of[mine.info()] = kNear; });
   std::vector<int> near_triangles;
-  for (int t : candidate_triangles)
-    (near[t] ? near_triangles : part.middle_triangles).push_back(t);
+  for (int t = 0; t < nt; ++t)
+    if (reach_of[t] != kFar)
+      (reach_of[t] == kNear ? near_triangles : part.middle_triangles).push_back(t);
   if ((part.far_triangles.size() + part.middle_triangles.size()) * 4 <
       static_cast<std::size_t>(nt)) {
     part = NearPart{};
@@ -304,8 +305,8 @@ bool SelectNearPart(const TriMesh& surface, const SurfaceMesh& cutter, NearPart&
 // is also a corner of the near part. A group of middle triangles that
 // touches no near piece is decided by a point test on one of its corners.
 std::vector<char> MiddleSides(const TriMesh& surface, const SurfaceMesh& cut_surface,
-                              const SurfaceMesh& cutter, const NearPart& near,
-                              const Pieces& pieces, const std::vector<char>& piece_inside) {
+                              const SurfaceMesh& cutter, const NearPart& near, const Pieces& pieces,
+                              const std::vector<char>& piece_inside) {
   const std::vector<int>& middle = near.middle_triangles;
   JoinedGroups<std::size_t> groups(middle.size());
   constexpr std::size_t kNone = SIZE_MAX;
